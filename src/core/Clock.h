@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace tk {
+
+// Time as the program sees it. Waits on the serial line are measured with seconds(), which never jumps back
+// (a wait across midnight ends on time); the texts and the hour and minute are the wall clock's.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds with fractions on a steady scale that starts at the time of day when the program started.
+    virtual double seconds() = 0;
+    // Lets the given milliseconds pass without using the processor.
+    virtual void sleepMs(int ms) = 0;
+    virtual int hour() = 0;
+    virtual int minute() = 0;
+    // The current time of day as text, "hh:mm:ss".
+    virtual QString timeText() = 0;
+    // Today in the short date format.
+    virtual QString dateText() = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    double seconds() override;
+    void sleepMs(int ms) override;
+    int hour() override;
+    int minute() override;
+    QString timeText() override;
+    QString dateText() override;
+
+private:
+    double m_startOfDay;
+    qint64 m_startNs;
+};
+
+}  // namespace tk

@@ -1,0 +1,67 @@
+#include "CommandLine.h"
+
+#include <QRegularExpression>
+
+namespace tk {
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    CommandLine result;
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!arg.startsWith(QStringLiteral("--"))) {
+            rest.append(arg);
+            continue;
+        }
+        QString name = arg;
+        std::optional<QString> value;
+        const qsizetype eq = arg.indexOf(u'=');
+        if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port"))) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+        }
+        auto nextValue = [&]() -> std::optional<QString> {
+            if (value) return value;
+            if (i + 1 < arguments.size()) return arguments[++i];
+            result.errors.append(QStringLiteral("%1 needs a value").arg(name));
+            return std::nullopt;
+        };
+        if (name == QStringLiteral("--home")) {
+            if (auto v = nextValue()) result.home = *v;
+        } else if (name == QStringLiteral("--port")) {
+            if (auto v = nextValue()) {
+                static const QRegularExpression re(QStringLiteral("^COM([1-4])=(.+)$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+                const auto m = re.match(*v);
+                if (m.hasMatch()) result.portOverrides.insert(m.captured(1).toInt(), m.captured(2));
+                else result.errors.append(QStringLiteral("--port expects COMn=DEVICE with n from 1 to 4"));
+            }
+        } else if (name == QStringLiteral("--emulator")) {
+            result.emulator = true;
+        } else if (name.startsWith(QStringLiteral("--emu-"))) {
+            result.emulatorOptions.append(arg);
+        } else if (name == QStringLiteral("--help")) {
+            result.help = true;
+        } else if (name == QStringLiteral("--version")) {
+            result.version = true;
+        } else {
+            result.errors.append(QStringLiteral("unknown option %1").arg(arg));
+        }
+    }
+    result.scriptName = rest.join(u' ');
+    return result;
+}
+
+QString CommandLineUsage() {
+    return QStringLiteral(
+        "Usage: tk820-2 [options] [script file]\n"
+        "  --home DIR           keep the parameter file and the port map in DIR\n"
+        "  --port COMn=DEVICE   use DEVICE for COMn (n = 1..4), e.g. --port COM2=/dev/ttyUSB0\n"
+        "  --emulator           attach the built-in interface emulator as COM2\n"
+        "  --emu-...            options of the built-in emulator (see tk820-emu --help)\n"
+        "  --help               show this text\n"
+        "  --version            show the program version\n"
+        "A script file named on the command line is loaded and started at program start.\n");
+}
+
+}  // namespace tk

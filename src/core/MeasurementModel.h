@@ -1,0 +1,125 @@
+#pragma once
+
+#include "FixedText.h"
+#include "VbBool.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace tk {
+
+constexpr int TRACE_LAST_INDEX = 4010;
+constexpr int TRACE_SIZE = TRACE_LAST_INDEX + 1;
+// Indices that an erase clears and that the widest sweep (4000 points, plus the walked end point) uses.
+constexpr int TRACE_SWEEP_LAST_INDEX = 4000;
+// One raw level unit is 80/255 dB.
+constexpr float RAW_PER_DB = 255.0f / 80.0f;
+
+using TraceArray = std::array<std::int16_t, TRACE_SIZE>;
+
+// What the user states about the analyzer's front panel and what is acquired and shown. Everything here,
+// except calibrationOn, is stored in the settings file.
+struct MeasurementSettings {
+    float centerFreq = 500.0f;  // MHz
+    float scanWidth = 100.0f;   // MHz per division
+    std::int16_t bandwidthIndex = 3;
+    std::int16_t videoFilterOn = 0;
+    float attenuation = 0.0f;
+    float noiseSuppression = 0.0f;
+    std::int32_t actualInterval = 4;
+    std::int32_t peakInterval = 60;
+    std::int32_t averageInterval = 60;
+    VbBool showActual = true;
+    VbBool showPeak = true;
+    VbBool showAverage = true;
+    VbBool limitActual = false;
+    VbBool limitPeak = false;
+    VbBool limitAverage = false;
+    VbBool calibrationOn = false;
+    std::int16_t levelUnit = 1;  // 0 dBpW, 1 dBm, 2 dBuV, 3 user unit
+    FixedText<30> userUnitName{QStringLiteral("User")};
+    float userUnitOffset = -107.0f;
+    std::int16_t resolution = 8;  // 1, 2, 4 or 8
+    std::int16_t portNumber = 2;  // COM1..COM4
+    std::int16_t baudIndex = 1;   // 1..5 = 2400, 9600, 19200, 38400, 115200
+};
+
+// The few values remembered between runs in the parameter file.
+struct ParameterFields {
+    std::uint8_t languageIndex = 1;  // 0 German help, 1 English help
+    FixedText<160> startScriptName;
+    std::uint8_t replyTimeout = 1;  // s, for each acknowledgement character
+    std::uint8_t traceTimeout = 20;  // s, for a whole trace transfer
+    std::uint8_t settleDelay = 2;    // s, after a baud-rate change
+};
+
+// The last file name of each file kind, the initial name of its next dialog.
+struct FileNames {
+    QString settings = QStringLiteral("*.set");
+    QString script = QStringLiteral("*.scp");
+    QString boundaries = QStringLiteral("*.grn");
+    QString measurement = QStringLiteral("*.mes");
+    QString calibration = QStringLiteral("*.eic");
+    QString table = QStringLiteral("*.tab");
+};
+
+// The one model of the program; the application creates it at start and passes it by reference.
+struct MeasurementModel {
+    TraceArray traceActual{};
+    TraceArray tracePeak{};
+    TraceArray traceAverage{};
+    TraceArray refActual{};
+    TraceArray refAverage{};
+    TraceArray refPeak{};
+    TraceArray traceComparison{};
+
+    MeasurementSettings settings;
+    ParameterFields parameters;
+    FileNames fileNames;
+
+    // Acquisition and link state.
+    VbBool autoMeasurement = true;
+    VbBool fastMode = false;
+    float actualElapsed = 0.0f;
+    float peakElapsed = 0.0f;
+    float averageElapsed = 0.0f;
+    VbBool moduleSleeping = true;
+    VbBool moduleCalculating = true;
+    VbBool actualBusy = false;
+    VbBool peakBusy = false;
+    VbBool averageBusy = false;
+    VbBool redrawPending = false;
+    VbBool graphOpen = false;
+    std::int16_t invalidTransferCount = 0;
+    FixedText<10> timeActual{QStringLiteral("--:--:--")};
+    FixedText<10> timePeak{QStringLiteral("--:--:--")};
+    FixedText<10> timeAverage{QStringLiteral("--:--:--")};
+    FixedText<10> readDate;
+    QString interfaceVersion;
+    QByteArray rxBuffer;
+    std::int16_t blockPos = 0;
+    std::int16_t blockIndex = 0;
+    float correctionValue = 0.0f;
+
+    // Reference calculation selectors.
+    VbBool referenceCalcOn = false;
+    std::int16_t refMode = 3;
+    std::int16_t refSelActual = 3;
+    std::int16_t refSelAverage = 3;
+    std::int16_t refSelPeak = 3;
+
+    QString printHeadline;
+    QString scriptFileName;
+};
+
+// Puts every field to its start-up default; readDate becomes the given date text.
+void SetModelDefaults(MeasurementModel& model, const QString& today);
+
+// Zeroes indices 0..4000 of the three measured traces and the count of rejected transfers, and marks the
+// graph open. The caller redraws.
+void ClearMeasuredTraces(MeasurementModel& model);
+
+}  // namespace tk

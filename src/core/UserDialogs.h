@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tk {
+
+enum class MessageIcon { None, Information, Warning, Critical, Question };
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;        // e.g. "Setup (*.set)"
+    QString initialName;   // the file kind's last name or pattern
+    QString defaultExtension;
+    bool mustExist = false;
+    bool confirmOverwrite = false;
+};
+
+// Everything the program asks or tells the user in a dialog of its own.
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    virtual void message(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None) = 0;
+    // The chosen file name, or nothing when the user cancels.
+    virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    // The typed answer, or nothing when the user cancels.
+    virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                            const QString& proposal) = 0;
+};
+
+}  // namespace tk

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Clock.h"
+#include "MeasurementModel.h"
+#include "PortMap.h"
+#include "SerialPort.h"
+#include "UserDialogs.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tk {
+
+// What the link changes in the windows.
+class LinkView {
+public:
+    virtual ~LinkView() = default;
+    virtual void SetMainCaption(const QString& caption) = 0;
+    // The check mark of "M&odule online", which mirrors whether the port is open.
+    virtual void SetOnlineChecked(bool checked) = 0;
+    virtual void SetSleepingChecked(bool checked) = 0;
+    virtual void SetCalculatingChecked(bool checked) = 0;
+    // The measured traces were cleared; the graph redraws.
+    virtual void TracesErased() = 0;
+};
+
+// How long one poll of the line may block in the operating system.
+constexpr int POLL_SLICE_MS = 10;
+
+// The character protocol with the interface: each command character is acknowledged by one character, a
+// lost or wrong acknowledgement closes the port after up to four transmissions.
+class AnalyzerLink {
+public:
+    AnalyzerLink(MeasurementModel& model, SerialPort& port, Clock& clock, UserDialogs& dialogs, LinkView& view,
+                 const PortMap& portMap);
+
+    bool IsOpen() const { return m_port.isOpen(); }
+
+    void SendCommand(const QByteArray& text);
+    QByteArray ReadBytes(int n);
+    void SendBaudCommand(char digit);
+    void SetLinkBaud();
+    void ReadVersion();
+    void Pause();
+    void ConnectInterface();
+
+    // Opens the port of portNumber with the line settings it was last given; false when that fails.
+    bool OpenPort();
+    void ClosePort();
+    // The failure of any exchange: message, port closed, "M&odule online" unchecked.
+    void Fail();
+
+    // The start of a wait: the time rounded to a whole second, halves to even.
+    double WaitStart();
+    // Seconds since a wait's start.
+    double Elapsed(double start);
+
+    SerialPort& Port() { return m_port; }
+    Clock& TheClock() { return m_clock; }
+    MeasurementModel& Model() { return m_model; }
+    LinkView& View() { return m_view; }
+    UserDialogs& Dialogs() { return m_dialogs; }
+
+private:
+    // Transmits c until a byte arrives, at most four times; false after the failure was handled.
+    bool TransmitUntilReply(char c, bool clearBeforeEachTransmission, int bytesNeeded);
+    bool ExchangeChar(char c, char expectedAck, bool clearBeforeEachTransmission);
+
+    MeasurementModel& m_model;
+    SerialPort& m_port;
+    Clock& m_clock;
+    UserDialogs& m_dialogs;
+    LinkView& m_view;
+    const PortMap& m_portMap;
+};
+
+}  // namespace tk

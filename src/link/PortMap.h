@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+namespace tk {
+
+inline constexpr char PORT_MAP_FILE_NAME[] = "TK820-2.ports";
+
+// Which device each of COM1..COM4 stands for. Without an entry COMn is /dev/ttyS(n-1). The map is kept in
+// a small text file of lines "COM2=/dev/ttyUSB0".
+class PortMap {
+public:
+    QString deviceFor(int portNumber) const;
+    void set(int portNumber, const QString& device);
+    bool hasEntry(int portNumber) const { return m_devices.contains(portNumber); }
+    static QString defaultDevice(int portNumber);
+
+    // A missing file is an empty map; lines that are not "COMn=DEVICE" are skipped.
+    void load(const QString& path);
+    bool save(const QString& path) const;
+
+private:
+    QMap<int, QString> m_devices;
+};
+
+}  // namespace tk

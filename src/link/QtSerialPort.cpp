@@ -1,0 +1,83 @@
+#include "QtSerialPort.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace tk {
+
+QtSerialPort::QtSerialPort() { m_port.setReadBufferSize(0); }
+
+bool QtSerialPort::open(const QString& deviceName) {
+    if (m_port.isOpen()) m_port.close();
+    m_port.clearError();
+    m_port.setPortName(deviceName);
+    if (!m_port.open(QIODevice::ReadWrite)) return false;
+    applySettings();
+    return true;
+}
+
+void QtSerialPort::close() {
+    if (m_port.isOpen()) m_port.close();
+}
+
+bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
+
+void QtSerialPort::setLineSettings(const QString& settings) {
+    m_settings = settings;
+    if (m_port.isOpen()) applySettings();
+}
+
+void QtSerialPort::applySettings() {
+    LineSettings s;
+    if (!ParseLineSettings(m_settings, s)) return;
+    m_port.setBaudRate(s.baud);
+    switch (s.parity) {
+        case 'E': m_port.setParity(QSerialPort::EvenParity); break;
+        case 'O': m_port.setParity(QSerialPort::OddParity); break;
+        case 'M': m_port.setParity(QSerialPort::MarkParity); break;
+        case 'S': m_port.setParity(QSerialPort::SpaceParity); break;
+        default: m_port.setParity(QSerialPort::NoParity); break;
+    }
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
+    m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+int QtSerialPort::bytesWaiting() {
+    if (!m_port.isOpen()) return 0;
+    // Without an event loop the port's buffer fills only inside a wait; a zero wait takes in what the
+    // driver holds.
+    m_port.waitForReadyRead(0);
+    return static_cast<int>(m_port.bytesAvailable());
+}
+
+bool QtSerialPort::waitForData(int ms) {
+    if (!m_port.isOpen()) return false;
+    if (m_port.waitForReadyRead(ms)) return true;
+    // A port whose device has gone answers at once; the wait still lasts its time instead of spinning.
+    if (m_port.error() != QSerialPort::NoError && m_port.error() != QSerialPort::TimeoutError)
+        QThread::msleep(static_cast<unsigned long>(std::max(ms, 0)));
+    return false;
+}
+
+QByteArray QtSerialPort::read(int n) {
+    if (!m_port.isOpen() || n <= 0) return {};
+    return m_port.read(n);
+}
+
+void QtSerialPort::write(const QByteArray& bytes) {
+    if (!m_port.isOpen()) return;
+    m_port.write(bytes);
+    // Nothing runs the event loop while the link waits, so the bytes are pushed out here.
+    for (int i = 0; i < 50 && m_port.bytesToWrite() > 0; ++i)
+        if (!m_port.waitForBytesWritten(100)) break;
+}
+
+void QtSerialPort::clearBuffers() {
+    if (m_port.isOpen()) m_port.clear(QSerialPort::AllDirections);
+}
+
+int QtSerialPort::bytesToWrite() { return m_port.isOpen() ? static_cast<int>(m_port.bytesToWrite()) : 0; }
+
+}  // namespace tk

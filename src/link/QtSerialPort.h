@@ -1,0 +1,32 @@
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QSerialPort>
+
+namespace tk {
+
+// The real serial port. Used without an event loop: waits block in the operating system through
+// QSerialPort's waitForReadyRead.
+class QtSerialPort final : public SerialPort {
+public:
+    QtSerialPort();
+    bool open(const QString& deviceName) override;
+    void close() override;
+    bool isOpen() const override;
+    void setLineSettings(const QString& settings) override;
+    QString lineSettings() const override { return m_settings; }
+    int bytesWaiting() override;
+    bool waitForData(int ms) override;
+    QByteArray read(int n) override;
+    void write(const QByteArray& bytes) override;
+    void clearBuffers() override;
+    int bytesToWrite() override;
+
+private:
+    void applySettings();
+    QSerialPort m_port;
+    QString m_settings = QStringLiteral("2400,N,8,1");
+};
+
+}  // namespace tk

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "SerialPort.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace tk::test {
+
+// A serial port whose far end is a function of what is written: each written byte may queue an answer,
+// which arrives after a delay in simulated time. Waiting advances the fake clock. Records everything.
+class ScriptedPort final : public SerialPort {
+public:
+    using Responder = std::function<QByteArray(char written, int countOfThisChar)>;
+
+    explicit ScriptedPort(FakeClock& clock) : m_clock(clock) {}
+
+    Responder responder = [](char, int) { return QByteArray(); };
+    double replyDelay = 0.005;  // s from transmission to arrival
+    bool openFails = false;
+
+    QByteArray written;          // every byte transmitted, in order
+    QStringList openedDevices;   // every device opened
+    QStringList settingsHistory;  // every line setting given
+    int clearCount = 0;
+
+    bool open(const QString& deviceName) override {
+        openedDevices.append(deviceName);
+        if (openFails) return false;
+        m_open = true;
+        m_rx.clear();
+        m_pending.clear();
+        return true;
+    }
+    void close() override {
+        m_open = false;
+        m_rx.clear();
+        m_pending.clear();
+    }
+    bool isOpen() const override { return m_open; }
+    void setLineSettings(const QString& s) override {
+        m_settings = s;
+        settingsHistory.append(s);
+    }
+    QString lineSettings() const override { return m_settings; }
+    int bytesWaiting() override {
+        deliver();
+        return static_cast<int>(m_rx.size());
+    }
+    bool waitForData(int ms) override {
+        deliver();
+        const double until = m_clock.seconds() + ms / 1000.0;
+        if (!m_pending.isEmpty() && m_pending.first().at <= until) {
+            if (m_pending.first().at > m_clock.seconds()) m_clock.advance(m_pending.first().at - m_clock.seconds());
+            deliver();
+            return true;
+        }
+        m_clock.advance(ms / 1000.0);
+        return false;
+    }
+    QByteArray read(int n) override {
+        deliver();
+        const QByteArray out = m_rx.left(n);
+        m_rx.remove(0, out.size());
+        return out;
+    }
+    void write(const QByteArray& bytes) override {
+        if (!m_open) return;
+        for (char c : bytes) {
+            written.append(c);
+            const int count = static_cast<int>(written.count(c));
+            const QByteArray answer = responder(c, count);
+            if (!answer.isEmpty()) m_pending.append({m_clock.seconds() + replyDelay, answer});
+        }
+    }
+    void clearBuffers() override {
+        ++clearCount;
+        deliver();
+        m_rx.clear();
+    }
+    int bytesToWrite() override { return 0; }
+
+    // Puts bytes on the line now, as if the far end had sent them.
+    void inject(const QByteArray& bytes) { m_rx.append(bytes); }
+
+private:
+    struct Pending {
+        double at;
+        QByteArray bytes;
+    };
+    void deliver() {
+        while (!m_pending.isEmpty() && m_pending.first().at <= m_clock.seconds()) m_rx.append(m_pending.takeFirst().bytes);
+    }
+    FakeClock& m_clock;
+    bool m_open = false;
+    QString m_settings = QStringLiteral("2400,N,8,1");
+    QByteArray m_rx;
+    QList<Pending> m_pending;
+};
+
+}  // namespace tk::test
