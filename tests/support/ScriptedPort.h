@@ -24,6 +24,7 @@ public:
     bool openFails = false;
 
     QByteArray written;          // every byte transmitted, in order
+    QList<double> writeTimes;    // the simulated time of each transmitted byte
     QStringList openedDevices;   // every device opened
     QStringList settingsHistory;  // every line setting given
     int clearCount = 0;
@@ -72,6 +73,7 @@ public:
         if (!m_open) return;
         for (char c : bytes) {
             written.append(c);
+            writeTimes.append(m_clock.seconds());
             const int count = static_cast<int>(written.count(c));
             const QByteArray answer = responder(c, count);
             if (!answer.isEmpty()) m_pending.append({m_clock.seconds() + replyDelay, answer});

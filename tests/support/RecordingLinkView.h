@@ -1,0 +1,22 @@
+#pragma once
+
+#include "AnalyzerLink.h"
+
+namespace tk::test {
+
+class RecordingLinkView final : public LinkView {
+public:
+    void SetMainCaption(const QString& c) override { caption = c; }
+    void SetOnlineChecked(bool c) override { online = c; }
+    void SetSleepingChecked(bool c) override { sleeping = c; }
+    void SetCalculatingChecked(bool c) override { calculating = c; }
+    void TracesErased() override { ++erased; }
+
+    QString caption;
+    bool online = false;
+    bool sleeping = true;
+    bool calculating = true;
+    int erased = 0;
+};
+
+}  // namespace tk::test
