@@ -112,6 +112,8 @@ struct MeasurementModel {
     std::int16_t refSelPeak = 3;
 
     QString printHeadline;
+    QString printFontName;
+    int printFontSize = 0;
     QString scriptFileName;
 };
 

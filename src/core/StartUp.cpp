@@ -39,7 +39,8 @@ bool RunStartUp(MeasurementModel& model, const QString& parameterPath, const QSt
     if (!startScript.isEmpty() && startScript != QStringLiteral("-")) StartNamedScript(model, startScript, hooks);
     if (!commandLineScript.isEmpty()) StartNamedScript(model, commandLineScript, hooks);
 
-    hooks.SetPrinterFont(QStringLiteral("Courier New"), 10);
+    model.printFontName = QStringLiteral("Courier New");
+    model.printFontSize = 10;
     model.printHeadline = QStringLiteral("ZELOR Instruments");
     return true;
 }

@@ -19,7 +19,6 @@ public:
     virtual void HelpFileSelected(const QString& helpFileName) = 0;
     // Loads the script scriptFileName and, when it loaded, starts it. A load failure has shown its message.
     virtual void StartScript() = 0;
-    virtual void SetPrinterFont(const QString& family, int pointSize) = 0;
 };
 
 // The model part of start-up, from the defaults to the printer font: defaults, parameter file, language,

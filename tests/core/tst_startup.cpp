@@ -19,11 +19,9 @@ struct RecordingHooks final : StartupHooks {
     explicit RecordingHooks(MeasurementModel& m) : model(m) {}
     void HelpFileSelected(const QString& name) override { helpFiles.append(name); }
     void StartScript() override { scripts.append(model.scriptFileName); }
-    void SetPrinterFont(const QString& family, int size) override { font = QStringLiteral("%1/%2").arg(family).arg(size); }
     MeasurementModel& model;
     QStringList helpFiles;
     QStringList scripts;
-    QString font;
 };
 
 QByteArray ParameterBytes(quint8 language, const QByteArray& script, quint8 reply, quint8 trace, quint8 settle) {
@@ -68,7 +66,7 @@ private slots:
         // Nothing after the parameter file runs on such a start.
         QVERIFY(hooks.helpFiles.isEmpty());
         QVERIFY(hooks.scripts.isEmpty());
-        QVERIFY(hooks.font.isEmpty());
+        QVERIFY(model.printFontName.isEmpty());
         QVERIFY(model.printHeadline.isEmpty());
         QCOMPARE(model.parameters.replyTimeout, 1);
         QCOMPARE(model.parameters.traceTimeout, 20);
@@ -84,7 +82,8 @@ private slots:
         QVERIFY(RunStartUp(next, path, QString(), clock, dialogs2, hooks2));
         QVERIFY(dialogs2.messages.isEmpty());
         QCOMPARE(hooks2.helpFiles, QStringList{QStringLiteral("TK820_2E.hlp")});
-        QCOMPARE(hooks2.font, QStringLiteral("Courier New/10"));
+        QCOMPARE(next.printFontName, QStringLiteral("Courier New"));
+        QCOMPARE(next.printFontSize, 10);
         QCOMPARE(next.printHeadline, QStringLiteral("ZELOR Instruments"));
     }
 

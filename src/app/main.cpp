@@ -1,0 +1,61 @@
+#include "Clock.h"
+#include "CommandLine.h"
+#include "HelpWindow.h"
+#include "MainWindow.h"
+#include "MeasurementModel.h"
+#include "PortMap.h"
+#include "ProgramDirectory.h"
+#include "QtSerialPort.h"
+#include "QtUserDialogs.h"
+#include "RoutingSerialPort.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tk820-2"));
+    QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
+    QApplication::setApplicationVersion(QStringLiteral("2.68"));
+
+    const tk::CommandLine cl = tk::ParseCommandLine(QApplication::arguments().mid(1));
+    if (cl.help) {
+        std::fputs(qPrintable(tk::CommandLineUsage()), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::puts("tk820-2 2.68");
+        return 0;
+    }
+    if (!cl.errors.isEmpty()) {
+        for (const QString& e : cl.errors) std::fprintf(stderr, "tk820-2: %s\n", qPrintable(e));
+        std::fputs(qPrintable(tk::CommandLineUsage()), stderr);
+        return 2;
+    }
+
+    const QString exeDir = QApplication::applicationDirPath();
+    const QString programDir = tk::ResolveProgramDirectory(cl.home, exeDir);
+
+    tk::PortMap portMap;
+    portMap.load(QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)));
+    for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it) portMap.set(it.key(), it.value());
+
+    tk::SystemClock clock;
+    tk::QtSerialPort serial;
+    tk::RoutingSerialPort port(serial);
+
+    tk::MeasurementModel model;
+    tk::QtUserDialogs dialogs;
+    tk::HelpWindow help;
+    QStringList helpDirs{programDir};
+    if (QDir(exeDir) != QDir(programDir)) helpDirs.append(exeDir);
+
+    tk::MainWindow window({model, port, clock, dialogs, help, portMap, programDir, helpDirs});
+    dialogs.setParentWidget(&window);
+    window.show();
+    window.Load(cl.scriptName);
+    return QApplication::exec();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "HelpViewer.h"
+
+#include <QPointer>
+#include <QTextBrowser>
+
+namespace tk {
+
+// The help files are HTML; they are shown in a browser window of their own.
+class HelpWindow final : public HelpViewer {
+public:
+    explicit HelpWindow(QWidget* owner = nullptr) : m_owner(owner) {}
+    ~HelpWindow() override { delete m_browser.data(); }
+    HelpWindow(const HelpWindow&) = delete;
+    HelpWindow& operator=(const HelpWindow&) = delete;
+    bool ShowContents(const QString& helpFilePath) override;
+    QTextBrowser* browser() const { return m_browser; }
+
+private:
+    QPointer<QWidget> m_owner;
+    QPointer<QTextBrowser> m_browser;
+};
+
+}  // namespace tk

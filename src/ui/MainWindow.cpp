@@ -1,0 +1,367 @@
+#include "MainWindow.h"
+
+#include "AboutWindow.h"
+#include "BusyCursor.h"
+#include "HelpLanguage.h"
+#include "Units.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <functional>
+#include <initializer_list>
+
+namespace tk {
+namespace {
+
+struct Item {
+    const char* name;  // nullptr for a separator
+    const char* caption;
+    bool enabled = false;
+    std::initializer_list<Item> children = {};
+};
+
+// The menu tree in its order. Entries whose commands are not available yet are shown disabled.
+const std::initializer_list<Item> kMenus = {
+    {"mnufile", "&Data", true, {
+        {"mnuload", "&Load Data", true, {
+            {"mnusetload", "&Setup"}, {"mnuscriptload", "S&cript"}, {"mnugrenzenload", "&Boundaries"},
+            {"mnumessload", "&Measurement"}, {"mnueichload", "C&alibration Curve"}}},
+        {"mnusave", "&Store Data", true, {
+            {"mnusetsave", "&Setup"}, {"mnuscriptsave", "S&cript"}, {"mnugrenzensave", "&Boundaries"},
+            {"mnumesssave", "&Measurement"}, {"mnueichsave", "C&alibration Curve"},
+            {"mnutabsave", "&Table", true, {
+                {"mnutabpW", "dB&pW"}, {"mnutabmW", "dB&m"}, {"mnutabuV", "dB&uV"}, {"mnutabuser", "User"}}}}},
+        {nullptr, "-"},
+        {"mnuprint", "&Print"}, {"mnusetprint", "Prin&ter Setup"},
+        {nullptr, "-"},
+        {"mnudefuser", "&User def."}, {"mnuzwischenab", "&Clipboard"},
+        {nullptr, "-"},
+        {"mnustartscp", "St&art Script"}, {"mnuexit", "&Exit", true}}},
+    {"mnumessen", "&Measurement", true, {
+        {"mopen", "M&odule online", true}, {"mnusleep", "Mod&ule sleeping", true},
+        {"mnurechen", "Module &calculating", true}, {"mnuauto", "&Auto measurement", true},
+        {"mnufastmode", "&Fast-Mode", true},
+        {nullptr, "-"},
+        {"mnucontrollbox", "&Display setup"},
+        {"mnuwertebox", "Le&vel window", true, {
+            {"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
+        {"mnugrenzübbox", "Surpass Boundar&ies", true, {
+            {"mnugrenzübpw", "dB&pW"}, {"mnugrenzübmw", "dB&m"}, {"mnugrenzübuv", "dB&uV"},
+            {"mnugrenzübuser", "User"}}},
+        {"mnugrenzbox", "&Boundary-Edit"}, {"mnuboxeich", "Cali&bration level-Edit"},
+        {"mnurefbox", "&Reference calcul."},
+        {nullptr, "-"},
+        {"mnuconfig", "Confi&guration"},
+        {nullptr, "-"},
+        {"mnulöschen", "&Erase display"}}},
+    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
+    {"mnufenster", "&Windows", true, {
+        {"mnuüberlap", "&Cascading"}, {"mnuüberein", "&Tile vertical"}, {"mnunebenein", "T&ile horizontal"},
+        {"mnusymbole", "&Arrange icons"},
+        {nullptr, "-"},
+        {"mnuliste", "W&indows", true}}},
+    {"Hilfe", "?", true, {
+        {"mnuHelp", "Help", true}, {nullptr, "-"}, {"hlpdeutsch", "Deutsch", true},
+        {"hlpenglish", "English", true}, {nullptr, "-"}, {"mnuabout", "&About/Support", true}}},
+};
+
+struct Button {
+    const char* name;
+    const char* caption;
+    bool enabled;
+};
+const std::initializer_list<Button> kButtons = {
+    {"Command1", "Single", false}, {"Command2", "Config", false}, {"Command3", "Setup", false},
+    {"Command5", "Print", false},  {"Command6", "Ref-C.", false}, {"Command7", "Clipboard", false},
+    {"Command4", "Erase", false},  {"Command8", "Ac-m", false},   {"Command9", "Av-m", false},
+    {"Command10", "Pk-m", false},  {"Command11", "Off", false},   {"Command12", "On", false},
+    {"Command13", "Correction", false},
+};
+
+QString Name(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
+    : QMainWindow(parent), m_ctx(context) {
+    setObjectName(QStringLiteral("MDI"));
+    m_link = std::make_unique<AnalyzerLink>(m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, *this,
+                                            m_ctx.portMap);
+    m_modules = std::make_unique<ModuleCommands>(*m_link);
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiarea"));
+    setCentralWidget(m_mdi);
+    BuildMenus();
+    BuildToolbar();
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::OnTick);
+    resize(1100, 760);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setEnabled(enabled);
+    m_actions.insert(name, a);
+    return a;
+}
+
+void MainWindow::BuildMenus() {
+    std::function<void(QMenu*, const std::initializer_list<Item>&)> fill = [&](QMenu* menu,
+                                                                           const std::initializer_list<Item>& items) {
+        for (const Item& item : items) {
+            if (!item.name) {
+                menu->addSeparator();
+                continue;
+            }
+            if (item.children.size() > 0) {
+                QMenu* sub = menu->addMenu(Name(item.caption));
+                sub->setObjectName(Name(item.name));
+                sub->menuAction()->setObjectName(Name(item.name));
+                sub->setEnabled(item.enabled);
+                m_actions.insert(Name(item.name), sub->menuAction());
+                fill(sub, item.children);
+            } else {
+                AddAction(menu, Name(item.name), Name(item.caption), item.enabled);
+            }
+        }
+    };
+    for (const Item& top : kMenus) {
+        QMenu* menu = menuBar()->addMenu(Name(top.caption));
+        menu->setObjectName(Name(top.name));
+        menu->menuAction()->setObjectName(Name(top.name));
+        m_actions.insert(Name(top.name), menu->menuAction());
+        fill(menu, top.children);
+    }
+
+    // The window list is a submenu of the open child windows.
+    QAction* list = m_actions.value(QStringLiteral("mnuliste"));
+    m_windowList = new QMenu(this);
+    m_windowList->setObjectName(QStringLiteral("mnulistemenu"));
+    list->setMenu(m_windowList);
+    connect(m_windowList, &QMenu::aboutToShow, this, &MainWindow::FillWindowList);
+
+    for (const char* name : {"mopen", "mnusleep", "mnurechen", "mnuauto", "mnufastmode"})
+        m_actions.value(Name(name))->setCheckable(true);
+
+    connect(action(QStringLiteral("mopen")), &QAction::triggered, this, &MainWindow::OnModuleOnline);
+    connect(action(QStringLiteral("mnusleep")), &QAction::triggered, this, &MainWindow::OnModuleSleeping);
+    connect(action(QStringLiteral("mnurechen")), &QAction::triggered, this, &MainWindow::OnModuleCalculating);
+    connect(action(QStringLiteral("mnuauto")), &QAction::triggered, this, &MainWindow::OnAutoMeasurementMenu);
+    connect(action(QStringLiteral("mnufastmode")), &QAction::triggered, this, &MainWindow::OnFastModeMenu);
+    connect(action(QStringLiteral("mnuexit")), &QAction::triggered, this, &MainWindow::OnExit);
+    connect(action(QStringLiteral("mnuHelp")), &QAction::triggered, this, &MainWindow::OnHelp);
+    connect(action(QStringLiteral("hlpdeutsch")), &QAction::triggered, this, [this] { OnLanguage(0); });
+    connect(action(QStringLiteral("hlpenglish")), &QAction::triggered, this, [this] { OnLanguage(1); });
+    connect(action(QStringLiteral("mnuabout")), &QAction::triggered, this, &MainWindow::OnAbout);
+}
+
+void MainWindow::BuildToolbar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("Toolbar1"));
+    bar->setMovable(false);
+    auto addButton = [&](const Button& b) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(Name(b.name));
+        button->setText(Name(b.caption));
+        button->setEnabled(b.enabled);
+        bar->addWidget(button);
+    };
+    auto it = kButtons.begin();
+    for (int i = 0; i < 6; ++i) addButton(*it++);
+    m_mdiauto = new QCheckBox(QStringLiteral("Auto"), bar);
+    m_mdiauto->setObjectName(QStringLiteral("mdiauto"));
+    m_mdifast = new QCheckBox(QStringLiteral("Fast"), bar);
+    m_mdifast->setObjectName(QStringLiteral("mdifast"));
+    bar->addWidget(m_mdiauto);
+    bar->addWidget(m_mdifast);
+    bar->addSeparator();
+    for (; it != kButtons.end(); ++it) addButton(*it);
+    connect(m_mdiauto, &QCheckBox::clicked, this, &MainWindow::OnAutoBoxClicked);
+    connect(m_mdifast, &QCheckBox::clicked, this, &MainWindow::OnFastBoxClicked);
+
+    auto* spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    m_uhr = new QLabel(bar);
+    m_uhr->setObjectName(QStringLiteral("uhr"));
+    m_uhr->setMinimumWidth(260);
+    bar->addWidget(m_uhr);
+    auto* label1 = new QLabel(QStringLiteral("ZELOR Instruments"), bar);
+    label1->setObjectName(QStringLiteral("Label1"));
+    bar->addWidget(label1);
+}
+
+void MainWindow::SetEnglishCaptions() {
+    std::function<void(const std::initializer_list<Item>&)> apply = [&](const std::initializer_list<Item>& items) {
+        for (const Item& item : items) {
+            if (!item.name) continue;
+            if (QAction* a = m_actions.value(Name(item.name))) a->setText(Name(item.caption));
+            apply(item.children);
+        }
+    };
+    apply(kMenus);
+    for (const Button& b : kButtons)
+        if (auto* w = findChild<QToolButton*>(Name(b.name))) w->setText(Name(b.caption));
+    m_mdiauto->setText(QStringLiteral("Auto"));
+    m_mdifast->setText(QStringLiteral("Fast"));
+}
+
+void MainWindow::Load(const QString& commandLineScript) {
+    setWindowTitle(QString::fromLatin1(MAIN_CAPTION));
+    SetEnglishCaptions();
+    action(QStringLiteral("mnurechen"))->setChecked(true);
+    action(QStringLiteral("mnuauto"))->setChecked(true);
+    m_mdiauto->setChecked(true);
+    RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
+    action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
+    action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
+    m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
+    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
+    m_timer->start();
+}
+
+QString MainWindow::parameterFilePath() const {
+    return QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PARAMETER_FILE_NAME));
+}
+
+QString MainWindow::helpFilePath() const {
+    for (const QString& dir : m_ctx.helpDirectories) {
+        const QString path = QDir(dir).filePath(m_helpFile);
+        if (QFileInfo::exists(path)) return path;
+    }
+    return QDir(m_ctx.programDirectory).filePath(m_helpFile);
+}
+
+void MainWindow::SetOnlineChecked(bool checked) { action(QStringLiteral("mopen"))->setChecked(checked); }
+void MainWindow::SetSleepingChecked(bool checked) { action(QStringLiteral("mnusleep"))->setChecked(checked); }
+void MainWindow::SetCalculatingChecked(bool checked) { action(QStringLiteral("mnurechen"))->setChecked(checked); }
+
+void MainWindow::TracesErased() {
+    // The graph window redraws from the cleared traces once it exists.
+}
+
+void MainWindow::StartScript() {
+    // Scripts cannot be loaded by this version yet; the name is kept in the model.
+    qWarning("tk820-2: the start script %s is not run: scripts are not available in this version",
+             qPrintable(m_ctx.model.scriptFileName));
+}
+
+void MainWindow::OnModuleOnline() {
+    QAction* a = action(QStringLiteral("mopen"));
+    const bool wasChecked = !a->isChecked();  // the click has already flipped the mark
+    a->setChecked(wasChecked);
+    BusyCursor busy;
+    m_modules->ToggleOnline(wasChecked);
+}
+
+void MainWindow::OnModuleSleeping() {
+    QAction* a = action(QStringLiteral("mnusleep"));
+    a->setChecked(!a->isChecked());  // the command sets the mark itself, or leaves it alone
+    BusyCursor busy;
+    m_modules->ToggleSleeping();
+}
+
+void MainWindow::OnModuleCalculating() {
+    QAction* a = action(QStringLiteral("mnurechen"));
+    a->setChecked(!a->isChecked());
+    BusyCursor busy;
+    m_modules->ToggleCalculating();
+}
+
+void MainWindow::OnAutoMeasurementMenu() {
+    MeasurementModel& m = m_ctx.model;
+    m.autoMeasurement = !m.autoMeasurement;
+    action(QStringLiteral("mnuauto"))->setChecked(m.autoMeasurement);
+    m_mdiauto->setChecked(m.autoMeasurement);
+}
+
+void MainWindow::OnFastModeMenu() {
+    MeasurementModel& m = m_ctx.model;
+    m.fastMode = !m.fastMode;
+    action(QStringLiteral("mnufastmode"))->setChecked(m.fastMode);
+    if (m.fastMode) {
+        m.autoMeasurement = true;
+        action(QStringLiteral("mnuauto"))->setChecked(true);
+        m_mdiauto->setChecked(true);
+        m_mdifast->setChecked(true);
+    } else {
+        m_mdifast->setChecked(false);
+    }
+}
+
+void MainWindow::OnAutoBoxClicked(bool checked) {
+    m_ctx.model.autoMeasurement = checked;
+    action(QStringLiteral("mnuauto"))->setChecked(checked);
+}
+
+void MainWindow::OnFastBoxClicked(bool checked) {
+    MeasurementModel& m = m_ctx.model;
+    m.fastMode = checked;
+    action(QStringLiteral("mnufastmode"))->setChecked(checked);
+    if (checked) {
+        m.autoMeasurement = true;
+        action(QStringLiteral("mnuauto"))->setChecked(true);
+        m_mdiauto->setChecked(true);
+    }
+}
+
+void MainWindow::OnExit() {
+    bool done = false;
+    {
+        BusyCursor busy;
+        done = RunShutdown(*m_link, parameterFilePath());
+    }
+    if (!done) return;
+    m_timer->stop();
+    close();
+    QApplication::closeAllWindows();
+}
+
+void MainWindow::ShowHelp() {
+    const QString path = helpFilePath();
+    if (!m_ctx.help.ShowContents(path))
+        m_ctx.dialogs.message(QStringLiteral("The help file cannot be shown:\n%1").arg(QDir::toNativeSeparators(path)),
+                              QStringLiteral("Help"), MessageIcon::Warning);
+}
+
+void MainWindow::OnHelp() { ShowHelp(); }
+
+void MainWindow::OnLanguage(int languageIndex) {
+    m_ctx.model.parameters.languageIndex = static_cast<std::uint8_t>(languageIndex);
+    m_helpFile = SelectHelpFile(m_ctx.model.parameters);
+    ShowHelp();
+}
+
+void MainWindow::OnAbout() {
+    AboutWindow about(this);
+    about.exec();
+}
+
+void MainWindow::OnTick() {
+    if (!m_ctx.model.autoMeasurement) return;
+    m_uhr->setText(QStringLiteral(" Time: ") + m_ctx.clock.timeText());
+}
+
+void MainWindow::FillWindowList() {
+    m_windowList->clear();
+    const auto windows = m_mdi->subWindowList();
+    for (QMdiSubWindow* w : windows) {
+        QAction* a = m_windowList->addAction(w->windowTitle());
+        a->setCheckable(true);
+        a->setChecked(w == m_mdi->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] { m_mdi->setActiveSubWindow(w); });
+    }
+    if (windows.isEmpty()) m_windowList->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+}  // namespace tk

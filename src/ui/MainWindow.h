@@ -1,0 +1,93 @@
+#pragma once
+
+#include "AnalyzerLink.h"
+#include "HelpViewer.h"
+#include "MeasurementModel.h"
+#include "ModuleCommands.h"
+#include "StartUp.h"
+
+#include <QCheckBox>
+#include <QHash>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QStringList>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace tk {
+
+struct MainWindowContext {
+    MeasurementModel& model;
+    SerialPort& port;
+    Clock& clock;
+    UserDialogs& dialogs;
+    HelpViewer& help;
+    const PortMap& portMap;
+    QString programDirectory;       // holds the parameter file
+    QStringList helpDirectories;    // searched in order for the help files
+};
+
+// The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences.
+class MainWindow final : public QMainWindow, public LinkView, public StartupHooks {
+    Q_OBJECT
+public:
+    explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence of the window's load event.
+    void Load(const QString& commandLineScript);
+
+    QAction* action(const QString& name) const { return m_actions.value(name); }
+    QString parameterFilePath() const;
+    QString helpFilePath() const;
+    AnalyzerLink& link() { return *m_link; }
+
+    // LinkView
+    void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
+    void SetOnlineChecked(bool checked) override;
+    void SetSleepingChecked(bool checked) override;
+    void SetCalculatingChecked(bool checked) override;
+    void TracesErased() override;
+
+    // StartupHooks
+    void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
+    void StartScript() override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void SetEnglishCaptions();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
+
+    void OnModuleOnline();
+    void OnModuleSleeping();
+    void OnModuleCalculating();
+    void OnAutoMeasurementMenu();
+    void OnFastModeMenu();
+    void OnAutoBoxClicked(bool checked);
+    void OnFastBoxClicked(bool checked);
+    void OnExit();
+    void OnHelp();
+    void OnLanguage(int languageIndex);
+    void OnAbout();
+    void OnTick();
+    void FillWindowList();
+    void ShowHelp();
+
+    MainWindowContext m_ctx;
+    std::unique_ptr<AnalyzerLink> m_link;
+    std::unique_ptr<ModuleCommands> m_modules;
+    QMdiArea* m_mdi = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QMenu* m_windowList = nullptr;
+    QCheckBox* m_mdiauto = nullptr;
+    QCheckBox* m_mdifast = nullptr;
+    QLabel* m_uhr = nullptr;
+    QTimer* m_timer = nullptr;
+    QString m_helpFile = QStringLiteral("TK820_2E.hlp");
+};
+
+}  // namespace tk

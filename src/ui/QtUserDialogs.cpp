@@ -1,0 +1,64 @@
+#include "QtUserDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tk {
+
+void QtUserDialogs::message(const QString& text, const QString& title, MessageIcon icon) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MessageIcon::None: break;
+    }
+    // A message may come in the middle of a blocking exchange that shows the busy pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
+}
+
+namespace {
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, r.title);
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilters(r.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
+    dialog.setDefaultSuffix(r.defaultExtension);
+    dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QFileInfo initial(r.initialName);
+    if (!r.initialName.contains(u'*')) {
+        if (initial.isAbsolute()) dialog.setDirectory(initial.absolutePath());
+        dialog.selectFile(initial.fileName());
+    } else if (initial.isAbsolute()) {
+        dialog.setDirectory(initial.absolutePath());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+}  // namespace
+
+std::optional<QString> QtUserDialogs::openFileName(const FileDialogRequest& request) {
+    return RunFileDialog(m_parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtUserDialogs::saveFileName(const FileDialogRequest& request) {
+    return RunFileDialog(m_parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> QtUserDialogs::inputBox(const QString& prompt, const QString& title, const QString& proposal) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, proposal, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+}  // namespace tk
