@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <functional>
@@ -189,16 +190,14 @@ void MainWindow::BuildToolbar() {
     connect(m_mdiauto, &QCheckBox::clicked, this, &MainWindow::OnAutoBoxClicked);
     connect(m_mdifast, &QCheckBox::clicked, this, &MainWindow::OnFastBoxClicked);
 
-    auto* spacer = new QWidget(bar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    bar->addWidget(spacer);
-    m_uhr = new QLabel(bar);
+    // The status text and the maker's label sit at the foot of the window, where they always have room.
+    m_uhr = new QLabel(this);
     m_uhr->setObjectName(QStringLiteral("uhr"));
-    m_uhr->setMinimumWidth(260);
-    bar->addWidget(m_uhr);
-    auto* label1 = new QLabel(QStringLiteral("ZELOR Instruments"), bar);
+    m_uhr->setMinimumWidth(320);
+    statusBar()->addWidget(m_uhr, 1);
+    auto* label1 = new QLabel(QStringLiteral("ZELOR Instruments"), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    bar->addWidget(label1);
+    statusBar()->addPermanentWidget(label1);
 }
 
 void MainWindow::SetEnglishCaptions() {

@@ -1,0 +1,254 @@
+#include "FakeClock.h"
+#include "MainWindow.h"
+#include "ParameterFile.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class FakeHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString& path) override {
+        shown.append(path);
+        return QFile::exists(path);
+    }
+    QStringList shown;
+};
+
+QByteArray GoodInterface(char c, int) {
+    if (c == 'i') return "I";
+    if (c >= '1' && c <= '5') return QByteArray(1, c);
+    if (c == 'v') return QByteArray(20, '.') + "V3.10" + QByteArray(75, '.');
+    if (c >= 'a' && c <= 'z') return QByteArray(1, static_cast<char>(c - 32));
+    return {};
+}
+
+struct Rig {
+    QTemporaryDir home;
+    QTemporaryDir helpDir;
+    MeasurementModel model;
+    FakeClock clock;
+    ScriptedPort port{clock};
+    ScriptedDialogs dialogs;
+    FakeHelp help;
+    PortMap portMap;
+    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {helpDir.path()}}};
+
+    QAction* act(const char* name) { return window.action(QString::fromUtf8(name)); }
+    QCheckBox* box(const char* name) { return window.findChild<QCheckBox*>(QString::fromUtf8(name)); }
+};
+
+using Message = ScriptedDialogs::Message;
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void menuTree_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("enabled");
+        const struct {
+            const char* name;
+            const char* caption;
+            bool enabled;
+        } rows[] = {
+            {"mnufile", "&Data", true},          {"mnuload", "&Load Data", true},
+            {"mnusetload", "&Setup", false},     {"mnueichload", "C&alibration Curve", false},
+            {"mnusave", "&Store Data", true},    {"mnutabsave", "&Table", true},
+            {"mnutabpW", "dB&pW", false},        {"mnutabuser", "User", false},
+            {"mnuprint", "&Print", false},       {"mnusetprint", "Prin&ter Setup", false},
+            {"mnudefuser", "&User def.", false}, {"mnuzwischenab", "&Clipboard", false},
+            {"mnustartscp", "St&art Script", false}, {"mnuexit", "&Exit", true},
+            {"mnumessen", "&Measurement", true}, {"mopen", "M&odule online", true},
+            {"mnusleep", "Mod&ule sleeping", true}, {"mnurechen", "Module &calculating", true},
+            {"mnuauto", "&Auto measurement", true}, {"mnufastmode", "&Fast-Mode", true},
+            {"mnucontrollbox", "&Display setup", false}, {"mnuwertebox", "Le&vel window", true},
+            {"mnuwerteuv", "dB&uV", false},      {"mnugrenzübbox", "Surpass Boundar&ies", true},
+            {"mnugrenzübuser", "User", false},   {"mnugrenzbox", "&Boundary-Edit", false},
+            {"mnuboxeich", "Cali&bration level-Edit", false}, {"mnurefbox", "&Reference calcul.", false},
+            {"mnuconfig", "Confi&guration", false}, {"mnulöschen", "&Erase display", false},
+            {"mnuscript", "&Script", true},      {"mnugenscript", "Script &edit", false},
+            {"mnufenster", "&Windows", true},    {"mnuüberlap", "&Cascading", false},
+            {"mnuüberein", "&Tile vertical", false}, {"mnunebenein", "T&ile horizontal", false},
+            {"mnusymbole", "&Arrange icons", false}, {"mnuliste", "W&indows", true},
+            {"Hilfe", "?", true},                {"mnuHelp", "Help", true},
+            {"hlpdeutsch", "Deutsch", true},     {"hlpenglish", "English", true},
+            {"mnuabout", "&About/Support", true},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << QString::fromUtf8(r.name) << QString::fromUtf8(r.caption) << r.enabled;
+    }
+    void menuTree() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, enabled);
+        Rig r;
+        QAction* a = r.window.action(name);
+        QVERIFY2(a, qPrintable(name));
+        QCOMPARE(a->objectName(), name);
+        QCOMPARE(a->text(), caption);
+        QCOMPARE(a->isEnabled(), enabled);
+    }
+
+    void menuOrder() {
+        Rig r;
+        auto names = [](QMenu* m) {
+            QStringList out;
+            for (QAction* a : m->actions()) out.append(a->isSeparator() ? QStringLiteral("-") : a->objectName());
+            return out;
+        };
+        QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("mnufile"))),
+                 (QStringList{"mnuload", "mnusave", "-", "mnuprint", "mnusetprint", "-", "mnudefuser",
+                              "mnuzwischenab", "-", "mnustartscp", "mnuexit"}));
+        QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("Hilfe"))),
+                 (QStringList{"mnuHelp", "-", "hlpdeutsch", "hlpenglish", "-", "mnuabout"}));
+    }
+
+    void toolbar() {
+        Rig r;
+        const QStringList expected{"Command1:Single", "Command2:Config", "Command3:Setup", "Command5:Print",
+                                   "Command6:Ref-C.", "Command7:Clipboard", "Command4:Erase", "Command8:Ac-m",
+                                   "Command9:Av-m", "Command10:Pk-m", "Command11:Off", "Command12:On",
+                                   "Command13:Correction"};
+        for (const QString& e : expected) {
+            const QStringList parts = e.split(u':');
+            auto* b = r.window.findChild<QToolButton*>(parts[0]);
+            QVERIFY2(b, qPrintable(parts[0]));
+            QCOMPARE(b->text(), parts[1]);
+        }
+        QCOMPARE(r.box("mdiauto")->text(), QStringLiteral("Auto"));
+        QCOMPARE(r.box("mdifast")->text(), QStringLiteral("Fast"));
+        QVERIFY(r.window.findChild<QTimer*>(QStringLiteral("Timer1")));
+        QCOMPARE(r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("ZELOR Instruments"));
+    }
+
+    void firstStartAndExit() {
+        Rig r;
+        r.window.Load(QString());
+        const Message cannotOpen{QStringLiteral("Cannot open file"), QStringLiteral("File handling")};
+        QCOMPARE(r.dialogs.messages, QList<Message>{cannotOpen});
+        QCOMPARE(r.window.windowTitle(), QStringLiteral("TK820-2E V2-68     Interface: "));
+        QVERIFY(r.act("mnurechen")->isChecked());
+        QVERIFY(r.act("mnuauto")->isChecked());
+        QVERIFY(r.box("mdiauto")->isChecked());
+        QVERIFY(!r.act("mnufastmode")->isChecked());
+        QVERIFY(!r.act("mopen")->isChecked());
+
+        r.window.show();
+        r.act("mnuexit")->trigger();
+        QVERIFY(!r.window.isVisible());
+        QVERIFY(r.port.written.isEmpty());
+        QFile f(r.window.parameterFilePath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.size(), PARAMETER_FILE_SIZE);
+        QCOMPARE(f.read(5), QByteArray("par01"));
+    }
+
+    void closingByFrameWritesNothing() {
+        Rig r;
+        r.window.Load(QString());
+        r.window.show();
+        r.window.close();
+        QCOMPARE(QFileInfo(r.window.parameterFilePath()).size(), 0);
+    }
+
+    void moduleOnlineFollowsThePort() {
+        Rig r;
+        r.window.Load(QString());
+        r.port.responder = GoodInterface;
+        r.act("mopen")->trigger();
+        QVERIFY(r.act("mopen")->isChecked());
+        QVERIFY(r.port.isOpen());
+        QCOMPARE(r.port.written, QByteArray("bo"));
+        QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyS1")});
+        QCOMPARE(r.port.lineSettings(), QStringLiteral("2400,N,8,1"));
+
+        r.act("mnusleep")->trigger();
+        QVERIFY(r.act("mnusleep")->isChecked());
+        r.act("mnurechen")->trigger();
+        QVERIFY(!r.act("mnurechen")->isChecked());
+        QCOMPARE(r.port.written, QByteArray("bobpbn"));
+
+        // The interface stops answering: the exchange fails and the mark follows the closed port.
+        r.port.responder = [](char, int) { return QByteArray(); };
+        r.act("mnusleep")->trigger();
+        QCOMPARE(r.dialogs.messages.last(),
+                 (Message{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")}));
+        QVERIFY(!r.act("mopen")->isChecked());
+        QVERIFY(!r.port.isOpen());
+
+        // With the port closed, the sleeping entry changes nothing at all.
+        const bool sleepingMark = r.act("mnusleep")->isChecked();
+        const bool sleeping = r.model.moduleSleeping;
+        r.act("mnusleep")->trigger();
+        QCOMPARE(r.act("mnusleep")->isChecked(), sleepingMark);
+        QCOMPARE(bool(r.model.moduleSleeping), sleeping);
+    }
+
+    void autoAndFastModeStayInStep() {
+        Rig r;
+        r.window.Load(QString());
+        r.act("mnuauto")->trigger();
+        QVERIFY(!r.model.autoMeasurement);
+        QVERIFY(!r.box("mdiauto")->isChecked());
+        r.act("mnufastmode")->trigger();  // fast mode also switches automatic measurement on
+        QVERIFY(r.model.fastMode);
+        QVERIFY(r.model.autoMeasurement);
+        QVERIFY(r.act("mnuauto")->isChecked());
+        QVERIFY(r.box("mdiauto")->isChecked());
+        QVERIFY(r.box("mdifast")->isChecked());
+        r.act("mnufastmode")->trigger();  // switching it off leaves automatic measurement on
+        QVERIFY(!r.model.fastMode);
+        QVERIFY(!r.box("mdifast")->isChecked());
+        QVERIFY(r.model.autoMeasurement);
+
+        r.box("mdiauto")->click();
+        QVERIFY(!r.model.autoMeasurement);
+        QVERIFY(!r.act("mnuauto")->isChecked());
+        r.box("mdifast")->click();
+        QVERIFY(r.model.fastMode);
+        QVERIFY(r.model.autoMeasurement);
+        QVERIFY(r.act("mnufastmode")->isChecked());
+        QVERIFY(r.box("mdiauto")->isChecked());
+    }
+
+    void helpLanguage() {
+        Rig r;
+        r.window.Load(QString());
+        r.act("mnuHelp")->trigger();
+        QCOMPARE(r.help.shown.size(), 1);
+        QVERIFY(r.help.shown[0].endsWith(QStringLiteral("TK820_2E.hlp")));
+        // No help file exists in these directories: a message says so instead of failing silently.
+        QCOMPARE(r.dialogs.messages.last().title, QStringLiteral("Help"));
+
+        QFile german(QDir(r.helpDir.path()).filePath(QStringLiteral("TK820_2D.hlp")));
+        QVERIFY(german.open(QIODevice::WriteOnly));
+        german.write("<h1>Hilfe</h1>");
+        german.close();
+        const auto before = r.dialogs.messages.size();
+        r.act("hlpdeutsch")->trigger();
+        QCOMPARE(r.model.parameters.languageIndex, 0);
+        QCOMPARE(r.help.shown.last(), german.fileName());
+        QCOMPARE(r.dialogs.messages.size(), before);
+        // The window texts stay English.
+        QCOMPARE(r.act("mnuexit")->text(), QStringLiteral("&Exit"));
+        r.act("hlpenglish")->trigger();
+        QCOMPARE(r.model.parameters.languageIndex, 1);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
