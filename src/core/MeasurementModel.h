@@ -66,6 +66,21 @@ struct FileNames {
     QString table = QStringLiteral("*.tab");
 };
 
+// One limit line of up to ten points (entry 10 is carried in files but never used). A frequency of 0 or
+// less marks a point as not in use.
+struct BoundaryLine {
+    std::array<float, 11> freqMHz{};
+    std::array<float, 11> levelDbm{};
+    std::array<std::int16_t, 11> logSegment{};
+};
+
+// A correction curve: points 0 .. pointCount-1 with their offsets in dB.
+struct CalibrationCurve {
+    std::array<float, 102> freqMHz{};
+    std::array<float, 102> offsetDb{};
+    std::int16_t pointCount = 0;
+};
+
 // The one model of the program; the application creates it at start and passes it by reference.
 struct MeasurementModel {
     TraceArray traceActual{};
@@ -78,6 +93,10 @@ struct MeasurementModel {
 
     MeasurementSettings settings;
     ParameterFields parameters;
+    BoundaryLine boundaryActual;
+    BoundaryLine boundaryAverage;
+    BoundaryLine boundaryPeak;
+    CalibrationCurve calibrationCurve;
     FileNames fileNames;
 
     // Acquisition and link state.
@@ -103,6 +122,19 @@ struct MeasurementModel {
     std::int16_t blockPos = 0;
     std::int16_t blockIndex = 0;
     float correctionValue = 0.0f;
+
+    // The graph and its two cursor lines (level window, violation list), x in units 0..4000.
+    VbBool showComparison = false;
+    std::int16_t graphLevelMin = 0;
+    std::int16_t graphLevelMax = 255;
+    VbBool levelWindowOpen = false;
+    std::int16_t levelCursorX = 0;
+    std::int16_t levelCursorDrawnX = 0;
+    VbBool levelCursorErased = false;
+    VbBool limitListOpen = false;
+    std::int16_t limitCursorX = 0;
+    std::int16_t limitCursorDrawnX = 0;
+    VbBool limitCursorErased = false;
 
     // Reference calculation selectors.
     VbBool referenceCalcOn = false;
