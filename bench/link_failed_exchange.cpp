@@ -35,6 +35,9 @@ public:
     void SetSleepingChecked(bool) override {}
     void SetCalculatingChecked(bool) override {}
     void TracesErased() override {}
+    void RedrawGraph() override {}
+    void ShowInformation(const QString&) override {}
+    void CloseInformation() override {}
 };
 
 double CpuSeconds() {

@@ -22,6 +22,11 @@ public:
     virtual void SetCalculatingChecked(bool checked) = 0;
     // The measured traces were cleared; the graph redraws.
     virtual void TracesErased() = 0;
+    // The full redraw of the graph after a completed trace read.
+    virtual void RedrawGraph() = 0;
+    // The information window: shows one line of text, or is closed.
+    virtual void ShowInformation(const QString& text) = 0;
+    virtual void CloseInformation() = 0;
 };
 
 // How long one poll of the line may block in the operating system.

@@ -249,6 +249,28 @@ void MainWindow::TracesErased() {
     // The graph window redraws from the cleared traces once it exists.
 }
 
+void MainWindow::RedrawGraph() {
+    // The graph window draws here once it exists.
+}
+
+void MainWindow::ShowInformation(const QString& text) {
+    if (!m_infobox) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("infotext"));
+        label->setMargin(12);
+        m_infobox = m_mdi->addSubWindow(label);
+        m_infobox->setObjectName(QStringLiteral("infobox"));
+        m_infobox->setWindowTitle(QStringLiteral("Information"));
+        m_infobox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (auto* label = m_infobox->findChild<QLabel*>(QStringLiteral("infotext"))) label->setText(text);
+    m_infobox->show();
+}
+
+void MainWindow::CloseInformation() {
+    if (m_infobox) m_infobox->close();
+}
+
 void MainWindow::StartScript() {
     // Scripts cannot be loaded by this version yet; the name is kept in the model.
     qWarning("tk820-2: the start script %s is not run: scripts are not available in this version",

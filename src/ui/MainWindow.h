@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QToolButton>
@@ -51,6 +53,9 @@ public:
     void SetSleepingChecked(bool checked) override;
     void SetCalculatingChecked(bool checked) override;
     void TracesErased() override;
+    void RedrawGraph() override;
+    void ShowInformation(const QString& text) override;
+    void CloseInformation() override;
 
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
@@ -87,6 +92,7 @@ private:
     QCheckBox* m_mdifast = nullptr;
     QLabel* m_uhr = nullptr;
     QTimer* m_timer = nullptr;
+    QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
 };
 

@@ -11,12 +11,17 @@ public:
     void SetSleepingChecked(bool c) override { sleeping = c; }
     void SetCalculatingChecked(bool c) override { calculating = c; }
     void TracesErased() override { ++erased; }
+    void RedrawGraph() override { ++redraws; }
+    void ShowInformation(const QString& text) override { information = text; }
+    void CloseInformation() override { information.clear(); }
 
     QString caption;
     bool online = false;
     bool sleeping = true;
     bool calculating = true;
     int erased = 0;
+    int redraws = 0;
+    QString information;
 };
 
 }  // namespace tk::test

@@ -21,6 +21,7 @@ public:
 
     Responder responder = [](char, int) { return QByteArray(); };
     double replyDelay = 0.005;  // s from transmission to arrival
+    double bytesPerSecond = 0;  // when set, an answer arrives byte by byte at this rate
     bool openFails = false;
 
     QByteArray written;          // every byte transmitted, in order
@@ -76,7 +77,14 @@ public:
             writeTimes.append(m_clock.seconds());
             const int count = static_cast<int>(written.count(c));
             const QByteArray answer = responder(c, count);
-            if (!answer.isEmpty()) m_pending.append({m_clock.seconds() + replyDelay, answer});
+            if (answer.isEmpty()) continue;
+            if (bytesPerSecond <= 0) {
+                m_pending.append({m_clock.seconds() + replyDelay, answer});
+                continue;
+            }
+            for (qsizetype k = 0; k < answer.size(); ++k)
+                m_pending.append({m_clock.seconds() + replyDelay + static_cast<double>(k + 1) / bytesPerSecond,
+                                  answer.mid(k, 1)});
         }
     }
     void clearBuffers() override {

@@ -1,0 +1,203 @@
+#include "TraceReader.h"
+
+#include "Calibration.h"
+#include "Units.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tk {
+namespace {
+
+struct TraceParams {
+    char request;
+    char header;
+    TraceArray MeasurementModel::*trace;
+    VbBool MeasurementModel::*busy;
+    FixedText<10> MeasurementModel::*readTime;
+    std::int16_t MeasurementModel::*selector;
+};
+
+TraceParams ParamsOf(TraceKind kind) {
+    switch (kind) {
+        case TraceKind::Peak:
+            return {'s', 'S', &MeasurementModel::tracePeak, &MeasurementModel::peakBusy, &MeasurementModel::timePeak,
+                    &MeasurementModel::refSelPeak};
+        case TraceKind::Average:
+            return {'m', 'M', &MeasurementModel::traceAverage, &MeasurementModel::averageBusy,
+                    &MeasurementModel::timeAverage, &MeasurementModel::refSelAverage};
+        case TraceKind::Actual:
+        default:
+            return {'a', 'A', &MeasurementModel::traceActual, &MeasurementModel::actualBusy,
+                    &MeasurementModel::timeActual, &MeasurementModel::refSelActual};
+    }
+}
+
+// Results beyond the 16-bit range are held at its ends rather than wrapped.
+std::int16_t Saturate(double v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<std::int16_t>(std::clamp(v, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+}
+
+}  // namespace
+
+int SweepLastIndex(int resolution) {
+    if (resolution < 1) return -1;
+    return std::min(4000 / resolution, TRACE_LAST_INDEX);
+}
+
+void TraceReader::Read(TraceKind kind) {
+    MeasurementModel& model = m_link.Model();
+    const TraceParams p = ParamsOf(kind);
+    VbBool& busy = model.*p.busy;
+    if (!m_link.IsOpen() || busy) return;
+    m_link.View().CloseInformation();
+    busy = true;
+    int attempts = 0;
+    if (!Request(p.request, model.*p.readTime, attempts)) {
+        busy = false;
+        return;
+    }
+    TraceArray& trace = model.*p.trace;
+    switch (Receive(p.header, trace)) {
+        case Outcome::Complete:
+            ApplyCorrection(model, trace);
+            if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector);
+            model.graphOpen = true;
+            m_link.View().RedrawGraph();
+            break;
+        case Outcome::NotValid:
+            m_link.View().ShowInformation(QStringLiteral("Transmission error - data not valid"));
+            DrainLine();
+            ++model.invalidTransferCount;
+            break;
+        case Outcome::Failed:
+            break;
+    }
+    busy = false;
+}
+
+bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) {
+    MeasurementModel& model = m_link.Model();
+    SerialPort& port = m_link.Port();
+    for (;;) {
+        if (!model.moduleSleeping) {
+            readTime.set(m_link.TheClock().timeText());
+            model.readDate.set(m_link.TheClock().dateText());
+        }
+        model.blockPos = 0;
+        model.blockIndex = 0;
+        port.clearBuffers();
+        port.write(QByteArray(1, request));
+        ++attempts;
+        const double start = m_link.WaitStart();
+        for (;;) {
+            if (port.bytesWaiting() < 1) port.waitForData(POLL_SLICE_MS);
+            if (port.bytesWaiting() >= 1) return true;
+            if (m_link.Elapsed(start) > model.parameters.replyTimeout) break;
+            if (attempts > 3) {
+                m_link.Fail();
+                return false;
+            }
+        }
+    }
+}
+
+TraceReader::Outcome TraceReader::Receive(char header, TraceArray& trace) {
+    MeasurementModel& model = m_link.Model();
+    SerialPort& port = m_link.Port();
+    const double blocks = model.settings.resolution != 0 ? 40.0 / model.settings.resolution : 0.0;
+    auto allReceived = [&] { return model.blockIndex + 1 > blocks; };
+    // Nothing left over from an earlier transfer may be taken for the start of this one.
+    model.rxBuffer.clear();
+    const double start = m_link.WaitStart();
+    for (;;) {
+        // The transfer limit is tested before completion: a last block that comes late is a failure.
+        if (m_link.Elapsed(start) > model.parameters.traceTimeout) {
+            model.rxBuffer.clear();
+            m_link.Fail();
+            return Outcome::Failed;
+        }
+        if (!allReceived() && model.rxBuffer.isEmpty() && port.bytesWaiting() == 0)
+            port.waitForData(POLL_SLICE_MS);
+        const int length = std::min(port.bytesWaiting(), 80);
+        if (model.rxBuffer.isEmpty()) model.rxBuffer = m_link.ReadBytes(length);
+        if (allReceived()) return Outcome::Complete;
+        for (const char c : std::as_const(model.rxBuffer)) {
+            const auto b = static_cast<std::uint8_t>(c);
+            if (model.blockPos == 0) {
+                if (c != header) continue;
+            } else if (model.blockPos == 1) {
+                if (b != model.blockIndex) {
+                    // What is left of this chunk belongs to the rejected transfer.
+                    model.rxBuffer.clear();
+                    return Outcome::NotValid;
+                }
+            } else {
+                const int index = model.blockIndex * 100 + model.blockPos - 2;
+                if (index >= 0 && index <= TRACE_LAST_INDEX) trace[static_cast<std::size_t>(index)] = b;
+            }
+            if (++model.blockPos == 102) {
+                ++model.blockIndex;
+                model.blockPos = 0;
+            }
+            if (allReceived()) break;
+        }
+        model.rxBuffer.clear();
+    }
+}
+
+void TraceReader::DrainLine() {
+    const double limit = m_link.Model().parameters.replyTimeout;
+    for (;;) {
+        const double start = m_link.WaitStart();
+        while (m_link.Elapsed(start) < limit) {
+            const double left = limit - m_link.Elapsed(start);
+            m_link.TheClock().sleepMs(std::max(1, std::min(50, static_cast<int>(left * 1000.0) + 1)));
+        }
+        if (m_link.Port().bytesWaiting() == 0) return;
+        m_link.Port().clearBuffers();
+    }
+}
+
+void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace) {
+    if (!model.settings.calibrationOn) return;
+    const MeasurementSettings& s = model.settings;
+    const int last = SweepLastIndex(s.resolution);
+    const float step = s.scanWidth / (4000.0f / static_cast<float>(s.resolution * 10));
+    const float start = s.centerFreq - 5.0f * s.scanWidth;
+    for (int i = 0; i <= last; ++i) {
+        const float f = static_cast<float>(i) * step + start;
+        const float correction = CorrectionAt(model, f);
+        auto& v = trace[static_cast<std::size_t>(i)];
+        v = Saturate(std::floor(correction * 255.0f / 80.0f + static_cast<float>(v)));
+    }
+}
+
+void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector) {
+    const TraceArray* ref = nullptr;
+    switch (selector) {
+        case 0: ref = &model.refActual; break;
+        case 1: ref = &model.refAverage; break;
+        case 2: ref = &model.refPeak; break;
+        default: return;
+    }
+    const int mode = model.refMode;
+    if (mode < 0 || mode > 3) return;
+    const int last = SweepLastIndex(model.settings.resolution);
+    for (int i = 0; i <= last; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const int t = trace[k];
+        const int r = (*ref)[k];
+        switch (mode) {
+            case 0: trace[k] = Saturate(r - t); break;
+            case 1: trace[k] = Saturate(t - r); break;
+            case 2: trace[k] = Saturate(t + r); break;
+            case 3: if (t < r) trace[k] = 0; break;
+        }
+    }
+}
+
+}  // namespace tk

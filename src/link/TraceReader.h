@@ -1,0 +1,38 @@
+#pragma once
+
+#include "AnalyzerLink.h"
+
+namespace tk {
+
+enum class TraceKind { Actual, Peak, Average };
+
+// Reads one of the interface's three traces: the request letter, then 40 / resolution blocks of 102 bytes
+// (header letter, block number, 100 levels), decoded as they arrive into the model's trace array.
+class TraceReader {
+public:
+    explicit TraceReader(AnalyzerLink& link) : m_link(link) {}
+
+    void ReadActualTrace() { Read(TraceKind::Actual); }
+    void ReadPeakTrace() { Read(TraceKind::Peak); }
+    void ReadAverageTrace() { Read(TraceKind::Average); }
+    void Read(TraceKind kind);
+
+    // Adds the calibration curve's correction to the points of the current sweep when it is switched on.
+    static void ApplyCorrection(MeasurementModel& model, TraceArray& trace);
+    // Combines a trace with the reference curve of the selector (0 actual, 1 average, 2 peak, else none).
+    static void ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector);
+
+private:
+    enum class Outcome { Complete, Failed, NotValid };
+    bool Request(char request, FixedText<10>& readTime, int& attempts);
+    Outcome Receive(char header, TraceArray& trace);
+    void DrainLine();
+
+    AnalyzerLink& m_link;
+};
+
+// The last trace index that routines walking the current sweep touch: 4000 / resolution (none for a
+// resolution below 1).
+int SweepLastIndex(int resolution);
+
+}  // namespace tk

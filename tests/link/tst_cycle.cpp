@@ -1,0 +1,163 @@
+#include "FakeClock.h"
+#include "MeasurementCycle.h"
+#include "RecordingLinkView.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+
+#include <QTest>
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class RecordingCycleView final : public CycleView {
+public:
+    void SetStatusText(const QString& t) override { status.append(t); }
+    void SetAutoMeasurementChecked(bool c) override { autoChecked = c; }
+    void RedrawGraph() override { ++redraws; }
+    bool ScriptRunning() const override { return running; }
+    int ScriptStepIndex() const override { return 3; }
+    int DueHour() const override { return 7; }
+    int DueMinute() const override { return 5; }
+    bool IsScriptStepDue() override { return due; }
+    void RunScriptStep() override { ++scriptSteps; }
+
+    QStringList status;
+    bool autoChecked = true;
+    int redraws = 0;
+    bool running = false;
+    bool due = false;
+    int scriptSteps = 0;
+};
+
+struct Rig {
+    FakeClock clock;
+    ScriptedPort port{clock};
+    ScriptedDialogs dialogs;
+    RecordingLinkView linkView;
+    PortMap portMap;
+    MeasurementModel model;
+    AnalyzerLink link{model, port, clock, dialogs, linkView, portMap};
+    TraceReader reader{link};
+    RecordingCycleView view;
+    MeasurementCycle cycle{model, reader, clock, view};
+
+    Rig() {
+        link.OpenPort();
+        port.responder = [](char c, int) -> QByteArray {
+            if (c != 'a' && c != 's' && c != 'm') return {};
+            QByteArray t;
+            for (int n = 0; n < 5; ++n) {
+                t.append(static_cast<char>(c - 32));
+                t.append(static_cast<char>(n));
+                t.append(QByteArray(100, '\x20'));
+            }
+            return t;
+        };
+    }
+    // Ticks until the first byte is sent; returns the number of ticks.
+    int ticksUntilSent() {
+        for (int i = 1; i <= 2000; ++i) {
+            cycle.Tick();
+            if (!port.written.isEmpty()) return i;
+        }
+        return -1;
+    }
+};
+
+}  // namespace
+
+class TestCycle : public QObject {
+    Q_OBJECT
+private slots:
+    void intervalsCountTicksInSinglePrecision_data() {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("4 s") << 4 << 41;
+        QTest::newRow("60 s") << 60 << 601;
+        QTest::newRow("1 s") << 1 << 10;
+        QTest::newRow("0 s reads on every tick") << 0 << 1;
+    }
+    void intervalsCountTicksInSinglePrecision() {
+        QFETCH(int, interval);
+        QFETCH(int, ticks);
+        Rig r;
+        r.model.settings.actualInterval = interval;
+        r.model.settings.peakInterval = 100000;
+        r.model.settings.averageInterval = 100000;
+        QCOMPARE(r.ticksUntilSent(), ticks);
+        QCOMPARE(r.port.written, QByteArray("a"));
+        QCOMPARE(r.model.actualElapsed, 0.0f);
+    }
+
+    void counterAfterFortyTicks() {
+        Rig r;
+        r.link.ClosePort();
+        for (int i = 0; i < 40; ++i) r.cycle.Tick();
+        QCOMPARE(r.model.actualElapsed, 3.9999983f);
+    }
+
+    void fastModeReadsAllInOrder() {
+        Rig r;
+        r.model.fastMode = true;
+        r.model.actualElapsed = 1.0f;
+        r.cycle.Tick();
+        QCOMPARE(r.port.written, QByteArray("asm"));
+        QCOMPARE(r.model.actualElapsed, 0.0f);
+        QCOMPARE(r.model.peakElapsed, 0.0f);
+        QCOMPARE(r.model.averageElapsed, 0.0f);
+        QCOMPARE(r.linkView.redraws, 3);
+    }
+
+    void hiddenTraceStillResetsItsCounter() {
+        Rig r;
+        r.model.settings.showPeak = false;
+        r.model.settings.actualInterval = 100000;
+        r.model.settings.averageInterval = 100000;
+        r.model.settings.peakInterval = 1;
+        for (int i = 0; i < 10; ++i) r.cycle.Tick();
+        QVERIFY(r.port.written.isEmpty());
+        QCOMPARE(r.model.peakElapsed, 0.0f);
+    }
+
+    void offDoesNothing() {
+        Rig r;
+        r.model.autoMeasurement = false;
+        r.model.fastMode = true;
+        r.cycle.Tick();
+        QVERIFY(r.port.written.isEmpty());
+        QVERIFY(r.view.status.isEmpty());
+        QCOMPARE(r.model.actualElapsed, 0.0f);
+    }
+
+    void singleSwitchesAutomaticOff() {
+        Rig r;
+        r.model.settings.showAverage = false;
+        r.cycle.Single();
+        QVERIFY(!r.model.autoMeasurement);
+        QVERIFY(!r.view.autoChecked);
+        QCOMPARE(r.port.written, QByteArray("as"));
+        QCOMPARE(r.view.status.size(), 1);
+    }
+
+    void redrawPendingAndScriptStep() {
+        Rig r;
+        r.link.ClosePort();
+        r.model.redrawPending = true;
+        r.view.due = true;
+        r.cycle.Tick();
+        QCOMPARE(r.view.redraws, 1);
+        QCOMPARE(r.view.scriptSteps, 1);
+    }
+
+    void statusText() {
+        Rig r;
+        QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00"));
+        r.view.running = true;
+        QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00    Script: 3 -  07:05"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCycle)
+#include "tst_cycle.moc"

@@ -1,0 +1,259 @@
+#include "Calibration.h"
+#include "FakeClock.h"
+#include "MeasurementCycle.h"
+#include "RecordingLinkView.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+#include "TraceReader.h"
+
+#include <QTest>
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+using Message = ScriptedDialogs::Message;
+const Message kIgnored{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")};
+
+// The level of point i of a test trace.
+std::uint8_t Level(int i, int salt) { return static_cast<std::uint8_t>((i * 7 + salt) % 256); }
+
+QByteArray Block(char header, int number, int salt) {
+    QByteArray b;
+    b.append(header);
+    b.append(static_cast<char>(number));
+    for (int k = 0; k < 100; ++k) b.append(static_cast<char>(Level(number * 100 + k, salt)));
+    return b;
+}
+
+QByteArray Trace(char header, int blocks, int salt = 0) {
+    QByteArray t;
+    for (int n = 0; n < blocks; ++n) t += Block(header, n, salt);
+    return t;
+}
+
+struct Rig {
+    FakeClock clock;
+    ScriptedPort port{clock};
+    ScriptedDialogs dialogs;
+    RecordingLinkView view;
+    PortMap portMap;
+    MeasurementModel model;
+    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
+    TraceReader reader{link};
+
+    Rig() {
+        model.moduleSleeping = false;
+        link.OpenPort();
+        view.online = true;
+    }
+    // The interface answers each request letter with a whole trace at the current resolution.
+    void answerTraces(int salt = 0) {
+        port.responder = [this, salt](char c, int) -> QByteArray {
+            const int blocks = 40 / model.settings.resolution;
+            if (c == 'a') return Trace('A', blocks, salt);
+            if (c == 's') return Trace('S', blocks, salt + 1);
+            if (c == 'm') return Trace('M', blocks, salt + 2);
+            return {};
+        };
+    }
+};
+
+}  // namespace
+
+class TestTrace : public QObject {
+    Q_OBJECT
+private slots:
+    void fillsTheSweepOfEachResolution_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("500 points") << 8;
+        QTest::newRow("1000 points") << 4;
+        QTest::newRow("2000 points") << 2;
+        QTest::newRow("4000 points") << 1;
+    }
+    void fillsTheSweepOfEachResolution() {
+        QFETCH(int, resolution);
+        Rig r;
+        r.model.settings.resolution = static_cast<std::int16_t>(resolution);
+        r.model.tracePeak.fill(-7);
+        r.answerTraces();
+        r.reader.ReadPeakTrace();
+        const int points = 4000 / resolution;
+        for (int i = 0; i < points; ++i) QCOMPARE(r.model.tracePeak[i], std::int16_t{Level(i, 1)});
+        QCOMPARE(r.model.tracePeak[points], -7);  // index 4000/r is walked but never delivered
+        QCOMPARE(r.port.written, QByteArray("s"));
+        QCOMPARE(r.view.redraws, 1);
+        QVERIFY(r.model.graphOpen);
+        QVERIFY(!r.model.peakBusy);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(r.model.timePeak.rightTrimmed(), r.clock.timeText());
+    }
+
+    void leadingNoiseAndHeaderLettersInData() {
+        Rig r;
+        QByteArray trace = Trace('A', 5);
+        trace[10] = 'A';  // a header letter among the levels is a level
+        r.port.responder = [&](char c, int) { return c == 'a' ? QByteArray("\x01zz?\x00") + trace : QByteArray(); };
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.model.traceActual[8], std::int16_t{'A'});
+        QCOMPARE(r.model.traceActual[499], std::int16_t{Level(499, 0)});
+        QCOMPARE(r.model.invalidTransferCount, 0);
+        QCOMPARE(r.view.redraws, 1);
+    }
+
+    void skippedBlockNumberIsNotValid() {
+        Rig r;
+        r.model.traceActual.fill(5);
+        r.model.invalidTransferCount = 2;
+        r.port.responder = [](char c, int) {
+            return c == 'a' ? Block('A', 0, 0) + Block('A', 2, 0) + Block('A', 3, 0) : QByteArray();
+        };
+        const double t0 = r.clock.seconds();
+        r.reader.ReadActualTrace();
+        for (int i = 0; i < 100; ++i) QCOMPARE(r.model.traceActual[i], std::int16_t{Level(i, 0)});
+        QCOMPARE(r.model.traceActual[100], 5);
+        QCOMPARE(r.model.invalidTransferCount, 3);
+        QCOMPARE(r.view.information, QStringLiteral("Transmission error - data not valid"));
+        QVERIFY(r.port.isOpen());
+        QCOMPARE(r.view.redraws, 0);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(!r.model.actualBusy);
+        // The line is drained for at least one reply timeout.
+        QVERIFY(r.clock.seconds() - t0 >= 0.5);
+        // The next read closes the information window and starts clean.
+        r.answerTraces();
+        r.reader.ReadActualTrace();
+        QVERIFY(r.view.information.isEmpty());
+        QCOMPARE(r.model.traceActual[100], std::int16_t{Level(100, 0)});
+    }
+
+    void transferLimit_data() {
+        QTest::addColumn<double>("bytesPerSecond");
+        QTest::addColumn<bool>("complete");
+        // 510 bytes: at 30 bytes/s the transfer needs 17 s, at 20 bytes/s 25.5 s, beyond the 20 s limit.
+        QTest::newRow("within the limit") << 30.0 << true;
+        QTest::newRow("beyond the limit") << 20.0 << false;
+    }
+    void transferLimit() {
+        QFETCH(double, bytesPerSecond);
+        QFETCH(bool, complete);
+        Rig r;
+        r.port.bytesPerSecond = bytesPerSecond;
+        r.answerTraces();
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.view.redraws, complete ? 1 : 0);
+        QCOMPARE(r.port.isOpen(), complete);
+        QCOMPARE(r.dialogs.messages, complete ? QList<Message>{} : QList<Message>{kIgnored});
+        QVERIFY(!r.model.actualBusy);
+    }
+
+    void noAnswerFailsAfterFourRequests() {
+        Rig r;
+        r.reader.ReadAverageTrace();
+        QCOMPARE(r.port.written, QByteArray("mmmm"));
+        QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
+        QVERIFY(!r.port.isOpen());
+        QVERIFY(!r.view.online);
+        QVERIFY(!r.model.averageBusy);
+        r.reader.ReadAverageTrace();
+        QCOMPARE(r.port.written, QByteArray("mmmm"));
+    }
+
+    void busyOrClosedReturnsAtOnce() {
+        Rig r;
+        r.answerTraces();
+        r.model.actualBusy = true;
+        r.reader.ReadActualTrace();
+        QVERIFY(r.port.written.isEmpty());
+        r.model.actualBusy = false;
+        r.link.ClosePort();
+        r.reader.ReadActualTrace();
+        QVERIFY(r.port.written.isEmpty());
+    }
+
+    void sleepingKeepsTheReadTime() {
+        Rig r;
+        r.answerTraces();
+        r.model.moduleSleeping = true;
+        r.model.readDate.set(QStringLiteral("old"));
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.model.timeActual.rightTrimmed(), QStringLiteral("--:--:--"));
+        QCOMPARE(r.model.readDate.rightTrimmed(), QStringLiteral("old"));
+        QCOMPARE(r.view.redraws, 1);
+    }
+
+    void correctionOfOneDecibel() {
+        Rig r;
+        r.answerTraces();
+        r.model.settings.calibrationOn = true;
+        r.model.calibrationCurve.pointCount = 2;
+        r.model.calibrationCurve.freqMHz[0] = 0.0f;
+        r.model.calibrationCurve.offsetDb[0] = 1.0f;
+        r.model.calibrationCurve.freqMHz[1] = 2000.0f;
+        r.model.calibrationCurve.offsetDb[1] = 1.0f;
+        r.model.traceActual[500] = 10;
+        r.reader.ReadActualTrace();
+        for (int i = 0; i < 500; ++i) QCOMPARE(r.model.traceActual[i], std::int16_t(Level(i, 0) + 3));
+        QCOMPARE(r.model.traceActual[500], 13);  // the walked end point is corrected too
+        QCOMPARE(r.model.traceActual[501], 0);
+        QCOMPARE(r.model.correctionValue, 1.0f);
+    }
+
+    void interpolation_data() {
+        QTest::addColumn<float>("frequency");
+        QTest::addColumn<float>("offset");
+        QTest::newRow("negative frequency") << -1.0f << 0.0f;
+        QTest::newRow("below the first point, from 0 dB at 0 MHz") << 50.0f << 1.0f;
+        QTest::newRow("at a point") << 100.0f << 2.0f;
+        QTest::newRow("between points") << 150.0f << 3.0f;
+        QTest::newRow("above the last point") << 300.0f << 0.0f;
+    }
+    void interpolation() {
+        QFETCH(float, frequency);
+        QFETCH(float, offset);
+        CalibrationCurve c;
+        c.pointCount = 2;
+        c.freqMHz[0] = 100.0f;
+        c.offsetDb[0] = 2.0f;
+        c.freqMHz[1] = 200.0f;
+        c.offsetDb[1] = 4.0f;
+        QCOMPARE(InterpolateCurve(c, frequency), offset);
+    }
+
+    void referenceCalculation_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<int>("trace");
+        QTest::addColumn<int>("ref");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("ref - act") << 0 << 0 << 50 << 30 << -20;
+        QTest::newRow("act - ref") << 1 << 1 << 50 << 30 << 20;
+        QTest::newRow("act + ref") << 2 << 2 << 50 << 30 << 80;
+        QTest::newRow("act > ref, below") << 3 << 0 << 29 << 30 << 0;
+        QTest::newRow("act > ref, equal") << 3 << 0 << 30 << 30 << 30;
+        QTest::newRow("selector off") << 0 << 3 << 50 << 30 << 50;
+        QTest::newRow("unknown mode") << 7 << 0 << 50 << 30 << 50;
+        QTest::newRow("sum saturates") << 2 << 0 << 30000 << 30000 << 32767;
+        QTest::newRow("difference saturates") << 0 << 0 << 30000 << -30000 << -32768;
+    }
+    void referenceCalculation() {
+        QFETCH(int, mode);
+        QFETCH(int, selector);
+        QFETCH(int, trace);
+        QFETCH(int, ref);
+        QFETCH(int, expected);
+        MeasurementModel m;
+        m.refMode = static_cast<std::int16_t>(mode);
+        TraceArray t{};
+        t.fill(static_cast<std::int16_t>(trace));
+        for (TraceArray* a : {&m.refActual, &m.refAverage, &m.refPeak}) a->fill(static_cast<std::int16_t>(ref));
+        TraceReader::ApplyReferenceCalc(m, t, selector);
+        QCOMPARE(t[0], std::int16_t(expected));
+        QCOMPARE(t[500], std::int16_t(expected));
+        QCOMPARE(t[501], std::int16_t(trace));  // only the sweep of resolution 8 is walked
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTrace)
+#include "tst_trace.moc"
