@@ -29,6 +29,12 @@ void SetModelDefaults(MeasurementModel& model, const QString& today) {
         std::fill_n(a->begin(), TRACE_SWEEP_LAST_INDEX + 1, std::int16_t{0});
 }
 
+void CopySweep(const TraceArray& source, TraceArray& target, int resolution) {
+    if (resolution < 1) return;
+    const int last = std::min(4000 / resolution, TRACE_LAST_INDEX);
+    std::copy_n(source.begin(), last + 1, target.begin());
+}
+
 void ClearMeasuredTraces(MeasurementModel& model) {
     for (TraceArray* a : {&model.traceActual, &model.traceAverage, &model.tracePeak})
         std::fill_n(a->begin(), TRACE_SWEEP_LAST_INDEX + 1, std::int16_t{0});

@@ -152,6 +152,9 @@ struct MeasurementModel {
 // Puts every field to its start-up default; readDate becomes the given date text.
 void SetModelDefaults(MeasurementModel& model, const QString& today);
 
+// Copies the points of the current sweep, indices 0 .. 4000 / resolution, from one trace to another.
+void CopySweep(const TraceArray& source, TraceArray& target, int resolution);
+
 // Zeroes indices 0..4000 of the three measured traces and the count of rejected transfers, and marks the
 // graph open. The caller redraws.
 void ClearMeasuredTraces(MeasurementModel& model);

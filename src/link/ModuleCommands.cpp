@@ -1,6 +1,7 @@
 #include "ModuleCommands.h"
 
 #include "StartUp.h"
+#include "Units.h"
 
 namespace tk {
 
@@ -48,6 +49,15 @@ void ModuleCommands::ToggleCalculating() {
         m_link.View().SetCalculatingChecked(false);
         m_link.SendCommand("bn");
     }
+}
+
+void EraseDisplay(AnalyzerLink& link) {
+    MeasurementModel& model = link.Model();
+    ClearMeasuredTraces(model);
+    link.View().TracesErased();
+    if (!link.IsOpen()) return;
+    if (const auto cmd = ResolutionCommand(model.settings.resolution)) link.SendCommand(*cmd);
+    link.View().RedrawGraph();
 }
 
 bool RunShutdown(AnalyzerLink& link, const QString& parameterPath) {

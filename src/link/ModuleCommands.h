@@ -20,6 +20,10 @@ private:
     AnalyzerLink& m_link;
 };
 
+// "&Erase display": clears the measured traces and, with the port open, restarts the interface's sweep by
+// sending the resolution command again.
+void EraseDisplay(AnalyzerLink& link);
+
 // "&Exit": parameter file, then the interface back to 500 points, 2400 baud and sleeping. Returns whether the
 // program may end (false when the parameter file could not be opened).
 bool RunShutdown(AnalyzerLink& link, const QString& parameterPath);

@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "BusyCursor.h"
 #include "HelpLanguage.h"
+#include "ReferenceWindow.h"
 #include "Units.h"
 
 #include <QApplication>
@@ -55,15 +56,15 @@ const std::initializer_list<Item> kMenus = {
             {"mnugrenzübpw", "dB&pW"}, {"mnugrenzübmw", "dB&m"}, {"mnugrenzübuv", "dB&uV"},
             {"mnugrenzübuser", "User"}}},
         {"mnugrenzbox", "&Boundary-Edit"}, {"mnuboxeich", "Cali&bration level-Edit"},
-        {"mnurefbox", "&Reference calcul."},
+        {"mnurefbox", "&Reference calcul.", true},
         {nullptr, "-"},
         {"mnuconfig", "Confi&guration"},
         {nullptr, "-"},
-        {"mnulöschen", "&Erase display"}}},
+        {"mnulöschen", "&Erase display", true}}},
     {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
     {"mnufenster", "&Windows", true, {
-        {"mnuüberlap", "&Cascading"}, {"mnuüberein", "&Tile vertical"}, {"mnunebenein", "T&ile horizontal"},
-        {"mnusymbole", "&Arrange icons"},
+        {"mnuüberlap", "&Cascading", true}, {"mnuüberein", "&Tile vertical", true}, {"mnunebenein", "T&ile horizontal", true},
+        {"mnusymbole", "&Arrange icons", true},
         {nullptr, "-"},
         {"mnuliste", "W&indows", true}}},
     {"Hilfe", "?", true, {
@@ -77,10 +78,10 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", false}, {"Command2", "Config", false}, {"Command3", "Setup", false},
-    {"Command5", "Print", false},  {"Command6", "Ref-C.", false}, {"Command7", "Clipboard", false},
-    {"Command4", "Erase", false},  {"Command8", "Ac-m", false},   {"Command9", "Av-m", false},
-    {"Command10", "Pk-m", false},  {"Command11", "Off", false},   {"Command12", "On", false},
+    {"Command1", "Single", true}, {"Command2", "Config", false}, {"Command3", "Setup", false},
+    {"Command5", "Print", false},  {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", false},
+    {"Command4", "Erase", true},  {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
+    {"Command10", "Pk-m", true},  {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", false},
 };
 
@@ -94,6 +95,8 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_link = std::make_unique<AnalyzerLink>(m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, *this,
                                             m_ctx.portMap);
     m_modules = std::make_unique<ModuleCommands>(*m_link);
+    m_reader = std::make_unique<TraceReader>(*m_link);
+    m_cycle = std::make_unique<MeasurementCycle>(m_ctx.model, *m_reader, m_ctx.clock, *this);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
     setCentralWidget(m_mdi);
@@ -164,6 +167,13 @@ void MainWindow::BuildMenus() {
     connect(action(QStringLiteral("hlpdeutsch")), &QAction::triggered, this, [this] { OnLanguage(0); });
     connect(action(QStringLiteral("hlpenglish")), &QAction::triggered, this, [this] { OnLanguage(1); });
     connect(action(QStringLiteral("mnuabout")), &QAction::triggered, this, &MainWindow::OnAbout);
+    connect(action(QStringLiteral("mnulöschen")), &QAction::triggered, this, &MainWindow::OnErase);
+    connect(action(QStringLiteral("mnurefbox")), &QAction::triggered, this, &MainWindow::ShowReferenceWindow);
+    connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this, [this] { ArrangeChildren(Qt::Vertical); });
+    connect(action(QStringLiteral("mnunebenein")), &QAction::triggered, this,
+            [this] { ArrangeChildren(Qt::Horizontal); });
+    connect(action(QStringLiteral("mnusymbole")), &QAction::triggered, this, &MainWindow::ArrangeIcons);
 }
 
 void MainWindow::BuildToolbar() {
@@ -188,6 +198,18 @@ void MainWindow::BuildToolbar() {
     bar->addSeparator();
     for (; it != kButtons.end(); ++it) addButton(*it);
     connect(m_mdiauto, &QCheckBox::clicked, this, &MainWindow::OnAutoBoxClicked);
+    auto button = [this](const char* name) { return findChild<QToolButton*>(QString::fromLatin1(name)); };
+    connect(button("Command1"), &QToolButton::clicked, this, &MainWindow::OnSingle);
+    connect(button("Command4"), &QToolButton::clicked, this, &MainWindow::OnErase);
+    connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
+    connect(button("Command8"), &QToolButton::clicked, this,
+            [this] { OnStoreComparison(&MeasurementModel::traceActual); });
+    connect(button("Command9"), &QToolButton::clicked, this,
+            [this] { OnStoreComparison(&MeasurementModel::traceAverage); });
+    connect(button("Command10"), &QToolButton::clicked, this,
+            [this] { OnStoreComparison(&MeasurementModel::tracePeak); });
+    connect(button("Command11"), &QToolButton::clicked, this, [this] { OnShowComparison(false); });
+    connect(button("Command12"), &QToolButton::clicked, this, [this] { OnShowComparison(true); });
     connect(m_mdifast, &QCheckBox::clicked, this, &MainWindow::OnFastBoxClicked);
 
     // The status text and the maker's label sit at the foot of the window, where they always have room.
@@ -369,8 +391,85 @@ void MainWindow::OnAbout() {
 }
 
 void MainWindow::OnTick() {
-    if (!m_ctx.model.autoMeasurement) return;
-    m_uhr->setText(QStringLiteral(" Time: ") + m_ctx.clock.timeText());
+    // A tick whose read blocks delays the next one; ticks are not made good.
+    m_cycle->Tick();
+}
+
+void MainWindow::OnSingle() {
+    BusyCursor busy;
+    m_cycle->Single();
+}
+
+void MainWindow::SetAutoMeasurementChecked(bool checked) {
+    action(QStringLiteral("mnuauto"))->setChecked(checked);
+    m_mdiauto->setChecked(checked);
+}
+
+void MainWindow::OnErase() {
+    BusyCursor busy;
+    EraseDisplay(*m_link);
+}
+
+void MainWindow::OnStoreComparison(TraceArray MeasurementModel::*source) {
+    BusyCursor busy;
+    MeasurementModel& m = m_ctx.model;
+    CopySweep(m.*source, m.traceComparison, m.settings.resolution);
+    m.showComparison = true;
+    RedrawGraph();
+}
+
+void MainWindow::OnShowComparison(bool show) {
+    m_ctx.model.showComparison = show;
+    RedrawGraph();
+}
+
+void MainWindow::ShowChild(QWidget* child) {
+    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    if (!frame) {
+        frame = m_mdi->addSubWindow(child);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setWindowTitle(child->windowTitle());
+    }
+    if (frame->isMinimized()) frame->showNormal();
+    frame->show();
+    m_mdi->setActiveSubWindow(frame);
+}
+
+void MainWindow::ShowReferenceWindow() {
+    if (!m_boxref) m_boxref = new ReferenceWindow(m_ctx.model);
+    ShowChild(m_boxref);
+}
+
+void MainWindow::ArrangeChildren(Qt::Orientation orientation) {
+    // One above the other (vertical) or side by side (horizontal), each filling the work area's other side.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : m_mdi->subWindowList())
+        if (w->isVisible() && !w->isMinimized()) windows.append(w);
+    if (windows.isEmpty()) return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (orientation == Qt::Vertical) {
+            const int h = area.height() / n;
+            windows[i]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / n;
+            windows[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}
+
+void MainWindow::ArrangeIcons() {
+    // Minimised child windows are lined up along the bottom of the work area.
+    const QRect area = m_mdi->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        w->move(x, area.height() - size.height());
+        x += size.width();
+    }
 }
 
 void MainWindow::FillWindowList() {

@@ -3,7 +3,9 @@
 #include "AnalyzerLink.h"
 #include "HelpViewer.h"
 #include "MeasurementModel.h"
+#include "MeasurementCycle.h"
 #include "ModuleCommands.h"
+#include "TraceReader.h"
 #include "StartUp.h"
 
 #include <QCheckBox>
@@ -33,7 +35,7 @@ struct MainWindowContext {
 };
 
 // The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences.
-class MainWindow final : public QMainWindow, public LinkView, public StartupHooks {
+class MainWindow final : public QMainWindow, public LinkView, public StartupHooks, public CycleView {
     Q_OBJECT
 public:
     explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
@@ -57,6 +59,10 @@ public:
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
 
+    // CycleView
+    void SetStatusText(const QString& text) override { m_uhr->setText(text); }
+    void SetAutoMeasurementChecked(bool checked) override;
+
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
     void StartScript() override;
@@ -79,12 +85,24 @@ private:
     void OnLanguage(int languageIndex);
     void OnAbout();
     void OnTick();
+    void OnSingle();
+    void OnErase();
+    void OnStoreComparison(TraceArray MeasurementModel::*source);
+    void OnShowComparison(bool show);
+    void ShowReferenceWindow();
+    // Shows a child window in the work area, creating its frame the first time.
+    void ShowChild(QWidget* child);
+    void ArrangeChildren(Qt::Orientation orientation);
+    void ArrangeIcons();
     void FillWindowList();
     void ShowHelp();
 
     MainWindowContext m_ctx;
     std::unique_ptr<AnalyzerLink> m_link;
     std::unique_ptr<ModuleCommands> m_modules;
+    std::unique_ptr<TraceReader> m_reader;
+    std::unique_ptr<MeasurementCycle> m_cycle;
+    QPointer<QWidget> m_boxref;
     QMdiArea* m_mdi = nullptr;
     QHash<QString, QAction*> m_actions;
     QMenu* m_windowList = nullptr;

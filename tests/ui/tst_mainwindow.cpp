@@ -4,6 +4,9 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 
+#include <QButtonGroup>
+#include <QPushButton>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -78,12 +81,12 @@ private slots:
             {"mnucontrollbox", "&Display setup", false}, {"mnuwertebox", "Le&vel window", true},
             {"mnuwerteuv", "dB&uV", false},      {"mnugrenzübbox", "Surpass Boundar&ies", true},
             {"mnugrenzübuser", "User", false},   {"mnugrenzbox", "&Boundary-Edit", false},
-            {"mnuboxeich", "Cali&bration level-Edit", false}, {"mnurefbox", "&Reference calcul.", false},
-            {"mnuconfig", "Confi&guration", false}, {"mnulöschen", "&Erase display", false},
+            {"mnuboxeich", "Cali&bration level-Edit", false}, {"mnurefbox", "&Reference calcul.", true},
+            {"mnuconfig", "Confi&guration", false}, {"mnulöschen", "&Erase display", true},
             {"mnuscript", "&Script", true},      {"mnugenscript", "Script &edit", false},
-            {"mnufenster", "&Windows", true},    {"mnuüberlap", "&Cascading", false},
-            {"mnuüberein", "&Tile vertical", false}, {"mnunebenein", "T&ile horizontal", false},
-            {"mnusymbole", "&Arrange icons", false}, {"mnuliste", "W&indows", true},
+            {"mnufenster", "&Windows", true},    {"mnuüberlap", "&Cascading", true},
+            {"mnuüberein", "&Tile vertical", true}, {"mnunebenein", "T&ile horizontal", true},
+            {"mnusymbole", "&Arrange icons", true}, {"mnuliste", "W&indows", true},
             {"Hilfe", "?", true},                {"mnuHelp", "Help", true},
             {"hlpdeutsch", "Deutsch", true},     {"hlpenglish", "English", true},
             {"mnuabout", "&About/Support", true},
@@ -223,6 +226,101 @@ private slots:
         QVERIFY(r.model.autoMeasurement);
         QVERIFY(r.act("mnufastmode")->isChecked());
         QVERIFY(r.box("mdiauto")->isChecked());
+    }
+
+    void singleReadsTheShownTraces() {
+        Rig r;
+        r.window.Load(QString());
+        r.port.responder = [](char c, int) -> QByteArray {
+            if (c == 'a' || c == 's' || c == 'm') {
+                QByteArray t;
+                for (int n = 0; n < 5; ++n) t += QByteArray(1, static_cast<char>(c - 32)) + char(n) + QByteArray(100, 'x');
+                return t;
+            }
+            return GoodInterface(c, 0);
+        };
+        r.act("mopen")->trigger();
+        r.port.written.clear();
+        r.window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+        QCOMPARE(r.port.written, QByteArray("asm"));
+        QVERIFY(!r.model.autoMeasurement);
+        QVERIFY(!r.act("mnuauto")->isChecked());
+        QVERIFY(!r.box("mdiauto")->isChecked());
+        QCOMPARE(r.model.traceAverage[499], std::int16_t{'x'});
+        QVERIFY(r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
+
+        // Erase clears the traces and restarts the sweep at the current resolution.
+        r.port.written.clear();
+        r.act("mnulöschen")->trigger();
+        QCOMPARE(r.model.traceAverage[499], 0);
+        QCOMPARE(r.port.written, QByteArray("bf"));
+        r.act("mopen")->trigger();
+        r.port.written.clear();
+        r.window.findChild<QToolButton*>(QStringLiteral("Command4"))->click();
+        QVERIFY(r.port.written.isEmpty());
+    }
+
+    void comparisonCurve() {
+        Rig r;
+        r.window.Load(QString());
+        r.model.settings.resolution = 4;
+        r.model.tracePeak.fill(9);
+        r.model.traceComparison.fill(-1);
+        r.window.findChild<QToolButton*>(QStringLiteral("Command10"))->click();
+        QCOMPARE(r.model.traceComparison[1000], 9);
+        QCOMPARE(r.model.traceComparison[1001], -1);
+        QVERIFY(r.model.showComparison);
+        r.window.findChild<QToolButton*>(QStringLiteral("Command11"))->click();
+        QVERIFY(!r.model.showComparison);
+        r.model.tracePeak.fill(3);
+        r.window.findChild<QToolButton*>(QStringLiteral("Command12"))->click();
+        QVERIFY(r.model.showComparison);
+        QCOMPARE(r.model.traceComparison[0], 9);  // "On" copies nothing
+    }
+
+    void referenceWindow() {
+        Rig r;
+        r.window.Load(QString());
+        r.window.show();
+        r.act("mnurefbox")->trigger();
+        auto* boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
+        QVERIFY(boxref);
+        QCOMPARE(boxref->windowTitle(), QStringLiteral("Reference calculations"));
+        auto group = [&](const char* name) { return boxref->findChild<QButtonGroup*>(QString::fromLatin1(name)); };
+        QCOMPARE(group("RefMode")->checkedId(), 3);
+        QCOMPARE(group("RefAk")->checkedId(), 3);
+        QCOMPARE(group("RefMode")->button(1)->text(), QStringLiteral("Act - Ref"));
+        QCOMPARE(group("Refpe")->button(2)->text(), QStringLiteral("Ref-Pk"));
+        group("RefMode")->button(0)->click();
+        group("RefAk")->button(1)->click();
+        group("Refav")->button(2)->click();
+        group("Refpe")->button(0)->click();
+        boxref->findChild<QCheckBox*>(QStringLiteral("RefRechnen"))->click();
+        QCOMPARE(r.model.refMode, 0);
+        QCOMPARE(r.model.refSelActual, 1);
+        QCOMPARE(r.model.refSelAverage, 2);
+        QCOMPARE(r.model.refSelPeak, 0);
+        QVERIFY(r.model.referenceCalcOn);
+
+        r.model.traceActual.fill(4);
+        r.model.traceAverage.fill(5);
+        r.model.tracePeak.fill(6);
+        r.model.refPeak.fill(-2);
+        boxref->findChild<QPushButton*>(QStringLiteral("Refdat"))->click();
+        QCOMPARE(r.model.refActual[500], 4);
+        QCOMPARE(r.model.refAverage[500], 5);
+        QCOMPARE(r.model.refPeak[500], 6);
+        QCOMPARE(r.model.refPeak[501], -2);
+
+        // Closed and opened again, the window shows the model as it is now.
+        r.model.refMode = 2;
+        r.model.referenceCalcOn = false;
+        boxref->parentWidget()->close();
+        QTest::qWait(0);
+        r.window.findChild<QToolButton*>(QStringLiteral("Command6"))->click();
+        boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
+        QCOMPARE(group("RefMode")->checkedId(), 2);
+        QVERIFY(!boxref->findChild<QCheckBox*>(QStringLiteral("RefRechnen"))->isChecked());
     }
 
     void helpLanguage() {
