@@ -1,5 +1,7 @@
 #include "Clock.h"
 #include "CommandLine.h"
+#include "EmulatorOptions.h"
+#include "EmulatorPort.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
 #include "MeasurementModel.h"
@@ -46,6 +48,20 @@ int main(int argc, char* argv[]) {
     tk::SystemClock clock;
     tk::QtSerialPort serial;
     tk::RoutingSerialPort port(serial);
+
+    // With --emulator the simulated interface is attached as COM2, picked like any other device.
+    std::unique_ptr<tk::EmulatorPort> emulator;
+    if (cl.emulator || !cl.emulatorOptions.isEmpty()) {
+        QString error;
+        const auto options = tk::ParseEmulatorOptions(cl.emulatorOptions, &error);
+        if (!options) {
+            std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error), qPrintable(tk::EmulatorOptionsUsage()));
+            return 2;
+        }
+        emulator = std::make_unique<tk::EmulatorPort>(clock, *options);
+        port.addDevice(QStringLiteral("emulator"), *emulator);
+        portMap.set(2, QStringLiteral("emulator"));
+    }
 
     tk::MeasurementModel model;
     tk::QtUserDialogs dialogs;

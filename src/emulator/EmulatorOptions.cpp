@@ -1,0 +1,96 @@
+#include "EmulatorOptions.h"
+
+namespace tk {
+namespace {
+
+constexpr QStringView PREFIX = u"--emu-";
+
+std::optional<qint64> Number(const QString& text, qint64 min, qint64 max) {
+    bool ok = false;
+    const qint64 v = text.toLongLong(&ok);
+    if (!ok || v < min || v > max) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+bool IsEmulatorArgument(const QString& argument) {
+    return argument.startsWith(PREFIX);
+}
+
+std::optional<EmulatorOptions> ParseEmulatorOptions(const QStringList& args, QString* error) {
+    EmulatorOptions options;
+    const auto fail = [&](const QString& text) -> std::optional<EmulatorOptions> {
+        if (error) *error = text;
+        return std::nullopt;
+    };
+    for (const QString& arg : args) {
+        if (!IsEmulatorArgument(arg)) continue;
+        const qsizetype eq = arg.indexOf(u'=');
+        if (eq < 0) return fail(QStringLiteral("%1: a value is needed (%1=...)").arg(arg));
+        const QString name = arg.mid(PREFIX.size(), eq - PREFIX.size());
+        const QString value = arg.mid(eq + 1);
+        const auto bad = [&] {
+            return fail(QStringLiteral("%1: bad value \"%2\"").arg(arg.left(eq), value));
+        };
+
+        if (name == u"seed") {
+            bool ok = false;
+            const qulonglong v = value.toULongLong(&ok);
+            if (!ok) return bad();
+            options.seed = v;
+        } else if (name == u"pacing") {
+            if (value == u"on")
+                options.pacing = true;
+            else if (value == u"off")
+                options.pacing = false;
+            else
+                return bad();
+        } else if (name == u"latency-ms") {
+            const auto v = Number(value, 0, 60000);
+            if (!v) return bad();
+            options.latencyMs = static_cast<int>(*v);
+        } else if (name == u"sweep-ms") {
+            const auto v = Number(value, 1, 60000);
+            if (!v) return bad();
+            options.sweepMs = static_cast<int>(*v);
+        } else if (name == u"baud") {
+            const auto v = Number(value, 1, 5);
+            if (!v) return bad();
+            options.baudIndex = static_cast<int>(*v);
+        } else if (name == u"fault") {
+            QString why;
+            if (!emu::AddFault(value, options.faults, &why))
+                return fail(QStringLiteral("--emu-fault: %1").arg(why));
+        } else {
+            return fail(QStringLiteral("unknown option %1").arg(arg.left(eq)));
+        }
+    }
+    return options;
+}
+
+emu::DeviceConfig ToDeviceConfig(const EmulatorOptions& options) {
+    emu::DeviceConfig config;
+    config.seed = options.seed;
+    config.pacing = options.pacing;
+    config.latency = options.latencyMs / 1000.0;
+    config.sweepPeriod = options.sweepMs / 1000.0;
+    config.baudIndex = options.baudIndex;
+    config.faults = options.faults;
+    return config;
+}
+
+QString EmulatorOptionsUsage() {
+    return QStringLiteral(
+               "Emulated interface:\n"
+               "  --emu-seed=N              seed of the random noise and bursts (default 1)\n"
+               "  --emu-pacing=on|off       bytes take their time on the line, 10 bits each (default on)\n"
+               "  --emu-latency-ms=N        delay before a command is answered (default 2)\n"
+               "  --emu-sweep-ms=N          duration of one analyzer sweep (default 100)\n"
+               "  --emu-baud=N              the interface's rate at start, 1..5 = 2400, 9600, 19200,\n"
+               "                            38400, 115200 (default 1)\n"
+               "  --emu-fault=NAME[:ARG]    misbehave on purpose; repeatable. NAME[:ARG] is one of:\n") +
+           emu::FaultsUsage();
+}
+
+}  // namespace tk

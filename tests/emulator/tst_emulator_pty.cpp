@@ -1,0 +1,105 @@
+// End to end on the real clock: the link layer on the real serial port, talking to the emulated interface
+// served on a pseudo-terminal from a thread of the test.
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <thread>
+
+#include "AnalyzerLink.h"
+#include "EmulatorOptions.h"
+#include "PtyServer.h"
+#include "QtSerialPort.h"
+#include "RecordingLinkView.h"
+#include "ScriptedDialogs.h"
+#include "StartUp.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+// Reads until n bytes came or the real time ran out.
+QByteArray ReadFor(SerialPort& port, int n, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray got;
+    while (got.size() < n && timer.elapsed() < ms) {
+        if (port.bytesWaiting() == 0) port.waitForData(10);
+        got += port.read(n - static_cast<int>(got.size()));
+    }
+    return got;
+}
+
+// Serves on a thread until finished, at the latest when the test function ends.
+class Serving {
+public:
+    explicit Serving(emu::PtyServer& server) : m_server(server), m_thread([&server] { server.serve(); }) {}
+    ~Serving() { finish(); }
+    void finish() {
+        if (!m_thread.joinable()) return;
+        m_server.stop();
+        m_thread.join();
+    }
+
+private:
+    emu::PtyServer& m_server;
+    std::thread m_thread;
+};
+
+}  // namespace
+
+class TestEmulatorPty : public QObject {
+    Q_OBJECT
+private slots:
+    void connectsAt115200AndReadsATrace() {
+        SystemClock clock;
+        emu::PtyServer server(ToDeviceConfig(EmulatorOptions()), clock);
+        QString error;
+        QVERIFY2(server.open(&error), qPrintable(error));
+        Serving serving(server);
+
+        QtSerialPort port;
+        PortMap portMap;
+        portMap.set(2, server.slavePath());
+        MeasurementModel model;
+        model.settings.baudIndex = 5;
+        model.parameters.settleDelay = 0;  // keeps the test short; the pause then lasts at most half a second
+        ScriptedDialogs dialogs;
+        RecordingLinkView view;
+        AnalyzerLink link(model, port, clock, dialogs, view, portMap);
+
+        QElapsedTimer timer;
+        timer.start();
+        link.ConnectInterface();
+        QCOMPARE(dialogs.messages, QList<ScriptedDialogs::Message>());
+        QVERIFY(port.isOpen());
+        QCOMPARE(port.lineSettings(), QStringLiteral("115200,N,8,1"));
+        QCOMPARE(view.caption, QString::fromLatin1(MAIN_CAPTION) + QStringLiteral("V2.31"));
+
+        // A trace at the new rate: five numbered blocks of the actual sweep.
+        port.clearBuffers();
+        port.write("a");
+        const QByteArray trace = ReadFor(port, 5 * 102, 1000);
+        QCOMPARE(trace.size(), 5 * 102);
+        for (int n = 0; n < 5; ++n) {
+            QCOMPARE(trace.at(n * 102), 'A');
+            QCOMPARE(trace.at(n * 102 + 1), static_cast<char>(n));
+        }
+        // The interface now runs at 115200: a byte sent at 2400 is lost on the way.
+        port.setLineSettings(QStringLiteral("2400,N,8,1"));
+        port.write("b");
+        QCOMPARE(ReadFor(port, 1, 150), QByteArray());
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+
+        serving.finish();
+        const emu::DeviceModel& device = server.device();
+        QCOMPARE(device.received(), QByteArray("i5bvbobfbobrab"));
+        QCOMPARE(device.baudAt(clock.seconds()), 115200);
+        QCOMPARE(device.acquisition().resolution(), 8);
+        QVERIFY(device.acquisition().calculating());
+        QVERIFY(!device.acquisition().sleeping());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEmulatorPty)
+#include "tst_emulator_pty.moc"
