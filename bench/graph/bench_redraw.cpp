@@ -1,15 +1,14 @@
 // A full redraw after a trace read, at its heaviest: three traces and the comparison curve at 4000 points,
 // three boundaries of logarithmic segments, both cursor lines and every label, into a 1600 x 900 picture.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cmath>
+#include <memory>
+
 #include "ImageCanvas.h"
 #include "MeasurementModel.h"
 #include "SpectrumGraph.h"
-
-#include <QGuiApplication>
-
-#include <benchmark/benchmark.h>
-
-#include <cmath>
-#include <memory>
 
 namespace {
 

@@ -21,8 +21,8 @@ QString AutoConfigure::SearchLineSettings(int baudIndex) {
 
 QString AutoConfigure::FoundMessage(int portNumber, int baudRate) {
     // The port number is written the way a number is turned into text with room for its sign.
-    return QStringLiteral("Analyzer connected") + QStringLiteral(" Com: ") + QStringLiteral(" %1").arg(portNumber) +
-           QStringLiteral(" Baud: ") + QString::number(baudRate);
+    return QStringLiteral("Analyzer connected") + QStringLiteral(" Com: ") +
+           QStringLiteral(" %1").arg(portNumber) + QStringLiteral(" Baud: ") + QString::number(baudRate);
 }
 
 std::optional<char> AutoConfigure::AskForInterface() {

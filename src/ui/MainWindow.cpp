@@ -3,10 +3,14 @@
 #include "AboutWindow.h"
 #include "BusyCursor.h"
 #include "HelpLanguage.h"
+#include "ControlBox.h"
+#include "GraphWindow.h"
 #include "ReferenceWindow.h"
+#include "SerialSetup.h"
 #include "Units.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiSubWindow>
@@ -41,7 +45,7 @@ const std::initializer_list<Item> kMenus = {
         {nullptr, "-"},
         {"mnuprint", "&Print"}, {"mnusetprint", "Prin&ter Setup"},
         {nullptr, "-"},
-        {"mnudefuser", "&User def."}, {"mnuzwischenab", "&Clipboard"},
+        {"mnudefuser", "&User def."}, {"mnuzwischenab", "&Clipboard", true},
         {nullptr, "-"},
         {"mnustartscp", "St&art Script"}, {"mnuexit", "&Exit", true}}},
     {"mnumessen", "&Measurement", true, {
@@ -49,7 +53,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnurechen", "Module &calculating", true}, {"mnuauto", "&Auto measurement", true},
         {"mnufastmode", "&Fast-Mode", true},
         {nullptr, "-"},
-        {"mnucontrollbox", "&Display setup"},
+        {"mnucontrollbox", "&Display setup", true},
         {"mnuwertebox", "Le&vel window", true, {
             {"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
         {"mnugrenzübbox", "Surpass Boundar&ies", true, {
@@ -58,7 +62,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzbox", "&Boundary-Edit"}, {"mnuboxeich", "Cali&bration level-Edit"},
         {"mnurefbox", "&Reference calcul.", true},
         {nullptr, "-"},
-        {"mnuconfig", "Confi&guration"},
+        {"mnuconfig", "Confi&guration", true},
         {nullptr, "-"},
         {"mnulöschen", "&Erase display", true}}},
     {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
@@ -78,8 +82,8 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true}, {"Command2", "Config", false}, {"Command3", "Setup", false},
-    {"Command5", "Print", false},  {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", false},
+    {"Command1", "Single", true}, {"Command2", "Config", true}, {"Command3", "Setup", true},
+    {"Command5", "Print", false},  {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
     {"Command4", "Erase", true},  {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
     {"Command10", "Pk-m", true},  {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", false},
@@ -90,13 +94,16 @@ QString Name(const char* utf8) { return QString::fromUtf8(utf8); }
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
-    : QMainWindow(parent), m_ctx(context) {
+    : QMainWindow(parent), m_ctx(context), m_graph(context.model) {
     setObjectName(QStringLiteral("MDI"));
     m_link = std::make_unique<AnalyzerLink>(m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, *this,
                                             m_ctx.portMap);
     m_modules = std::make_unique<ModuleCommands>(*m_link);
     m_reader = std::make_unique<TraceReader>(*m_link);
     m_cycle = std::make_unique<MeasurementCycle>(m_ctx.model, *m_reader, m_ctx.clock, *this);
+    GraphHooks hooks;
+    hooks.portOpen = [this] { return m_link->IsOpen(); };
+    m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
     setCentralWidget(m_mdi);
@@ -109,7 +116,12 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     resize(1100, 760);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The child windows outlive this body; the graph must not hear from its window after the members are gone.
+    if (m_grafik) disconnect(m_grafik, nullptr, this, nullptr);
+    m_graph.setCanvas(nullptr);
+    m_timer->stop();
+}
 
 QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled) {
     QAction* a = menu->addAction(caption);
@@ -169,6 +181,12 @@ void MainWindow::BuildMenus() {
     connect(action(QStringLiteral("mnuabout")), &QAction::triggered, this, &MainWindow::OnAbout);
     connect(action(QStringLiteral("mnulöschen")), &QAction::triggered, this, &MainWindow::OnErase);
     connect(action(QStringLiteral("mnurefbox")), &QAction::triggered, this, &MainWindow::ShowReferenceWindow);
+    connect(action(QStringLiteral("mnucontrollbox")), &QAction::triggered, this, &MainWindow::ShowControlBox);
+    connect(action(QStringLiteral("mnuzwischenab")), &QAction::triggered, this, [this] {
+        RedrawGraph();
+        OnClipboard();
+    });
+    connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
     connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this, [this] { ArrangeChildren(Qt::Vertical); });
     connect(action(QStringLiteral("mnunebenein")), &QAction::triggered, this,
@@ -202,6 +220,9 @@ void MainWindow::BuildToolbar() {
     connect(button("Command1"), &QToolButton::clicked, this, &MainWindow::OnSingle);
     connect(button("Command4"), &QToolButton::clicked, this, &MainWindow::OnErase);
     connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
+    connect(button("Command2"), &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
+    connect(button("Command7"), &QToolButton::clicked, this, &MainWindow::OnClipboard);
+    connect(button("Command3"), &QToolButton::clicked, this, &MainWindow::ShowControlBox);
     connect(button("Command8"), &QToolButton::clicked, this,
             [this] { OnStoreComparison(&MeasurementModel::traceActual); });
     connect(button("Command9"), &QToolButton::clicked, this,
@@ -248,6 +269,7 @@ void MainWindow::Load(const QString& commandLineScript) {
     action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
     m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
     m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
+    ShowGraphWindow();
     m_timer->start();
 }
 
@@ -267,12 +289,32 @@ void MainWindow::SetOnlineChecked(bool checked) { action(QStringLiteral("mopen")
 void MainWindow::SetSleepingChecked(bool checked) { action(QStringLiteral("mnusleep"))->setChecked(checked); }
 void MainWindow::SetCalculatingChecked(bool checked) { action(QStringLiteral("mnurechen"))->setChecked(checked); }
 
-void MainWindow::TracesErased() {
-    // The graph window redraws from the cleared traces once it exists.
-}
+void MainWindow::TracesErased() { RedrawGraph(); }
 
 void MainWindow::RedrawGraph() {
-    // The graph window draws here once it exists.
+    // A completed read or an erase opens the graph again after the user closed its window.
+    if (m_ctx.model.graphOpen && !m_grafik) ShowGraphWindow();
+    m_graph.RedrawGraph();
+}
+
+GraphWindow* MainWindow::ShowGraphWindow() {
+    if (!m_grafik) {
+        m_grafik = new GraphWindow(m_ctx.model, [this] { m_graph.RedrawGraph(); });
+        m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
+        m_graph.setCanvas(&m_grafik->canvas());
+        connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
+        QMdiSubWindow* frame = m_mdi->addSubWindow(m_grafik);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->resize(m_mdi->viewport()->size() * 0.8);
+    }
+    ShowChild(m_grafik);
+    return m_grafik;
+}
+
+void MainWindow::OnClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (m_grafik) clipboard->setImage(m_grafik->image());
 }
 
 void MainWindow::ShowInformation(const QString& text) {
@@ -438,6 +480,18 @@ void MainWindow::ShowChild(QWidget* child) {
 void MainWindow::ShowReferenceWindow() {
     if (!m_boxref) m_boxref = new ReferenceWindow(m_ctx.model);
     ShowChild(m_boxref);
+}
+
+void MainWindow::ShowControlBox() {
+    if (!m_boxcon) m_boxcon = new ControlBox(m_ctx.model);
+    ShowChild(m_boxcon);
+}
+
+void MainWindow::ShowSerialSetup() {
+    if (!m_boxcomcon)
+        m_boxcomcon = new SerialSetup(*m_link, m_ctx.portMap,
+                                      QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
+    ShowChild(m_boxcomcon);
 }
 
 void MainWindow::ArrangeChildren(Qt::Orientation orientation) {

@@ -5,6 +5,7 @@
 #include "MeasurementModel.h"
 #include "MeasurementCycle.h"
 #include "ModuleCommands.h"
+#include "SpectrumGraph.h"
 #include "TraceReader.h"
 #include "StartUp.h"
 
@@ -29,7 +30,7 @@ struct MainWindowContext {
     Clock& clock;
     UserDialogs& dialogs;
     HelpViewer& help;
-    const PortMap& portMap;
+    PortMap& portMap;
     QString programDirectory;       // holds the parameter file
     QStringList helpDirectories;    // searched in order for the help files
 };
@@ -45,6 +46,9 @@ public:
     void Load(const QString& commandLineScript);
 
     QAction* action(const QString& name) const { return m_actions.value(name); }
+    SpectrumGraph& graph() { return m_graph; }
+    // The graph window, created and shown when missing.
+    class GraphWindow* ShowGraphWindow();
     QString parameterFilePath() const;
     QString helpFilePath() const;
     AnalyzerLink& link() { return *m_link; }
@@ -89,7 +93,10 @@ private:
     void OnErase();
     void OnStoreComparison(TraceArray MeasurementModel::*source);
     void OnShowComparison(bool show);
+    void OnClipboard();
     void ShowReferenceWindow();
+    void ShowControlBox();
+    void ShowSerialSetup();
     // Shows a child window in the work area, creating its frame the first time.
     void ShowChild(QWidget* child);
     void ArrangeChildren(Qt::Orientation orientation);
@@ -102,7 +109,11 @@ private:
     std::unique_ptr<ModuleCommands> m_modules;
     std::unique_ptr<TraceReader> m_reader;
     std::unique_ptr<MeasurementCycle> m_cycle;
+    SpectrumGraph m_graph;
+    QPointer<class GraphWindow> m_grafik;
     QPointer<QWidget> m_boxref;
+    QPointer<QWidget> m_boxcon;
+    QPointer<QWidget> m_boxcomcon;
     QMdiArea* m_mdi = nullptr;
     QHash<QString, QAction*> m_actions;
     QMenu* m_windowList = nullptr;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QFile>
 #include <QMenu>
@@ -73,16 +74,16 @@ private slots:
             {"mnusave", "&Store Data", true},    {"mnutabsave", "&Table", true},
             {"mnutabpW", "dB&pW", false},        {"mnutabuser", "User", false},
             {"mnuprint", "&Print", false},       {"mnusetprint", "Prin&ter Setup", false},
-            {"mnudefuser", "&User def.", false}, {"mnuzwischenab", "&Clipboard", false},
+            {"mnudefuser", "&User def.", false}, {"mnuzwischenab", "&Clipboard", true},
             {"mnustartscp", "St&art Script", false}, {"mnuexit", "&Exit", true},
             {"mnumessen", "&Measurement", true}, {"mopen", "M&odule online", true},
             {"mnusleep", "Mod&ule sleeping", true}, {"mnurechen", "Module &calculating", true},
             {"mnuauto", "&Auto measurement", true}, {"mnufastmode", "&Fast-Mode", true},
-            {"mnucontrollbox", "&Display setup", false}, {"mnuwertebox", "Le&vel window", true},
+            {"mnucontrollbox", "&Display setup", true}, {"mnuwertebox", "Le&vel window", true},
             {"mnuwerteuv", "dB&uV", false},      {"mnugrenzübbox", "Surpass Boundar&ies", true},
             {"mnugrenzübuser", "User", false},   {"mnugrenzbox", "&Boundary-Edit", false},
             {"mnuboxeich", "Cali&bration level-Edit", false}, {"mnurefbox", "&Reference calcul.", true},
-            {"mnuconfig", "Confi&guration", false}, {"mnulöschen", "&Erase display", true},
+            {"mnuconfig", "Confi&guration", true}, {"mnulöschen", "&Erase display", true},
             {"mnuscript", "&Script", true},      {"mnugenscript", "Script &edit", false},
             {"mnufenster", "&Windows", true},    {"mnuüberlap", "&Cascading", true},
             {"mnuüberein", "&Tile vertical", true}, {"mnunebenein", "T&ile horizontal", true},
@@ -248,6 +249,13 @@ private slots:
         QVERIFY(!r.box("mdiauto")->isChecked());
         QCOMPARE(r.model.traceAverage[499], std::int16_t{'x'});
         QVERIFY(r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
+        // The graph window shows the read traces and its caption the read times.
+        auto* grafik = r.window.findChild<QWidget*>(QStringLiteral("grafik"));
+        QVERIFY(grafik);
+        QVERIFY(r.model.graphOpen);
+        QVERIFY(grafik->parentWidget()->windowTitle().startsWith(QStringLiteral("Ac: 10:00:")));
+        r.window.findChild<QToolButton*>(QStringLiteral("Command7"))->click();
+        QVERIFY(!QGuiApplication::clipboard()->image().isNull());
 
         // Erase clears the traces and restarts the sweep at the current resolution.
         r.port.written.clear();
