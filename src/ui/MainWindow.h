@@ -44,6 +44,8 @@ public:
 
     // The start-up sequence of the window's load event.
     void Load(const QString& commandLineScript);
+    // One tick of Timer1.
+    void Tick() { OnTick(); }
 
     QAction* action(const QString& name) const { return m_actions.value(name); }
     SpectrumGraph& graph() { return m_graph; }

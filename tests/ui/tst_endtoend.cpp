@@ -1,0 +1,131 @@
+// The program's windows and logic against the in-process emulated interface, in simulated time: search the
+// interface, connect, measure, and change the display while measuring.
+#include "EmulatorPort.h"
+#include "FakeClock.h"
+#include "MainWindow.h"
+#include "RoutingSerialPort.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class NoHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+struct App {
+    QTemporaryDir home;
+    FakeClock clock;
+    ScriptedPort absent{clock};  // every other device name: nothing there
+    EmulatorPort emulator{clock};
+    RoutingSerialPort port{absent};
+    MeasurementModel model;
+    ScriptedDialogs dialogs;
+    NoHelp help;
+    PortMap portMap;
+    std::unique_ptr<MainWindow> window;
+
+    App() {
+        absent.openFails = true;
+        port.addDevice(QStringLiteral("emulator"), emulator);
+        portMap.set(2, QStringLiteral("emulator"));
+        window = std::make_unique<MainWindow>(
+            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
+        window->Load(QString());
+        dialogs.messages.clear();  // the first start's "Cannot open file"
+        window->show();
+    }
+    template <typename T>
+    T* find(const char* name) {
+        return window->findChild<T*>(QString::fromUtf8(name));
+    }
+    static bool Filled(const TraceArray& t, int points) {
+        return std::any_of(t.begin(), t.begin() + points, [](std::int16_t v) { return v != 0; });
+    }
+};
+
+}  // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void searchConnectAndMeasure() {
+        App app;
+        // The search finds the interface on COM2 at the rate it has after power-on.
+        app.find<QToolButton>("Command2")->click();
+        auto* setup = app.find<QWidget>("boxcomcon");
+        QVERIFY(setup);
+        setup->findChild<QPushButton*>(QStringLiteral("cbautoconfig"))->click();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("Analyzer connected Com:  2 Baud: 2400"));
+        QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("Auto config"));
+
+        // "&OK" at 115200 baud and 4000 points connects with the full sequence.
+        setup->findChild<QRadioButton*>(QStringLiteral("baud5"))->click();
+        setup->findChild<QRadioButton*>(QStringLiteral("res1"))->click();
+        setup->findChild<QPushButton*>(QStringLiteral("cbok"))->click();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(app.port.isOpen());
+        QVERIFY(app.window->action(QStringLiteral("mopen"))->isChecked());
+        QVERIFY(app.window->windowTitle().startsWith(QStringLiteral("TK820-2E V2-68     Interface: V")));
+        QCOMPARE(app.port.lineSettings(), QStringLiteral("115200,N,8,1"));
+
+        // Fast mode: one tick reads all three traces and redraws the graph.
+        app.find<QCheckBox>("mdifast")->click();
+        app.window->Tick();
+        QVERIFY(App::Filled(app.model.traceActual, 4000));
+        QVERIFY(App::Filled(app.model.tracePeak, 4000));
+        QVERIFY(App::Filled(app.model.traceAverage, 4000));
+        QCOMPARE(app.model.invalidTransferCount, 0);
+        QVERIFY(app.dialogs.messages.size() == 1);
+        auto* grafik = app.find<QWidget>("grafik");
+        QVERIFY(grafik);
+        const QString caption = grafik->parentWidget()->windowTitle();
+        QVERIFY2(caption.startsWith(QStringLiteral("Ac: ")) && !caption.contains(QStringLiteral("--:--")),
+                 qPrintable(caption));
+
+        // The peak-hold trace never lies below the sweep it was built from.
+        app.window->Tick();
+        for (int i = 0; i < 4000; i += 97) QVERIFY(app.model.tracePeak[i] >= app.model.traceActual[i] - 1);
+
+        // A change in the display setup is drawn at the next tick.
+        app.find<QToolButton>("Command3")->click();
+        auto* centre = app.find<QLineEdit>("centerfreq");
+        QVERIFY(centre);
+        centre->setFocus();
+        centre->selectAll();
+        QTest::keyClicks(centre, QStringLiteral("300"));
+        QTest::keyClick(centre, Qt::Key_Return);
+        QCOMPARE(app.model.settings.centerFreq, 300.0f);
+        QVERIFY(app.model.redrawPending);
+        app.find<QCheckBox>("mdifast")->click();  // off: the next tick only redraws
+        app.window->Tick();
+        QVERIFY(!app.model.redrawPending);
+
+        // Exit returns the interface to 500 points, 2400 baud and sleeping.
+        app.window->action(QStringLiteral("mnuexit"))->trigger();
+        const auto& device = app.emulator.device();
+        QCOMPARE(device.baudAt(app.clock.seconds() + 1.0), 2400);
+        QVERIFY(device.acquisition().sleeping());
+        QCOMPARE(device.acquisition().resolution(), 8);
+        QVERIFY(device.received().endsWith("bfi1bvbobp"));
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
