@@ -19,12 +19,12 @@ bool Fail(QString* error, const QString& text) {
 
 }  // namespace
 
-bool AddFault(const QString& spec, Faults& faults, QString* error) {
-    const QStringList parts = spec.split(u':');
+bool AddFault(const QString& option, Faults& faults, QString* error) {
+    const QStringList parts = option.split(u':');
     const QString name = parts.first().trimmed().toLower();
     const QStringList args = parts.mid(1);
     const auto badArgument = [&] {
-        return Fail(error, QStringLiteral("bad argument in fault \"%1\"").arg(spec));
+        return Fail(error, QStringLiteral("bad argument in fault \"%1\"").arg(option));
     };
     const auto charsAt = [&](int i) -> std::optional<CharSet> {
         if (args.size() <= i) return CharSet::All();

@@ -36,7 +36,7 @@ struct Faults {
 };
 
 // Adds one fault given as "NAME" or "NAME:ARG"; false with a reason when it is not understood.
-bool AddFault(const QString& spec, Faults& faults, QString* error);
+bool AddFault(const QString& option, Faults& faults, QString* error);
 // One line per fault name with its arguments and meaning.
 QString FaultsUsage();
 

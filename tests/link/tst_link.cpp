@@ -192,17 +192,6 @@ private slots:
         }
     }
 
-    void versionBlockTooShortTimesOut() {
-        Rig r;
-        r.openPort();
-        r.port.responder = [](char c, int n) { return c == 'v' ? VersionBlock(3, "V1.00", 88) : GoodInterface(c, n); };
-        r.link.ReadVersion();
-        // "v" is retransmitted without clearing, so the bytes pile up past 89 after the second block.
-        QCOMPARE(r.port.written, QByteArray("bvv"));
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QCOMPARE(r.model.interfaceVersion, QStringLiteral("V1.00"));
-    }
-
     void connectSendsTheFullSequence_data() {
         QTest::addColumn<int>("resolution");
         QTest::addColumn<QByteArray>("written");
@@ -249,16 +238,6 @@ private slots:
         QCOMPARE(r.view.erased, 0);
         // The port was switched to the new rate although the interface never confirmed it.
         QCOMPARE(r.port.lineSettings(), QStringLiteral("115200,N,8,1"));
-    }
-
-    void connectSucceedsOnSecondAttempt() {
-        Rig r;
-        r.port.responder = [](char c, int n) { return c == 'i' && n <= 4 ? QByteArray() : GoodInterface(c, n); };
-        r.link.ConnectInterface();
-        QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
-        QVERIFY(r.port.isOpen());
-        QVERIFY(r.view.online);
-        QCOMPARE(r.port.written, QByteArray("iiiii1bvbobfbobr"));
     }
 
     void connectWhenPortCannotOpen() {
@@ -368,23 +347,6 @@ private slots:
         QCOMPARE(again.deviceFor(4), QStringLiteral("/dev/pts/7"));
     }
 
-    void lineSettings_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("baud");
-        QTest::newRow("upper case") << "9600,N,8,1" << true << 9600;
-        QTest::newRow("lower case parity") << "19200,n,8,1" << true << 19200;
-        QTest::newRow("missing field") << "9600,N,8" << false << 0;
-        QTest::newRow("bad parity") << "9600,Q,8,1" << false << 0;
-    }
-    void lineSettings() {
-        QFETCH(QString, text);
-        QFETCH(bool, ok);
-        QFETCH(int, baud);
-        LineSettings s;
-        QCOMPARE(ParseLineSettings(text, s), ok);
-        if (ok) QCOMPARE(s.baud, baud);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLink)
