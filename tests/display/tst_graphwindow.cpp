@@ -1,8 +1,8 @@
-#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "GraphWindow.h"
 #include "SpectrumGraph.h"
@@ -10,6 +10,17 @@
 using namespace tk;
 
 namespace {
+
+QRgb Pixel(const ImageCanvas& canvas, int x, int y) {
+    return canvas.image().pixel(x, y) & 0xffffff;
+}
+
+int CountPixels(const QImage& image, QRgb colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+    return n;
+}
 
 // A window whose redraw draws the real graph and counts how often it was asked to.
 struct Fixture {
@@ -31,80 +42,121 @@ struct Fixture {
 class TestGraphWindow : public QObject {
     Q_OBJECT
 private slots:
-    void isTheGraphWindow() {
-        Fixture f;
-        QCOMPARE(f.window->objectName(), QStringLiteral("grafik"));
+    // 100 x 100 pixels for x 0..10 to the right and y 0..10 upwards.
+    void userCoordinatesColoursAndWidth() {
+        ImageCanvas canvas(QSize(100, 100));
+        canvas.setScale(0, 10, 10, 0);
+        canvas.setPenColour(COLOUR_GREY);
+        canvas.line(0, 5, 10, 5, COLOUR_LIGHT_BLUE);  // a colour for this line only
+        canvas.line(0, 2, 10, 2);
+        canvas.setLineWidth(3);
+        canvas.line(7, 0, 7, 10, COLOUR_BLACK);
+        QCOMPARE(canvas.penColour(), COLOUR_GREY);
+        QCOMPARE(Pixel(canvas, 20, 50), QRgb(0x0000ff));
+        QCOMPARE(Pixel(canvas, 20, 80), QRgb(0x808080));
+        QCOMPARE(Pixel(canvas, 20, 30), QRgb(0xffffff));
+        int wide = 0;
+        for (int x = 60; x < 80; ++x) wide += Pixel(canvas, x, 10) == 0;
+        QCOMPARE(wide, 3);
     }
 
-    void showingDrawsOnceAndPaintingDoesNotRedraw() {
+    void notXorTwiceLeavesTheImage_data() {
+        QTest::addColumn<LineStyle>("style");
+        QTest::addColumn<int>("colour");
+        QTest::newRow("dotted light red") << LineStyle::Dotted << COLOUR_LIGHT_RED;
+        QTest::newRow("dotted light green") << LineStyle::Dotted << COLOUR_LIGHT_GREEN;
+        QTest::newRow("solid black") << LineStyle::Solid << COLOUR_BLACK;
+    }
+    void notXorTwiceLeavesTheImage() {
+        QFETCH(LineStyle, style);
+        QFETCH(int, colour);
+        ImageCanvas canvas(QSize(451, 275));
+        canvas.setScale(-310, 255, 4200, -20);
+        // Something under the cursor: grid lines and a trace crossing it.
+        canvas.setPenColour(COLOUR_GREY);
+        for (int y = 32; y <= 255; y += 32) canvas.line(0, y, 4000, y);
+        canvas.line(0, 0, 4000, 255, COLOUR_GREEN);
+        const QImage before = canvas.image();  // a holder's copy, as the clipboard takes it: must not change
+        canvas.setPenColour(colour);
+        canvas.setDrawMode(DrawMode::NotXor);
+        canvas.setLineStyle(style);
+        canvas.line(1600, 0, 1600, 255);
+        QVERIFY(canvas.image() != before);
+        canvas.line(1600, 0, 1600, 255);
+        QCOMPARE(canvas.image(), before);
+    }
+
+    void polylineDrawsTheSameAsItsLines() {
+        const std::vector<QPointF> points{{0, 0}, {8, 120}, {16, 30}, {24, 250}, {4000, 100}};
+        ImageCanvas lines(QSize(451, 275));
+        ImageCanvas poly(QSize(451, 275));
+        for (ImageCanvas* c : {&lines, &poly}) c->setScale(-310, 255, 4200, -20);
+        for (std::size_t i = 1; i < points.size(); ++i)
+            lines.line(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+        poly.polyline(points);
+        QVERIFY(CountPixels(poly.image(), 0) > 400);
+        QCOMPARE(poly.image(), lines.image());
+    }
+
+    void thinLinesAreCutAtTheEdge_data() {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("inside") << QPointF(1, 5) << QPointF(9, 5) << 81;
+        QTest::newRow("far outside") << QPointF(-1e9, 5) << QPointF(1e9, 5) << 100;
+        QTest::newRow("above the image") << QPointF(0, 20) << QPointF(10, 20) << 0;
+        QTest::newRow("diagonal through a corner") << QPointF(-5, 15) << QPointF(15, -5) << 100;
+        QTest::newRow("one point") << QPointF(3, 3) << QPointF(3, 3) << 1;
+    }
+    void thinLinesAreCutAtTheEdge() {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(int, pixels);
+        ImageCanvas canvas(QSize(100, 100));
+        canvas.setScale(0, 10, 10, 0);
+        canvas.line(from.x(), from.y(), to.x(), to.y(), COLOUR_LIGHT_RED);
+        QCOMPARE(CountPixels(canvas.image(), PaletteColour(COLOUR_LIGHT_RED)), pixels);
+    }
+
+    void showPaintResizeClose() {
         Fixture f;
         f.window->resize(451, 275);
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        const int afterShow = f.redraws;
-        QCOMPARE(afterShow, 1);
-        for (int i = 0; i < 5; ++i) {
-            f.window->repaint();
-            QCoreApplication::processEvents();
-        }
-        QCOMPARE(f.redraws, afterShow);
-        QCOMPARE(f.window->image().size(), QSize(451, 275));
-        // The picture holds the graph: the frame's top side (y = 255 of 255..-20) is drawn 3 pixels wide in
-        // black over pixel row 0, where no grid or trace line crosses it at pixel column 100.
+        QCOMPARE(f.redraws, 1);
+        f.window->repaint();  // shows the picture, does not draw it again
+        QCoreApplication::processEvents();
+        QCOMPARE(f.redraws, 1);
+        // The frame's top side (y 255 of 255..-20) is 3 pixels wide in black over pixel row 0.
         QCOMPARE(f.window->image().pixel(100, 1) & 0xffffff, QRgb(0));
         QCOMPARE(f.window->image().pixel(100, 5) & 0xffffff, QRgb(0xffffff));
-    }
-
-    void resizeMakesANewPictureAndRedraws() {
-        Fixture f;
-        f.window->resize(300, 200);
-        f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        const int before = f.redraws;
+        f.window->canvas().setCaption("Ac: 10:15:02  ");
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Ac: 10:15:02  "));
         f.window->resize(600, 400);
         QCoreApplication::processEvents();
-        QCOMPARE(f.redraws, before + 1);
+        QCOMPARE(f.redraws, 2);
         QCOMPARE(f.window->image().size(), QSize(600, 400));
+        QVERIFY(f.window->close());
+        QVERIFY(!f.model.graphOpen);
     }
 
-    void minimisedSubWindowIsNotRedrawnOnResize() {
-        MeasurementModel model;
-        model.graphOpen = true;
+    void minimisedSubWindowIsRedrawnOnlyWhenRestored() {
         QMdiArea area;
         area.resize(800, 600);
-        int redraws = 0;
-        GraphWindow* window = nullptr;
-        window = new GraphWindow(model, [&] {
-            ++redraws;
-            RedrawGraph(model, window->canvas());
-        });
-        QMdiSubWindow* frame = area.addSubWindow(window);
+        Fixture f;  // goes first, with the window
+        QMdiSubWindow* frame = area.addSubWindow(f.window.get());
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
         frame->showMinimized();
         QCoreApplication::processEvents();
-        QVERIFY(window->isMinimisedWindow());
-        const int before = redraws;
-        window->resize(200, 100);
+        QVERIFY(f.window->isMinimisedWindow());
+        const int before = f.redraws;
+        f.window->resize(200, 100);
         QCoreApplication::processEvents();
-        QCOMPARE(redraws, before);
+        QCOMPARE(f.redraws, before);
         frame->showNormal();
         QCoreApplication::processEvents();
-        QVERIFY(!window->isMinimisedWindow());
-        QVERIFY(redraws > before);
-    }
-
-    void captionBecomesTheTitle() {
-        Fixture f;
-        f.window->canvas().setCaption(QStringLiteral("Ac: 10:15:02  "));
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("Ac: 10:15:02  "));
-    }
-
-    void closingClosesTheGraph() {
-        Fixture f;
-        f.window->show();
-        QVERIFY(f.window->close());
-        QVERIFY(!f.model.graphOpen);
+        QVERIFY(f.redraws > before);
     }
 };
 
