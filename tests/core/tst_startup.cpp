@@ -203,23 +203,6 @@ private slots:
         QCOMPARE(dialogs.messages, QList<ScriptedDialogs::Message>{fileError});
     }
 
-    void defaults() {
-        MeasurementModel model;
-        model.settings.centerFreq = 1.0f;
-        model.traceComparison[4000] = 5;
-        model.traceComparison[4001] = 6;
-        model.timeActual.set(QStringLiteral("12:00:00"));
-        SetModelDefaults(model, QStringLiteral("01.02.2026"));
-        QCOMPARE(model.settings.centerFreq, 500.0f);
-        QCOMPARE(model.traceComparison[4000], 0);
-        QCOMPARE(model.traceComparison[4001], 6);  // only the sweep range is cleared
-        QCOMPARE(model.timeActual.text(), QStringLiteral("--:--:--  "));
-        QCOMPARE(model.readDate.text(), QStringLiteral("01.02.2026"));
-        QCOMPARE(model.settings.userUnitName.bytes(), QByteArray("User").leftJustified(30, ' '));
-        QCOMPARE(model.settings.showActual.raw(), std::int16_t{-1});
-        QCOMPARE(model.fileNames.measurement, QStringLiteral("*.mes"));
-    }
-
     void commandLine_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("script");
