@@ -1,20 +1,20 @@
 // Measured run: the processor time of a failed exchange with an interface that never answers, through the
 // real serial port on a pseudo-terminal and the real clock. The link's waits block in the operating system,
 // so the processor time must stay a small share of the wall time.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
 #include "AnalyzerLink.h"
 #include "Clock.h"
 #include "PortMap.h"
 #include "QtSerialPort.h"
 #include "UserDialogs.h"
-
-#include <QCoreApplication>
-
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,7 +25,9 @@ public:
     }
     std::optional<QString> openFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
 };
 
 class NullView final : public tk::LinkView {
@@ -80,7 +82,8 @@ int main(int argc, char* argv[]) {
     char sent[16] = {};
     const auto n = read(master, sent, sizeof sent - 1);
     std::printf("device %s, transmitted \"%s\"\n", qPrintable(slave), n > 0 ? sent : "");
-    std::printf("failed exchange: wall %.3f s, processor %.4f s = %.2f %% of wall\n", wall, cpu, 100.0 * cpu / wall);
+    std::printf("failed exchange: wall %.3f s, processor %.4f s = %.2f %% of wall\n", wall, cpu,
+                100.0 * cpu / wall);
     close(master);
     return cpu / wall < 0.05 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -2,22 +2,22 @@
 // real clock) from the emulated interface served by tk820-emu on a pseudo-terminal in its own process, with
 // pacing on at 115200 baud and 4000 points. Reports each read's wall time against the line time of its
 // 4080 bytes, and the processor time this process spent.
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
 #include "AnalyzerLink.h"
 #include "Clock.h"
 #include "PortMap.h"
 #include "QtSerialPort.h"
 #include "TraceReader.h"
 #include "UserDialogs.h"
-
-#include <QCoreApplication>
-#include <QProcess>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/resource.h>
-#include <vector>
 
 namespace {
 
@@ -29,7 +29,9 @@ public:
     }
     std::optional<QString> openFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     int count = 0;
 };
 
@@ -109,8 +111,9 @@ int main(int argc, char* argv[]) {
     }
     std::sort(walls.begin(), walls.end());
     const double median = walls[walls.size() / 2];
-    std::printf("line time %.1f ms; median read %.1f ms = %+.2f %%; processor %.2f %% of wall\n", lineSeconds * 1e3,
-                median * 1e3, 100.0 * (median / lineSeconds - 1.0), 100.0 * cpuTotal / wallTotal);
+    std::printf("line time %.1f ms; median read %.1f ms = %+.2f %%; processor %.2f %% of wall\n",
+                lineSeconds * 1e3, median * 1e3, 100.0 * (median / lineSeconds - 1.0),
+                100.0 * cpuTotal / wallTotal);
     emu.terminate();
     emu.waitForFinished(2000);
     const bool ok = median <= lineSeconds * 1.03 && cpuTotal <= 0.10 * wallTotal;

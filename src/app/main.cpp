@@ -1,3 +1,8 @@
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <memory>
+
 #include "Clock.h"
 #include "CommandLine.h"
 #include "EmulatorOptions.h"
@@ -10,12 +15,6 @@
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
 #include "RoutingSerialPort.h"
-
-#include <QApplication>
-#include <QDir>
-
-#include <cstdio>
-#include <memory>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -43,7 +42,8 @@ int main(int argc, char* argv[]) {
 
     tk::PortMap portMap;
     portMap.load(QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)));
-    for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it) portMap.set(it.key(), it.value());
+    for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it)
+        portMap.set(it.key(), it.value());
 
     tk::SystemClock clock;
     tk::QtSerialPort serial;
@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
         QString error;
         const auto options = tk::ParseEmulatorOptions(cl.emulatorOptions, &error);
         if (!options) {
-            std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error), qPrintable(tk::EmulatorOptionsUsage()));
+            std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error),
+                         qPrintable(tk::EmulatorOptionsUsage()));
             return 2;
         }
         emulator = std::make_unique<tk::EmulatorPort>(clock, *options);

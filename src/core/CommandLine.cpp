@@ -16,7 +16,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QString name = arg;
         std::optional<QString> value;
         const qsizetype eq = arg.indexOf(u'=');
-        if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port"))) {
+        if (eq > 0 &&
+            (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port"))) {
             name = arg.left(eq);
             value = arg.mid(eq + 1);
         }
@@ -33,8 +34,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 static const QRegularExpression re(QStringLiteral("^COM([1-4])=(.+)$"),
                                                    QRegularExpression::CaseInsensitiveOption);
                 const auto m = re.match(*v);
-                if (m.hasMatch()) result.portOverrides.insert(m.captured(1).toInt(), m.captured(2));
-                else result.errors.append(QStringLiteral("--port expects COMn=DEVICE with n from 1 to 4"));
+                if (m.hasMatch())
+                    result.portOverrides.insert(m.captured(1).toInt(), m.captured(2));
+                else
+                    result.errors.append(QStringLiteral("--port expects COMn=DEVICE with n from 1 to 4"));
             }
         } else if (name == QStringLiteral("--emulator")) {
             result.emulator = true;

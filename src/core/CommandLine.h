@@ -3,13 +3,12 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace tk {
 
 struct CommandLine {
-    std::optional<QString> home;      // --home DIR
+    std::optional<QString> home;       // --home DIR
     QMap<int, QString> portOverrides;  // --port COMn=DEVICE
     bool emulator = false;             // --emulator
     QStringList emulatorOptions;       // --emu-... options, passed to the built-in interface emulator

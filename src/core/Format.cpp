@@ -1,7 +1,6 @@
 #include "Format.h"
 
 #include <QList>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +9,9 @@
 namespace tk {
 namespace {
 
-bool IsPlaceholder(QChar c) { return c == u'0' || c == u'#' || c == u'.' || c == u','; }
+bool IsPlaceholder(QChar c) {
+    return c == u'0' || c == u'#' || c == u'.' || c == u',';
+}
 
 QString FormatSection(double magnitude, QStringView section) {
     qsizetype first = 0;
@@ -61,7 +62,8 @@ QString FormatNumber(double value, QStringView pattern) {
     if (!std::isfinite(value)) return QString::number(value);
     if (value < 0.0 && sections.size() >= 2 && !sections[1].isEmpty())
         return FormatSection(-value, sections[1]);
-    if (value == 0.0 && sections.size() >= 3 && !sections[2].isEmpty()) return FormatSection(0.0, sections[2]);
+    if (value == 0.0 && sections.size() >= 3 && !sections[2].isEmpty())
+        return FormatSection(0.0, sections[2]);
     if (value < 0.0) return QLatin1Char('-') + FormatSection(-value, sections[0]);
     return FormatSection(value, sections[0]);
 }
@@ -81,9 +83,12 @@ double LeadingNumber(QStringView text) {
         for (std::size_t i = 2; i < s.size(); ++i) {
             const char c = s[i];
             int d = -1;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                d = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
             if (d < 0 || (!hex && d > 7)) break;
             v = v * (hex ? 16 : 8) + static_cast<std::uint64_t>(d);
             any = true;
@@ -91,7 +96,8 @@ double LeadingNumber(QStringView text) {
         }
         if (!any) return 0.0;
         // Short hexadecimal and octal constants are 16-bit and 32-bit integers, so &HFFFF reads as -1.
-        if (v <= 0xFFFFull) return static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
+        if (v <= 0xFFFFull)
+            return static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
         if (v <= 0xFFFFFFFFull)
             return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
         return static_cast<double>(v);
@@ -101,10 +107,16 @@ double LeadingNumber(QStringView text) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
     bool mantissaDigits = false;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); mantissaDigits = true; }
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        num.push_back(s[i++]);
+        mantissaDigits = true;
+    }
     if (i < s.size() && s[i] == '.') {
         num.push_back(s[i++]);
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') { num.push_back(s[i++]); mantissaDigits = true; }
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+            num.push_back(s[i++]);
+            mantissaDigits = true;
+        }
     }
     if (!mantissaDigits) return 0.0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
@@ -112,14 +124,19 @@ double LeadingNumber(QStringView text) {
         std::string exp = "e";
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) exp.push_back(s[j++]);
         bool expDigits = false;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { exp.push_back(s[j++]); expDigits = true; }
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+            exp.push_back(s[j++]);
+            expDigits = true;
+        }
         if (expDigits) num += exp;
     }
     const double v = std::strtod(num.c_str(), nullptr);
     return std::isfinite(v) ? v : 0.0;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 QString RightAligned(const QString& text, int width) {
     return text.size() >= width ? text : QString(width - text.size(), QLatin1Char(' ')) + text;

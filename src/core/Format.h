@@ -24,6 +24,8 @@ double RoundHalfEven(double value);
 QString RightAligned(const QString& text, int width);
 
 // A double-precision result stored back into a 32-bit float.
-inline float ToSingle(double value) { return static_cast<float>(value); }
+inline float ToSingle(double value) {
+    return static_cast<float>(value);
+}
 
 }  // namespace tk

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MeasurementModel.h"
-
 #include <QString>
+
+#include "MeasurementModel.h"
 
 namespace tk {
 

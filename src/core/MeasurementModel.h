@@ -1,13 +1,12 @@
 #pragma once
 
-#include "FixedText.h"
-#include "VbBool.h"
-
 #include <QByteArray>
 #include <QString>
-
 #include <array>
 #include <cstdint>
+
+#include "FixedText.h"
+#include "VbBool.h"
 
 namespace tk {
 
@@ -51,7 +50,7 @@ struct MeasurementSettings {
 struct ParameterFields {
     std::uint8_t languageIndex = 1;  // 0 German help, 1 English help
     FixedText<160> startScriptName;
-    std::uint8_t replyTimeout = 1;  // s, for each acknowledgement character
+    std::uint8_t replyTimeout = 1;   // s, for each acknowledgement character
     std::uint8_t traceTimeout = 20;  // s, for a whole trace transfer
     std::uint8_t settleDelay = 2;    // s, after a baud-rate change
 };

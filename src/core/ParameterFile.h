@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MeasurementModel.h"
-
 #include <QIODevice>
+
+#include "MeasurementModel.h"
 
 namespace tk {
 

@@ -1,9 +1,9 @@
 #include "StartUp.h"
 
+#include <QFile>
+
 #include "HelpLanguage.h"
 #include "ParameterFile.h"
-
-#include <QFile>
 
 namespace tk {
 namespace {
@@ -29,14 +29,16 @@ bool RunStartUp(MeasurementModel& model, const QString& parameterPath, const QSt
         dialogs.message(QStringLiteral("Cannot open file"), kFileHandling);
         return false;
     }
-    if (result == ParameterReadResult::ReadFailed) dialogs.message(QStringLiteral("Cannot open file"), kFileHandling);
+    if (result == ParameterReadResult::ReadFailed)
+        dialogs.message(QStringLiteral("Cannot open file"), kFileHandling);
     file.close();
 
     hooks.HelpFileSelected(SelectHelpFile(model.parameters));
 
     const QString startScript = model.parameters.startScriptName.trimmed();
     model.parameters.startScriptName.set(startScript);
-    if (!startScript.isEmpty() && startScript != QStringLiteral("-")) StartNamedScript(model, startScript, hooks);
+    if (!startScript.isEmpty() && startScript != QStringLiteral("-"))
+        StartNamedScript(model, startScript, hooks);
     if (!commandLineScript.isEmpty()) StartNamedScript(model, commandLineScript, hooks);
 
     model.printFontName = QStringLiteral("Courier New");
@@ -45,7 +47,8 @@ bool RunStartUp(MeasurementModel& model, const QString& parameterPath, const QSt
     return true;
 }
 
-bool WriteParameterFileAtExit(const MeasurementModel& model, const QString& parameterPath, UserDialogs& dialogs) {
+bool WriteParameterFileAtExit(const MeasurementModel& model, const QString& parameterPath,
+                              UserDialogs& dialogs) {
     QFile file(parameterPath);
     if (!file.open(QIODevice::ReadWrite)) {
         dialogs.message(QStringLiteral("File error"), kFileHandling);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QString>
+
 #include "Clock.h"
 #include "MeasurementModel.h"
 #include "UserDialogs.h"
-
-#include <QString>
 
 namespace tk {
 
@@ -29,6 +29,7 @@ bool RunStartUp(MeasurementModel& model, const QString& parameterPath, const QSt
 
 // Writes the parameter file at exit. Returns false when the file could not be opened: the program then keeps
 // running. A failed write is reported and counts as done.
-bool WriteParameterFileAtExit(const MeasurementModel& model, const QString& parameterPath, UserDialogs& dialogs);
+bool WriteParameterFileAtExit(const MeasurementModel& model, const QString& parameterPath,
+                              UserDialogs& dialogs);
 
 }  // namespace tk

@@ -1,26 +1,34 @@
 #include "Units.h"
 
-#include "Format.h"
-
 #include <array>
+
+#include "Format.h"
 
 namespace tk {
 
 double LevelOffset(const MeasurementSettings& s, int unit) {
     switch (unit) {
-        case UNIT_DBPW: return -17.0;
-        case UNIT_DBM: return -107.0;
-        case UNIT_USER: return static_cast<double>(s.userUnitOffset);
-        default: return 0.0;
+        case UNIT_DBPW:
+            return -17.0;
+        case UNIT_DBM:
+            return -107.0;
+        case UNIT_USER:
+            return static_cast<double>(s.userUnitOffset);
+        default:
+            return 0.0;
     }
 }
 
 QString UnitText(const MeasurementSettings& s, int unit) {
     switch (unit) {
-        case UNIT_DBPW: return QStringLiteral("dBpW");
-        case UNIT_DBM: return QStringLiteral("dBm");
-        case UNIT_USER: return s.userUnitName.trimmed();
-        default: return QStringLiteral("dBuV");
+        case UNIT_DBPW:
+            return QStringLiteral("dBpW");
+        case UNIT_DBM:
+            return QStringLiteral("dBm");
+        case UNIT_USER:
+            return s.userUnitName.trimmed();
+        default:
+            return QStringLiteral("dBuV");
     }
 }
 
@@ -47,17 +55,26 @@ float FrequencyOfPoint(const MeasurementSettings& s, int i) {
     return start + static_cast<float>(i) * step;
 }
 
-int PointsWalked(int resolution) { return resolution > 0 ? 4000 / resolution + 1 : 0; }
+int PointsWalked(int resolution) {
+    return resolution > 0 ? 4000 / resolution + 1 : 0;
+}
 
-int BlocksPerTrace(int resolution) { return resolution > 0 ? 40 / resolution : 0; }
+int BlocksPerTrace(int resolution) {
+    return resolution > 0 ? 40 / resolution : 0;
+}
 
 std::optional<QByteArray> ResolutionCommand(int resolution) {
     switch (resolution) {
-        case 1: return QByteArray("bc");
-        case 2: return QByteArray("bd");
-        case 4: return QByteArray("be");
-        case 8: return QByteArray("bf");
-        default: return std::nullopt;
+        case 1:
+            return QByteArray("bc");
+        case 2:
+            return QByteArray("bd");
+        case 4:
+            return QByteArray("be");
+        case 8:
+            return QByteArray("bf");
+        default:
+            return std::nullopt;
     }
 }
 

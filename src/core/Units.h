@@ -1,10 +1,9 @@
 #pragma once
 
-#include "MeasurementModel.h"
-
 #include <QString>
-
 #include <optional>
+
+#include "MeasurementModel.h"
 
 namespace tk {
 

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace tk {
@@ -11,8 +10,8 @@ enum class MessageIcon { None, Information, Warning, Critical, Question };
 
 struct FileDialogRequest {
     QString title;
-    QString filter;        // e.g. "Setup (*.set)"
-    QString initialName;   // the file kind's last name or pattern
+    QString filter;       // e.g. "Setup (*.set)"
+    QString initialName;  // the file kind's last name or pattern
     QString defaultExtension;
     bool mustExist = false;
     bool confirmOverwrite = false;

@@ -1,10 +1,10 @@
 #include "AnalyzerLink.h"
 
+#include <algorithm>
+
 #include "Format.h"
 #include "StartUp.h"
 #include "Units.h"
-
-#include <algorithm>
 
 namespace tk {
 
@@ -12,9 +12,13 @@ AnalyzerLink::AnalyzerLink(MeasurementModel& model, SerialPort& port, Clock& clo
                            LinkView& view, const PortMap& portMap)
     : m_model(model), m_port(port), m_clock(clock), m_dialogs(dialogs), m_view(view), m_portMap(portMap) {}
 
-double AnalyzerLink::WaitStart() { return RoundHalfEven(m_clock.seconds()); }
+double AnalyzerLink::WaitStart() {
+    return RoundHalfEven(m_clock.seconds());
+}
 
-double AnalyzerLink::Elapsed(double start) { return m_clock.seconds() - start; }
+double AnalyzerLink::Elapsed(double start) {
+    return m_clock.seconds() - start;
+}
 
 void AnalyzerLink::Fail() {
     m_dialogs.message(QStringLiteral("Command ignored"), QStringLiteral("Transmission Error"));
@@ -27,7 +31,9 @@ bool AnalyzerLink::OpenPort() {
     return m_port.open(m_portMap.deviceFor(m_model.settings.portNumber));
 }
 
-void AnalyzerLink::ClosePort() { m_port.close(); }
+void AnalyzerLink::ClosePort() {
+    m_port.close();
+}
 
 bool AnalyzerLink::TransmitUntilReply(char c, bool clearBeforeEachTransmission, int bytesNeeded) {
     const double timeout = m_model.parameters.replyTimeout;

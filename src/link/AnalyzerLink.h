@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 #include "Clock.h"
 #include "MeasurementModel.h"
 #include "PortMap.h"
 #include "SerialPort.h"
 #include "UserDialogs.h"
-
-#include <QByteArray>
-#include <QString>
 
 namespace tk {
 
@@ -36,8 +36,8 @@ constexpr int POLL_SLICE_MS = 10;
 // lost or wrong acknowledgement closes the port after up to four transmissions.
 class AnalyzerLink {
 public:
-    AnalyzerLink(MeasurementModel& model, SerialPort& port, Clock& clock, UserDialogs& dialogs, LinkView& view,
-                 const PortMap& portMap);
+    AnalyzerLink(MeasurementModel& model, SerialPort& port, Clock& clock, UserDialogs& dialogs,
+                 LinkView& view, const PortMap& portMap);
 
     bool IsOpen() const { return m_port.isOpen(); }
 

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QString>
+#include <optional>
+
 #include "AnalyzerLink.h"
 #include "PortMap.h"
-
-#include <QString>
-
-#include <optional>
 
 namespace tk {
 

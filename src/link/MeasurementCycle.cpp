@@ -6,7 +6,9 @@ namespace tk {
 namespace {
 // The counters add in double precision and are stored back as 32-bit floats, so 40 ticks of 0.1 leave
 // 3.9999983 and an interval of 4 s is reached on the 41st tick.
-float AddTick(float counter) { return ToSingle(static_cast<double>(counter) + 0.1); }
+float AddTick(float counter) {
+    return ToSingle(static_cast<double>(counter) + 0.1);
+}
 }  // namespace
 
 QString MeasurementCycle::StatusText() {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TraceReader.h"
-
 #include <QString>
+
+#include "TraceReader.h"
 
 namespace tk {
 

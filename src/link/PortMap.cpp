@@ -7,7 +7,9 @@
 
 namespace tk {
 
-QString PortMap::defaultDevice(int portNumber) { return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1); }
+QString PortMap::defaultDevice(int portNumber) {
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+}
 
 QString PortMap::deviceFor(int portNumber) const {
     return m_devices.value(portNumber, defaultDevice(portNumber));

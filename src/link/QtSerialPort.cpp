@@ -1,12 +1,13 @@
 #include "QtSerialPort.h"
 
 #include <QThread>
-
 #include <algorithm>
 
 namespace tk {
 
-QtSerialPort::QtSerialPort() { m_port.setReadBufferSize(0); }
+QtSerialPort::QtSerialPort() {
+    m_port.setReadBufferSize(0);
+}
 
 bool QtSerialPort::open(const QString& deviceName) {
     if (m_port.isOpen()) m_port.close();
@@ -21,7 +22,9 @@ void QtSerialPort::close() {
     if (m_port.isOpen()) m_port.close();
 }
 
-bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
+bool QtSerialPort::isOpen() const {
+    return m_port.isOpen();
+}
 
 void QtSerialPort::setLineSettings(const QString& settings) {
     m_settings = settings;
@@ -33,11 +36,21 @@ void QtSerialPort::applySettings() {
     if (!ParseLineSettings(m_settings, s)) return;
     m_port.setBaudRate(s.baud);
     switch (s.parity) {
-        case 'E': m_port.setParity(QSerialPort::EvenParity); break;
-        case 'O': m_port.setParity(QSerialPort::OddParity); break;
-        case 'M': m_port.setParity(QSerialPort::MarkParity); break;
-        case 'S': m_port.setParity(QSerialPort::SpaceParity); break;
-        default: m_port.setParity(QSerialPort::NoParity); break;
+        case 'E':
+            m_port.setParity(QSerialPort::EvenParity);
+            break;
+        case 'O':
+            m_port.setParity(QSerialPort::OddParity);
+            break;
+        case 'M':
+            m_port.setParity(QSerialPort::MarkParity);
+            break;
+        case 'S':
+            m_port.setParity(QSerialPort::SpaceParity);
+            break;
+        default:
+            m_port.setParity(QSerialPort::NoParity);
+            break;
     }
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
     m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
@@ -78,6 +91,8 @@ void QtSerialPort::clearBuffers() {
     if (m_port.isOpen()) m_port.clear(QSerialPort::AllDirections);
 }
 
-int QtSerialPort::bytesToWrite() { return m_port.isOpen() ? static_cast<int>(m_port.bytesToWrite()) : 0; }
+int QtSerialPort::bytesToWrite() {
+    return m_port.isOpen() ? static_cast<int>(m_port.bytesToWrite()) : 0;
+}
 
 }  // namespace tk

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SerialPort.h"
-
 #include <QSerialPort>
+
+#include "SerialPort.h"
 
 namespace tk {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SerialPort.h"
-
 #include <QMap>
+
+#include "SerialPort.h"
 
 namespace tk {
 

@@ -1,11 +1,11 @@
 #include "TraceReader.h"
 
-#include "Calibration.h"
-#include "Units.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "Calibration.h"
+#include "Units.h"
 
 namespace tk {
 namespace {
@@ -22,23 +22,36 @@ struct TraceParams {
 TraceParams ParamsOf(TraceKind kind) {
     switch (kind) {
         case TraceKind::Peak:
-            return {'s', 'S', &MeasurementModel::tracePeak, &MeasurementModel::peakBusy, &MeasurementModel::timePeak,
+            return {'s',
+                    'S',
+                    &MeasurementModel::tracePeak,
+                    &MeasurementModel::peakBusy,
+                    &MeasurementModel::timePeak,
                     &MeasurementModel::refSelPeak};
         case TraceKind::Average:
-            return {'m', 'M', &MeasurementModel::traceAverage, &MeasurementModel::averageBusy,
-                    &MeasurementModel::timeAverage, &MeasurementModel::refSelAverage};
+            return {'m',
+                    'M',
+                    &MeasurementModel::traceAverage,
+                    &MeasurementModel::averageBusy,
+                    &MeasurementModel::timeAverage,
+                    &MeasurementModel::refSelAverage};
         case TraceKind::Actual:
         default:
-            return {'a', 'A', &MeasurementModel::traceActual, &MeasurementModel::actualBusy,
-                    &MeasurementModel::timeActual, &MeasurementModel::refSelActual};
+            return {'a',
+                    'A',
+                    &MeasurementModel::traceActual,
+                    &MeasurementModel::actualBusy,
+                    &MeasurementModel::timeActual,
+                    &MeasurementModel::refSelActual};
     }
 }
 
 // Results beyond the 16-bit range are held at its ends rather than wrapped.
 std::int16_t Saturate(double v) {
     if (std::isnan(v)) return 0;
-    return static_cast<std::int16_t>(std::clamp(v, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+    return static_cast<std::int16_t>(
+        std::clamp(v, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
 
 }  // namespace
@@ -179,10 +192,17 @@ void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace) {
 void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector) {
     const TraceArray* ref = nullptr;
     switch (selector) {
-        case 0: ref = &model.refActual; break;
-        case 1: ref = &model.refAverage; break;
-        case 2: ref = &model.refPeak; break;
-        default: return;
+        case 0:
+            ref = &model.refActual;
+            break;
+        case 1:
+            ref = &model.refAverage;
+            break;
+        case 2:
+            ref = &model.refPeak;
+            break;
+        default:
+            return;
     }
     const int mode = model.refMode;
     if (mode < 0 || mode > 3) return;
@@ -192,10 +212,18 @@ void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace,
         const int t = trace[k];
         const int r = (*ref)[k];
         switch (mode) {
-            case 0: trace[k] = Saturate(r - t); break;
-            case 1: trace[k] = Saturate(t - r); break;
-            case 2: trace[k] = Saturate(t + r); break;
-            case 3: if (t < r) trace[k] = 0; break;
+            case 0:
+                trace[k] = Saturate(r - t);
+                break;
+            case 1:
+                trace[k] = Saturate(t - r);
+                break;
+            case 2:
+                trace[k] = Saturate(t + r);
+                break;
+            case 3:
+                if (t < r) trace[k] = 0;
+                break;
         }
     }
 }

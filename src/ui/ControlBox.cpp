@@ -1,7 +1,5 @@
 #include "ControlBox.h"
 
-#include "Format.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -16,9 +14,10 @@
 #include <QRegion>
 #include <QToolButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <cmath>
+
+#include "Format.h"
 
 namespace tk {
 

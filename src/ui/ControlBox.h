@@ -1,11 +1,10 @@
 #pragma once
 
-#include "MeasurementModel.h"
-
 #include <QWidget>
-
 #include <array>
 #include <functional>
+
+#include "MeasurementModel.h"
 
 class QButtonGroup;
 class QCheckBox;

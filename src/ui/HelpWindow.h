@@ -1,9 +1,9 @@
 #pragma once
 
-#include "HelpViewer.h"
-
 #include <QPointer>
 #include <QTextBrowser>
+
+#include "HelpViewer.h"
 
 namespace tk {
 

@@ -1,14 +1,5 @@
 #include "MainWindow.h"
 
-#include "AboutWindow.h"
-#include "BusyCursor.h"
-#include "HelpLanguage.h"
-#include "ControlBox.h"
-#include "GraphWindow.h"
-#include "ReferenceWindow.h"
-#include "SerialSetup.h"
-#include "Units.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -17,9 +8,17 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
-
 #include <functional>
 #include <initializer_list>
+
+#include "AboutWindow.h"
+#include "BusyCursor.h"
+#include "ControlBox.h"
+#include "GraphWindow.h"
+#include "HelpLanguage.h"
+#include "ReferenceWindow.h"
+#include "SerialSetup.h"
+#include "Units.h"
 
 namespace tk {
 namespace {
@@ -33,47 +32,85 @@ struct Item {
 
 // The menu tree in its order. Entries whose commands are not available yet are shown disabled.
 const std::initializer_list<Item> kMenus = {
-    {"mnufile", "&Data", true, {
-        {"mnuload", "&Load Data", true, {
-            {"mnusetload", "&Setup"}, {"mnuscriptload", "S&cript"}, {"mnugrenzenload", "&Boundaries"},
-            {"mnumessload", "&Measurement"}, {"mnueichload", "C&alibration Curve"}}},
-        {"mnusave", "&Store Data", true, {
-            {"mnusetsave", "&Setup"}, {"mnuscriptsave", "S&cript"}, {"mnugrenzensave", "&Boundaries"},
-            {"mnumesssave", "&Measurement"}, {"mnueichsave", "C&alibration Curve"},
-            {"mnutabsave", "&Table", true, {
-                {"mnutabpW", "dB&pW"}, {"mnutabmW", "dB&m"}, {"mnutabuV", "dB&uV"}, {"mnutabuser", "User"}}}}},
-        {nullptr, "-"},
-        {"mnuprint", "&Print"}, {"mnusetprint", "Prin&ter Setup"},
-        {nullptr, "-"},
-        {"mnudefuser", "&User def."}, {"mnuzwischenab", "&Clipboard", true},
-        {nullptr, "-"},
-        {"mnustartscp", "St&art Script"}, {"mnuexit", "&Exit", true}}},
-    {"mnumessen", "&Measurement", true, {
-        {"mopen", "M&odule online", true}, {"mnusleep", "Mod&ule sleeping", true},
-        {"mnurechen", "Module &calculating", true}, {"mnuauto", "&Auto measurement", true},
-        {"mnufastmode", "&Fast-Mode", true},
-        {nullptr, "-"},
-        {"mnucontrollbox", "&Display setup", true},
-        {"mnuwertebox", "Le&vel window", true, {
-            {"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
-        {"mnugrenzübbox", "Surpass Boundar&ies", true, {
-            {"mnugrenzübpw", "dB&pW"}, {"mnugrenzübmw", "dB&m"}, {"mnugrenzübuv", "dB&uV"},
-            {"mnugrenzübuser", "User"}}},
-        {"mnugrenzbox", "&Boundary-Edit"}, {"mnuboxeich", "Cali&bration level-Edit"},
-        {"mnurefbox", "&Reference calcul.", true},
-        {nullptr, "-"},
-        {"mnuconfig", "Confi&guration", true},
-        {nullptr, "-"},
-        {"mnulöschen", "&Erase display", true}}},
+    {"mnufile",
+     "&Data",
+     true,
+     {{"mnuload",
+       "&Load Data",
+       true,
+       {{"mnusetload", "&Setup"},
+        {"mnuscriptload", "S&cript"},
+        {"mnugrenzenload", "&Boundaries"},
+        {"mnumessload", "&Measurement"},
+        {"mnueichload", "C&alibration Curve"}}},
+      {"mnusave",
+       "&Store Data",
+       true,
+       {{"mnusetsave", "&Setup"},
+        {"mnuscriptsave", "S&cript"},
+        {"mnugrenzensave", "&Boundaries"},
+        {"mnumesssave", "&Measurement"},
+        {"mnueichsave", "C&alibration Curve"},
+        {"mnutabsave",
+         "&Table",
+         true,
+         {{"mnutabpW", "dB&pW"}, {"mnutabmW", "dB&m"}, {"mnutabuV", "dB&uV"}, {"mnutabuser", "User"}}}}},
+      {nullptr, "-"},
+      {"mnuprint", "&Print"},
+      {"mnusetprint", "Prin&ter Setup"},
+      {nullptr, "-"},
+      {"mnudefuser", "&User def."},
+      {"mnuzwischenab", "&Clipboard", true},
+      {nullptr, "-"},
+      {"mnustartscp", "St&art Script"},
+      {"mnuexit", "&Exit", true}}},
+    {"mnumessen",
+     "&Measurement",
+     true,
+     {{"mopen", "M&odule online", true},
+      {"mnusleep", "Mod&ule sleeping", true},
+      {"mnurechen", "Module &calculating", true},
+      {"mnuauto", "&Auto measurement", true},
+      {"mnufastmode", "&Fast-Mode", true},
+      {nullptr, "-"},
+      {"mnucontrollbox", "&Display setup", true},
+      {"mnuwertebox",
+       "Le&vel window",
+       true,
+       {{"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
+      {"mnugrenzübbox",
+       "Surpass Boundar&ies",
+       true,
+       {{"mnugrenzübpw", "dB&pW"},
+        {"mnugrenzübmw", "dB&m"},
+        {"mnugrenzübuv", "dB&uV"},
+        {"mnugrenzübuser", "User"}}},
+      {"mnugrenzbox", "&Boundary-Edit"},
+      {"mnuboxeich", "Cali&bration level-Edit"},
+      {"mnurefbox", "&Reference calcul.", true},
+      {nullptr, "-"},
+      {"mnuconfig", "Confi&guration", true},
+      {nullptr, "-"},
+      {"mnulöschen", "&Erase display", true}}},
     {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
-    {"mnufenster", "&Windows", true, {
-        {"mnuüberlap", "&Cascading", true}, {"mnuüberein", "&Tile vertical", true}, {"mnunebenein", "T&ile horizontal", true},
-        {"mnusymbole", "&Arrange icons", true},
-        {nullptr, "-"},
-        {"mnuliste", "W&indows", true}}},
-    {"Hilfe", "?", true, {
-        {"mnuHelp", "Help", true}, {nullptr, "-"}, {"hlpdeutsch", "Deutsch", true},
-        {"hlpenglish", "English", true}, {nullptr, "-"}, {"mnuabout", "&About/Support", true}}},
+    {"mnufenster",
+     "&Windows",
+     true,
+     {{"mnuüberlap", "&Cascading", true},
+      {"mnuüberein", "&Tile vertical", true},
+      {"mnunebenein", "T&ile horizontal", true},
+      {"mnusymbole", "&Arrange icons", true},
+      {nullptr, "-"},
+      {"mnuliste", "W&indows", true}}},
+    {"Hilfe",
+     "?",
+     true,
+     {{"mnuHelp", "Help", true},
+      {nullptr, "-"},
+      {"hlpdeutsch", "Deutsch", true},
+      {"hlpenglish", "English", true},
+      {nullptr, "-"},
+      {"mnuabout", "&About/Support", true}}},
 };
 
 struct Button {
@@ -82,14 +119,16 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true}, {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", false},  {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
-    {"Command4", "Erase", true},  {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
-    {"Command10", "Pk-m", true},  {"Command11", "Off", true},   {"Command12", "On", true},
+    {"Command1", "Single", true},       {"Command2", "Config", true}, {"Command3", "Setup", true},
+    {"Command5", "Print", false},       {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
+    {"Command4", "Erase", true},        {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
+    {"Command10", "Pk-m", true},        {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", false},
 };
 
-QString Name(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Name(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 }  // namespace
 
@@ -117,7 +156,8 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The child windows outlive this body; the graph must not hear from its window after the members are gone.
+    // The child windows outlive this body; the graph must not hear from its window after the members are
+    // gone.
     if (m_grafik) disconnect(m_grafik, nullptr, this, nullptr);
     m_graph.setCanvas(nullptr);
     m_timer->stop();
@@ -132,25 +172,25 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& 
 }
 
 void MainWindow::BuildMenus() {
-    std::function<void(QMenu*, const std::initializer_list<Item>&)> fill = [&](QMenu* menu,
-                                                                           const std::initializer_list<Item>& items) {
-        for (const Item& item : items) {
-            if (!item.name) {
-                menu->addSeparator();
-                continue;
+    std::function<void(QMenu*, const std::initializer_list<Item>&)> fill =
+        [&](QMenu* menu, const std::initializer_list<Item>& items) {
+            for (const Item& item : items) {
+                if (!item.name) {
+                    menu->addSeparator();
+                    continue;
+                }
+                if (item.children.size() > 0) {
+                    QMenu* sub = menu->addMenu(Name(item.caption));
+                    sub->setObjectName(Name(item.name));
+                    sub->menuAction()->setObjectName(Name(item.name));
+                    sub->setEnabled(item.enabled);
+                    m_actions.insert(Name(item.name), sub->menuAction());
+                    fill(sub, item.children);
+                } else {
+                    AddAction(menu, Name(item.name), Name(item.caption), item.enabled);
+                }
             }
-            if (item.children.size() > 0) {
-                QMenu* sub = menu->addMenu(Name(item.caption));
-                sub->setObjectName(Name(item.name));
-                sub->menuAction()->setObjectName(Name(item.name));
-                sub->setEnabled(item.enabled);
-                m_actions.insert(Name(item.name), sub->menuAction());
-                fill(sub, item.children);
-            } else {
-                AddAction(menu, Name(item.name), Name(item.caption), item.enabled);
-            }
-        }
-    };
+        };
     for (const Item& top : kMenus) {
         QMenu* menu = menuBar()->addMenu(Name(top.caption));
         menu->setObjectName(Name(top.name));
@@ -188,7 +228,8 @@ void MainWindow::BuildMenus() {
     });
     connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
     connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
-    connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this, [this] { ArrangeChildren(Qt::Vertical); });
+    connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this,
+            [this] { ArrangeChildren(Qt::Vertical); });
     connect(action(QStringLiteral("mnunebenein")), &QAction::triggered, this,
             [this] { ArrangeChildren(Qt::Horizontal); });
     connect(action(QStringLiteral("mnusymbole")), &QAction::triggered, this, &MainWindow::ArrangeIcons);
@@ -244,13 +285,14 @@ void MainWindow::BuildToolbar() {
 }
 
 void MainWindow::SetEnglishCaptions() {
-    std::function<void(const std::initializer_list<Item>&)> apply = [&](const std::initializer_list<Item>& items) {
-        for (const Item& item : items) {
-            if (!item.name) continue;
-            if (QAction* a = m_actions.value(Name(item.name))) a->setText(Name(item.caption));
-            apply(item.children);
-        }
-    };
+    std::function<void(const std::initializer_list<Item>&)> apply =
+        [&](const std::initializer_list<Item>& items) {
+            for (const Item& item : items) {
+                if (!item.name) continue;
+                if (QAction* a = m_actions.value(Name(item.name))) a->setText(Name(item.caption));
+                apply(item.children);
+            }
+        };
     apply(kMenus);
     for (const Button& b : kButtons)
         if (auto* w = findChild<QToolButton*>(Name(b.name))) w->setText(Name(b.caption));
@@ -285,11 +327,19 @@ QString MainWindow::helpFilePath() const {
     return QDir(m_ctx.programDirectory).filePath(m_helpFile);
 }
 
-void MainWindow::SetOnlineChecked(bool checked) { action(QStringLiteral("mopen"))->setChecked(checked); }
-void MainWindow::SetSleepingChecked(bool checked) { action(QStringLiteral("mnusleep"))->setChecked(checked); }
-void MainWindow::SetCalculatingChecked(bool checked) { action(QStringLiteral("mnurechen"))->setChecked(checked); }
+void MainWindow::SetOnlineChecked(bool checked) {
+    action(QStringLiteral("mopen"))->setChecked(checked);
+}
+void MainWindow::SetSleepingChecked(bool checked) {
+    action(QStringLiteral("mnusleep"))->setChecked(checked);
+}
+void MainWindow::SetCalculatingChecked(bool checked) {
+    action(QStringLiteral("mnurechen"))->setChecked(checked);
+}
 
-void MainWindow::TracesErased() { RedrawGraph(); }
+void MainWindow::TracesErased() {
+    RedrawGraph();
+}
 
 void MainWindow::RedrawGraph() {
     // A completed read or an erase opens the graph again after the user closed its window.
@@ -415,11 +465,14 @@ void MainWindow::OnExit() {
 void MainWindow::ShowHelp() {
     const QString path = helpFilePath();
     if (!m_ctx.help.ShowContents(path))
-        m_ctx.dialogs.message(QStringLiteral("The help file cannot be shown:\n%1").arg(QDir::toNativeSeparators(path)),
-                              QStringLiteral("Help"), MessageIcon::Warning);
+        m_ctx.dialogs.message(
+            QStringLiteral("The help file cannot be shown:\n%1").arg(QDir::toNativeSeparators(path)),
+            QStringLiteral("Help"), MessageIcon::Warning);
 }
 
-void MainWindow::OnHelp() { ShowHelp(); }
+void MainWindow::OnHelp() {
+    ShowHelp();
+}
 
 void MainWindow::OnLanguage(int languageIndex) {
     m_ctx.model.parameters.languageIndex = static_cast<std::uint8_t>(languageIndex);
@@ -489,8 +542,9 @@ void MainWindow::ShowControlBox() {
 
 void MainWindow::ShowSerialSetup() {
     if (!m_boxcomcon)
-        m_boxcomcon = new SerialSetup(*m_link, m_ctx.portMap,
-                                      QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
+        m_boxcomcon =
+            new SerialSetup(*m_link, m_ctx.portMap,
+                            QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
     ShowChild(m_boxcomcon);
 }
 

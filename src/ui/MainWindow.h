@@ -1,14 +1,5 @@
 #pragma once
 
-#include "AnalyzerLink.h"
-#include "HelpViewer.h"
-#include "MeasurementModel.h"
-#include "MeasurementCycle.h"
-#include "ModuleCommands.h"
-#include "SpectrumGraph.h"
-#include "TraceReader.h"
-#include "StartUp.h"
-
 #include <QCheckBox>
 #include <QHash>
 #include <QLabel>
@@ -19,8 +10,16 @@
 #include <QStringList>
 #include <QTimer>
 #include <QToolButton>
-
 #include <memory>
+
+#include "AnalyzerLink.h"
+#include "HelpViewer.h"
+#include "MeasurementCycle.h"
+#include "MeasurementModel.h"
+#include "ModuleCommands.h"
+#include "SpectrumGraph.h"
+#include "StartUp.h"
+#include "TraceReader.h"
 
 namespace tk {
 
@@ -31,8 +30,8 @@ struct MainWindowContext {
     UserDialogs& dialogs;
     HelpViewer& help;
     PortMap& portMap;
-    QString programDirectory;       // holds the parameter file
-    QStringList helpDirectories;    // searched in order for the help files
+    QString programDirectory;     // holds the parameter file
+    QStringList helpDirectories;  // searched in order for the help files
 };
 
 // The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences.

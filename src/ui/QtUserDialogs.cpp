@@ -13,11 +13,20 @@ void QtUserDialogs::message(const QString& text, const QString& title, MessageIc
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::None:
+            break;
     }
     // A message may come in the middle of a blocking exchange that shows the busy pointer.
     const bool busy = QApplication::overrideCursor() != nullptr;
@@ -27,7 +36,8 @@ void QtUserDialogs::message(const QString& text, const QString& title, MessageIc
 }
 
 namespace {
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r, QFileDialog::AcceptMode mode) {
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r,
+                                     QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, r.title);
     dialog.setAcceptMode(mode);
     dialog.setNameFilters(r.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
@@ -54,7 +64,8 @@ std::optional<QString> QtUserDialogs::saveFileName(const FileDialogRequest& requ
     return RunFileDialog(m_parent, request, QFileDialog::AcceptSave);
 }
 
-std::optional<QString> QtUserDialogs::inputBox(const QString& prompt, const QString& title, const QString& proposal) {
+std::optional<QString> QtUserDialogs::inputBox(const QString& prompt, const QString& title,
+                                               const QString& proposal) {
     bool ok = false;
     const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, proposal, &ok);
     if (!ok) return std::nullopt;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "UserDialogs.h"
-
 #include <QPointer>
 #include <QWidget>
+
+#include "UserDialogs.h"
 
 namespace tk {
 
@@ -14,7 +14,8 @@ public:
     void message(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
-    std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& proposal) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& proposal) override;
 
 private:
     QPointer<QWidget> m_parent;

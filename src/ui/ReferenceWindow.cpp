@@ -1,12 +1,12 @@
 #include "ReferenceWindow.h"
 
-#include "BusyCursor.h"
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "BusyCursor.h"
 
 namespace tk {
 
@@ -18,8 +18,8 @@ ReferenceWindow::ReferenceWindow(MeasurementModel& model, QWidget* parent) : QWi
     auto* modeBox = new QGroupBox(this);
     modeBox->setObjectName(QStringLiteral("RefModeFrame"));
     m_mode = AddOptions(modeBox, QStringLiteral("RefMode"),
-                        {QStringLiteral("Ref - Act"), QStringLiteral("Act - Ref"), QStringLiteral("Act + Ref"),
-                         QStringLiteral("Act > Ref")});
+                        {QStringLiteral("Ref - Act"), QStringLiteral("Act - Ref"),
+                         QStringLiteral("Act + Ref"), QStringLiteral("Act > Ref")});
     grid->addWidget(modeBox, 0, 0, 1, 3);
 
     const QStringList sources{QStringLiteral("Ref-Act"), QStringLiteral("Ref-Avg"), QStringLiteral("Ref-Pk"),
@@ -41,12 +41,14 @@ ReferenceWindow::ReferenceWindow(MeasurementModel& model, QWidget* parent) : QWi
     copy->setObjectName(QStringLiteral("Refdat"));
     grid->addWidget(copy, 2, 2);
 
-    connect(m_mode, &QButtonGroup::idClicked, this, [this](int id) { m_model.refMode = static_cast<std::int16_t>(id); });
+    connect(m_mode, &QButtonGroup::idClicked, this,
+            [this](int id) { m_model.refMode = static_cast<std::int16_t>(id); });
     connect(m_actual, &QButtonGroup::idClicked, this,
             [this](int id) { m_model.refSelActual = static_cast<std::int16_t>(id); });
     connect(m_average, &QButtonGroup::idClicked, this,
             [this](int id) { m_model.refSelAverage = static_cast<std::int16_t>(id); });
-    connect(m_peak, &QButtonGroup::idClicked, this, [this](int id) { m_model.refSelPeak = static_cast<std::int16_t>(id); });
+    connect(m_peak, &QButtonGroup::idClicked, this,
+            [this](int id) { m_model.refSelPeak = static_cast<std::int16_t>(id); });
     connect(m_calc, &QCheckBox::toggled, this, [this](bool on) { m_model.referenceCalcOn = on; });
     connect(copy, &QPushButton::clicked, this, &ReferenceWindow::CopyToReferences);
     ShowModel();

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "MeasurementModel.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QWidget>
+
+#include "MeasurementModel.h"
 
 namespace tk {
 

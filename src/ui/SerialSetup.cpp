@@ -1,8 +1,5 @@
 #include "SerialSetup.h"
 
-#include "BusyCursor.h"
-#include "Units.h"
-
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,8 +15,10 @@
 #include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QVBoxLayout>
-
 #include <array>
+
+#include "BusyCursor.h"
+#include "Units.h"
 
 namespace tk {
 

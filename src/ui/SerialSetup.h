@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QString>
+#include <QWidget>
+#include <memory>
+
 #include "AnalyzerLink.h"
 #include "AutoConfigure.h"
 #include "PortMap.h"
-
-#include <QString>
-#include <QWidget>
-
-#include <memory>
 
 class QButtonGroup;
 class QCloseEvent;

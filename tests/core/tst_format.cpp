@@ -1,7 +1,7 @@
+#include <QTest>
+
 #include "Format.h"
 #include "Units.h"
-
-#include <QTest>
 
 using namespace tk;
 
@@ -17,25 +17,44 @@ private slots:
         QTest::newRow("negative level") << -27.0 << dbm << "-027.0 dBm";
         QTest::newRow("large negative") << -1234.5 << dbm << "-1234.5 dBm";
         QTest::newRow("zero") << 0.0 << dbm << "0000.0 dBm";
-        QTest::newRow("half to even down") << 0.25 << "0.0" << "0.2";
-        QTest::newRow("half to even up") << 0.75 << "0.0" << "0.8";
-        QTest::newRow("binary value above half") << 0.35 << "0.0" << "0.3";  // 0.35 is 0.34999.. in binary
-        QTest::newRow("optional digits") << 5.0 << "###0.0" << "5.0";
-        QTest::newRow("optional digits negative") << -32.5 << "###0.0" << "-32.5";
-        QTest::newRow("more digits than placeholders") << 12345.0 << "###0.0" << "12345.0";
-        QTest::newRow("mhz") << 500.0 << "0000.000 MHz" << "0500.000 MHz";
-        QTest::newRow("mhz two decimals") << 1.005 << "###0.00" << "1.00";  // 1.005 is below the half
-        QTest::newRow("db offset") << 3.25 << "00.0 dB" << "03.2 dB";
-        QTest::newRow("db offset negative") << -3.3 << "00.0 dB" << "-03.3 dB";
-        QTest::newRow("plain") << 7.04 << "000.0" << "007.0";
-        QTest::newRow("three decimals") << 2.0 / 3.0 << "0000.000" << "0000.667";
-        QTest::newRow("script index") << 3.0 << "0 -  " << "3 -  ";
-        QTest::newRow("hour") << 7.0 << "00:" << "07:";
-        QTest::newRow("minute") << 5.0 << "00" << "05";
-        QTest::newRow("user unit section") << -12.0 << "0000.0 ;-000.0 " << "-012.0 ";
-        QTest::newRow("zero section") << 0.0 << "0.0;-0.0;zero" << "zero";
-        QTest::newRow("rounds into next digit") << 9.96 << "00.0 dB" << "10.0 dB";
-        QTest::newRow("hash only, below one") << 0.5 << "#.0" << ".5";
+        QTest::newRow("half to even down") << 0.25 << "0.0"
+                                           << "0.2";
+        QTest::newRow("half to even up") << 0.75 << "0.0"
+                                         << "0.8";
+        QTest::newRow("binary value above half") << 0.35 << "0.0"
+                                                 << "0.3";  // 0.35 is 0.34999.. in binary
+        QTest::newRow("optional digits") << 5.0 << "###0.0"
+                                         << "5.0";
+        QTest::newRow("optional digits negative") << -32.5 << "###0.0"
+                                                  << "-32.5";
+        QTest::newRow("more digits than placeholders") << 12345.0 << "###0.0"
+                                                       << "12345.0";
+        QTest::newRow("mhz") << 500.0 << "0000.000 MHz"
+                             << "0500.000 MHz";
+        QTest::newRow("mhz two decimals") << 1.005 << "###0.00"
+                                          << "1.00";  // 1.005 is below the half
+        QTest::newRow("db offset") << 3.25 << "00.0 dB"
+                                   << "03.2 dB";
+        QTest::newRow("db offset negative") << -3.3 << "00.0 dB"
+                                            << "-03.3 dB";
+        QTest::newRow("plain") << 7.04 << "000.0"
+                               << "007.0";
+        QTest::newRow("three decimals") << 2.0 / 3.0 << "0000.000"
+                                        << "0000.667";
+        QTest::newRow("script index") << 3.0 << "0 -  "
+                                      << "3 -  ";
+        QTest::newRow("hour") << 7.0 << "00:"
+                              << "07:";
+        QTest::newRow("minute") << 5.0 << "00"
+                                << "05";
+        QTest::newRow("user unit section") << -12.0 << "0000.0 ;-000.0 "
+                                           << "-012.0 ";
+        QTest::newRow("zero section") << 0.0 << "0.0;-0.0;zero"
+                                      << "zero";
+        QTest::newRow("rounds into next digit") << 9.96 << "00.0 dB"
+                                                << "10.0 dB";
+        QTest::newRow("hash only, below one") << 0.5 << "#.0"
+                                              << ".5";
     }
     void formatNumber() {
         QFETCH(double, value);

@@ -1,13 +1,13 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "CommandLine.h"
 #include "FakeClock.h"
 #include "HelpLanguage.h"
 #include "ParameterFile.h"
 #include "ScriptedDialogs.h"
 #include "StartUp.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace tk;
 using tk::test::FakeClock;
@@ -24,7 +24,8 @@ struct RecordingHooks final : StartupHooks {
     QStringList scripts;
 };
 
-QByteArray ParameterBytes(quint8 language, const QByteArray& script, quint8 reply, quint8 trace, quint8 settle) {
+QByteArray ParameterBytes(quint8 language, const QByteArray& script, quint8 reply, quint8 trace,
+                          quint8 settle) {
     QByteArray b("par01");
     b.append(static_cast<char>(language));
     b.append(script.leftJustified(160, ' ', true));
@@ -45,7 +46,8 @@ QByteArray ReadFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-const ScriptedDialogs::Message kCannotOpen{QStringLiteral("Cannot open file"), QStringLiteral("File handling")};
+const ScriptedDialogs::Message kCannotOpen{QStringLiteral("Cannot open file"),
+                                           QStringLiteral("File handling")};
 
 }  // namespace
 
@@ -130,8 +132,10 @@ private slots:
         QTest::addColumn<QStringList>("started");
         QTest::newRow("dash starts nothing") << QByteArray("-") << QString() << QStringList();
         QTest::newRow("blanks start nothing") << QByteArray("      ") << QString() << QStringList();
-        QTest::newRow("command line only") << QByteArray("") << "my script.scp" << QStringList{"my script.scp"};
-        QTest::newRow("both, stored first") << QByteArray("a.scp") << "b.scp" << QStringList{"a.scp", "b.scp"};
+        QTest::newRow("command line only")
+            << QByteArray("") << "my script.scp" << QStringList{"my script.scp"};
+        QTest::newRow("both, stored first")
+            << QByteArray("a.scp") << "b.scp" << QStringList{"a.scp", "b.scp"};
         QTest::newRow("command line untrimmed") << QByteArray("-") << " b.scp " << QStringList{" b.scp "};
     }
     void startScripts() {
@@ -199,7 +203,8 @@ private slots:
         // A directory of that name cannot be opened as a file.
         QVERIFY(QDir(dir.path()).mkdir(PARAMETER_FILE_NAME));
         QVERIFY(!WriteParameterFileAtExit(model, dir.filePath(PARAMETER_FILE_NAME), dialogs));
-        const ScriptedDialogs::Message fileError{QStringLiteral("File error"), QStringLiteral("File handling")};
+        const ScriptedDialogs::Message fileError{QStringLiteral("File error"),
+                                                 QStringLiteral("File handling")};
         QCOMPARE(dialogs.messages, QList<ScriptedDialogs::Message>{fileError});
     }
 
@@ -209,15 +214,28 @@ private slots:
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("com2");
         QTest::addColumn<int>("errors");
-        QTest::newRow("nothing") << QStringList{} << "" << "" << "" << 0;
-        QTest::newRow("script words joined") << QStringList{"my", "run.scp"} << "my run.scp" << "" << "" << 0;
-        QTest::newRow("home and port") << QStringList{"--home", "/tmp/x", "--port", "COM2=/dev/ttyUSB0", "a.scp"}
-                                       << "a.scp" << "/tmp/x" << "/dev/ttyUSB0" << 0;
-        QTest::newRow("equals forms") << QStringList{"--home=/h", "--port=com2=/dev/pts/3"} << "" << "/h"
+        QTest::newRow("nothing") << QStringList{} << ""
+                                 << ""
+                                 << "" << 0;
+        QTest::newRow("script words joined") << QStringList{"my", "run.scp"} << "my run.scp"
+                                             << ""
+                                             << "" << 0;
+        QTest::newRow("home and port")
+            << QStringList{"--home", "/tmp/x", "--port", "COM2=/dev/ttyUSB0", "a.scp"} << "a.scp"
+            << "/tmp/x"
+            << "/dev/ttyUSB0" << 0;
+        QTest::newRow("equals forms") << QStringList{"--home=/h", "--port=com2=/dev/pts/3"} << ""
+                                      << "/h"
                                       << "/dev/pts/3" << 0;
-        QTest::newRow("bad port") << QStringList{"--port", "COM7=/dev/x"} << "" << "" << "" << 1;
-        QTest::newRow("missing value") << QStringList{"--home"} << "" << "" << "" << 1;
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "" << "" << "" << 1;
+        QTest::newRow("bad port") << QStringList{"--port", "COM7=/dev/x"} << ""
+                                  << ""
+                                  << "" << 1;
+        QTest::newRow("missing value") << QStringList{"--home"} << ""
+                                       << ""
+                                       << "" << 1;
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << ""
+                                        << ""
+                                        << "" << 1;
     }
     void commandLine() {
         QFETCH(QStringList, args);

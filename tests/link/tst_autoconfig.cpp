@@ -1,13 +1,12 @@
+#include <QTest>
+#include <optional>
+
 #include "AnalyzerLink.h"
 #include "AutoConfigure.h"
 #include "FakeClock.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
-
-#include <QTest>
-
-#include <optional>
 
 using namespace tk;
 using namespace tk::test;

@@ -1,10 +1,10 @@
+#include <QTest>
+
 #include "FakeClock.h"
 #include "MeasurementCycle.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
-
-#include <QTest>
 
 using namespace tk;
 using namespace tk::test;

@@ -1,3 +1,8 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
 #include "AnalyzerLink.h"
 #include "FakeClock.h"
 #include "ModuleCommands.h"
@@ -6,12 +11,6 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "StartUp.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <memory>
 
 using namespace tk;
 using namespace tk::test;
@@ -127,10 +126,10 @@ private slots:
         QTest::addColumn<QByteArray>("firstAck");
         QTest::addColumn<QByteArray>("secondAck");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("second answered in lower case") << QByteArray("bo") << QByteArray("B") << QByteArray("o")
-                                                       << QByteArray("bo");
-        QTest::newRow("first answered wrongly") << QByteArray("bo") << QByteArray("X") << QByteArray("O")
-                                                << QByteArray("b");
+        QTest::newRow("second answered in lower case")
+            << QByteArray("bo") << QByteArray("B") << QByteArray("o") << QByteArray("bo");
+        QTest::newRow("first answered wrongly")
+            << QByteArray("bo") << QByteArray("X") << QByteArray("O") << QByteArray("b");
     }
     void wrongAcknowledgement() {
         QFETCH(QByteArray, command);
@@ -346,7 +345,6 @@ private slots:
         QCOMPARE(again.deviceFor(1), QStringLiteral("/dev/ttyACM0"));
         QCOMPARE(again.deviceFor(4), QStringLiteral("/dev/pts/7"));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestLink)

@@ -1,3 +1,5 @@
+#include <QTest>
+
 #include "Calibration.h"
 #include "FakeClock.h"
 #include "MeasurementCycle.h"
@@ -5,8 +7,6 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "TraceReader.h"
-
-#include <QTest>
 
 using namespace tk;
 using namespace tk::test;
@@ -17,7 +17,9 @@ using Message = ScriptedDialogs::Message;
 const Message kIgnored{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")};
 
 // The level of point i of a test trace.
-std::uint8_t Level(int i, int salt) { return static_cast<std::uint8_t>((i * 7 + salt) % 256); }
+std::uint8_t Level(int i, int salt) {
+    return static_cast<std::uint8_t>((i * 7 + salt) % 256);
+}
 
 QByteArray Block(char header, int number, int salt) {
     QByteArray b;
@@ -94,7 +96,9 @@ private slots:
         Rig r;
         QByteArray trace = Trace('A', 5);
         trace[10] = 'A';  // a header letter among the levels is a level
-        r.port.responder = [&](char c, int) { return c == 'a' ? QByteArray("\x01zz?\x00") + trace : QByteArray(); };
+        r.port.responder = [&](char c, int) {
+            return c == 'a' ? QByteArray("\x01zz?\x00") + trace : QByteArray();
+        };
         r.reader.ReadActualTrace();
         QCOMPARE(r.model.traceActual[8], std::int16_t{'A'});
         QCOMPARE(r.model.traceActual[499], std::int16_t{Level(499, 0)});
@@ -247,7 +251,8 @@ private slots:
         m.refMode = static_cast<std::int16_t>(mode);
         TraceArray t{};
         t.fill(static_cast<std::int16_t>(trace));
-        for (TraceArray* a : {&m.refActual, &m.refAverage, &m.refPeak}) a->fill(static_cast<std::int16_t>(ref));
+        for (TraceArray* a : {&m.refActual, &m.refAverage, &m.refPeak})
+            a->fill(static_cast<std::int16_t>(ref));
         TraceReader::ApplyReferenceCalc(m, t, selector);
         QCOMPARE(t[0], std::int16_t(expected));
         QCOMPARE(t[500], std::int16_t(expected));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Clock.h"
-
 #include <cmath>
+
+#include "Clock.h"
 
 namespace tk::test {
 

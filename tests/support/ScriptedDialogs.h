@@ -1,12 +1,11 @@
 #pragma once
 
-#include "UserDialogs.h"
-
 #include <QList>
 #include <QQueue>
 #include <QString>
-
 #include <optional>
+
+#include "UserDialogs.h"
 
 namespace tk::test {
 

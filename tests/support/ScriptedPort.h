@@ -1,13 +1,12 @@
 #pragma once
 
-#include "FakeClock.h"
-#include "SerialPort.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
-
 #include <functional>
+
+#include "FakeClock.h"
+#include "SerialPort.h"
 
 namespace tk::test {
 
@@ -24,9 +23,9 @@ public:
     double bytesPerSecond = 0;  // when set, an answer arrives byte by byte at this rate
     bool openFails = false;
 
-    QByteArray written;          // every byte transmitted, in order
-    QList<double> writeTimes;    // the simulated time of each transmitted byte
-    QStringList openedDevices;   // every device opened
+    QByteArray written;           // every byte transmitted, in order
+    QList<double> writeTimes;     // the simulated time of each transmitted byte
+    QStringList openedDevices;    // every device opened
     QStringList settingsHistory;  // every line setting given
     int clearCount = 0;
 
@@ -57,7 +56,8 @@ public:
         deliver();
         const double until = m_clock.seconds() + ms / 1000.0;
         if (!m_pending.isEmpty() && m_pending.first().at <= until) {
-            if (m_pending.first().at > m_clock.seconds()) m_clock.advance(m_pending.first().at - m_clock.seconds());
+            if (m_pending.first().at > m_clock.seconds())
+                m_clock.advance(m_pending.first().at - m_clock.seconds());
             deliver();
             return true;
         }
@@ -83,8 +83,9 @@ public:
                 continue;
             }
             for (qsizetype k = 0; k < answer.size(); ++k)
-                m_pending.append({m_clock.seconds() + replyDelay + static_cast<double>(k + 1) / bytesPerSecond,
-                                  answer.mid(k, 1)});
+                m_pending.append(
+                    {m_clock.seconds() + replyDelay + static_cast<double>(k + 1) / bytesPerSecond,
+                     answer.mid(k, 1)});
         }
     }
     void clearBuffers() override {
@@ -103,7 +104,8 @@ private:
         QByteArray bytes;
     };
     void deliver() {
-        while (!m_pending.isEmpty() && m_pending.first().at <= m_clock.seconds()) m_rx.append(m_pending.takeFirst().bytes);
+        while (!m_pending.isEmpty() && m_pending.first().at <= m_clock.seconds())
+            m_rx.append(m_pending.takeFirst().bytes);
     }
     FakeClock& m_clock;
     bool m_open = false;

@@ -1,12 +1,12 @@
-#include "ControlBox.h"
-#include "MeasurementModel.h"
-
 #include <QButtonGroup>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "ControlBox.h"
+#include "MeasurementModel.h"
 
 using namespace tk;
 

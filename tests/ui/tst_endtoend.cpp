@@ -1,12 +1,5 @@
 // The program's windows and logic against the in-process emulated interface, in simulated time: search the
 // interface, connect, measure, and change the display while measuring.
-#include "EmulatorPort.h"
-#include "FakeClock.h"
-#include "MainWindow.h"
-#include "RoutingSerialPort.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -15,8 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
 #include <algorithm>
+
+#include "EmulatorPort.h"
+#include "FakeClock.h"
+#include "MainWindow.h"
+#include "RoutingSerialPort.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
 
 using namespace tk;
 using namespace tk::test;

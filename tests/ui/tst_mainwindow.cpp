@@ -1,20 +1,19 @@
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
 #include "FakeClock.h"
 #include "MainWindow.h"
 #include "ParameterFile.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
-
-#include <QButtonGroup>
-#include <QPushButton>
-
-#include <QApplication>
-#include <QClipboard>
-#include <QCheckBox>
-#include <QFile>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QToolButton>
 
 using namespace tk;
 using namespace tk::test;
@@ -65,20 +64,24 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("enabled");
         // name|caption|enabled (+) or not yet available (-)
-        const QStringList rows = QStringLiteral(
-            "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|-;mnueichload|C&alibration Curve|-;"
-            "mnusave|&Store Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|-;mnutabuser|User|-;mnuprint|&Print|-;"
-            "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|-;mnuzwischenab|&Clipboard|+;"
-            "mnustartscp|St&art Script|-;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
-            "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
-            "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
-            "mnuwerteuv|dB&uV|-;mnugrenzübbox|Surpass Boundar&ies|+;mnugrenzübuser|User|-;"
-            "mnugrenzbox|&Boundary-Edit|-;mnuboxeich|Cali&bration level-Edit|-;mnurefbox|&Reference calcul.|+;"
-            "mnuconfig|Confi&guration|+;mnulöschen|&Erase display|+;mnuscript|&Script|+;"
-            "mnugenscript|Script &edit|-;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"
-            "mnuüberein|&Tile vertical|+;mnunebenein|T&ile horizontal|+;mnusymbole|&Arrange icons|+;"
-            "mnuliste|W&indows|+;Hilfe|?|+;mnuHelp|Help|+;hlpdeutsch|Deutsch|+;hlpenglish|English|+;"
-            "mnuabout|&About/Support|+").split(u';');
+        const QStringList rows =
+            QStringLiteral(
+                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|-;mnueichload|C&alibration Curve|-;"
+                "mnusave|&Store "
+                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|-;mnutabuser|User|-;mnuprint|&Print|-;"
+                "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|-;mnuzwischenab|&Clipboard|+;"
+                "mnustartscp|St&art Script|-;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
+                "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
+                "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
+                "mnuwerteuv|dB&uV|-;mnugrenzübbox|Surpass Boundar&ies|+;mnugrenzübuser|User|-;"
+                "mnugrenzbox|&Boundary-Edit|-;mnuboxeich|Cali&bration level-Edit|-;mnurefbox|&Reference "
+                "calcul.|+;"
+                "mnuconfig|Confi&guration|+;mnulöschen|&Erase display|+;mnuscript|&Script|+;"
+                "mnugenscript|Script &edit|-;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"
+                "mnuüberein|&Tile vertical|+;mnunebenein|T&ile horizontal|+;mnusymbole|&Arrange icons|+;"
+                "mnuliste|W&indows|+;Hilfe|?|+;mnuHelp|Help|+;hlpdeutsch|Deutsch|+;hlpenglish|English|+;"
+                "mnuabout|&About/Support|+")
+                .split(u';');
         for (const QString& row : rows) {
             const QStringList f = row.split(u'|');
             QTest::newRow(qPrintable(f[0])) << f[0] << f[1] << (f[2] == u"+");
@@ -100,7 +103,8 @@ private slots:
         Rig r;
         auto names = [](QMenu* m) {
             QStringList out;
-            for (QAction* a : m->actions()) out.append(a->isSeparator() ? QStringLiteral("-") : a->objectName());
+            for (QAction* a : m->actions())
+                out.append(a->isSeparator() ? QStringLiteral("-") : a->objectName());
             return out;
         };
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("mnufile"))),
@@ -112,17 +116,21 @@ private slots:
 
     void toolbar() {
         Rig r;
-        const QStringList buttons = QStringLiteral(
-            "Command1:Single Command2:Config Command3:Setup Command5:Print Command6:Ref-C. Command7:Clipboard "
-            "Command4:Erase Command8:Ac-m Command9:Av-m Command10:Pk-m Command11:Off Command12:On "
-            "Command13:Correction").split(u' ');
+        const QStringList buttons =
+            QStringLiteral(
+                "Command1:Single Command2:Config Command3:Setup Command5:Print Command6:Ref-C. "
+                "Command7:Clipboard "
+                "Command4:Erase Command8:Ac-m Command9:Av-m Command10:Pk-m Command11:Off Command12:On "
+                "Command13:Correction")
+                .split(u' ');
         for (const QString& b : buttons) {
             auto* button = r.window.findChild<QToolButton*>(b.section(u':', 0, 0));
             QVERIFY2(button && button->text() == b.section(u':', 1), qPrintable(b));
         }
         QCOMPARE(r.box("mdiauto")->text(), QStringLiteral("Auto"));
         QCOMPARE(r.box("mdifast")->text(), QStringLiteral("Fast"));
-        QCOMPARE(r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("ZELOR Instruments"));
+        QCOMPARE(r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("ZELOR Instruments"));
     }
 
     void firstStartAndExit() {
@@ -221,7 +229,8 @@ private slots:
         r.port.responder = [](char c, int) -> QByteArray {
             if (c == 'a' || c == 's' || c == 'm') {
                 QByteArray t;
-                for (int n = 0; n < 5; ++n) t += QByteArray(1, static_cast<char>(c - 32)) + char(n) + QByteArray(100, 'x');
+                for (int n = 0; n < 5; ++n)
+                    t += QByteArray(1, static_cast<char>(c - 32)) + char(n) + QByteArray(100, 'x');
                 return t;
             }
             return GoodInterface(c, 0);
@@ -234,7 +243,8 @@ private slots:
         QVERIFY(!r.act("mnuauto")->isChecked());
         QVERIFY(!r.box("mdiauto")->isChecked());
         QCOMPARE(r.model.traceAverage[499], std::int16_t{'x'});
-        QVERIFY(r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
+        QVERIFY(
+            r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
         // The graph window shows the read traces and its caption the read times.
         auto* grafik = r.window.findChild<QWidget*>(QStringLiteral("grafik"));
         QVERIFY(grafik);
@@ -280,7 +290,9 @@ private slots:
         auto* boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
         QVERIFY(boxref);
         QCOMPARE(boxref->windowTitle(), QStringLiteral("Reference calculations"));
-        auto group = [&](const char* name) { return boxref->findChild<QButtonGroup*>(QString::fromLatin1(name)); };
+        auto group = [&](const char* name) {
+            return boxref->findChild<QButtonGroup*>(QString::fromLatin1(name));
+        };
         QCOMPARE(group("RefMode")->checkedId(), 3);
         QCOMPARE(group("RefAk")->checkedId(), 3);
         QCOMPARE(group("RefMode")->button(1)->text(), QStringLiteral("Act - Ref"));

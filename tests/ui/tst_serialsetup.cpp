@@ -1,10 +1,3 @@
-#include "AnalyzerLink.h"
-#include "FakeClock.h"
-#include "RecordingLinkView.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
-#include "SerialSetup.h"
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -17,8 +10,14 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
+
+#include "AnalyzerLink.h"
+#include "FakeClock.h"
+#include "RecordingLinkView.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+#include "SerialSetup.h"
 
 using namespace tk;
 using namespace tk::test;
