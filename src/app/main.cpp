@@ -72,6 +72,7 @@ int main(int argc, char* argv[]) {
 
     tk::MainWindow window({model, port, clock, dialogs, help, portMap, programDir, helpDirs});
     dialogs.setParentWidget(&window);
+    help.setOwner(&window);
     window.show();
     window.Load(cl.scriptName);
     return QApplication::exec();

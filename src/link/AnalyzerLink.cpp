@@ -21,8 +21,10 @@ double AnalyzerLink::Elapsed(double start) {
 }
 
 void AnalyzerLink::Fail() {
-    m_dialogs.message(QStringLiteral("Command ignored"), QStringLiteral("Transmission Error"));
+    // The port is closed before the message: while the message box waits for the user, the measurement
+    // timer keeps ticking, and its reads must find the link closed rather than fail a second time.
     m_port.close();
+    m_dialogs.message(QStringLiteral("Command ignored"), QStringLiteral("Transmission Error"));
     m_view.SetOnlineChecked(m_port.isOpen());
 }
 

@@ -15,6 +15,8 @@ bool HelpWindow::ShowContents(const QString& helpFilePath) {
         m_browser->setWindowFlag(Qt::Window);
         m_browser->setObjectName(QStringLiteral("helpwindow"));
         m_browser->setAttribute(Qt::WA_DeleteOnClose);
+        // The help window alone never keeps the program running once the main window is closed.
+        m_browser->setAttribute(Qt::WA_QuitOnClose, false);
         m_browser->setOpenExternalLinks(false);
         m_browser->resize(720, 640);
     }

@@ -16,6 +16,7 @@ public:
     HelpWindow& operator=(const HelpWindow&) = delete;
     bool ShowContents(const QString& helpFilePath) override;
     QTextBrowser* browser() const { return m_browser; }
+    void setOwner(QWidget* owner) { m_owner = owner; }
 
 private:
     QPointer<QWidget> m_owner;

@@ -59,8 +59,15 @@ private slots:
     void neverAnsweringInterface() {
         Rig r;
         r.openPort();
+        // Whatever runs while the message is shown finds the link already closed.
+        bool openDuringMessage = true;
+        r.dialogs.duringMessage = [&] {
+            openDuringMessage = r.port.isOpen();
+            r.link.SendCommand("bn");
+        };
         const double t0 = r.clock.seconds();
         r.link.SendCommand("bo");
+        QVERIFY(!openDuringMessage);
         QCOMPARE(r.port.written, QByteArray("bbbb"));
         QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
         QVERIFY(!r.port.isOpen());

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "UserDialogs.h"
@@ -20,7 +21,10 @@ public:
 
     void message(const QString& text, const QString& title, MessageIcon) override {
         messages.append({text, title});
+        if (duringMessage) duringMessage();
     }
+    // Runs while a message is shown, as other events may while a message box waits.
+    std::function<void()> duringMessage;
     std::optional<QString> openFileName(const FileDialogRequest& r) override {
         requests.append(r);
         return next(openAnswers);

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "FakeClock.h"
+#include "HelpWindow.h"
 #include "MainWindow.h"
 #include "ParameterFile.h"
 #include "ScriptedDialogs.h"
@@ -327,6 +328,22 @@ private slots:
         boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
         QCOMPARE(group("RefMode")->checkedId(), 2);
         QVERIFY(!boxref->findChild<QCheckBox*>(QStringLiteral("RefRechnen"))->isChecked());
+    }
+
+    void helpWindowShowsTheFile() {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("TK820_2E.hlp"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<h1>Contents</h1><p>Connecting the interface</p>");
+        f.close();
+        QWidget owner;
+        HelpWindow help(&owner);
+        QVERIFY(!help.ShowContents(QDir(dir.path()).filePath(QStringLiteral("missing.hlp"))));
+        QVERIFY(help.ShowContents(path));
+        QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("Connecting the interface")));
+        // Closing the main window ends the program even while the help is open.
+        QVERIFY(!help.browser()->testAttribute(Qt::WA_QuitOnClose));
     }
 
     void helpLanguage() {
