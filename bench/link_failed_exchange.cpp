@@ -11,45 +11,13 @@
 #include <cstdlib>
 
 #include "AnalyzerLink.h"
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "PortMap.h"
 #include "QtSerialPort.h"
 #include "UserDialogs.h"
 
-namespace {
-
-class SilentDialogs final : public tk::UserDialogs {
-public:
-    void message(const QString& text, const QString& title, tk::MessageIcon) override {
-        std::printf("message: \"%s\" / \"%s\"\n", qPrintable(text), qPrintable(title));
-    }
-    std::optional<QString> openFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-};
-
-class NullView final : public tk::LinkView {
-public:
-    void SetMainCaption(const QString&) override {}
-    void SetOnlineChecked(bool) override {}
-    void SetSleepingChecked(bool) override {}
-    void SetCalculatingChecked(bool) override {}
-    void TracesErased() override {}
-    void RedrawGraph() override {}
-    void ShowInformation(const QString&) override {}
-    void CloseInformation() override {}
-};
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
+using tk::bench::CpuSeconds;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -63,8 +31,8 @@ int main(int argc, char* argv[]) {
     tk::MeasurementModel model;
     tk::SystemClock clock;
     tk::QtSerialPort port;
-    SilentDialogs dialogs;
-    NullView view;
+    tk::bench::PrintingDialogs dialogs;
+    tk::bench::CountingView view;
     tk::PortMap map;
     map.set(2, slave);
     tk::AnalyzerLink link(model, port, clock, dialogs, view, map);

@@ -13,50 +13,14 @@
 #include <vector>
 
 #include "AnalyzerLink.h"
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "PortMap.h"
 #include "QtSerialPort.h"
 #include "TraceReader.h"
 #include "UserDialogs.h"
 
-namespace {
-
-class PrintingDialogs final : public tk::UserDialogs {
-public:
-    void message(const QString& text, const QString& title, tk::MessageIcon) override {
-        std::printf("message: \"%s\" / \"%s\"\n", qPrintable(text), qPrintable(title));
-        ++count;
-    }
-    std::optional<QString> openFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const tk::FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int count = 0;
-};
-
-class CountingView final : public tk::LinkView {
-public:
-    void SetMainCaption(const QString& c) override { caption = c; }
-    void SetOnlineChecked(bool) override {}
-    void SetSleepingChecked(bool) override {}
-    void SetCalculatingChecked(bool) override {}
-    void TracesErased() override {}
-    void RedrawGraph() override { ++redraws; }
-    void ShowInformation(const QString& t) override { std::printf("information: %s\n", qPrintable(t)); }
-    void CloseInformation() override {}
-    QString caption;
-    int redraws = 0;
-};
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
+using tk::bench::CpuSeconds;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -71,8 +35,8 @@ int main(int argc, char* argv[]) {
     tk::MeasurementModel model;
     tk::SystemClock clock;
     tk::QtSerialPort port;
-    PrintingDialogs dialogs;
-    CountingView view;
+    tk::bench::PrintingDialogs dialogs;
+    tk::bench::CountingView view;
     tk::PortMap map;
     map.set(2, device);
     tk::AnalyzerLink link(model, port, clock, dialogs, view, map);

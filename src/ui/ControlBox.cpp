@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "Format.h"
+#include "OptionGroups.h"
 
 namespace tk {
 
@@ -70,19 +71,6 @@ QString ScanCaption(std::size_t index) {
 
 void SetTextIfDifferent(QLineEdit* edit, const QString& text) {
     if (edit->text() != text) edit->setText(text);
-}
-
-// Selects the option with the id, or none when no option has it.
-void SelectOption(QButtonGroup* group, int id) {
-    if (QAbstractButton* b = group->button(id)) {
-        if (!b->isChecked()) b->setChecked(true);
-        return;
-    }
-    if (QAbstractButton* checked = group->checkedButton()) {
-        group->setExclusive(false);
-        checked->setChecked(false);
-        group->setExclusive(true);
-    }
 }
 
 QCheckBox* NewCheckBox(const char* name, const char* caption, QWidget* parent) {

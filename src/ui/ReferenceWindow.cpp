@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "BusyCursor.h"
+#include "OptionGroups.h"
 
 namespace tk {
 
@@ -68,20 +69,10 @@ QButtonGroup* ReferenceWindow::AddOptions(QWidget* box, const QString& name, con
 }
 
 void ReferenceWindow::ShowModel() {
-    auto select = [](QButtonGroup* g, int id) {
-        if (QAbstractButton* b = g->button(id)) {
-            b->setChecked(true);
-        } else if (g->checkedButton()) {
-            // A value without an option leaves none selected.
-            g->setExclusive(false);
-            g->checkedButton()->setChecked(false);
-            g->setExclusive(true);
-        }
-    };
-    select(m_mode, m_model.refMode);
-    select(m_actual, m_model.refSelActual);
-    select(m_average, m_model.refSelAverage);
-    select(m_peak, m_model.refSelPeak);
+    SelectOption(m_mode, m_model.refMode);
+    SelectOption(m_actual, m_model.refSelActual);
+    SelectOption(m_average, m_model.refSelAverage);
+    SelectOption(m_peak, m_model.refSelPeak);
     const QSignalBlocker block(m_calc);
     m_calc->setChecked(m_model.referenceCalcOn);
 }

@@ -18,6 +18,7 @@
 #include <array>
 
 #include "BusyCursor.h"
+#include "OptionGroups.h"
 #include "Units.h"
 
 namespace tk {
@@ -29,19 +30,6 @@ constexpr std::array<int, 4> RESOLUTIONS{8, 4, 2, 1};
 
 QString PortCaption(const PortMap& map, int portNumber) {
     return QStringLiteral("COM%1 (%2)").arg(portNumber).arg(map.deviceFor(portNumber));
-}
-
-// Selects the option with the id, or none when no option has it.
-void SelectOption(QButtonGroup* group, int id) {
-    if (QAbstractButton* b = group->button(id)) {
-        if (!b->isChecked()) b->setChecked(true);
-        return;
-    }
-    if (QAbstractButton* checked = group->checkedButton()) {
-        group->setExclusive(false);
-        checked->setChecked(false);
-        group->setExclusive(true);
-    }
 }
 
 void DeselectOption(QButtonGroup* group, int id) {

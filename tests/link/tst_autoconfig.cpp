@@ -3,7 +3,7 @@
 
 #include "AnalyzerLink.h"
 #include "AutoConfigure.h"
-#include "FakeClock.h"
+#include "LinkRig.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
@@ -32,14 +32,7 @@ private:
     ScriptedPort& m_port;
 };
 
-struct Rig {
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
+struct Rig : LinkRig {
     AbsentPortsView searchView{port};
 
     // The device answers "i" with the byte given for a rate, such as "9600=X 38400=I"; all else is silent.

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "FakeClock.h"
+#include "LinkRig.h"
 #include "MeasurementCycle.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
@@ -31,17 +31,10 @@ public:
     int scriptSteps = 0;
 };
 
-struct Rig {
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    RecordingLinkView linkView;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, linkView, portMap};
+struct Rig : LinkRig {
     TraceReader reader{link};
-    RecordingCycleView view;
-    MeasurementCycle cycle{model, reader, clock, view};
+    RecordingCycleView cycleView;
+    MeasurementCycle cycle{model, reader, clock, cycleView};
 
     Rig() {
         link.OpenPort();
@@ -107,7 +100,7 @@ private slots:
         QCOMPARE(r.model.actualElapsed, 0.0f);
         QCOMPARE(r.model.peakElapsed, 0.0f);
         QCOMPARE(r.model.averageElapsed, 0.0f);
-        QCOMPARE(r.linkView.redraws, 3);
+        QCOMPARE(r.view.redraws, 3);
     }
 
     void hiddenTraceStillResetsItsCounter() {
@@ -127,7 +120,7 @@ private slots:
         r.model.fastMode = true;
         r.cycle.Tick();
         QVERIFY(r.port.written.isEmpty());
-        QVERIFY(r.view.status.isEmpty());
+        QVERIFY(r.cycleView.status.isEmpty());
         QCOMPARE(r.model.actualElapsed, 0.0f);
     }
 
@@ -136,25 +129,25 @@ private slots:
         r.model.settings.showAverage = false;
         r.cycle.Single();
         QVERIFY(!r.model.autoMeasurement);
-        QVERIFY(!r.view.autoChecked);
+        QVERIFY(!r.cycleView.autoChecked);
         QCOMPARE(r.port.written, QByteArray("as"));
-        QCOMPARE(r.view.status.size(), 1);
+        QCOMPARE(r.cycleView.status.size(), 1);
     }
 
     void redrawPendingAndScriptStep() {
         Rig r;
         r.link.ClosePort();
         r.model.redrawPending = true;
-        r.view.due = true;
+        r.cycleView.due = true;
         r.cycle.Tick();
-        QCOMPARE(r.view.redraws, 1);
-        QCOMPARE(r.view.scriptSteps, 1);
+        QCOMPARE(r.cycleView.redraws, 1);
+        QCOMPARE(r.cycleView.scriptSteps, 1);
     }
 
     void statusText() {
         Rig r;
         QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00"));
-        r.view.running = true;
+        r.cycleView.running = true;
         QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00    Script: 3 -  07:05"));
     }
 };

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "AnalyzerLink.h"
-#include "FakeClock.h"
+#include "LinkRig.h"
 #include "ModuleCommands.h"
 #include "ParameterFile.h"
 #include "RecordingLinkView.h"
@@ -21,30 +21,7 @@ using Message = ScriptedDialogs::Message;
 const Message kIgnored{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")};
 const Message kNoAccess{QStringLiteral("No access to analyzer"), QStringLiteral("Configuration")};
 
-QByteArray VersionBlock(int vAt, const QByteArray& version = "V2.31", int size = 100) {
-    QByteArray b(size, '.');
-    b.replace(vAt, version.size(), version);
-    return b;
-}
-
-// A well-behaved interface: "b" commands echo upper case, "i" gives "I", digits echo, "v" gives a block.
-QByteArray GoodInterface(char c, int) {
-    if (c >= 'a' && c <= 'z' && c != 'i' && c != 'v') return QByteArray(1, static_cast<char>(c - 32));
-    if (c == 'i') return "I";
-    if (c >= '1' && c <= '5') return QByteArray(1, c);
-    if (c == 'v') return VersionBlock(30);
-    return {};
-}
-
-struct Rig {
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
-
+struct Rig : LinkRig {
     void openPort() {
         QVERIFY(link.OpenPort());
         view.online = true;

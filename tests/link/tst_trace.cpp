@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "Calibration.h"
-#include "FakeClock.h"
+#include "LinkRig.h"
 #include "MeasurementCycle.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
@@ -35,14 +35,7 @@ QByteArray Trace(char header, int blocks, int salt = 0) {
     return t;
 }
 
-struct Rig {
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
+struct Rig : LinkRig {
     TraceReader reader{link};
 
     Rig() {

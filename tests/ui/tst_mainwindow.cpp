@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "FakeClock.h"
 #include "HelpWindow.h"
+#include "LinkRig.h"
 #include "MainWindow.h"
 #include "ParameterFile.h"
 #include "ScriptedDialogs.h"
@@ -29,14 +29,6 @@ public:
     }
     QStringList shown;
 };
-
-QByteArray GoodInterface(char c, int) {
-    if (c == 'i') return "I";
-    if (c >= '1' && c <= '5') return QByteArray(1, c);
-    if (c == 'v') return QByteArray(20, '.') + "V3.10" + QByteArray(75, '.');
-    if (c >= 'a' && c <= 'z') return QByteArray(1, static_cast<char>(c - 32));
-    return {};
-}
 
 struct Rig {
     QTemporaryDir home;

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "AnalyzerLink.h"
-#include "FakeClock.h"
+#include "LinkRig.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
@@ -28,25 +28,8 @@ using Message = ScriptedDialogs::Message;
 using Ints = QList<int>;
 const char* const kGroups[] = {"com", "baud", "res"};  // port, rate and resolution
 
-// A well-behaved interface: "i" gives "I", digits echo, "v" gives a version block, other letters echo in
-// upper case.
-QByteArray GoodInterface(char c, int) {
-    if (c == 'i') return "I";
-    if (c >= '1' && c <= '5') return QByteArray(1, c);
-    if (c == 'v') return QByteArray(20, '.') + "V3.10" + QByteArray(75, '.');
-    if (c >= 'a' && c <= 'z') return QByteArray(1, static_cast<char>(c - 32));
-    return {};
-}
-
-struct Rig {
+struct Rig : LinkRig {
     QTemporaryDir dir;
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
     std::unique_ptr<SerialSetup> window;
 
     QString mapPath() const { return dir.filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)); }
