@@ -135,6 +135,16 @@ struct MeasurementModel {
     std::int16_t limitCursorDrawnX = 0;
     VbBool limitCursorErased = false;
 
+    // The unit of the level window's and of the violation list's levels: four flags indexed by the unit
+    // numbers of Units.h (dBpW, dBm, dBuV, user unit), at most one of them True.
+    std::array<VbBool, 4> levelWindowUnit{};
+    std::array<VbBool, 4> limitListUnit{};
+
+    // The boundary editor's line (0 actual, 1 average, 2 peak) and the dB added to a stored dBm level to
+    // show it in the editor's unit; they outlive the window.
+    std::int16_t editBoundaryIndex = 0;
+    std::int16_t editUnitOffset = 0;
+
     // Reference calculation selectors.
     VbBool referenceCalcOn = false;
     std::int16_t refMode = 3;
