@@ -12,10 +12,13 @@
 #include <initializer_list>
 
 #include "AboutWindow.h"
+#include "BoundaryFileCommands.h"
 #include "BusyCursor.h"
+#include "ChildWindows.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
+#include "LimitCommands.h"
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
 #include "Units.h"
@@ -142,12 +145,22 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_cycle = std::make_unique<MeasurementCycle>(m_ctx.model, *m_reader, m_ctx.clock, *this);
     GraphHooks hooks;
     hooks.portOpen = [this] { return m_link->IsOpen(); };
+    hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
+    hooks.refreshViolationList = [this] { m_limits->RefreshViolationList(); };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
     setCentralWidget(m_mdi);
     BuildMenus();
     BuildToolbar();
+    const auto lookup = [this](const QString& name) { return action(name); };
+    m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
+    m_limits->Connect(lookup, this);
+    m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
+        if (CloseUnlessMinimised(m_boxcon)) ShowControlBox();
+        m_limits->ReopenBoundaryEditor();
+    });
+    m_boundaryFiles->Connect(lookup, this);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);

@@ -53,6 +53,9 @@ public:
     QString parameterFilePath() const;
     QString helpFilePath() const;
     AnalyzerLink& link() { return *m_link; }
+    class LimitCommands& limits() {
+        return *m_limits;
+    }
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
@@ -111,6 +114,8 @@ private:
     std::unique_ptr<TraceReader> m_reader;
     std::unique_ptr<MeasurementCycle> m_cycle;
     SpectrumGraph m_graph;
+    std::unique_ptr<class LimitCommands> m_limits;
+    std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
     QPointer<class GraphWindow> m_grafik;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
