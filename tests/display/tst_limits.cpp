@@ -83,21 +83,25 @@ private slots:
     // A trace level exactly at the boundary is listed, one a tenth of a dB below it is not.
     void violationAtTheLimit_data() {
         QTest::addColumn<float>("attenuation");
+        QTest::addColumn<int>("p");
         QTest::addColumn<QString>("row");
         // Raw 0 is -107 dBm + attenuation; point 75 lies at 150 MHz, where the boundary is -50 dBm.
         const QString filler(16, u' ');
         QTest::newRow("at the limit")
-            << 57.0f << "->0150.000 MHz - Ac: -050.0 dBm  Av: -050.0 dBm  Pk: -050.0 dBm";
-        QTest::newRow("0.1 dB below") << 56.9f << "->0150.000 MHz - " + filler + filler;
+            << 57.0f << 70 << "->0150.000 MHz - Ac: -050.0 dBm  Av: -050.0 dBm  Pk: -050.0 dBm";
+        QTest::newRow("0.1 dB below") << 56.9f << 70 << "->0150.000 MHz - " + filler + filler;
+        // Outside the line's points nothing is reached, not even by a level above 32000 dBm.
+        QTest::newRow("not covered") << 40000.0f << 120 << "->0250.000 MHz - " + filler + filler;
     }
     void violationAtTheLimit() {
         QFETCH(float, attenuation);
+        QFETCH(int, p);
         QFETCH(QString, row);
         MeasurementModel m = Sweep();
         m.settings.attenuation = attenuation;
         m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(QStringLiteral("100:-40 200:-60"));
         ChooseListUnit(m.limitListUnit, UNIT_DBM);
-        QCOMPARE(Rows(ViolationListText(m, 70)).value(5), row);
+        QCOMPARE(Rows(ViolationListText(m, p)).value(5), row);
     }
 
     void rowTexts_data() {

@@ -144,7 +144,8 @@ private slots:
         QTest::newRow("user like dBm") << 3 << -107.0f << "-50";
         QTest::newRow("user 10 dB up") << 3 << -97.0f << "-40";
         QTest::newRow("user half down to even") << 3 << -94.5f << "-38";  // offset 12
-        QTest::newRow("user half up to even") << 3 << -93.5f << "-36";    // offset 14
+        QTest::newRow("user half up to even") << 3 << -93.5f << "-36";
+        QTest::newRow("user offset beyond 16 bits") << 3 << 1e9f << "32717";  // held at 32767    // offset 14
     }
     void editorUnits() {
         QFETCH(int, option);
@@ -156,9 +157,9 @@ private slots:
         BoundaryEditor editor(m);
         editor.findChild<QButtonGroup*>("seldb")->button(option)->click();
         QCOMPARE(Field(&editor, "grenzpeg", 2)->text(), shown);
-        // Typing the shown number back stores the same dBm level; typing 10 more stores 10 dB more.
+        // Typing 10 more stores 10 dB more (where that stays within the typed range of +-300).
         EnterText(Field(&editor, "grenzpeg", 2), QString::number(shown.toInt() + 10));
-        QCOMPARE(m.boundaryActual.levelDbm[2], -40.0f);
+        QCOMPARE(m.boundaryActual.levelDbm[2], shown.toInt() < 290 ? -40.0f : 300.0f - 32767);
     }
 
     void editorLimits_data() {
