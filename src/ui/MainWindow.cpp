@@ -306,11 +306,13 @@ void MainWindow::Load(const QString& commandLineScript) {
     action(QStringLiteral("mnurechen"))->setChecked(true);
     action(QStringLiteral("mnuauto"))->setChecked(true);
     m_mdiauto->setChecked(true);
+    // The line gets its start settings before the sequence: a start script opens the port at its own rate,
+    // which must not be reset afterwards.
+    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
     RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
     action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
     action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
     m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
-    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
     ShowGraphWindow();
     m_timer->start();
 }
@@ -349,10 +351,12 @@ void MainWindow::RedrawGraph() {
 
 GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
-        m_grafik = new GraphWindow(m_ctx.model, [this] { m_graph.RedrawGraph(); });
+        m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
+        connect(m_grafik, &GraphWindow::closing, this,
+                [this](const QImage& picture) { m_keptPicture = picture; });
         QMdiSubWindow* frame = m_mdi->addSubWindow(m_grafik);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->resize(m_mdi->viewport()->size() * 0.8);
@@ -361,10 +365,32 @@ GraphWindow* MainWindow::ShowGraphWindow() {
     return m_grafik;
 }
 
+void MainWindow::DrawGraphPicture() {
+    // Before the first read the graph is not open and a redraw draws nothing; a picture made anew still
+    // gets the frame, grid and labels of the present settings.
+    VbBool& open = m_ctx.model.graphOpen;
+    const VbBool wasOpen = open;
+    open = true;
+    m_graph.RedrawGraph();
+    open = wasOpen;
+}
+
+QImage MainWindow::GraphPicture() {
+    QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
+    if (picture.width() > 1) return picture;
+    // Never drawn: the picture is drawn from the model, at the window's size or a usual one.
+    ImageCanvas canvas(m_grafik ? m_grafik->size() : QSize(800, 600));
+    canvas.setFont(font());
+    Canvas* shown = m_graph.canvas();
+    m_graph.setCanvas(&canvas);
+    DrawGraphPicture();
+    m_graph.setCanvas(shown);
+    return canvas.image();
+}
+
 void MainWindow::OnClipboard() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    if (m_grafik) clipboard->setImage(m_grafik->image());
+    // With the graph window closed the clipboard gets the picture the window showed last.
+    QGuiApplication::clipboard()->setImage(GraphPicture());
 }
 
 void MainWindow::ShowInformation(const QString& text) {

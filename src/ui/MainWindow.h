@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -95,6 +96,10 @@ private:
     void OnStoreComparison(TraceArray MeasurementModel::*source);
     void OnShowComparison(bool show);
     void OnClipboard();
+    // Draws the graph on its canvas also before the first read opened it.
+    void DrawGraphPicture();
+    // The graph as a picture: as shown, as last shown before its window was closed, or drawn anew.
+    QImage GraphPicture();
     void ShowReferenceWindow();
     void ShowControlBox();
     void ShowSerialSetup();
@@ -112,6 +117,7 @@ private:
     std::unique_ptr<MeasurementCycle> m_cycle;
     SpectrumGraph m_graph;
     QPointer<class GraphWindow> m_grafik;
+    QImage m_keptPicture;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
     QPointer<QWidget> m_boxcomcon;
