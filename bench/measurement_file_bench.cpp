@@ -1,7 +1,8 @@
 // Loading and storing a measurement file at resolution 1 (32,411 bytes), through the file operations the
 // menus and script steps use: a script step that stores every few seconds must not stall the tick.
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
 
 #include "FileOperations.h"
 #include "MeasurementFile.h"

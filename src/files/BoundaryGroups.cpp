@@ -14,7 +14,8 @@ void ReadBoundaryGroups(ByteReader& reader, MeasurementModel& model) {
 
 void WriteBoundaryGroups(ByteWriter& writer, const MeasurementModel& model) {
     for (std::size_t i = 0; i < BOUNDARY_GROUP_COUNT; ++i) {
-        for (const BoundaryLine* line : {&model.boundaryActual, &model.boundaryAverage, &model.boundaryPeak}) {
+        for (const BoundaryLine* line :
+             {&model.boundaryActual, &model.boundaryAverage, &model.boundaryPeak}) {
             writer.write(line->freqMHz[i]);
             writer.write(line->levelDbm[i]);
             writer.write(line->logSegment[i]);

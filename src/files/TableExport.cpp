@@ -10,7 +10,8 @@ QByteArray TableText(const MeasurementModel& model, int unit) {
     const MeasurementSettings& s = model.settings;
     const int points = StoredPoints(s.resolution);
     // The step and start of the frequencies and the level factor are single-precision values.
-    const auto freqStep = static_cast<float>(static_cast<double>(s.scanWidth) / (4000.0 / (s.resolution * 10)));
+    const auto freqStep =
+        static_cast<float>(static_cast<double>(s.scanWidth) / (4000.0 / (s.resolution * 10)));
     const float freqStart = s.centerFreq - 5.0f * s.scanWidth;
     const float dbPerRaw = 80.0f / 255.0f;
     const auto offset = static_cast<float>(LevelOffset(s, unit));
@@ -20,7 +21,8 @@ QByteArray TableText(const MeasurementModel& model, int unit) {
                    QStringLiteral("\tPeak") + u + QStringLiteral("\r\n");
     text.reserve(text.size() + points * 32);
     const auto level = [&](const TraceArray& trace, int i) {
-        const float value = static_cast<float>(trace[static_cast<std::size_t>(i)]) * dbPerRaw + offset + s.attenuation;
+        const float value =
+            static_cast<float>(trace[static_cast<std::size_t>(i)]) * dbPerRaw + offset + s.attenuation;
         return FormatNumber(value, u"000.0");
     };
     for (int i = 0; i < points; ++i) {

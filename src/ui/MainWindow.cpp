@@ -579,21 +579,23 @@ void MainWindow::ConnectFileCommands() {
 void MainWindow::ReopenControlBox() {
     // A control box the user closed stays closed; a minimised one is left as it is. Taking the window down
     // at once, rather than closing it, keeps a field that had the focus from storing its old text over the
-    // loaded value as it loses the focus.
+    // loaded value as it loses the focus when its frame is hidden.
     if (!m_boxcon) return;
     auto* frame = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
     if (frame && frame->isMinimized()) return;
     const QRect geometry = frame ? frame->geometry() : QRect();
-    QWidget* window = frame ? static_cast<QWidget*>(frame) : m_boxcon.data();
-    delete window;
+    delete m_boxcon.data();  // first the box, which lets go of its fields, then its frame
+    delete frame;
     ShowControlBox();
-    if (auto* reopened = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget()); reopened && geometry.isValid())
+    if (auto* reopened = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+        reopened && geometry.isValid())
         reopened->setGeometry(geometry);
 }
 
 void MainWindow::SetUserUnitCaptions() {
     const QString caption = m_ctx.model.settings.userUnitName.text();
-    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"}) action(Name(name))->setText(caption);
+    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"})
+        action(Name(name))->setText(caption);
 }
 
 void MainWindow::ShowUserUnitWindow() {

@@ -77,8 +77,9 @@ void UserUnitWindow::OnOk() {
     MeasurementSettings& s = m_model.settings;
     const QString name = m_name->text();
     if (!FitsCodePage(name))
-        m_dialogs.message(QStringLiteral("Characters the unit name cannot hold in a file are stored as \"?\"."),
-                          QStringLiteral("Definition of unit"), MessageIcon::Information);
+        m_dialogs.message(
+            QStringLiteral("Characters the unit name cannot hold in a file are stored as \"?\"."),
+            QStringLiteral("Definition of unit"), MessageIcon::Information);
     s.userUnitName.set(name);
     if (m_offset->text() != m_shownOffset)
         s.userUnitOffset = ToSingle(LeadingNumber(m_offset->text()) - DBM_FROM_DBUV);

@@ -44,7 +44,8 @@ QByteArray MeasurementBytes(int version, int resolution, int showComparison = -1
     for (int i = 1; i <= n; ++i) b.i16(Average(i));
     for (int i = 1; i <= n; ++i) b.i16(Peak(i));
     for (int i = 0; i < 10; ++i)
-        for (int k = 0; k < 3; ++k) b.f32(100.0f * i + k + 0.5f).f32(-50.0f - i - k * 0.25f).i16((i + k) % 2 ? -1 : 0);
+        for (int k = 0; k < 3; ++k)
+            b.f32(100.0f * i + k + 0.5f).f32(-50.0f - i - k * 0.25f).i16((i + k) % 2 ? -1 : 0);
     b.f32(1.25f).f32(10.5f).f32(433.92f).f32(2.0f);
     b.text(10, "01.02.2024").text(10, "12:00:01").text(10, "12:00:02").text(10, "12:00:03");
     b.i16(-1).i16(0).i16(-1);
@@ -218,7 +219,8 @@ private slots:
         MeasurementModel m;
         const QByteArray before = WriteMeasurement(m);
         const QByteArray file = MeasurementBytes(5, 8);
-        QCOMPARE(ReadMeasurement(file.left(length), m), length < 5 ? LoadResult::Refused : LoadResult::Incomplete);
+        QCOMPARE(ReadMeasurement(file.left(length), m),
+                 length < 5 ? LoadResult::Refused : LoadResult::Incomplete);
         const qsizetype end = CompleteFieldsEnd(length);
         QCOMPARE(WriteMeasurement(m), file.left(end) + before.mid(end));
     }

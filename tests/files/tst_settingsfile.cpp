@@ -30,8 +30,8 @@ QByteArray Set4File() {
 }
 
 // Widths of the "set4 " fields in order, to find where a cut file's last complete field ends.
-const int kSet4Widths[] = {5, 2, 2, 2, 2, 2, 2, 2, 2, 80, 2, 2, 4, 4, 2, 30, 4, 2, 2, 2,
-                           2, 2, 2, 2, 2, 2, 4, 4, 4, 4, 4, 4, 4, 2, 2, 2};
+const int kSet4Widths[] = {5, 2, 2, 2, 2, 2, 2, 2, 2, 80, 2, 2, 4, 4, 2, 30, 4, 2,
+                           2, 2, 2, 2, 2, 2, 2, 2, 4, 4,  4, 4, 4, 4, 4, 2,  2, 2};
 
 qsizetype CompleteFieldsEnd(qsizetype length) {
     qsizetype end = 0;
@@ -56,7 +56,8 @@ void CheckGroups(const MeasurementModel& m, int groups) {
     QCOMPARE(m.printBoundaryActual.raw(), is(p, -1, d.printBoundaryActual.raw()));
     QCOMPARE(m.printBoundaryPeak.raw(), is(p, -1, d.printBoundaryPeak.raw()));
     QCOMPARE(m.printBoundaryAverage.raw(), is(p, -1, d.printBoundaryAverage.raw()));
-    QCOMPARE(m.printHeadline.text(), is(p, QByteArray("Headline").leftJustified(80), d.printHeadline.bytes()));
+    QCOMPARE(m.printHeadline.text(),
+             is(p, QByteArray("Headline").leftJustified(80), d.printHeadline.bytes()));
     QCOMPARE(m.printDateTime.raw(), is(p, 0, d.printDateTime.raw()));
     QCOMPARE(m.printFileName.raw(), is(p, 0, d.printFileName.raw()));
     QCOMPARE(m.printFromMHz, is(p, 100.5f, d.printFromMHz));

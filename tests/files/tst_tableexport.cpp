@@ -20,7 +20,8 @@ private slots:
                              << QStringLiteral("0998.000\t-106.7\t-107.3\t-105.4");
         QTest::newRow("dBuV") << 2 << h.arg(u"dBuV") << QStringLiteral("0000.000\t000.0\t080.0\t-010.0")
                               << QStringLiteral("0998.000\t000.3\t-000.3\t001.6");
-        QTest::newRow("user unit") << 3 << h.arg(u"V\u00f6lt x") << QStringLiteral("0000.000\t-097.5\t-017.5\t-107.5")
+        QTest::newRow("user unit") << 3 << h.arg(u"V\u00f6lt x")
+                                   << QStringLiteral("0000.000\t-097.5\t-017.5\t-107.5")
                                    << QStringLiteral("0998.000\t-097.2\t-097.8\t-095.9");
     }
     void headerAndLines() {

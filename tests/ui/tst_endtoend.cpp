@@ -156,8 +156,8 @@ private slots:
         app.window->action(QStringLiteral("mnumessload"))->trigger();
         QVERIFY(app.dialogs.messages.isEmpty());
         QVERIFY(!app.port.isOpen());
-        for (auto trace : {&MeasurementModel::traceActual, &MeasurementModel::traceAverage,
-                           &MeasurementModel::tracePeak})
+        for (auto trace :
+             {&MeasurementModel::traceActual, &MeasurementModel::traceAverage, &MeasurementModel::tracePeak})
             QVERIFY(std::equal(&(app.model.*trace)[1], &(app.model.*trace)[501], &(stored.*trace)[1]));
         QVERIFY(std::equal(&app.model.traceComparison[1], &app.model.traceComparison[4001],
                            &stored.traceComparison[1]));

@@ -67,13 +67,31 @@ private slots:
         QTest::addColumn<QString>("initial");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<bool>("open");
-        QTest::newRow("settings load") << "mnusetload" << "Open" << "Einstellungen (*.set);;Alle Dateien (*.*)"
-                                       << "*.set" << "set" << true;
-        QTest::newRow("settings save") << "mnusetsave" << "Save" << "*.set" << "*.set" << "set" << false;
-        QTest::newRow("measurement load") << "mnumessload" << "Open" << "Messungen (*.mes);;Alle Dateien (*.*)"
-                                          << "*.mes" << "mes" << true;
-        QTest::newRow("measurement save") << "mnumesssave" << "Save" << "*.mes" << "*.mes" << "mes" << false;
-        QTest::newRow("table") << "mnutabuser" << "Save" << "*.tab" << "*.tab" << "tab" << false;
+        QTest::newRow("settings load") << "mnusetload"
+                                       << "Open"
+                                       << "Einstellungen (*.set);;Alle Dateien (*.*)"
+                                       << "*.set"
+                                       << "set" << true;
+        QTest::newRow("settings save") << "mnusetsave"
+                                       << "Save"
+                                       << "*.set"
+                                       << "*.set"
+                                       << "set" << false;
+        QTest::newRow("measurement load") << "mnumessload"
+                                          << "Open"
+                                          << "Messungen (*.mes);;Alle Dateien (*.*)"
+                                          << "*.mes"
+                                          << "mes" << true;
+        QTest::newRow("measurement save") << "mnumesssave"
+                                          << "Save"
+                                          << "*.mes"
+                                          << "*.mes"
+                                          << "mes" << false;
+        QTest::newRow("table") << "mnutabuser"
+                               << "Save"
+                               << "*.tab"
+                               << "*.tab"
+                               << "tab" << false;
     }
     // Each command asks once; cancelling writes nothing and says nothing.
     void dialogs() {
@@ -116,7 +134,8 @@ private slots:
         Rig r;
         r.dialogs.saveAnswers.enqueue(r.path("missing/a.mes"));
         r.trigger("mnumesssave");
-        QCOMPARE(r.dialogs.messages, (QList<Message>{{QStringLiteral("File error"), QStringLiteral("File handling")}}));
+        QCOMPARE(r.dialogs.messages,
+                 (QList<Message>{{QStringLiteral("File error"), QStringLiteral("File handling")}}));
     }
 
     // After a load the open control box shows the loaded values, even over a field that held the focus
@@ -218,10 +237,16 @@ private slots:
         QTest::addColumn<QString>("storedName");
         QTest::addColumn<float>("storedOffset");
         QTest::addColumn<int>("messages");
-        QTest::newRow("blanks around") << "  Volt " << "10" << "  Volt" << -97.0f << 0;
+        QTest::newRow("blanks around") << "  Volt "
+                                       << "10"
+                                       << "  Volt" << -97.0f << 0;
         QTest::newRow("long") << QString(35, u'n') << "12abc" << QString(30, u'n') << -95.0f << 0;
-        QTest::newRow("letters") << "dB\u00b5V" << "abc" << "dB\u00b5V" << -107.0f << 0;
-        QTest::newRow("not in the code page") << "\u20acx" << "-0.5" << "?x" << -107.5f << 1;
+        QTest::newRow("letters") << "dB\u00b5V"
+                                 << "abc"
+                                 << "dB\u00b5V" << -107.0f << 0;
+        QTest::newRow("not in the code page") << "\u20acx"
+                                              << "-0.5"
+                                              << "?x" << -107.5f << 1;
     }
     void userUnitWindow() {
         QFETCH(QString, name);
