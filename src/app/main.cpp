@@ -2,6 +2,7 @@
 #include <QDir>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "Clock.h"
 #include "CommandLine.h"
@@ -17,12 +18,11 @@
 #include "RoutingSerialPort.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tk820-2"));
-    QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
-    QApplication::setApplicationVersion(QStringLiteral("2.68"));
-
-    const tk::CommandLine cl = tk::ParseCommandLine(QApplication::arguments().mid(1));
+    // The command line is read before any window system is touched, so that --help, --version and a
+    // mistyped option answer on a machine without a display (over ssh, in a container).
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const tk::CommandLine cl = tk::ParseCommandLine(arguments);
     if (cl.help) {
         std::fputs(qPrintable(tk::CommandLineUsage()), stdout);
         return 0;
@@ -36,6 +36,21 @@ int main(int argc, char* argv[]) {
         std::fputs(qPrintable(tk::CommandLineUsage()), stderr);
         return 2;
     }
+    std::optional<tk::EmulatorOptions> emulatorOptions;
+    if (cl.emulator || !cl.emulatorOptions.isEmpty()) {
+        QString error;
+        emulatorOptions = tk::ParseEmulatorOptions(cl.emulatorOptions, &error);
+        if (!emulatorOptions) {
+            std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error),
+                         qPrintable(tk::EmulatorOptionsUsage()));
+            return 2;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tk820-2"));
+    QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
+    QApplication::setApplicationVersion(QStringLiteral("2.68"));
 
     const QString exeDir = QApplication::applicationDirPath();
     const QString programDir = tk::ResolveProgramDirectory(cl.home, exeDir);
@@ -51,15 +66,8 @@ int main(int argc, char* argv[]) {
 
     // With --emulator the simulated interface is attached as COM2, picked like any other device.
     std::unique_ptr<tk::EmulatorPort> emulator;
-    if (cl.emulator || !cl.emulatorOptions.isEmpty()) {
-        QString error;
-        const auto options = tk::ParseEmulatorOptions(cl.emulatorOptions, &error);
-        if (!options) {
-            std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error),
-                         qPrintable(tk::EmulatorOptionsUsage()));
-            return 2;
-        }
-        emulator = std::make_unique<tk::EmulatorPort>(clock, *options);
+    if (emulatorOptions) {
+        emulator = std::make_unique<tk::EmulatorPort>(clock, *emulatorOptions);
         port.addDevice(QStringLiteral("emulator"), *emulator);
         portMap.set(2, QStringLiteral("emulator"));
     }

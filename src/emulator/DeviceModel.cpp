@@ -144,12 +144,12 @@ void DeviceModel::handleSecondLetter(char c, double t) {
 
 void DeviceModel::handleBaudDigit(char c, double t) {
     m_awaiting = Awaiting::Command;
-    if (c == 'i') {
-        acknowledge(c, 'I', t);
-        m_awaiting = Awaiting::BaudDigit;
+    // A character that is no rate digit is a new command: after a search the program asks "i" and then
+    // goes on with "b..." without ever sending a digit.
+    if (c < '1' || c > '5') {
+        handleCommand(c, t);
         return;
     }
-    if (c < '1' || c > '5') return;
     acknowledge(c, c, t);
     // The echo still goes out at the old rate; the new one holds from its last bit on.
     m_baudChange = std::make_pair(m_line.freeAt(), RateOfIndex(c - '0'));

@@ -19,8 +19,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const Dev
     if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const bool written =
-        write ? write(file, bytes) : file.write(bytes) == bytes.size();
+    const bool written = write ? write(file, bytes) : file.write(bytes) == bytes.size();
     if (!written) {
         file.cancelWriting();
         file.commit();  // discards the temporary file; the target is untouched

@@ -166,6 +166,8 @@ void AnalyzerLink::ConnectInterface() {
     SendCommand("br");
     m_model.moduleCalculating = true;
     m_model.moduleSleeping = false;
+    m_view.SetCalculatingChecked(true);
+    m_view.SetSleepingChecked(false);
 }
 
 }  // namespace tk

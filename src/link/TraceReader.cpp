@@ -84,7 +84,9 @@ void TraceReader::Read(TraceKind kind) {
         case Outcome::NotValid:
             m_link.View().ShowInformation(QStringLiteral("Transmission error - data not valid"));
             DrainLine();
-            ++model.invalidTransferCount;
+            // The count stops at its largest value instead of turning negative.
+            if (model.invalidTransferCount < std::numeric_limits<std::int16_t>::max())
+                ++model.invalidTransferCount;
             break;
         case Outcome::Failed:
             break;

@@ -368,6 +368,7 @@ void ControlBox::paintEvent(QPaintEvent* event) {
 }
 
 void ControlBox::showEvent(QShowEvent* event) {
+    m_activation.attach(this, [this] { ShowModel(); });
     ShowModel();
     QWidget::showEvent(event);
 }

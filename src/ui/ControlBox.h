@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+#include "ActivationWatch.h"
 #include "MeasurementModel.h"
 
 class QButtonGroup;
@@ -91,6 +92,7 @@ private:
     QCheckBox* m_limitPeak = nullptr;
     QCheckBox* m_limitAverage = nullptr;
     QCheckBox* m_calibrate = nullptr;
+    ActivationWatch m_activation;
 };
 
 }  // namespace tk

@@ -63,6 +63,7 @@ void GraphWindow::resizeEvent(QResizeEvent* event) {
 
 void GraphWindow::closeEvent(QCloseEvent* event) {
     m_model.graphOpen = false;
+    emit closing(m_canvas.image());
     event->accept();
 }
 

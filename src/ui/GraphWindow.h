@@ -25,6 +25,10 @@ public:
     // Minimised itself, or its frame in the main window is.
     bool isMinimisedWindow() const;
 
+signals:
+    // The window closes; the picture it showed is handed on, for the clipboard.
+    void closing(const QImage& picture);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -14,7 +14,6 @@
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
 #include "BusyCursor.h"
-#include "ChildWindows.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
@@ -22,6 +21,7 @@
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
 #include "Units.h"
+#include "UserUnitWindow.h"
 
 namespace tk {
 namespace {
@@ -157,10 +157,11 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
     m_limits->Connect(lookup, this);
     m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
-        if (CloseUnlessMinimised(m_boxcon)) ShowControlBox();
+        ReopenControlBox();
         m_limits->ReopenBoundaryEditor();
     });
     m_boundaryFiles->Connect(lookup, this);
+    ConnectFileCommands();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -319,11 +320,13 @@ void MainWindow::Load(const QString& commandLineScript) {
     action(QStringLiteral("mnurechen"))->setChecked(true);
     action(QStringLiteral("mnuauto"))->setChecked(true);
     m_mdiauto->setChecked(true);
+    // The line gets its start settings before the sequence: a start script opens the port at its own rate,
+    // which must not be reset afterwards.
+    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
     RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
     action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
     action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
     m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
-    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
     ShowGraphWindow();
     m_timer->start();
 }
@@ -362,10 +365,12 @@ void MainWindow::RedrawGraph() {
 
 GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
-        m_grafik = new GraphWindow(m_ctx.model, [this] { m_graph.RedrawGraph(); });
+        m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
+        connect(m_grafik, &GraphWindow::closing, this,
+                [this](const QImage& picture) { m_keptPicture = picture; });
         QMdiSubWindow* frame = m_mdi->addSubWindow(m_grafik);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->resize(m_mdi->viewport()->size() * 0.8);
@@ -374,10 +379,32 @@ GraphWindow* MainWindow::ShowGraphWindow() {
     return m_grafik;
 }
 
+void MainWindow::DrawGraphPicture() {
+    // Before the first read the graph is not open and a redraw draws nothing; a picture made anew still
+    // gets the frame, grid and labels of the present settings.
+    VbBool& open = m_ctx.model.graphOpen;
+    const VbBool wasOpen = open;
+    open = true;
+    m_graph.RedrawGraph();
+    open = wasOpen;
+}
+
+QImage MainWindow::GraphPicture() {
+    QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
+    if (picture.width() > 1) return picture;
+    // Never drawn: the picture is drawn from the model, at the window's size or a usual one.
+    ImageCanvas canvas(m_grafik ? m_grafik->size() : QSize(800, 600));
+    canvas.setFont(font());
+    Canvas* shown = m_graph.canvas();
+    m_graph.setCanvas(&canvas);
+    DrawGraphPicture();
+    m_graph.setCanvas(shown);
+    return canvas.image();
+}
+
 void MainWindow::OnClipboard() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    if (m_grafik) clipboard->setImage(m_grafik->image());
+    // With the graph window closed the clipboard gets the picture the window showed last.
+    QGuiApplication::clipboard()->setImage(GraphPicture());
 }
 
 void MainWindow::ShowInformation(const QString& text) {
@@ -559,6 +586,63 @@ void MainWindow::ShowSerialSetup() {
             new SerialSetup(*m_link, m_ctx.portMap,
                             QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
     ShowChild(m_boxcomcon);
+}
+
+void MainWindow::ConnectFileCommands() {
+    FileCommandHooks hooks;
+    hooks.reopenControlBox = [this] { ReopenControlBox(); };
+    hooks.userUnitChanged = [this] { SetUserUnitCaptions(); };
+    hooks.setGraphCaption = [this](const QString& caption) {
+        if (!m_grafik) ShowGraphWindow();
+        m_grafik->setWindowTitle(caption);
+    };
+    m_files = std::make_unique<FileCommands>(m_ctx.model, *m_link, m_ctx.clock, m_ctx.dialogs, hooks);
+    FileCommands* files = m_files.get();
+    const auto wire = [this](const char* name, auto slot) {
+        QAction* a = action(Name(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    wire("mnusetload", [files] { files->LoadSettings(); });
+    wire("mnusetsave", [files] { files->SaveSettings(); });
+    wire("mnumessload", [files] { files->LoadMeasurement(); });
+    wire("mnumesssave", [files] { files->SaveMeasurement(); });
+    wire("mnutabpW", [files] { files->ExportTable(UNIT_DBPW); });
+    wire("mnutabmW", [files] { files->ExportTable(UNIT_DBM); });
+    wire("mnutabuV", [files] { files->ExportTable(UNIT_DBUV); });
+    wire("mnutabuser", [files] { files->ExportTable(UNIT_USER); });
+    wire("mnudefuser", [this] { ShowUserUnitWindow(); });
+}
+
+void MainWindow::ReopenControlBox() {
+    // A control box the user closed stays closed; a minimised one is left as it is. Taking the window down
+    // at once, rather than closing it, keeps a field that had the focus from storing its old text over the
+    // loaded value as it loses the focus when its frame is hidden.
+    if (!m_boxcon) return;
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+    if (frame && frame->isMinimized()) return;
+    const QRect geometry = frame ? frame->geometry() : QRect();
+    delete m_boxcon.data();  // first the box, which lets go of its fields, then its frame
+    delete frame;
+    ShowControlBox();
+    if (auto* reopened = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+        reopened && geometry.isValid())
+        reopened->setGeometry(geometry);
+}
+
+void MainWindow::SetUserUnitCaptions() {
+    const QString caption = m_ctx.model.settings.userUnitName.text();
+    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"})
+        action(Name(name))->setText(caption);
+}
+
+void MainWindow::ShowUserUnitWindow() {
+    if (!m_boxdefuser)
+        m_boxdefuser = new UserUnitWindow(m_ctx.model, m_ctx.dialogs, [this] {
+            SetUserUnitCaptions();
+            if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->ShowModel();
+        });
+    ShowChild(m_boxdefuser);
 }
 
 void MainWindow::ArrangeChildren(Qt::Orientation orientation) {

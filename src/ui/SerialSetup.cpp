@@ -236,6 +236,9 @@ void SerialSetup::OnInitPort() {
     m_model.moduleSleeping = false;
     view.SetSleepingChecked(false);
     m_link.SendCommand("bo");
+    // The interface may run at another resolution than the one chosen here; without the command its next
+    // trace would not fit the points the program expects.
+    if (const auto cmd = ResolutionCommand(m_model.settings.resolution)) m_link.SendCommand(*cmd);
 }
 
 void SerialSetup::OnCancel() {
@@ -250,8 +253,9 @@ void SerialSetup::OnAutoConfig() {
     m_busy.reset();
     m_progress->clear();
     // A found port and rate stay selected for the user's "&OK"; after a fruitless search the window shows
-    // the model again at its next repaint.
+    // the model again, so that what it shows is what "&OK" would use.
     m_showingSearch = found.has_value();
+    if (!found) ShowModel();
 }
 
 void SerialSetup::SelectPort(int portNumber) {
@@ -297,6 +301,9 @@ void SerialSetup::showEvent(QShowEvent* event) {
     if (prm.replyTimeout == 0) prm.replyTimeout = 1;
     if (prm.traceTimeout == 0) prm.traceTimeout = 20;
     if (prm.settleDelay == 0) prm.settleDelay = 2;
+    m_activation.attach(this, [this] {
+        if (!m_showingSearch) ShowModel();
+    });
     ShowPortCaptions();
     FillDeviceList();
     if (!m_showingSearch) ShowModel();

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "ActivationWatch.h"
 #include "AnalyzerLink.h"
 #include "AutoConfigure.h"
 #include "PortMap.h"
@@ -74,6 +75,7 @@ private:
     // While the search runs, and after it found an interface, the options show the search and not the
     // model: the found choice waits for the user's "&OK".
     bool m_showingSearch = false;
+    ActivationWatch m_activation;
 };
 
 }  // namespace tk

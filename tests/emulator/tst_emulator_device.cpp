@@ -50,7 +50,7 @@ private slots:
         row("ii3", "II3");
         row("i6bc", "IBC");
         row("i0bc", "IBC");
-        row("ibc", "I");
+        row("ibc", "IBC");  // no digit came: the next character is a command of its own
     }
     void answersCommandsByteForByte() {
         QFETCH(QByteArray, sent);

@@ -84,6 +84,21 @@ private slots:
         QCOMPARE(r.dialogs.messages.size(), fails ? 1 : 0);
     }
 
+    // The receive buffer is cleared before each transmission of the first character and once before the
+    // second, whose retransmissions keep what has arrived.
+    void buffersClearedBeforeTransmissions() {
+        Rig r;
+        r.openPort();
+        QByteArray seen;  // each transmitted character with the count of clears before it
+        r.port.responder = [&](char c, int n) {
+            seen += c + QByteArray::number(r.port.clearCount);
+            return (c == 'b' && n < 2) || (c == 'o' && n < 3) ? QByteArray() : GoodInterface(c, n);
+        };
+        r.link.SendCommand("bo");
+        QCOMPARE(seen, QByteArray("b1b2o3o3o3"));
+        QVERIFY(r.port.isOpen());
+    }
+
     void waitStartIsRoundedToWholeSecond_data() {
         QTest::addColumn<double>("start");
         QTest::addColumn<double>("gap");
@@ -190,6 +205,7 @@ private slots:
         r.model.settings.baudIndex = 2;
         r.model.settings.resolution = static_cast<std::int16_t>(resolution);
         r.model.moduleCalculating = false;
+        r.view.calculating = false;
         r.model.traceActual[10] = 99;
         r.portMap.set(2, QStringLiteral("/dev/ttyUSB7"));
         const double t0 = r.clock.seconds();
@@ -202,7 +218,7 @@ private slots:
         QVERIFY(!r.view.sleeping);
         QCOMPARE(r.view.erased, 1);
         QCOMPARE(r.model.traceActual[10], 0);
-        QVERIFY(r.model.moduleCalculating);
+        QVERIFY(r.model.moduleCalculating && r.view.calculating);  // the check mark follows the model
         QVERIFY(!r.model.moduleSleeping);
         QVERIFY(r.view.caption.endsWith(QStringLiteral("V2.31")));
         // The settle delay of 2 s passed between the version query and "bo".

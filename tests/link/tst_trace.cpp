@@ -197,6 +197,46 @@ private slots:
         QCOMPARE(r.model.correctionValue, 1.0f);
     }
 
+    // A sloped curve, 0 dB at 0 MHz to 20 dB at 1000 MHz: each point gets the correction of its own
+    // frequency, from the left edge of the axis in steps of one point's width.
+    void correctionFollowsTheFrequencyOfEachPoint_data() {
+        QTest::addColumn<float>("centre");
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("level");
+        QTest::newRow("left edge at 0 MHz") << 500.0f << 8 << 0 << 0;
+        QTest::newRow("200 MHz, 4 dB, rounded down") << 500.0f << 8 << 100 << 12;
+        QTest::newRow("500 MHz, 10 dB") << 500.0f << 8 << 250 << 31;
+        QTest::newRow("right edge, 1000 MHz") << 500.0f << 8 << 500 << 63;
+        QTest::newRow("4000 points, 500 MHz") << 500.0f << 1 << 2000 << 31;
+        QTest::newRow("left edge at 100 MHz") << 600.0f << 8 << 0 << 6;
+        QTest::newRow("centre 600, 1000 MHz") << 600.0f << 8 << 450 << 63;
+    }
+    void correctionFollowsTheFrequencyOfEachPoint() {
+        QFETCH(float, centre);
+        QFETCH(int, resolution);
+        QFETCH(int, index);
+        QFETCH(int, level);
+        MeasurementModel m;
+        m.settings.calibrationOn = true;
+        m.settings.centerFreq = centre;
+        m.settings.resolution = static_cast<std::int16_t>(resolution);
+        m.calibrationCurve.pointCount = 2;
+        m.calibrationCurve.freqMHz[1] = 1000.0f;
+        m.calibrationCurve.offsetDb[1] = 20.0f;
+        TraceArray t{};
+        TraceReader::ApplyCorrection(m, t);
+        QCOMPARE(t[index], std::int16_t(level));
+    }
+
+    void invalidTransferCountStopsAtItsLargestValue() {
+        Rig r;
+        r.model.invalidTransferCount = 32767;
+        r.port.responder = [](char c, int) { return c == 'a' ? Block('A', 1, 0) : QByteArray(); };
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.model.invalidTransferCount, std::int16_t(32767));
+    }
+
     void interpolation_data() {
         QTest::addColumn<float>("frequency");
         QTest::addColumn<float>("offset");
@@ -225,12 +265,15 @@ private slots:
         QTest::addColumn<int>("ref");
         QTest::addColumn<int>("expected");
         QTest::newRow("ref - act") << 0 << 0 << 50 << 30 << -20;
-        QTest::newRow("act - ref") << 1 << 1 << 50 << 30 << 20;
-        QTest::newRow("act + ref") << 2 << 2 << 50 << 30 << 80;
+        QTest::newRow("act - ref") << 1 << 0 << 50 << 30 << 20;
+        QTest::newRow("act + ref") << 2 << 0 << 50 << 30 << 80;
         QTest::newRow("act > ref, below") << 3 << 0 << 29 << 30 << 0;
         QTest::newRow("act > ref, equal") << 3 << 0 << 30 << 30 << 30;
         QTest::newRow("selector off") << 0 << 3 << 50 << 30 << 50;
         QTest::newRow("unknown mode") << 7 << 0 << 50 << 30 << 50;
+        // Each selector picks its own curve: actual 30, average 20, peak 10.
+        QTest::newRow("average reference") << 1 << 1 << 50 << 20 << 30;
+        QTest::newRow("peak reference") << 1 << 2 << 50 << 10 << 40;
         QTest::newRow("sum saturates") << 2 << 0 << 30000 << 30000 << 32767;
         QTest::newRow("difference saturates") << 0 << 0 << 30000 << -30000 << -32768;
     }
@@ -244,8 +287,10 @@ private slots:
         m.refMode = static_cast<std::int16_t>(mode);
         TraceArray t{};
         t.fill(static_cast<std::int16_t>(trace));
-        for (TraceArray* a : {&m.refActual, &m.refAverage, &m.refPeak})
-            a->fill(static_cast<std::int16_t>(ref));
+        m.refActual.fill(30);
+        m.refAverage.fill(20);
+        m.refPeak.fill(10);
+        (selector == 1 ? m.refAverage : selector == 2 ? m.refPeak : m.refActual).fill(std::int16_t(ref));
         TraceReader::ApplyReferenceCalc(m, t, selector);
         QCOMPARE(t[0], std::int16_t(expected));
         QCOMPARE(t[500], std::int16_t(expected));

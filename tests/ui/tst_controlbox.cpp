@@ -1,5 +1,7 @@
 #include <QButtonGroup>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -115,6 +117,22 @@ private slots:
         const bool checked = b->isChecked();
         r.box->repaint();
         QCOMPARE(b->isChecked(), checked);
+    }
+
+    // Activated again in the work area, the window shows what a file or another window changed meanwhile.
+    void activationShowsTheModel() {
+        MeasurementModel model;
+        QMdiArea area;
+        auto* box = new ControlBox(model);
+        QMdiSubWindow* frame = area.addSubWindow(box);
+        QMdiSubWindow* other = area.addSubWindow(new QWidget);
+        area.show();
+        frame->show();
+        other->show();
+        area.setActiveSubWindow(other);
+        model.settings.centerFreq = 777.5f;
+        area.setActiveSubWindow(frame);
+        QCOMPARE(box->findChild<QLineEdit*>(kCenter)->text(), QStringLiteral("777.5"));
     }
 
     void repaintShowsTheModel() {

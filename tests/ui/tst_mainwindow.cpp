@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "GraphWindow.h"
 #include "HelpWindow.h"
 #include "LinkRig.h"
 #include "MainWindow.h"
@@ -59,10 +60,10 @@ private slots:
         // name|caption|enabled (+) or not yet available (-)
         const QStringList rows =
             QStringLiteral(
-                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|-;mnueichload|C&alibration Curve|-;"
+                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|+;mnueichload|C&alibration Curve|-;"
                 "mnusave|&Store "
-                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|-;mnutabuser|User|-;mnuprint|&Print|-;"
-                "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|-;mnuzwischenab|&Clipboard|+;"
+                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|-;"
+                "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
                 "mnustartscp|St&art Script|-;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
                 "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
                 "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
@@ -146,6 +147,34 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.size(), PARAMETER_FILE_SIZE);
         QCOMPARE(f.read(5), QByteArray("par01"));
+    }
+
+    // The line gets its start settings before the start-up sequence, which may start a script that opens
+    // the port at its own rate. The graph shows its frame and labels before the first read, and the
+    // clipboard gets that picture also after the graph window was closed.
+    void startLineGraphAndClipboard() {
+        Rig r;
+        QStringList settingsDuringStartUp;
+        r.dialogs.duringMessage = [&] { settingsDuringStartUp = r.port.settingsHistory; };
+        r.window.show();  // as the program starts: the window is shown, then loaded
+        QVERIFY(QTest::qWaitForWindowExposed(&r.window));
+        r.window.Load(QString());
+        const QStringList start{QStringLiteral("2400,N,8,1")};
+        QCOMPARE(settingsDuringStartUp, start);
+        QCOMPARE(r.port.settingsHistory, start);
+        auto* grafik = r.window.findChild<GraphWindow*>(QStringLiteral("grafik"));
+        grafik->repaint();
+        const QImage shown = grafik->image();
+        QVERIFY(shown.width() > 100);
+        bool drawn = false;
+        for (int y = 0; y < shown.height() && !drawn; ++y)
+            for (int x = 0; x < shown.width() && !drawn; ++x) drawn = shown.pixel(x, y) != shown.pixel(0, 0);
+        QVERIFY(drawn);
+        QVERIFY(!r.model.graphOpen);
+        grafik->parentWidget()->close();
+        QGuiApplication::clipboard()->clear();
+        r.window.findChild<QToolButton*>(QStringLiteral("Command7"))->click();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(shown.format()), shown);
     }
 
     void closingByFrameWritesNothing() {

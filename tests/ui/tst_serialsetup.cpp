@@ -79,9 +79,9 @@ private slots:
         // "&OK": rate switch, version, online, then resolution, online, calculating.
         QTest::newRow("&OK") << "cbok" << Ints{3, 3, 4} << Ints{3, 3, 4} << "19200,N,8,1"
                              << QByteArray("i3bvbobebobr");
-        // "&Init ser. I/F": the interface already runs at the rate; version and online only.
+        // "&Init ser. I/F": the interface already runs at the rate; version, online and the resolution.
         QTest::newRow("&Init ser. I/F")
-            << "cbinitport" << Ints{1, 4, 1} << Ints{1, 4, 1} << "38400,N,8,1" << QByteArray("bvbo");
+            << "cbinitport" << Ints{1, 4, 1} << Ints{1, 4, 1} << "38400,N,8,1" << QByteArray("bvbobc");
     }
     void buttons() {
         QFETCH(QString, button);
@@ -150,6 +150,42 @@ private slots:
         r.click(QStringLiteral("cbok"));
         QCOMPARE(r.stored(), (Ints{2, 3, 8}));
         QCOMPARE(r.port.written.mid(before), QByteArray("i3bvbobfbobr"));
+    }
+
+    // After a fruitless search the window shows the model's choice again, and "&OK" connects with it.
+    void fruitlessSearchThenOk() {
+        Rig r;
+        QVERIFY(r.open());
+        r.click(QStringLiteral("cbautoconfig"));
+        const Message nothingFound{QStringLiteral("No access to analyzer"), QStringLiteral("Auto config")};
+        QCOMPARE(r.dialogs.messages, QList<Message>{nothingFound});
+        QCOMPARE(r.shown(), (Ints{2, 1, 8}));
+        r.port.responder = GoodInterface;
+        r.port.written.clear();
+        r.port.openedDevices.clear();
+        r.click(QStringLiteral("cbok"));
+        QCOMPARE(r.stored(), (Ints{2, 1, 8}));
+        QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyS1")});
+        QCOMPARE(r.port.written, QByteArray("i1bvbobfbobr"));
+        QCOMPARE(r.port.lineSettings(), QStringLiteral("2400,N,8,1"));
+    }
+
+    // Activated again in the work area, the window shows what changed in the model meanwhile.
+    void showsTheModelWhenActivated() {
+        Rig r;
+        QMdiArea area;
+        auto* w = new SerialSetup(r.link, r.portMap, r.mapPath());
+        QMdiSubWindow* frame = area.addSubWindow(w);
+        QMdiSubWindow* other = area.addSubWindow(new QWidget);
+        area.show();
+        frame->show();
+        other->show();
+        area.setActiveSubWindow(other);
+        r.model.settings.portNumber = 3;
+        r.model.settings.resolution = 2;
+        area.setActiveSubWindow(frame);
+        QCOMPARE(w->findChild<QButtonGroup*>(QStringLiteral("com"))->checkedId(), 3);
+        QCOMPARE(w->findChild<QButtonGroup*>(QStringLiteral("res"))->checkedId(), 2);
     }
 
     void deviceChoiceIsStoredAndSaved_data() {
