@@ -251,12 +251,20 @@ private slots:
         QVERIFY(!r.model.moduleSleeping);
         QCOMPARE(r.port.written, QByteArray("bo"));
         commands.ToggleSleeping();
-        QVERIFY(r.model.moduleSleeping);
+        QVERIFY(r.model.moduleSleeping && r.view.sleeping);
         QCOMPARE(r.model.timeActual.rightTrimmed(), r.clock.timeText());
         commands.ToggleSleeping();
+        QVERIFY(!r.model.moduleSleeping && !r.view.sleeping);
         commands.ToggleCalculating();
         commands.ToggleCalculating();
         QCOMPARE(r.port.written, QByteArray("bobpbobnbr"));
+        // Erasing clears the traces on screen, restarts the sweep at the resolution and redraws.
+        r.model.traceActual[7] = 9;
+        EraseDisplay(r.link);
+        QCOMPARE(r.model.traceActual[7], 0);
+        QCOMPARE(r.port.written, QByteArray("bobpbobnbrbf"));
+        QCOMPARE(r.view.erased, 1);
+        QCOMPARE(r.view.redraws, 1);
         commands.ToggleOnline(true);
         QVERIFY(!r.port.isOpen());
         QVERIFY(!r.view.online);
