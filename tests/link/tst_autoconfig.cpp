@@ -58,27 +58,6 @@ const QStringList kDevices{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyUS
 class TestAutoConfig : public QObject {
     Q_OBJECT
 private slots:
-    void interfaceAt19200OnCom2() {
-        Rig r;
-        QVERIFY(r.link.OpenPort());  // COM2, as the link left it
-        r.view.online = true;
-        r.port.openedDevices.clear();
-        r.port.settingsHistory.clear();
-        r.interfaceAt(QStringLiteral("/dev/ttyS1"), QStringLiteral("19200=I"));
-
-        QCOMPARE(r.run(), Found(AutoConfigureResult{2, 3}));
-        QCOMPARE(r.dialogs.messages,
-                 (QList<Message>{{QStringLiteral("Analyzer connected Com:  2 Baud: 19200"),
-                                  QStringLiteral("Auto config")}}));
-        QCOMPARE(r.port.openedDevices, (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
-        QCOMPARE(r.port.settingsHistory, kRates + kRates.mid(0, 3));
-        // Four transmissions at each silent rate, one where the answer came.
-        QCOMPARE(r.port.written, QByteArray(7 * 4 + 1, 'i'));
-        // The port is let go, and shown so; the choice and the interface are left for the user's "&OK".
-        QVERIFY(!r.port.isOpen() && !r.view.online);
-        QCOMPARE(r.model.settings.baudIndex, std::int16_t(1));
-    }
-
     void outcomes_data() {
         QTest::addColumn<QList<int>>("absent");  // ports that cannot be opened
         QTest::addColumn<QString>("device");     // where the interface is
@@ -96,6 +75,7 @@ private slots:
         const char* none = "No access to analyzer";
         // clang-format off
         row("COM1 2400", {}, "/dev/ttyS0", "2400=I", 1, 1, "Analyzer connected Com:  1 Baud: 2400", 1);
+        row("COM2 19200", {}, "/dev/ttyS1", "19200=I", 2, 3, "Analyzer connected Com:  2 Baud: 19200", 7 * 4 + 1);
         row("another byte skips the rate", {}, "/dev/ttyS0", "9600=X 38400=I", 1, 4,
             "Analyzer connected Com:  1 Baud: 38400", 4 + 1 + 4 + 1);
         row("lower case is no interface", {}, "/dev/ttyS0", "2400=i", 0, 0, none, 1 + 19 * 4);
@@ -114,15 +94,27 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, transmissions);
         Rig r;
+        QVERIFY(r.link.OpenPort());  // COM2, as the link left it
+        r.view.online = true;
+        r.port.openedDevices.clear();
+        r.port.settingsHistory.clear();
         r.portMap.set(4, QStringLiteral("/dev/ttyUSB3"));
         r.searchView.absent = absent;
         r.interfaceAt(device, answers);
         QCOMPARE(r.run(), portNumber ? Found(AutoConfigureResult{portNumber, baudIndex}) : Found());
         QCOMPARE(r.dialogs.messages, (QList<Message>{{message, QStringLiteral("Auto config")}}));
+        // Four transmissions at each silent rate, one where an answer came.
         QCOMPARE(r.port.written, QByteArray(transmissions, 'i'));
-        // The ports are tried in order up to the one found.
-        QCOMPARE(r.port.openedDevices, kDevices.mid(0, portNumber ? portNumber : 4));
-        QVERIFY(!r.port.isOpen());
+        // The ports are tried in order up to the one found, each that opens at the rates in order.
+        const int tried = portNumber ? portNumber : 4;
+        QCOMPARE(r.port.openedDevices, kDevices.mid(0, tried));
+        QStringList rates;
+        for (int p = 1; p <= tried; ++p)
+            if (!absent.contains(p)) rates += p == portNumber ? kRates.mid(0, baudIndex) : kRates;
+        QCOMPARE(r.port.settingsHistory, rates);
+        // The port is let go, and shown so; the choice and the interface are left for the user's "&OK".
+        QVERIFY(!r.port.isOpen() && !r.view.online);
+        QCOMPARE(r.model.settings.baudIndex, std::int16_t(1));
     }
 };
 

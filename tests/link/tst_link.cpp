@@ -33,6 +33,45 @@ struct Rig : LinkRig {
 class TestLink : public QObject {
     Q_OBJECT
 private slots:
+    // The far end answers each transmitted byte with the next of `replies` (nothing when they ran out).
+    void exchange_data() {
+        QTest::addColumn<QByteArray>("command");  // "i3" is the rate command with its digit
+        QTest::addColumn<QByteArrayList>("replies");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("echoed") << QByteArray("bo") << QByteArrayList{"B", "O"} << QByteArray("bo") << true;
+        QTest::newRow("third try") << QByteArray("bo") << QByteArrayList{"", "", "B", "O"}
+                                   << QByteArray("bbbo") << true;
+        QTest::newRow("fourth try") << QByteArray("bo") << QByteArrayList{"", "", "", "B", "O"}
+                                    << QByteArray("bbbbo") << true;
+        QTest::newRow("no fifth try") << QByteArray("bo") << QByteArrayList{} << QByteArray("bbbb") << false;
+        QTest::newRow("second in lower case")
+            << QByteArray("bo") << QByteArrayList{"B", "o"} << QByteArray("bo") << false;
+        QTest::newRow("first answered wrongly")
+            << QByteArray("bo") << QByteArrayList{"X"} << QByteArray("b") << false;
+        QTest::newRow("rate digit echoed")
+            << QByteArray("i3") << QByteArrayList{"I", "3"} << QByteArray("i3") << true;
+        QTest::newRow("rate digit minus 32")
+            << QByteArray("i3") << QByteArrayList{"I", "\x13"} << QByteArray("i3") << false;
+        QTest::newRow("lower-case i")
+            << QByteArray("i3") << QByteArrayList{"i", "3"} << QByteArray("i") << false;
+    }
+    void exchange() {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArrayList, replies);
+        QFETCH(bool, ok);
+        Rig r;
+        r.openPort();
+        r.port.responder = [&replies](char, int) {
+            return replies.isEmpty() ? QByteArray() : replies.takeFirst();
+        };
+        command[0] == 'i' ? r.link.SendBaudCommand(command[1]) : r.link.SendCommand(command);
+        QTEST(r.port.written, "written");
+        QCOMPARE(r.port.isOpen(), ok);
+        QCOMPARE(r.view.online, ok);
+        QCOMPARE(r.dialogs.messages, ok ? QList<Message>() : QList<Message>{kIgnored});
+    }
+
     void neverAnsweringInterface() {
         Rig r;
         r.openPort();
@@ -45,43 +84,15 @@ private slots:
         const double t0 = r.clock.seconds();
         r.link.SendCommand("bo");
         QVERIFY(!openDuringMessage);
-        QCOMPARE(r.port.written, QByteArray("bbbb"));
-        QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.view.online);
         // Three full reply timeouts of about a second each, then the fourth transmission fails at once.
         QVERIFY(r.clock.seconds() - t0 > 2.5 && r.clock.seconds() - t0 < 3.6);
+        // Every later exchange does nothing.
         r.link.SendCommand("bo");
         r.link.SendBaudCommand('2');
         r.link.ReadVersion();
         r.link.SetLinkBaud();
         QCOMPARE(r.port.written, QByteArray("bbbb"));
         QCOMPARE(r.dialogs.messages.size(), 1);
-    }
-
-    void retransmissionsWithinLimit_data() {
-        QTest::addColumn<int>("answerFrom");
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("first") << 1 << QByteArray("bo") << false;
-        QTest::newRow("third") << 3 << QByteArray("bbbo") << false;
-        QTest::newRow("fourth") << 4 << QByteArray("bbbbo") << false;
-        QTest::newRow("fifth is too late") << 5 << QByteArray("bbbb") << true;
-    }
-    void retransmissionsWithinLimit() {
-        QFETCH(int, answerFrom);
-        QFETCH(QByteArray, written);
-        QFETCH(bool, fails);
-        Rig r;
-        r.openPort();
-        r.port.responder = [answerFrom](char c, int n) {
-            if (c == 'b' && n < answerFrom) return QByteArray();
-            return GoodInterface(c, n);
-        };
-        r.link.SendCommand("bo");
-        QCOMPARE(r.port.written, written);
-        QCOMPARE(r.port.isOpen(), !fails);
-        QCOMPARE(r.dialogs.messages.size(), fails ? 1 : 0);
     }
 
     // The receive buffer is cleared before each transmission of the first character and once before the
@@ -118,49 +129,6 @@ private slots:
         // The retransmission follows the first poll that finds elapsed strictly above the timeout.
         const double measured = r.port.writeTimes[1] - r.port.writeTimes[0];
         QVERIFY2(measured > gap && measured <= gap + 0.011, qPrintable(QString::number(measured)));
-    }
-
-    void wrongAcknowledgement_data() {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QByteArray>("firstAck");
-        QTest::addColumn<QByteArray>("secondAck");
-        QTest::addColumn<QByteArray>("written");
-        QTest::newRow("second answered in lower case")
-            << QByteArray("bo") << QByteArray("B") << QByteArray("o") << QByteArray("bo");
-        QTest::newRow("first answered wrongly")
-            << QByteArray("bo") << QByteArray("X") << QByteArray("O") << QByteArray("b");
-    }
-    void wrongAcknowledgement() {
-        QFETCH(QByteArray, command);
-        QFETCH(QByteArray, firstAck);
-        QFETCH(QByteArray, secondAck);
-        QFETCH(QByteArray, written);
-        Rig r;
-        r.openPort();
-        r.port.responder = [&](char c, int) { return c == command[0] ? firstAck : secondAck; };
-        r.link.SendCommand(command);
-        QCOMPARE(r.port.written, written);
-        QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.view.online);
-    }
-
-    void baudDigitEchoIsLiteral_data() {
-        QTest::addColumn<QByteArray>("answers");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("digit echoed") << QByteArray("I3") << true;
-        QTest::newRow("digit minus 32") << QByteArray("I\x13") << false;
-        QTest::newRow("lower-case i") << QByteArray("i3") << false;
-    }
-    void baudDigitEchoIsLiteral() {
-        QFETCH(QByteArray, answers);
-        QFETCH(bool, ok);
-        Rig r;
-        r.openPort();
-        r.port.responder = [&](char c, int) { return QByteArray(1, c == 'i' ? answers[0] : answers[1]); };
-        r.link.SendBaudCommand('3');
-        QCOMPARE(r.port.isOpen(), ok);
-        QCOMPARE(r.dialogs.messages.isEmpty(), ok);
     }
 
     void readVersion_data() {
@@ -239,9 +207,13 @@ private slots:
         QCOMPARE(r.port.lineSettings(), QStringLiteral("115200,N,8,1"));
     }
 
-    void connectWhenPortCannotOpen() {
+    // "M&odule online" says nothing when the port cannot open; connecting says there is no access.
+    void portThatCannotOpen() {
         Rig r;
         r.port.openFails = true;
+        ModuleCommands(r.link).ToggleOnline(false);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(!r.model.moduleSleeping);
         r.link.ConnectInterface();
         QCOMPARE(r.dialogs.messages, QList<Message>{kNoAccess});
         QVERIFY(r.port.written.isEmpty());
@@ -279,26 +251,23 @@ private slots:
         QVERIFY(!r.model.moduleSleeping);
         QCOMPARE(r.port.written, QByteArray("bo"));
         commands.ToggleSleeping();
-        QVERIFY(r.model.moduleSleeping);
+        QVERIFY(r.model.moduleSleeping && r.view.sleeping);
         QCOMPARE(r.model.timeActual.rightTrimmed(), r.clock.timeText());
         commands.ToggleSleeping();
+        QVERIFY(!r.model.moduleSleeping && !r.view.sleeping);
         commands.ToggleCalculating();
         commands.ToggleCalculating();
         QCOMPARE(r.port.written, QByteArray("bobpbobnbr"));
+        // Erasing clears the traces on screen, restarts the sweep at the resolution and redraws.
+        r.model.traceActual[7] = 9;
+        EraseDisplay(r.link);
+        QCOMPARE(r.model.traceActual[7], 0);
+        QCOMPARE(r.port.written, QByteArray("bobpbobnbrbf"));
+        QCOMPARE(r.view.erased, 1);
+        QCOMPARE(r.view.redraws, 1);
         commands.ToggleOnline(true);
         QVERIFY(!r.port.isOpen());
         QVERIFY(!r.view.online);
-    }
-
-    void moduleOnlineWhenOpenFails() {
-        Rig r;
-        r.port.openFails = true;
-        ModuleCommands commands(r.link);
-        commands.ToggleOnline(false);
-        QVERIFY(!r.view.online);
-        QVERIFY(!r.model.moduleSleeping);
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QVERIFY(r.port.written.isEmpty());
     }
 
     void shutdown_data() {
