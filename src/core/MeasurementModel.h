@@ -96,6 +96,7 @@ struct MeasurementModel {
     BoundaryLine boundaryAverage;
     BoundaryLine boundaryPeak;
     CalibrationCurve calibrationCurve;
+    CalibrationCurve addedCurve;  // the last curve read by "&ADD Curve"
     FileNames fileNames;
 
     // Acquisition and link state.
