@@ -8,7 +8,6 @@
 #include "Correction.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
-#include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "TraceReader.h"
 
@@ -26,6 +25,50 @@ EmulatorOptions Options(const QStringList& args) {
     if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
     return *options;
 }
+
+struct Switches {
+    bool autoMeasurement, fastMode, showActual, showPeak, showAverage;
+    static Switches Of(const MeasurementModel& m) {
+        return {m.autoMeasurement, m.fastMode, m.settings.showActual, m.settings.showPeak,
+                m.settings.showAverage};
+    }
+    void Set(MeasurementModel& m) const {
+        m.autoMeasurement = autoMeasurement;
+        m.fastMode = fastMode;
+        m.settings.showActual = showActual;
+        m.settings.showPeak = showPeak;
+        m.settings.showAverage = showAverage;
+    }
+    bool operator==(const Switches&) const = default;
+};
+
+// Watches what the command shows while it runs: the switches at every redraw, and the first average
+// trace read after it erased the traces.
+class WatchingView final : public LinkView {
+public:
+    explicit WatchingView(const MeasurementModel& model) : m_model(model) {}
+    void SetMainCaption(const QString&) override {}
+    void SetOnlineChecked(bool) override {}
+    void SetSleepingChecked(bool) override {}
+    void SetCalculatingChecked(bool c) override { calculating = c; }
+    void TracesErased() override { erased = true; }
+    void RedrawGraph() override {
+        if (!watching) return;
+        during.append(Switches::Of(m_model));
+        if (erased && !firstRead) firstRead = m_model.traceAverage;
+    }
+    void ShowInformation(const QString&) override {}
+    void CloseInformation() override {}
+
+    bool calculating = true;
+    bool watching = false;
+    bool erased = false;
+    QList<Switches> during;
+    std::optional<TraceArray> firstRead;
+
+private:
+    const MeasurementModel& m_model;
+};
 
 // The link on the emulated interface at 115200 baud and 500 points, with a settled comparison curve
 // taken from the average trace without loss.
@@ -53,27 +96,11 @@ struct Rig {
     FakeClock clock;
     EmulatorPort port;
     ScriptedDialogs dialogs;
-    RecordingLinkView view;
+    WatchingView view{model};
     PortMap portMap;
     MeasurementModel model;
     AnalyzerLink link{model, port, clock, dialogs, view, portMap};
     TraceReader reader{link};
-};
-
-struct Switches {
-    bool autoMeasurement, fastMode, showActual, showPeak, showAverage;
-    static Switches Of(const MeasurementModel& m) {
-        return {m.autoMeasurement, m.fastMode, m.settings.showActual, m.settings.showPeak,
-                m.settings.showAverage};
-    }
-    void Set(MeasurementModel& m) const {
-        m.autoMeasurement = autoMeasurement;
-        m.fastMode = fastMode;
-        m.settings.showActual = showActual;
-        m.settings.showPeak = showPeak;
-        m.settings.showAverage = showAverage;
-    }
-    bool operator==(const Switches&) const = default;
 };
 
 const Switches ODD_SWITCHES{true, true, false, true, false};
@@ -150,9 +177,18 @@ private slots:
         PresetCurve(rig.model.calibrationCurve);
         ODD_SWITCHES.Set(rig.model);
         rig.model.moduleCalculating = false;
+        rig.model.settings.calibrationOn = true;
         rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        rig.view.watching = true;
 
         RunCorrection(rig.link, rig.reader);
+
+        // While it runs only the average trace is read and shown, in single reads.
+        QVERIFY(!rig.view.during.isEmpty());
+        for (const Switches& s : rig.view.during) QVERIFY(s == (Switches{false, false, false, false, true}));
+        // The first read is not corrected by the curve of before (45 dB at 123 MHz, index 11).
+        QVERIFY(rig.view.firstRead);
+        QVERIFY(std::abs((*rig.view.firstRead)[11] - rig.model.traceComparison[11]) < 20);
 
         QVERIFY(rig.dialogs.inputAnswers.isEmpty());
         QVERIFY(Switches::Of(rig.model) == ODD_SWITCHES);
