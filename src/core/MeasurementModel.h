@@ -98,6 +98,7 @@ struct MeasurementModel {
     CalibrationCurve calibrationCurve;
     CalibrationCurve addedCurve;  // the last curve read by "&ADD Curve"
     FileNames fileNames;
+    std::int16_t tableUnit = 0;  // unit of the last table export, coded like levelUnit
 
     // Acquisition and link state.
     VbBool autoMeasurement = true;
@@ -136,6 +137,16 @@ struct MeasurementModel {
     std::int16_t limitCursorDrawnX = 0;
     VbBool limitCursorErased = false;
 
+    // The unit of the level window's and of the violation list's levels: four flags indexed by the unit
+    // numbers of Units.h (dBpW, dBm, dBuV, user unit), at most one of them True.
+    std::array<VbBool, 4> levelWindowUnit{};
+    std::array<VbBool, 4> limitListUnit{};
+
+    // The boundary editor's line (0 actual, 1 average, 2 peak) and the dB added to a stored dBm level to
+    // show it in the editor's unit; they outlive the window.
+    std::int16_t editBoundaryIndex = 0;
+    std::int16_t editUnitOffset = 0;
+
     // Reference calculation selectors.
     VbBool referenceCalcOn = false;
     std::int16_t refMode = 3;
@@ -143,7 +154,22 @@ struct MeasurementModel {
     std::int16_t refSelAverage = 3;
     std::int16_t refSelPeak = 3;
 
-    QString printHeadline;
+    // Print setup; everything but printCursor is stored in the settings file.
+    VbBool printBlackWhite = true;
+    VbBool printActual = false;
+    VbBool printAverage = false;
+    VbBool printPeak = false;
+    VbBool printComparison = false;
+    VbBool printBoundaryActual = false;
+    VbBool printBoundaryAverage = false;
+    VbBool printBoundaryPeak = false;
+    FixedText<80> printHeadline;
+    VbBool printDateTime = true;
+    VbBool printFileName = true;
+    float printFromMHz = 0.0f;
+    float printToMHz = 2000.0f;
+    std::int16_t printSettings = 1;  // check state: 1 checked, 0 not
+    std::int16_t printCursor = 1;
     QString printFontName;
     int printFontSize = 0;
     QString scriptFileName;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "BoundaryLevels.h"
 #include "Format.h"
 
 namespace tk {
@@ -39,13 +40,11 @@ void DrawLogSegment(Canvas& canvas, float f0, float f1, double x0, double y0, do
         // 4000), so x = 0 is taken there too and x meets the same frequency as the boundary points' x.
         const float start = p.scanWidth == 0.0f ? p.centerFreq - 0.5f : p.centerFreq - 5.0f * p.scanWidth;
         const double sweepStart = static_cast<double>(start) + 1e-6;
-        const double logF0 = std::log10(static_cast<double>(f0));
-        const double slope = (y0 - y1) / (logF0 - std::log10(static_cast<double>(f1)));
         const auto levelAt = [&](double x) {
             // A step can start a fraction of a unit before a point just above 0 MHz, which lies below 0 MHz
             // when the sweep starts below 0; it is taken at the lowest frequency the plot knows instead.
             const double f = std::max(sweepStart + x / p.xFactor, 1e-6);
-            return y0 + (std::log10(f) - logF0) * slope;
+            return LogSegmentLevel(f, f0, y0, f1, y1);
         };
         double fromY = levelAt(x0);
         for (double x = x0; x <= x1 - 20.0; x += 20.0) {

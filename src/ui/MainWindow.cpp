@@ -12,14 +12,17 @@
 #include <initializer_list>
 
 #include "AboutWindow.h"
+#include "BoundaryFileCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
+#include "LimitCommands.h"
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
 #include "Units.h"
+#include "UserUnitWindow.h"
 
 namespace tk {
 namespace {
@@ -144,12 +147,23 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_cycle = std::make_unique<MeasurementCycle>(m_ctx.model, *m_reader, m_ctx.clock, *this);
     GraphHooks hooks;
     hooks.portOpen = [this] { return m_link->IsOpen(); };
+    hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
+    hooks.refreshViolationList = [this] { m_limits->RefreshViolationList(); };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
     setCentralWidget(m_mdi);
     BuildMenus();
     BuildToolbar();
+    const auto lookup = [this](const QString& name) { return action(name); };
+    m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
+    m_limits->Connect(lookup, this);
+    m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
+        ReopenControlBox();
+        m_limits->ReopenBoundaryEditor();
+    });
+    m_boundaryFiles->Connect(lookup, this);
+    ConnectFileCommands();
     WireCalibration();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -598,6 +612,63 @@ void MainWindow::ShowSerialSetup() {
             new SerialSetup(*m_link, m_ctx.portMap,
                             QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
     ShowChild(m_boxcomcon);
+}
+
+void MainWindow::ConnectFileCommands() {
+    FileCommandHooks hooks;
+    hooks.reopenControlBox = [this] { ReopenControlBox(); };
+    hooks.userUnitChanged = [this] { SetUserUnitCaptions(); };
+    hooks.setGraphCaption = [this](const QString& caption) {
+        if (!m_grafik) ShowGraphWindow();
+        m_grafik->setWindowTitle(caption);
+    };
+    m_files = std::make_unique<FileCommands>(m_ctx.model, *m_link, m_ctx.clock, m_ctx.dialogs, hooks);
+    FileCommands* files = m_files.get();
+    const auto wire = [this](const char* name, auto slot) {
+        QAction* a = action(Name(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    wire("mnusetload", [files] { files->LoadSettings(); });
+    wire("mnusetsave", [files] { files->SaveSettings(); });
+    wire("mnumessload", [files] { files->LoadMeasurement(); });
+    wire("mnumesssave", [files] { files->SaveMeasurement(); });
+    wire("mnutabpW", [files] { files->ExportTable(UNIT_DBPW); });
+    wire("mnutabmW", [files] { files->ExportTable(UNIT_DBM); });
+    wire("mnutabuV", [files] { files->ExportTable(UNIT_DBUV); });
+    wire("mnutabuser", [files] { files->ExportTable(UNIT_USER); });
+    wire("mnudefuser", [this] { ShowUserUnitWindow(); });
+}
+
+void MainWindow::ReopenControlBox() {
+    // A control box the user closed stays closed; a minimised one is left as it is. Taking the window down
+    // at once, rather than closing it, keeps a field that had the focus from storing its old text over the
+    // loaded value as it loses the focus when its frame is hidden.
+    if (!m_boxcon) return;
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+    if (frame && frame->isMinimized()) return;
+    const QRect geometry = frame ? frame->geometry() : QRect();
+    delete m_boxcon.data();  // first the box, which lets go of its fields, then its frame
+    delete frame;
+    ShowControlBox();
+    if (auto* reopened = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+        reopened && geometry.isValid())
+        reopened->setGeometry(geometry);
+}
+
+void MainWindow::SetUserUnitCaptions() {
+    const QString caption = m_ctx.model.settings.userUnitName.text();
+    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"})
+        action(Name(name))->setText(caption);
+}
+
+void MainWindow::ShowUserUnitWindow() {
+    if (!m_boxdefuser)
+        m_boxdefuser = new UserUnitWindow(m_ctx.model, m_ctx.dialogs, [this] {
+            SetUserUnitCaptions();
+            if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->ShowModel();
+        });
+    ShowChild(m_boxdefuser);
 }
 
 void MainWindow::ArrangeChildren(Qt::Orientation orientation) {

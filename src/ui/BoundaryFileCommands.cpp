@@ -1,0 +1,52 @@
+#include "BoundaryFileCommands.h"
+
+#include <QAction>
+
+#include "BoundariesFile.h"
+
+namespace tk {
+
+BoundaryFileCommands::BoundaryFileCommands(MeasurementModel& model, UserDialogs& dialogs,
+                                           std::function<void()> afterLoad)
+    : m_model(model), m_dialogs(dialogs), m_afterLoad(std::move(afterLoad)) {}
+
+void BoundaryFileCommands::Connect(const ActionLookup& action, QObject* context) {
+    QAction* load = action(QStringLiteral("mnugrenzenload"));
+    QAction* save = action(QStringLiteral("mnugrenzensave"));
+    load->setEnabled(true);
+    save->setEnabled(true);
+    QObject::connect(load, &QAction::triggered, context, [this] { LoadCommand(); });
+    QObject::connect(save, &QAction::triggered, context, [this] { SaveCommand(); });
+}
+
+void BoundaryFileCommands::LoadCommand() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("Grenzen (*.grn);;Alle Dateien (*.*)");
+    request.initialName = QStringLiteral("*.grn");
+    request.defaultExtension = QStringLiteral("grn");
+    request.mustExist = true;
+    const std::optional<QString> name = m_dialogs.openFileName(request);
+    if (!name) return;
+    m_model.fileNames.boundaries = *name;
+    const BoundariesLoad result = LoadBoundariesFile(*name, m_model, m_dialogs);
+    // A file that was refused has changed nothing; one that ended early has changed what it held.
+    if (result == BoundariesLoad::NotOpened || result == BoundariesLoad::TagUnknown) return;
+    m_model.redrawPending = true;
+    if (m_afterLoad) m_afterLoad();
+}
+
+void BoundaryFileCommands::SaveCommand() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = QStringLiteral("*.grn");
+    request.initialName = m_model.fileNames.boundaries;
+    request.defaultExtension = QStringLiteral("grn");
+    request.confirmOverwrite = true;
+    const std::optional<QString> name = m_dialogs.saveFileName(request);
+    if (!name) return;
+    m_model.fileNames.boundaries = *name;
+    SaveBoundariesFile(*name, m_model, m_dialogs);
+}
+
+}  // namespace tk

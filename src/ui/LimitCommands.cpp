@@ -1,0 +1,72 @@
+#include "LimitCommands.h"
+
+#include <QAction>
+
+#include "BoundaryEditor.h"
+#include "ChildWindows.h"
+#include "PointListWindow.h"
+#include "PointLists.h"
+#include "Units.h"
+
+namespace tk {
+
+LimitCommands::LimitCommands(MeasurementModel& model, SpectrumGraph& graph, ShowChild showChild)
+    : m_model(model), m_graph(graph), m_showChild(std::move(showChild)) {}
+
+void LimitCommands::Connect(const ActionLookup& action, QObject* context) {
+    const struct {
+        const char* suffix;
+        int unit;
+    } units[] = {{"pw", UNIT_DBPW}, {"mw", UNIT_DBM}, {"uv", UNIT_DBUV}, {"user", UNIT_USER}};
+    for (const auto& u : units) {
+        const int unit = u.unit;
+        QAction* level = action(QStringLiteral("mnuwerte") + QString::fromLatin1(u.suffix));
+        QAction* limit = action(QStringLiteral("mnugrenzüb") + QString::fromLatin1(u.suffix));
+        level->setEnabled(true);
+        limit->setEnabled(true);
+        QObject::connect(level, &QAction::triggered, context, [this, unit] { ShowLevelWindow(unit); });
+        QObject::connect(limit, &QAction::triggered, context, [this, unit] { ShowViolationList(unit); });
+    }
+    QAction* editor = action(QStringLiteral("mnugrenzbox"));
+    editor->setEnabled(true);
+    QObject::connect(editor, &QAction::triggered, context, [this] { ShowBoundaryEditor(); });
+}
+
+void LimitCommands::ShowLevelWindow(int unit) {
+    ChooseListUnit(m_model.levelWindowUnit, unit);
+    if (!m_boxwerte) {
+        m_boxwerte = new LevelWindow(m_model, m_graph);
+    } else {
+        m_boxwerte->Refresh();
+    }
+    m_showChild(m_boxwerte);
+}
+
+void LimitCommands::ShowViolationList(int unit) {
+    ChooseListUnit(m_model.limitListUnit, unit);
+    if (!m_boxlim) {
+        m_boxlim = new ViolationList(m_model, m_graph);
+    } else {
+        m_boxlim->Refresh();
+    }
+    m_showChild(m_boxlim);
+}
+
+void LimitCommands::ShowBoundaryEditor() {
+    if (!m_boxgrenze) m_boxgrenze = new BoundaryEditor(m_model);
+    m_showChild(m_boxgrenze);
+}
+
+void LimitCommands::RefreshLevelWindow() {
+    if (m_boxwerte) m_boxwerte->Refresh();
+}
+
+void LimitCommands::RefreshViolationList() {
+    if (m_boxlim) m_boxlim->Refresh();
+}
+
+void LimitCommands::ReopenBoundaryEditor() {
+    if (CloseUnlessMinimised(m_boxgrenze)) ShowBoundaryEditor();
+}
+
+}  // namespace tk

@@ -1,0 +1,190 @@
+#include <QtTest>
+
+#include "BoundaryLevels.h"
+#include "Format.h"
+#include "PointLists.h"
+#include "Units.h"
+
+using namespace tk;
+
+namespace {
+
+// Points "freq:level", a trailing L marking a log segment to the next point.
+BoundaryLine Line(const QString& points) {
+    BoundaryLine b;
+    std::size_t i = 0;
+    for (const QString& p : points.split(u' ', Qt::SkipEmptyParts)) {
+        QString level = p.section(u':', 1);
+        b.logSegment[i] = level.endsWith(u'L') ? -1 : 0;
+        if (b.logSegment[i] != 0) level.chop(1);
+        b.freqMHz[i] = p.section(u':', 0, 0).toFloat();
+        b.levelDbm[i] = level.toFloat();
+        ++i;
+    }
+    return b;
+}
+
+// A sweep from 0 MHz in steps of 2 MHz (resolution 8, 500 points).
+MeasurementModel Sweep() {
+    MeasurementModel m;
+    m.settings.centerFreq = 500.0f;
+    m.settings.scanWidth = 100.0f;
+    m.settings.resolution = 8;
+    return m;
+}
+
+QStringList Rows(const QString& text) {
+    QStringList rows = text.split(QStringLiteral("\r\n"));
+    if (!rows.isEmpty() && rows.last().isEmpty()) rows.removeLast();
+    return rows;
+}
+
+}  // namespace
+
+class TestLimits : public QObject {
+    Q_OBJECT
+private slots:
+    void boundaryLevelAt_data() {
+        QTest::addColumn<QString>("points");
+        QTest::addColumn<float>("freq");
+        QTest::addColumn<int>("level");
+        const QString line = QStringLiteral("100:-40 200:-60");
+        QTest::newRow("linear between points") << line << 150.0f << -50;
+        QTest::newRow("on the first point") << line << 100.0f << -40;
+        QTest::newRow("before the first point") << line << 99.9f << 32000;
+        QTest::newRow("after the last point") << line << 200.1f << 32000;
+        QTest::newRow("at 0 MHz") << line << 0.0f << 32000;
+        QTest::newRow("vertical step takes the higher, falling")
+            << "100:-40 100:-60 200:-60" << 100.0f << -40;
+        QTest::newRow("vertical step takes the higher, rising") << "50:-60 100:-60 100:-40" << 100.0f << -40;
+        QTest::newRow("log at the geometric mean") << "100:-40L 200:-60" << 141.42f << -50;
+        QTest::newRow("log flag of the upper point does not count")
+            << "100:-40 200:-60L 300:-60" << 141.42f << -48;
+        QTest::newRow("halves to even") << "100:-41.5 200:-41.5" << 150.0f << -42;
+        // Out of order: the last point in use at or below F and the first at or above it, whatever lies
+        // between.
+        QTest::newRow("out of order") << "100:-40 300:0 200:-60 400:-80" << 150.0f << -30;
+        QTest::newRow("out of order, reversed") << "300:0 100:-40" << 200.0f << -20;
+        QTest::newRow("points not in use skipped") << "100:-40 0:0 -5:10 200:-60" << 150.0f << -50;
+        QTest::newRow("no point below, all above 5000 MHz") << "6000:-40 7000:-60" << 5500.0f << 32000;
+        QTest::newRow("above 5000 MHz") << "6000:-40 7000:-60" << 6500.0f << -50;
+        QTest::newRow("level beyond 16 bits") << "100:1e9 200:1e9" << 150.0f << 32767;
+        QTest::newRow("level below 16 bits") << "100:-1e30 200:-1e30" << 150.0f << -32768;
+        QTest::newRow("point 10 not used")
+            << "100:-40 200:-60 0:0 0:0 0:0 0:0 0:0 0:0 0:0 0:0 300:-80" << 250.0f << 32000;
+    }
+    void boundaryLevelAt() {
+        QFETCH(QString, points);
+        QFETCH(float, freq);
+        QFETCH(int, level);
+        QCOMPARE(int(BoundaryLevelAt(Line(points), freq)), level);
+    }
+
+    // A trace level exactly at the boundary is listed, one a tenth of a dB below it is not.
+    void violationAtTheLimit_data() {
+        QTest::addColumn<float>("attenuation");
+        QTest::addColumn<int>("p");
+        QTest::addColumn<QString>("row");
+        // Raw 0 is -107 dBm + attenuation; point 75 lies at 150 MHz, where the boundary is -50 dBm.
+        const QString filler(16, u' ');
+        QTest::newRow("at the limit")
+            << 57.0f << 70 << "->0150.000 MHz - Ac: -050.0 dBm  Av: -050.0 dBm  Pk: -050.0 dBm";
+        QTest::newRow("0.1 dB below") << 56.9f << 70 << "->0150.000 MHz - " + filler + filler;
+        // Outside the line's points nothing is reached, not even by a level above 32000 dBm.
+        QTest::newRow("not covered") << 40000.0f << 120 << "->0250.000 MHz - " + filler + filler;
+    }
+    void violationAtTheLimit() {
+        QFETCH(float, attenuation);
+        QFETCH(int, p);
+        QFETCH(QString, row);
+        MeasurementModel m = Sweep();
+        m.settings.attenuation = attenuation;
+        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(QStringLiteral("100:-40 200:-60"));
+        ChooseListUnit(m.limitListUnit, UNIT_DBM);
+        QCOMPARE(Rows(ViolationListText(m, p)).value(5), row);
+    }
+
+    void rowTexts_data() {
+        QTest::addColumn<bool>("violations");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("row");
+        // Point 1 at 2 MHz: actual raw 0, average raw 255, peak raw 51 with attenuation 107 (0, 80 and 16
+        // dBm).
+        QTest::newRow("level dBm") << false << UNIT_DBM
+                                   << "->0002.000 MHz - Ac: 0000.0 dBm  Av: 0080.0 dBm  Pk: 0016.0 dBm";
+        QTest::newRow("level dBuV") << false << UNIT_DBUV
+                                    << "->0002.000 MHz - Ac: 0107.0 dBuV  Av: 0187.0 dBuV  Pk: 0123.0 dBuV";
+        QTest::newRow("level dBpW") << false << UNIT_DBPW
+                                    << "->0002.000 MHz - Ac: 0090.0 dBpW  Av: 0170.0 dBpW  Pk: 0106.0 dBpW";
+        QTest::newRow("level user") << false << UNIT_USER
+                                    << "->0002.000 MHz - Ac: 0010.0 Volt  Av: 0090.0 Volt  Pk: 0026.0 Volt";
+        // Only the average (80 dBm) and peak (16 dBm) reach their boundaries of 50 dBm and 16 dBm.
+        QTest::newRow("limit dBm") << true << UNIT_DBM
+                                   << "->0002.000 MHz - " + QString(16, u' ') +
+                                          "Av: 0080.0 dBm  Pk: 0016.0 dBm";
+        QTest::newRow("limit dBuV") << true << UNIT_DBUV
+                                    << "->0002.000 MHz - " + QString(16, u' ') +
+                                           "Av: 0187.0 dBuV  Pk: 0123.0 dBuV";
+        QTest::newRow("limit dBpW") << true << UNIT_DBPW
+                                    << "->0002.000 MHz - " + QString(16, u' ') +
+                                           "Av: 0170.0 dBpW  Pk: 0106.0 dBpW";
+        // The user unit's filler is twelve blanks and one per letter of the trimmed name.
+        QTest::newRow("limit user") << true << UNIT_USER
+                                    << "->0002.000 MHz - " + QString(16, u' ') +
+                                           "Av: 0090.0 Volt  Pk: 0026.0 Volt";
+    }
+    void rowTexts() {
+        QFETCH(bool, violations);
+        QFETCH(int, unit);
+        QFETCH(QString, row);
+        MeasurementModel m = Sweep();
+        m.settings.attenuation = 107.0f;
+        m.settings.userUnitName.set(QStringLiteral("  Volt"));
+        m.settings.userUnitOffset = -97.0f;
+        m.traceActual[1] = 0;
+        m.traceAverage[1] = 255;
+        m.tracePeak[1] = 51;
+        m.boundaryActual = Line(QStringLiteral("1:50 3:50"));
+        m.boundaryAverage = Line(QStringLiteral("1:50 3:50"));
+        m.boundaryPeak = Line(QStringLiteral("1:16 3:16"));
+        ChooseListUnit(violations ? m.limitListUnit : m.levelWindowUnit, unit);
+        const QStringList rows = Rows(violations ? ViolationListText(m, -4) : LevelWindowText(m, -4));
+        QCOMPARE(rows.size(), 11);
+        QCOMPARE(rows.value(5), row);
+        QCOMPARE(rows.value(0), QString());  // index -4
+        QVERIFY(rows.value(4).startsWith("   0000.000 MHz - "));
+        QVERIFY(rows.value(10).startsWith("   0012.000 MHz - "));
+    }
+
+    void scrollLimits_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("maximum");
+        QTest::newRow("8") << 8 << 494;
+        QTest::newRow("1") << 1 << 3994;
+    }
+    void scrollLimits() {
+        QFETCH(int, resolution);
+        QFETCH(int, maximum);
+        QCOMPARE(ListScrollMaximum(resolution), maximum);
+        MeasurementModel m = Sweep();
+        m.settings.resolution = static_cast<std::int16_t>(resolution);
+        ChooseListUnit(m.levelWindowUnit, UNIT_DBM);
+
+        // At the top: five empty lines, then point 0 marked.
+        QStringList rows = Rows(LevelWindowText(m, LIST_SCROLL_MINIMUM));
+        QCOMPARE(rows.size(), 11);
+        QCOMPARE(rows.mid(0, 5), QStringList(5, QString()));
+        QVERIFY(rows[5].startsWith("->0000.000 MHz"));
+        QCOMPARE(ListCursorX(LIST_SCROLL_MINIMUM, resolution), std::int16_t(0));
+
+        // At the bottom: the sweep's last point marked, and the list ends after it.
+        rows = Rows(LevelWindowText(m, maximum));
+        QCOMPARE(rows.size(), 6);
+        const float last = FrequencyOfPoint(m.settings, 4000 / resolution - 1);
+        QVERIFY(rows[5].startsWith("->" + FormatNumber(last, u"0000.000 MHz")));
+        QCOMPARE(ListCursorX(maximum, resolution), std::int16_t(4000 - resolution));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLimits)
+#include "tst_limits.moc"

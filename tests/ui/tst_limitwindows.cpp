@@ -1,0 +1,308 @@
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BoundariesFile.h"
+#include "BoundaryEditor.h"
+#include "LinkRig.h"
+#include "MainWindow.h"
+#include "RecordingCanvas.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class NoHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+struct Rig {
+    QTemporaryDir home;
+    MeasurementModel model;
+    FakeClock clock;
+    ScriptedPort port{clock};
+    ScriptedDialogs dialogs;
+    NoHelp help;
+    PortMap portMap;
+    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {}}};
+    RecordingCanvas canvas;
+
+    Rig() { window.graph().setCanvas(&canvas); }
+    ~Rig() { window.graph().setCanvas(nullptr); }
+    void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
+    template <typename W>
+    W* child(const char* name) {
+        return window.findChild<W*>(QString::fromUtf8(name));
+    }
+    QStringList cursorLines(int colour) const {
+        return canvas.log.filter(QStringLiteral(" c%1 w1 dotted notxor").arg(colour));
+    }
+};
+
+QString Cursor(int x, int colour) {
+    return QStringLiteral("line %1,0-%1,255 c%2 w1 dotted notxor").arg(x).arg(colour);
+}
+
+QStringList Lines(const QPlainTextEdit* text) {
+    return text->toPlainText().split(u'\n');
+}
+
+void EnterText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+QLineEdit* Field(QWidget* editor, const char* name, int i) {
+    return editor->findChild<QLineEdit*>(QString::fromLatin1(name) + QString::number(i));
+}
+
+}  // namespace
+
+class TestLimitWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void violationListFromTheMenu() {
+        Rig r;
+        r.model.settings.attenuation = 100.0f;  // raw 0 is -7 dBm
+        r.model.boundaryPeak.freqMHz = {1, 1000};
+        r.model.tracePeak[5] = 51;  // 9 dBm at point 5 (10 MHz), over a boundary of 0 dBm
+        r.trigger("mnugrenzübuv");
+        auto* limbox = r.child<QPlainTextEdit>("limbox");
+        QVERIFY(limbox);
+        QVERIFY(r.model.limitListOpen);
+        QCOMPARE(r.child<QWidget>("boxlim")->windowTitle(), QStringLiteral("Surpass Boundaries"));
+        QCOMPARE(Lines(limbox).value(5), "->0010.000 MHz - " + QString(32, u' ') + "Pk: 0116.0 dBuV");
+        QCOMPARE(r.cursorLines(COLOUR_LIGHT_GREEN), QStringList{Cursor(40, COLOUR_LIGHT_GREEN)});
+
+        // The scroll bar moves the marked point and its line on the graph.
+        r.canvas.log.clear();
+        auto* scroll = r.child<QScrollBar>("vscwertelim");
+        QCOMPARE(scroll->minimum(), -5);
+        QCOMPARE(scroll->maximum(), 494);
+        scroll->setValue(100);
+        QCOMPARE(r.cursorLines(COLOUR_LIGHT_GREEN),
+                 (QStringList{Cursor(40, COLOUR_LIGHT_GREEN), Cursor(840, COLOUR_LIGHT_GREEN)}));
+        QVERIFY(Lines(limbox).value(5).startsWith("->0210.000 MHz"));
+
+        // Another unit entry changes the open list.
+        scroll->setValue(0);
+        r.trigger("mnugrenzübmw");
+        QVERIFY(Lines(limbox).value(5).endsWith("Pk: 0009.0 dBm"));
+
+        // A redraw shows the latest traces.
+        r.model.graphOpen = true;
+        r.model.tracePeak[5] = 0;
+        r.window.graph().RedrawGraph();
+        QVERIFY(!Lines(limbox).value(5).contains("Pk"));
+
+        // Closing removes the line: it is drawn once more at its place.
+        r.canvas.log.clear();
+        qobject_cast<QMdiSubWindow*>(r.child<QWidget>("boxlim")->parentWidget())->close();
+        QVERIFY(!r.model.limitListOpen);
+        QCOMPARE(r.cursorLines(COLOUR_LIGHT_GREEN), QStringList{Cursor(40, COLOUR_LIGHT_GREEN)});
+    }
+
+    // After the resolution grows coarser the scroll position is held to the new sweep before it is read.
+    void scrollMaximumBeforePosition() {
+        Rig r;
+        r.model.settings.resolution = 1;
+        r.trigger("mnuwerteuser");
+        QVERIFY(r.model.levelWindowOpen);
+        QCOMPARE(r.child<QWidget>("boxwerte")->windowTitle(), QStringLiteral("Signals"));
+        // The default user unit equals dBm.
+        QCOMPARE(Lines(r.child<QPlainTextEdit>("wertebox")).value(5),
+                 "->0001.250 MHz - Ac: -107.0 User  Av: -107.0 User  Pk: -107.0 User");
+        QCOMPARE(r.cursorLines(COLOUR_LIGHT_RED), QStringList{Cursor(5, COLOUR_LIGHT_RED)});
+        auto* scroll = r.child<QScrollBar>("vscwerte");
+        scroll->setValue(3000);
+        r.model.settings.resolution = 8;
+        r.trigger("mnuwertemw");
+        QCOMPARE(scroll->maximum(), 494);
+        QCOMPARE(r.model.levelCursorX, std::int16_t(3992));
+        const QStringList rows = Lines(r.child<QPlainTextEdit>("wertebox"));
+        QCOMPARE(rows.size(), 6);
+        QVERIFY(rows.last().startsWith("->0998.000 MHz"));
+    }
+
+    void editorUnits_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<float>("userOffset");
+        QTest::addColumn<QString>("shown");  // for a stored -50 dBm
+        QTest::newRow("dBm") << 0 << -107.0f << "-50";
+        QTest::newRow("dBpW") << 1 << -107.0f << "40";
+        QTest::newRow("dBuV") << 2 << -107.0f << "57";
+        QTest::newRow("user like dBm") << 3 << -107.0f << "-50";
+        QTest::newRow("user 10 dB up") << 3 << -97.0f << "-40";
+        QTest::newRow("user half down to even") << 3 << -94.5f << "-38";  // offset 12
+        QTest::newRow("user half up to even") << 3 << -93.5f << "-36";
+        QTest::newRow("user offset beyond 16 bits") << 3 << 1e9f << "32717";  // held at 32767    // offset 14
+    }
+    void editorUnits() {
+        QFETCH(int, option);
+        QFETCH(float, userOffset);
+        QFETCH(QString, shown);
+        MeasurementModel m;
+        m.settings.userUnitOffset = userOffset;
+        m.boundaryActual.levelDbm[2] = -50.0f;
+        BoundaryEditor editor(m);
+        editor.findChild<QButtonGroup*>("seldb")->button(option)->click();
+        QCOMPARE(Field(&editor, "grenzpeg", 2)->text(), shown);
+        // Typing 10 more stores 10 dB more (where that stays within the typed range of +-300).
+        EnterText(Field(&editor, "grenzpeg", 2), QString::number(shown.toInt() + 10));
+        QCOMPARE(m.boundaryActual.levelDbm[2], shown.toInt() < 290 ? -40.0f : 300.0f - 32767);
+    }
+
+    void editorLimits_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<float>("stored");
+        QTest::newRow("frequency above 2000") << "grenzfreq" << 0 << "2500"
+                                              << "2000" << 2000.0f;
+        QTest::newRow("frequency below 0") << "grenzfreq" << 0 << "-5"
+                                           << "0" << 0.0f;
+        QTest::newRow("frequency leading number") << "grenzfreq" << 0 << "1.5e2 MHz"
+                                                  << "150" << 150.0f;
+        QTest::newRow("level above 300 dBuV") << "grenzpeg" << 2 << "400"
+                                              << "300" << 193.0f;
+        QTest::newRow("level below -300 dBm") << "grenzpeg" << 0 << "-1000"
+                                              << "-300" << -300.0f;
+    }
+    void editorLimits() {
+        QFETCH(QString, field);
+        QFETCH(int, option);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(float, stored);
+        MeasurementModel m;
+        BoundaryEditor editor(m);
+        editor.findChild<QButtonGroup*>("seldb")->button(option)->click();
+        QLineEdit* edit = Field(&editor, qPrintable(field), 4);
+        EnterText(edit, typed);
+        QCOMPARE(edit->text(), shown);
+        const BoundaryLine& b = m.boundaryActual;
+        QCOMPARE(field == "grenzfreq" ? b.freqMHz[4] : b.levelDbm[4], stored);
+        QVERIFY(m.redrawPending);
+    }
+
+    void editorLeavingAFieldStores() {
+        MeasurementModel m;
+        BoundaryEditor editor(m);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QLineEdit* freq = Field(&editor, "grenzfreq", 0);
+        freq->setFocus();
+        QTest::keyClicks(freq, "2500");
+        Field(&editor, "grenzpeg", 0)->setFocus();
+        QCOMPARE(m.boundaryActual.freqMHz[0], 2000.0f);
+        QCOMPARE(freq->text(), QStringLiteral("2000"));
+    }
+
+    // Switching lines stores the shown one first; "&OK" stores the shown one.
+    void editorSwitchesLines() {
+        MeasurementModel m;
+        m.boundaryPeak.freqMHz[0] = 7.0f;
+        BoundaryEditor editor(m);
+        auto* lines = editor.findChild<QButtonGroup*>("selgrenz");
+        QCOMPARE(lines->button(0)->text(), QStringLiteral("Actual"));
+        Field(&editor, "grenzfreq", 1)->setText("123");  // typed, not yet confirmed
+        editor.findChild<QCheckBox*>("grenzver1")->setChecked(true);
+        lines->button(2)->click();
+        QCOMPARE(m.editBoundaryIndex, std::int16_t(2));
+        QCOMPARE(m.boundaryActual.freqMHz[1], 123.0f);
+        QCOMPARE(m.boundaryActual.logSegment[1], std::int16_t(-1));
+        QCOMPARE(Field(&editor, "grenzfreq", 0)->text(), QStringLiteral("7"));
+        QCOMPARE(Field(&editor, "grenzfreq", 1)->text(), QStringLiteral("0"));
+        Field(&editor, "grenzpeg", 3)->setText("-12.5");
+        editor.findChild<QPushButton*>("cbgrenzok")->click();
+        QCOMPARE(m.boundaryPeak.levelDbm[3], -12.5f);
+        QCOMPARE(m.boundaryActual.freqMHz[1], 123.0f);
+        lines->button(0)->click();
+        QCOMPARE(Field(&editor, "grenzfreq", 1)->text(), QStringLiteral("123"));
+    }
+
+    // Whatever was loaded reads back unchanged from the fields, in any unit and locale.
+    void editorOkChangesNothing_data() {
+        QTest::addColumn<int>("option");
+        QTest::newRow("dBm") << 0;
+        QTest::newRow("dBuV") << 2;
+        QTest::newRow("user unit 12") << 3;
+    }
+    void editorOkChangesNothing() {
+        QFETCH(int, option);
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        MeasurementModel m;
+        m.settings.userUnitOffset = -94.5f;
+        const std::array<float, 10> values{0.1f,       -50.123456f, 1234.5677f, 1e-7f, 33.333332f,
+                                           -299.9999f, 5000.0f,     0.15f,      -0.0f, 1.0000001f};
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            m.boundaryActual.freqMHz[i] = values[i];
+            m.boundaryActual.levelDbm[i] = values[(i + 3) % values.size()];
+            m.boundaryActual.logSegment[i] = std::int16_t(i % 3);  // 2 is a set flag too
+        }
+        const BoundaryLine loaded = m.boundaryActual;
+        BoundaryEditor editor(m);
+        editor.findChild<QButtonGroup*>("seldb")->button(option)->click();
+        QCOMPARE(Field(&editor, "grenzfreq", 0)->text(), QStringLiteral("0.1"));
+        editor.findChild<QPushButton*>("cbgrenzok")->click();
+        QLocale::setDefault(before);
+        QCOMPARE(m.boundaryActual.freqMHz, loaded.freqMHz);
+        QCOMPARE(m.boundaryActual.levelDbm, loaded.levelDbm);
+        QCOMPARE(m.boundaryActual.logSegment, loaded.logSegment);
+    }
+
+    // The file commands: their dialogs, the remembered name, and the editor opened again after a load.
+    void fileCommands() {
+        Rig r;
+        QTemporaryDir dir;
+        const QString good = dir.filePath("good.grn");
+        const QString other = dir.filePath("other.set");
+        r.model.boundaryAverage.freqMHz[0] = 42.0f;
+        r.dialogs.saveAnswers.enqueue(good);
+        r.trigger("mnugrenzensave");
+        const auto request = [&r] {
+            const FileDialogRequest& q = r.dialogs.requests.last();
+            return QStringList{q.title, q.filter, q.initialName, q.defaultExtension,
+                               QString::number(q.mustExist) + QString::number(q.confirmOverwrite)};
+        };
+        QCOMPARE(request(), (QStringList{"Save", "*.grn", "*.grn", "grn", "01"}));
+        QVERIFY(WriteFileAtomically(other, QByteArray("set4 ").append(196, '\0')));
+        r.model.boundaryAverage.freqMHz[0] = 1.0f;
+
+        r.trigger("mnugrenzbox");
+        QPointer<QWidget> first = r.child<QWidget>("boxgrenze");
+        r.dialogs.openAnswers.enqueue(other);
+        r.trigger("mnugrenzenload");
+        QCOMPARE(r.dialogs.messages,
+                 (QList<ScriptedDialogs::Message>{{"Cannot open file", "File handling"}}));
+        QVERIFY(first);  // a refused file changes nothing and reopens nothing
+
+        first->findChild<QButtonGroup*>("selgrenz")->button(1)->click();
+        r.dialogs.openAnswers.enqueue(good);
+        r.trigger("mnugrenzenload");
+        QCOMPARE(request(),
+                 (QStringList{"Open", "Grenzen (*.grn);;Alle Dateien (*.*)", "*.grn", "grn", "10"}));
+        QCOMPARE(r.model.boundaryAverage.freqMHz[0], 42.0f);
+        QVERIFY(!first);
+        auto* editor = r.child<QWidget>("boxgrenze");
+        QCOMPARE(editor->windowTitle(), "Definition of Boundaries   " + good);
+        QCOMPARE(r.model.editBoundaryIndex, std::int16_t(0));  // opened anew on the actual line
+        r.trigger("mnugrenzensave");                           // cancelled
+        QCOMPARE(request().value(2), good);
+    }
+};
+
+QTEST_MAIN(TestLimitWindows)
+#include "tst_limitwindows.moc"
