@@ -1,5 +1,8 @@
 // tk820-emu: the emulated TK820-2 interface on a pseudo-terminal. Prints the terminal's device path on the
 // first line of its output and serves until SIGINT or SIGTERM (or until a "disappear" fault strikes).
+// Lines on its standard input change the emulation while it runs ("loss 10").
+
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -19,7 +22,8 @@ extern "C" void OnSignal(int) {
 
 const QStringList OWN_OPTIONS{QStringLiteral("seed"),       QStringLiteral("pacing"),
                               QStringLiteral("latency-ms"), QStringLiteral("sweep-ms"),
-                              QStringLiteral("baud"),       QStringLiteral("fault")};
+                              QStringLiteral("baud"),       QStringLiteral("fault"),
+                              QStringLiteral("loss"),       QStringLiteral("scene")};
 
 QString Usage() {
     const QString text = QStringLiteral(
@@ -31,7 +35,10 @@ QString Usage() {
         "  --pc-rate=terminal        (default) the rate the program sets on the terminal is its line\n"
         "                            rate; bytes at a rate other than the interface's are lost both ways\n"
         "  --pc-rate=device          take the program to use the interface's rate always\n"
-        "  --help                    this text\n\n");
+        "  --loss DB                 as --loss=DB (--emu-loss=DB below)\n"
+        "  --help                    this text\n\n"
+        "While it runs, a line on standard input changes the emulation:\n"
+        "  loss DB                   the cable loss from now on, as --emu-loss\n\n");
     return text + tk::EmulatorOptionsUsage();
 }
 
@@ -41,7 +48,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList emuArgs;
     tk::emu::PcRate pcRate = tk::emu::PcRate::FromTerminal;
-    for (const QString& arg : app.arguments().mid(1)) {
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             std::fputs(qPrintable(Usage()), stdout);
             return 0;
@@ -52,6 +61,10 @@ int main(int argc, char** argv) {
         }
         if (arg == u"--pc-rate=device") {
             pcRate = tk::emu::PcRate::SameAsDevice;
+            continue;
+        }
+        if (arg == u"--loss" && i + 1 < args.size()) {
+            emuArgs << QStringLiteral("--emu-loss=") + args[++i];
             continue;
         }
         if (tk::IsEmulatorArgument(arg)) {
@@ -79,6 +92,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_server = &server;
+    // Typing into the shell while the emulator runs in the background must not stop it: its input then
+    // just ends.
+    std::signal(SIGTTIN, SIG_IGN);
+    server.setControlInput(STDIN_FILENO, [](const QString& answer) {
+        std::fprintf(stderr, "tk820-emu: %s\n", qPrintable(answer));
+    });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

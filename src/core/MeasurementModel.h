@@ -96,6 +96,7 @@ struct MeasurementModel {
     BoundaryLine boundaryAverage;
     BoundaryLine boundaryPeak;
     CalibrationCurve calibrationCurve;
+    CalibrationCurve addedCurve;  // the last curve read by "&ADD Curve"
     FileNames fileNames;
     std::int16_t tableUnit = 0;  // unit of the last table export, coded like levelUnit
 

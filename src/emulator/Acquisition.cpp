@@ -5,13 +5,15 @@
 
 namespace tk::emu {
 
-Acquisition::Acquisition(std::uint64_t seed, double startTime, double sweepPeriod, int resolution)
-    : m_signal(seed),
+Acquisition::Acquisition(std::uint64_t seed, double startTime, double sweepPeriod, int resolution,
+                         double lossDb, bool steadyScene)
+    : m_signal(seed, steadyScene),
       m_period(sweepPeriod),
       m_nextSweepEnd(startTime + sweepPeriod),
-      m_resolution(resolution) {
+      m_resolution(resolution),
+      m_lossDb(lossDb) {
     // The interface has a sweep in memory from the moment it is switched on.
-    m_signal.sweep(m_sweep, m_resolution, m_actual);
+    m_signal.sweep(m_sweep, m_resolution, m_actual, m_lossDb);
     restartCalculation();
 }
 
@@ -25,7 +27,7 @@ void Acquisition::advanceTo(double t) {
 }
 
 void Acquisition::takeSweep(std::int64_t number) {
-    m_signal.sweep(number, m_resolution, m_actual);
+    m_signal.sweep(number, m_resolution, m_actual, m_lossDb);
     if (!m_calculating) return;
     ++m_calculated;
     const float weight = 1.0f / static_cast<float>(std::min(m_calculated, AVERAGE_DEPTH));
@@ -44,7 +46,7 @@ void Acquisition::restartCalculation() {
 void Acquisition::setResolution(int resolution, double t) {
     advanceTo(t);
     m_resolution = resolution;
-    m_signal.sweep(m_sweep, m_resolution, m_actual);
+    m_signal.sweep(m_sweep, m_resolution, m_actual, m_lossDb);
     restartCalculation();
 }
 
@@ -53,6 +55,11 @@ void Acquisition::setSleeping(bool sleeping, double t) {
     // A module that wakes up starts its next sweep now; the time it slept is not made up.
     if (m_sleeping && !sleeping) m_nextSweepEnd = t + m_period;
     m_sleeping = sleeping;
+}
+
+void Acquisition::setLossDb(double lossDb, double t) {
+    advanceTo(t);
+    m_lossDb = lossDb;
 }
 
 void Acquisition::setCalculating(bool calculating, double t) {

@@ -18,7 +18,8 @@ public:
     static constexpr int AVERAGE_DEPTH = 16;        // sweeps in the running average once it has settled
     static constexpr int MAX_CATCH_UP_SWEEPS = 64;  // after a long quiet spell only the last sweeps count
 
-    Acquisition(std::uint64_t seed, double startTime, double sweepPeriod, int resolution = 8);
+    Acquisition(std::uint64_t seed, double startTime, double sweepPeriod, int resolution = 8,
+                double lossDb = 0.0, bool steadyScene = false);
 
     // Runs the sweeps that have ended by time t.
     void advanceTo(double t);
@@ -27,6 +28,10 @@ public:
     void setResolution(int resolution, double t);
     void setSleeping(bool sleeping, double t);
     void setCalculating(bool calculating, double t);
+    // The loss of a cable between the signal and the analyzer, growing linearly from 0 dB at the first
+    // point of a sweep to lossDb at the last; it holds from the next sweep on.
+    void setLossDb(double lossDb, double t);
+    double lossDb() const { return m_lossDb; }
 
     int resolution() const { return m_resolution; }
     bool sleeping() const { return m_sleeping; }
@@ -52,6 +57,7 @@ private:
     bool m_sleeping = false;
     bool m_calculating = true;
     int m_calculated = 0;
+    double m_lossDb = 0.0;
     std::vector<std::uint8_t> m_actual;
     std::vector<std::uint8_t> m_peak;
     std::vector<float> m_average;

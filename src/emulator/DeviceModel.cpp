@@ -23,7 +23,7 @@ constexpr std::uint64_t NOISE_BYTE_STREAM = 99;
 
 DeviceModel::DeviceModel(const DeviceConfig& config, double startTime)
     : m_config(config),
-      m_acquisition(config.seed, startTime, config.sweepPeriod),
+      m_acquisition(config.seed, startTime, config.sweepPeriod, 8, config.lossDb, config.steadyScene),
       m_line(config.pacing),
       m_baud(RateOfIndex(config.faults.onlyBaudIndex.value_or(config.baudIndex))) {
     if (m_config.faults.disappearAfterBytes == 0) m_vanished = true;

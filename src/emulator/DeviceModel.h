@@ -15,6 +15,8 @@ struct DeviceConfig {
     bool pacing = true;        // bytes leave at the line rate, ten bit times each
     double latency = 0.002;    // s from the arrival of a command character to the start of its answer
     double sweepPeriod = 0.1;  // s per analyzer sweep
+    double lossDb = 0.0;       // loss of a cable before the analyzer at the last sweep point (0 at the first)
+    bool steadyScene = false;  // no drifting carrier and no burst
     int baudIndex = 1;         // 1..5 = 2400, 9600, 19200, 38400, 115200
     Faults faults;
 };
@@ -59,6 +61,8 @@ public:
     bool vanished() const { return m_vanished; }
     // Runs the sweeps due by time t (called by receive; for watching the traces between commands).
     void advanceTo(double t) { m_acquisition.advanceTo(t); }
+    // A cable of another loss from time t on (see Acquisition::setLossDb).
+    void setLossDb(double lossDb, double t) { m_acquisition.setLossDb(lossDb, t); }
 
     const Acquisition& acquisition() const { return m_acquisition; }
     const DeviceConfig& config() const { return m_config; }

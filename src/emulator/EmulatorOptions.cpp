@@ -58,6 +58,17 @@ std::optional<EmulatorOptions> ParseEmulatorOptions(const QStringList& args, QSt
             const auto v = Number(value, 1, 5);
             if (!v) return bad();
             options.baudIndex = static_cast<int>(*v);
+        } else if (name == u"scene") {
+            if (value == u"live")
+                options.steady = false;
+            else if (value == u"steady")
+                options.steady = true;
+            else
+                return bad();
+        } else if (name == u"loss") {
+            const auto v = ParseLossDb(value);
+            if (!v) return bad();
+            options.lossDb = *v;
         } else if (name == u"fault") {
             QString why;
             if (!emu::AddFault(value, options.faults, &why))
@@ -76,8 +87,17 @@ emu::DeviceConfig ToDeviceConfig(const EmulatorOptions& options) {
     config.latency = options.latencyMs / 1000.0;
     config.sweepPeriod = options.sweepMs / 1000.0;
     config.baudIndex = options.baudIndex;
+    config.lossDb = options.lossDb;
+    config.steadyScene = options.steady;
     config.faults = options.faults;
     return config;
+}
+
+std::optional<double> ParseLossDb(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !(v >= -100.0 && v <= 100.0)) return std::nullopt;
+    return v;
 }
 
 QString EmulatorOptionsUsage() {
@@ -89,6 +109,11 @@ QString EmulatorOptionsUsage() {
                "  --emu-sweep-ms=N          duration of one analyzer sweep (default 100)\n"
                "  --emu-baud=N              the interface's rate at start, 1..5 = 2400, 9600, 19200,\n"
                "                            38400, 115200 (default 1)\n"
+               "  --emu-scene=live|steady   steady leaves out the drifting carrier and the burst, for\n"
+               "                            comparison measurements and corrections (default live)\n"
+               "  --emu-loss=DB             a lossy cable before the analyzer: the level falls linearly\n"
+               "                            from 0 dB at the first sweep point to DB at the last\n"
+               "                            (default 0)\n"
                "  --emu-fault=NAME[:ARG]    misbehave on purpose; repeatable. NAME[:ARG] is one of:\n") +
            emu::FaultsUsage();
 }

@@ -35,6 +35,8 @@ public:
     const emu::DeviceModel& device() const { return m_device; }
     // Runs the interface's sweeps up to the clock's time.
     void advanceDevice() { m_device.advanceTo(m_clock.seconds()); }
+    // Puts a cable of another loss before the analyzer, from now on.
+    void setLossDb(double lossDb) { m_device.setLossDb(lossDb, m_clock.seconds()); }
 
 private:
     // Takes into the receive buffer what has arrived by now; bytes that arrive while the port is closed, or

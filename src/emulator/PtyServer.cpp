@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "EmulatorOptions.h"
+
 namespace tk::emu {
 namespace {
 
@@ -127,6 +129,41 @@ void PtyServer::flushOutput() {
     }
 }
 
+void PtyServer::setControlInput(int fd, std::function<void(const QString&)> reply) {
+    m_control = fd;
+    m_reply = std::move(reply);
+}
+
+QString PtyServer::applyControlLine(const QString& line) {
+    const QStringList words = line.simplified().split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty()) return {};
+    if (words.size() == 2 && words[0] == u"loss") {
+        if (const auto db = ParseLossDb(words[1])) {
+            m_device.setLossDb(*db, m_clock.seconds());
+            return QStringLiteral("loss %1 dB at the last sweep point").arg(*db);
+        }
+    }
+    return QStringLiteral("not understood: %1 (try \"loss 10\")").arg(line.simplified());
+}
+
+void PtyServer::takeControlInput() {
+    char buffer[256];
+    const ssize_t n = ::read(m_control, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        // The end of the input, or a terminal that a background process may not read: serving goes on
+        // without it.
+        m_control = -1;
+        return;
+    }
+    m_controlLine.append(buffer, n);
+    for (qsizetype end = m_controlLine.indexOf('\n'); end >= 0; end = m_controlLine.indexOf('\n')) {
+        const QString answer = applyControlLine(QString::fromLocal8Bit(m_controlLine.left(end)));
+        m_controlLine.remove(0, end + 1);
+        if (!answer.isEmpty() && m_reply) m_reply(answer);
+    }
+}
+
 void PtyServer::serve() {
     if (m_master < 0) return;
     for (;;) {
@@ -135,8 +172,9 @@ void PtyServer::serve() {
             return;
         }
         deliverDue();
-        pollfd fds[2] = {{m_master, static_cast<short>(POLLIN | (m_pending.isEmpty() ? 0 : POLLOUT)), 0},
-                         {m_stopPipe[0], POLLIN, 0}};
+        pollfd fds[3] = {{m_master, static_cast<short>(POLLIN | (m_pending.isEmpty() ? 0 : POLLOUT)), 0},
+                         {m_stopPipe[0], POLLIN, 0},
+                         {m_control, POLLIN, 0}};  // a negative descriptor is passed over
         timespec wait{};
         timespec* timeout = nullptr;  // nothing queued: sleep until a byte comes
         if (const auto next = m_device.nextOutputTime()) {
@@ -145,9 +183,10 @@ void PtyServer::serve() {
             wait.tv_nsec = static_cast<long>((s - std::floor(s)) * 1e9);
             timeout = &wait;
         }
-        const int ready = ::ppoll(fds, 2, timeout, nullptr);
+        const int ready = ::ppoll(fds, 3, timeout, nullptr);
         if (ready < 0 && errno != EINTR) return;
         if (fds[1].revents & POLLIN) return;
+        if (fds[2].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) takeControlInput();
         if (fds[0].revents & POLLIN) takeInput();
         if (fds[0].revents & POLLOUT) flushOutput();
         // A terminal in error would wake poll at once; the pause keeps that from turning into a spin.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "Clock.h"
@@ -38,12 +39,19 @@ public:
     // The interface; look at it only while serve() is not running.
     const DeviceModel& device() const { return m_device; }
 
+    // Takes command lines from fd while serving ("loss 10": a cable of 10 dB loss at the last sweep
+    // point from now on); each line's answer goes to reply. The input ends at its end of file.
+    void setControlInput(int fd, std::function<void(const QString&)> reply);
+    // Carries out one command line; the answer for the user.
+    QString applyControlLine(const QString& line);
+
 private:
     std::optional<int> pcBaud() const;
     void takeInput();
     void deliverDue();
     void flushOutput();
     void closeTerminal();
+    void takeControlInput();
 
     Clock& m_clock;
     DeviceModel m_device;
@@ -53,6 +61,9 @@ private:
     int m_stopPipe[2] = {-1, -1};
     QString m_slavePath;
     QByteArray m_pending;  // due bytes the terminal has not taken yet
+    int m_control = -1;
+    std::function<void(const QString&)> m_reply;
+    QByteArray m_controlLine;  // the part of a command line read so far
 };
 
 }  // namespace tk::emu

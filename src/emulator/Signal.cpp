@@ -108,21 +108,25 @@ double SignalGenerator::levelDb(std::int64_t sweep, int x) const {
         if (c.modulated) p *= -std::log(uniform(MODULATION, sweep, x));
         power += p;
     }
+    if (m_steady) return 10.0 * std::log10(power);
     const double drift = driftCenter(sweep);
     power += CarrierPower(pos, drift, DRIFT_LEVEL_DB + (uniform(FLUTTER, sweep, 10) - 0.5), DRIFT_WIDTH);
     if (burstOn(sweep)) power += CarrierPower(pos, BURST_CENTER, BURST_LEVEL_DB, BURST_WIDTH);
     return 10.0 * std::log10(power);
 }
 
-std::uint8_t SignalGenerator::rawLevel(std::int64_t sweep, int x) const {
-    const double raw = std::round(levelDb(sweep, x) * RAW_UNITS_PER_DB);
+std::uint8_t SignalGenerator::rawLevel(std::int64_t sweep, int x, double lossDb) const {
+    const double raw = std::round((levelDb(sweep, x) - lossDb) * RAW_UNITS_PER_DB);
     return static_cast<std::uint8_t>(std::clamp(raw, 0.0, 255.0));
 }
 
-void SignalGenerator::sweep(std::int64_t number, int resolution, std::vector<std::uint8_t>& out) const {
+void SignalGenerator::sweep(std::int64_t number, int resolution, std::vector<std::uint8_t>& out,
+                            double lossDb) const {
     const int points = SWEEP_GRID_POINTS / resolution;
     out.resize(static_cast<std::size_t>(points));
-    for (int i = 0; i < points; ++i) out[static_cast<std::size_t>(i)] = rawLevel(number, i * resolution);
+    const double lossPerPoint = points > 1 ? lossDb / (points - 1) : 0.0;
+    for (int i = 0; i < points; ++i)
+        out[static_cast<std::size_t>(i)] = rawLevel(number, i * resolution, lossPerPoint * i);
 }
 
 }  // namespace tk::emu

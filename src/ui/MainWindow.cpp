@@ -14,6 +14,7 @@
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
 #include "BusyCursor.h"
+#include "CalibrationCommands.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
@@ -45,7 +46,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnuscriptload", "S&cript"},
         {"mnugrenzenload", "&Boundaries"},
         {"mnumessload", "&Measurement"},
-        {"mnueichload", "C&alibration Curve"}}},
+        {"mnueichload", "C&alibration Curve", true}}},
       {"mnusave",
        "&Store Data",
        true,
@@ -53,7 +54,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnuscriptsave", "S&cript"},
         {"mnugrenzensave", "&Boundaries"},
         {"mnumesssave", "&Measurement"},
-        {"mnueichsave", "C&alibration Curve"},
+        {"mnueichsave", "C&alibration Curve", true},
         {"mnutabsave",
          "&Table",
          true,
@@ -89,7 +90,8 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzübuv", "dB&uV"},
         {"mnugrenzübuser", "User"}}},
       {"mnugrenzbox", "&Boundary-Edit"},
-      {"mnuboxeich", "Cali&bration level-Edit"},
+      {"mnuboxeich", "Cali&bration level-Edit", true},
+      {"mnuboxvergl", "Co&mparative measurement", true},
       {"mnurefbox", "&Reference calcul.", true},
       {nullptr, "-"},
       {"mnuconfig", "Confi&guration", true},
@@ -122,11 +124,11 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true},       {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", false},       {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
-    {"Command4", "Erase", true},        {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
-    {"Command10", "Pk-m", true},        {"Command11", "Off", true},   {"Command12", "On", true},
-    {"Command13", "Correction", false},
+    {"Command1", "Single", true},      {"Command2", "Config", true}, {"Command3", "Setup", true},
+    {"Command5", "Print", false},      {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
+    {"Command4", "Erase", true},       {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
+    {"Command10", "Pk-m", true},       {"Command11", "Off", true},   {"Command12", "On", true},
+    {"Command13", "Correction", true},
 };
 
 QString Name(const char* utf8) {
@@ -162,6 +164,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     });
     m_boundaryFiles->Connect(lookup, this);
     ConnectFileCommands();
+    WireCalibration();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -296,6 +299,29 @@ void MainWindow::BuildToolbar() {
     auto* label1 = new QLabel(QStringLiteral("ZELOR Instruments"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     statusBar()->addPermanentWidget(label1);
+}
+
+void MainWindow::WireCalibration() {
+    CalibrationHooks hooks;
+    hooks.showChild = [this](QWidget* child) { ShowChild(child); };
+    hooks.refreshControlBox = [this] {
+        auto* box = qobject_cast<ControlBox*>(m_boxcon.data());
+        auto* frame = box ? qobject_cast<QMdiSubWindow*>(box->parentWidget()) : nullptr;
+        if (box && !(frame && frame->isMinimized())) box->ShowModel();
+    };
+    hooks.switchesRestored = [this] {
+        SetAutoMeasurementChecked(m_ctx.model.autoMeasurement);
+        action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
+        m_mdifast->setChecked(m_ctx.model.fastMode);
+    };
+    auto* c = new CalibrationCommands(*m_link, *m_reader, std::move(hooks), this);
+    connect(action(QStringLiteral("mnuboxeich")), &QAction::triggered, c, &CalibrationCommands::OpenEditor);
+    connect(action(QStringLiteral("mnuboxvergl")), &QAction::triggered, c,
+            &CalibrationCommands::OpenComparison);
+    connect(action(QStringLiteral("mnueichload")), &QAction::triggered, c, &CalibrationCommands::LoadCurve);
+    connect(action(QStringLiteral("mnueichsave")), &QAction::triggered, c, &CalibrationCommands::SaveCurve);
+    connect(findChild<QToolButton*>(QStringLiteral("Command13")), &QToolButton::clicked, c,
+            &CalibrationCommands::Correction);
 }
 
 void MainWindow::SetEnglishCaptions() {

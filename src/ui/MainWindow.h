@@ -80,6 +80,8 @@ public:
 private:
     void BuildMenus();
     void BuildToolbar();
+    // The calibration curve's menu entries and the "Correction" button.
+    void WireCalibration();
     void SetEnglishCaptions();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 

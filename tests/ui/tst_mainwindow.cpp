@@ -60,7 +60,7 @@ private slots:
         // name|caption|enabled (+) or not yet available (-)
         const QStringList rows =
             QStringLiteral(
-                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|+;mnueichload|C&alibration Curve|-;"
+                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|+;mnueichload|C&alibration Curve|+;"
                 "mnusave|&Store "
                 "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|-;"
                 "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
@@ -68,7 +68,8 @@ private slots:
                 "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
                 "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
                 "mnuwerteuv|dB&uV|+;mnugrenzübbox|Surpass Boundar&ies|+;mnugrenzübuser|User|+;"
-                "mnugrenzbox|&Boundary-Edit|+;mnuboxeich|Cali&bration level-Edit|-;mnurefbox|&Reference "
+                "mnugrenzbox|&Boundary-Edit|+;mnuboxeich|Cali&bration level-Edit|+;"
+                "mnuboxvergl|Co&mparative measurement|+;mnurefbox|&Reference "
                 "calcul.|+;"
                 "mnuconfig|Confi&guration|+;mnulöschen|&Erase display|+;mnuscript|&Script|+;"
                 "mnugenscript|Script &edit|-;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"

@@ -1,0 +1,94 @@
+#include "CalibrationCommands.h"
+
+#include <QMdiSubWindow>
+
+#include "BusyCursor.h"
+#include "CalibrationEditor.h"
+#include "CalibrationEditorWindow.h"
+#include "ComparisonWindow.h"
+#include "Correction.h"
+
+namespace tk {
+namespace {
+
+bool Minimized(QWidget* child) {
+    auto* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    return frame && frame->isMinimized();
+}
+
+}  // namespace
+
+CalibrationCommands::CalibrationCommands(AnalyzerLink& link, TraceReader& reader, CalibrationHooks hooks,
+                                         QObject* parent)
+    : QObject(parent), m_link(link), m_reader(reader), m_hooks(std::move(hooks)) {
+    setObjectName(QStringLiteral("calibrationCommands"));
+}
+
+void CalibrationCommands::OpenEditor() {
+    if (!m_boxeich)
+        m_boxeich =
+            new CalibrationEditorWindow(m_link.Model(), m_link.Dialogs(), [this](const QStringList& l) {
+                if (m_hooks.printLines) m_hooks.printLines(l);
+            });
+    if (m_hooks.showChild) m_hooks.showChild(m_boxeich);
+}
+
+void CalibrationCommands::OpenComparison() {
+    if (!m_boxvergl) m_boxvergl = new ComparisonWindow(*this);
+    if (m_hooks.showChild) m_hooks.showChild(m_boxvergl);
+}
+
+void CalibrationCommands::LoadCurve() {
+    MeasurementModel& m = m_link.Model();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("Eichkurve (*.eic);;Alle Dateien (*.*)");
+    request.initialName = QStringLiteral("*.eic");
+    request.defaultExtension = QStringLiteral("eic");
+    request.mustExist = true;
+    const auto name = m_link.Dialogs().openFileName(request);
+    if (!name) return;
+    m.fileNames.calibration = *name;
+    if (m_boxeich) m_boxeich->ShowTitle();
+    if (!LoadCalibrationCurve(m, *name, m_link.Dialogs())) return;
+    if (m_hooks.refreshControlBox) m_hooks.refreshControlBox();
+    if (m_boxeich && !Minimized(m_boxeich)) m_boxeich->ShowModel();
+}
+
+void CalibrationCommands::SaveCurve() {
+    MeasurementModel& m = m_link.Model();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = QStringLiteral("*.eic");
+    request.initialName = m.fileNames.calibration;
+    request.defaultExtension = QStringLiteral("eic");
+    request.confirmOverwrite = true;
+    const auto name = m_link.Dialogs().saveFileName(request);
+    if (!name) return;
+    m.fileNames.calibration = *name;
+    if (m_boxeich) m_boxeich->ShowTitle();
+    SaveCalibrationCurve(m, *name, m_link.Dialogs());
+}
+
+void CalibrationCommands::Correction() {
+    {
+        BusyCursor busy;
+        RunCorrection(m_link, m_reader);
+    }
+    if (m_hooks.switchesRestored) m_hooks.switchesRestored();
+}
+
+void CalibrationCommands::TakeComparison(TraceArray MeasurementModel::*source) {
+    BusyCursor busy;
+    MeasurementModel& m = m_link.Model();
+    CopySweep(m.*source, m.traceComparison, m.settings.resolution);
+    m.showComparison = true;
+    m_link.View().RedrawGraph();
+}
+
+void CalibrationCommands::ShowComparison(bool show) {
+    m_link.Model().showComparison = show;
+    m_link.View().RedrawGraph();
+}
+
+}  // namespace tk

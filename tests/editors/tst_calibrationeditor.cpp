@@ -1,0 +1,266 @@
+// The calibration curve's rules: interpolation, sort, list lines, entries, removal and the added curve.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "Calibration.h"
+#include "CalibrationEditor.h"
+#include "CalibrationFile.h"
+#include "ScriptedDialogs.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+using Points = QList<QPair<float, float>>;
+
+CalibrationCurve CurveOf(const Points& points) {
+    CalibrationCurve c;
+    for (int i = 0; i < points.size(); ++i) {
+        c.freqMHz[i] = points[i].first;
+        c.offsetDb[i] = points[i].second;
+    }
+    c.pointCount = static_cast<std::int16_t>(points.size());
+    return c;
+}
+
+Points PointsOf(const CalibrationCurve& c) {
+    Points p;
+    for (int i = 0; i < c.pointCount; ++i) p.append({c.freqMHz[i], c.offsetDb[i]});
+    return p;
+}
+
+const Points TWO{{100.0f, 2.0f}, {200.0f, 4.0f}};
+
+}  // namespace
+
+class TestCalibrationEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void interpolate_data() {
+        QTest::addColumn<Points>("points");
+        QTest::addColumn<float>("f");
+        QTest::addColumn<float>("expected");
+        QTest::newRow("between points") << TWO << 150.0f << 3.0f;
+        QTest::newRow("on a point") << TWO << 100.0f << 2.0f;
+        QTest::newRow("on the last point") << TWO << 200.0f << 4.0f;
+        QTest::newRow("before the first: from 0 MHz, 0 dB") << TWO << 50.0f << 1.0f;
+        QTest::newRow("after the last") << TWO << 250.0f << 0.0f;
+        QTest::newRow("negative frequency") << TWO << -1.0f << 0.0f;
+        QTest::newRow("one point, below it") << Points{{400.0f, -8.0f}} << 100.0f << -2.0f;
+        QTest::newRow("one point, above it") << Points{{400.0f, -8.0f}} << 500.0f << 0.0f;
+        QTest::newRow("no points") << Points{} << 100.0f << 0.0f;
+        QTest::newRow("falling slope") << Points{{0.0f, 10.0f}, {1000.0f, 0.0f}} << 250.0f << 7.5f;
+    }
+    void interpolate() {
+        QFETCH(Points, points);
+        QFETCH(float, f);
+        QFETCH(float, expected);
+        MeasurementModel model;
+        model.calibrationCurve = CurveOf(points);
+        QCOMPARE(InterpolateCurve(model.calibrationCurve, f), expected);
+        QCOMPARE(CorrectionAt(model, f), expected);
+        QCOMPARE(model.correctionValue, expected);
+    }
+
+    void sort_data() {
+        QTest::addColumn<Points>("points");
+        QTest::addColumn<Points>("sorted");
+        QTest::newRow("equal frequencies keep the last")
+            << Points{{300.0f, 1.0f}, {100.0f, 2.0f}, {300.0f, 5.0f}}
+            << Points{{100.0f, 2.0f}, {300.0f, 5.0f}};
+        QTest::newRow("equal lowest frequencies keep the last")
+            << Points{{100.0f, 1.0f}, {50.0f, 2.0f}, {50.0f, 3.0f}} << Points{{50.0f, 3.0f}, {100.0f, 1.0f}};
+        QTest::newRow("sorted stays") << TWO << TWO;
+        QTest::newRow("one point") << Points{{7.0f, 1.0f}} << Points{{7.0f, 1.0f}};
+        QTest::newRow("empty") << Points{} << Points{};
+        QTest::newRow("all at 10000 MHz and above")
+            << Points{{12000.0f, 1.0f}, {10000.0f, 2.0f}} << Points{{10000.0f, 2.0f}, {12000.0f, 1.0f}};
+        QTest::newRow("all at 0 MHz") << Points{{0.0f, 1.0f}, {0.0f, 2.0f}} << Points{{0.0f, 2.0f}};
+        QTest::newRow("negative frequencies")
+            << Points{{-5.0f, 1.0f}, {-20.0f, 2.0f}} << Points{{-20.0f, 2.0f}, {-5.0f, 1.0f}};
+    }
+    void sort() {
+        QFETCH(Points, points);
+        QFETCH(Points, sorted);
+        CalibrationCurve c = CurveOf(points);
+        SortCurve(c);
+        QCOMPARE(PointsOf(c), sorted);
+    }
+
+    void listLines_data() {
+        QTest::addColumn<float>("freq");
+        QTest::addColumn<float>("offset");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("small") << 100.0f << 2.0f << "0100.000 MHz\t02.0 dB"
+                               << "0100.000 MHz       02.0 dB";
+        QTest::newRow("negative") << 1999.5f << -12.25f << "1999.500 MHz\t-12.2 dB"
+                                  << "1999.500 MHz       -12.2 dB";
+        QTest::newRow("wide") << 12345.0f << 100.0f << "12345.000 MHz\t100.0 dB"
+                              << "12345.000 MHz      100.0 dB";
+    }
+    void listLines() {
+        QFETCH(float, freq);
+        QFETCH(float, offset);
+        QFETCH(QString, line);
+        QFETCH(QString, printed);
+        QCOMPARE(CalibrationListLine(freq, offset), line);
+        QCOMPARE(CalibrationPrintLines(CurveOf({{freq, offset}})), QStringList{printed});
+    }
+
+    void entry_data() {
+        QTest::addColumn<int>("pointsBefore");
+        QTest::addColumn<QString>("freq");
+        QTest::addColumn<QString>("offset");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("freqShown");
+        QTest::addColumn<QString>("offsetShown");
+        const int stored = static_cast<int>(EntryResult::Stored);
+        const int nan = static_cast<int>(EntryResult::NotANumber);
+        QTest::newRow("plain") << 0 << "150"
+                               << "3.5" << stored << "150"
+                               << "3.5";
+        QTest::newRow("blanks and exponent") << 2 << " 1.5e2 "
+                                             << "-.5" << stored << "150"
+                                             << "-0.5";
+        QTest::newRow("limited") << 0 << "2500"
+                                 << "-150" << stored << "2000"
+                                 << "-100";
+        QTest::newRow("limited below") << 0 << "-3"
+                                       << "150" << stored << "0"
+                                       << "100";
+        QTest::newRow("digits that read back") << 0 << "0.1"
+                                               << "1.23456789" << stored << "0.1"
+                                               << "1.2345679";
+        QTest::newRow("text") << 0 << "abc"
+                              << "1" << nan << "abc"
+                              << "1";
+        QTest::newRow("number with text behind") << 0 << "100"
+                                                 << "3dB" << nan << "100"
+                                                 << "3dB";
+        QTest::newRow("empty") << 0 << ""
+                               << "1" << nan << ""
+                               << "1";
+        QTest::newRow("decimal comma") << 0 << "1,5"
+                                       << "1" << nan << "1,5"
+                                       << "1";
+        QTest::newRow("101 points take no more") << 101 << "5"
+                                                 << "6" << static_cast<int>(EntryResult::Full) << "5"
+                                                 << "6";
+    }
+    void entry() {
+        QFETCH(int, pointsBefore);
+        QFETCH(QString, freq);
+        QFETCH(QString, offset);
+        QFETCH(int, result);
+        QFETCH(QString, freqShown);
+        QFETCH(QString, offsetShown);
+        Points before;
+        for (int i = 0; i < pointsBefore; ++i) before.append({static_cast<float>(i), 1.0f});
+        CalibrationCurve c = CurveOf(before);
+        c.freqMHz[101] = 777.0f;  // beyond the curve: must stay untouched
+        QCOMPARE(static_cast<int>(EnterCalibrationPoint(c, freq, offset)), result);
+        QCOMPARE(freq, freqShown);
+        QCOMPARE(offset, offsetShown);
+        Points after = before;
+        if (result == static_cast<int>(EntryResult::Stored))
+            after.append({FieldNumber(freqShown).value(), FieldNumber(offsetShown).value()});
+        QCOMPARE(PointsOf(c), after);
+        QCOMPARE(c.freqMHz[101], 777.0f);
+        // The text written back reads back to the float stored.
+        if (result == static_cast<int>(EntryResult::Stored)) {
+            QCOMPARE(static_cast<float>(*FieldNumber(freqShown)), c.freqMHz[c.pointCount - 1]);
+            QCOMPARE(static_cast<float>(*FieldNumber(offsetShown)), c.offsetDb[c.pointCount - 1]);
+        }
+    }
+
+    void removedPointStaysRemoved() {
+        CalibrationCurve c = CurveOf({{10.0f, 1.0f}});
+        QVERIFY(!RemoveCalibrationPoint(c, 1));
+        QVERIFY(!RemoveCalibrationPoint(c, -1));
+        QVERIFY(RemoveCalibrationPoint(c, 0));
+        QString f = QStringLiteral("20"), o = QStringLiteral("2");
+        QCOMPARE(EnterCalibrationPoint(c, f, o), EntryResult::Stored);
+        QCOMPARE(PointsOf(c), (Points{{20.0f, 2.0f}}));
+
+        c = CurveOf({{1.0f, 1.0f}, {2.0f, 2.0f}, {3.0f, 3.0f}});
+        QVERIFY(RemoveCalibrationPoint(c, 1));
+        QCOMPARE(PointsOf(c), (Points{{1.0f, 1.0f}, {3.0f, 3.0f}}));
+        QCOMPARE(CalibrationListLines(c).size(), 2);
+    }
+
+    void pointTexts() {
+        const CalibrationCurve c = CurveOf({{0.1f, -7.25f}});
+        QCOMPARE(CalibrationPointTexts(c, 0),
+                 std::optional(std::pair{QStringLiteral("0.1"), QStringLiteral("-7.25")}));
+        QVERIFY(!CalibrationPointTexts(c, 1));
+        QVERIFY(!CalibrationPointTexts(c, -1));
+    }
+
+    void addCurve_data() {
+        QTest::addColumn<Points>("added");
+        QTest::addColumn<Points>("result");
+        const Points base{{100.0f, 1.0f}, {200.0f, 1.0f}, {300.0f, 1.0f}};
+        QTest::newRow("interpolated at the curve's own points")
+            << Points{{100.0f, 2.0f}, {300.0f, 6.0f}}
+            << Points{{100.0f, 3.0f}, {200.0f, 5.0f}, {300.0f, 7.0f}};
+        QTest::newRow("empty added curve") << Points{} << base;
+    }
+    void addCurve() {
+        QFETCH(Points, added);
+        QFETCH(Points, result);
+        CalibrationCurve c = CurveOf({{100.0f, 1.0f}, {200.0f, 1.0f}, {300.0f, 1.0f}});
+        AddCurve(c, CurveOf(added));
+        QCOMPARE(PointsOf(c), result);
+    }
+
+    void addCurveFromFile_data() {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QByteArray>("file");  // empty: the dialog is cancelled
+        QTest::addColumn<bool>("done");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("dialogs");
+        QTest::addColumn<float>("firstOffset");
+        CalibrationCurve added = CurveOf({{100.0f, 2.0f}});
+        const QByteArray good = CalibrationFileBytes(added);
+        QTest::newRow("added") << 1 << good << true << 0 << 1 << 3.0f;
+        QTest::newRow("empty curve: no dialog") << 0 << good << false << 0 << 0 << 1.0f;
+        QTest::newRow("cancelled") << 1 << QByteArray() << false << 0 << 1 << 1.0f;
+        QTest::newRow("foreign file") << 1 << QByteArray("set4 xxxxxxxxxxxxxx") << false << 1 << 1 << 1.0f;
+        QTest::newRow("short file") << 1 << good.left(good.size() - 1) << false << 1 << 1 << 1.0f;
+    }
+    void addCurveFromFile() {
+        QFETCH(int, points);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, done);
+        QFETCH(int, messages);
+        QFETCH(int, dialogs);
+        QFETCH(float, firstOffset);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("add.eic"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        MeasurementModel model;
+        model.calibrationCurve = CurveOf({{100.0f, 1.0f}});
+        model.calibrationCurve.pointCount = static_cast<std::int16_t>(points);
+        ScriptedDialogs d;
+        d.openAnswers.enqueue(file.isEmpty() ? std::nullopt : std::optional(path));
+        QCOMPARE(AddCurveFromFile(model, d), done);
+        QCOMPARE(d.messages.size(), messages);
+        if (messages)
+            QCOMPARE(d.messages[0], (ScriptedDialogs::Message{"Cannot open file", "File handling"}));
+        QCOMPARE(d.requests.size(), dialogs);
+        if (dialogs) {
+            QCOMPARE(d.requests[0].title, QStringLiteral("Open"));
+            QVERIFY(d.requests[0].mustExist);
+        }
+        QCOMPARE(model.calibrationCurve.offsetDb[0], firstOffset);
+        QCOMPARE(model.fileNames.calibration, file.isEmpty() || !points ? QStringLiteral("*.eic") : path);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalibrationEditor)
+#include "tst_calibrationeditor.moc"

@@ -1,0 +1,308 @@
+// The correction command against the in-process emulated interface in simulated time, and its division
+// and deviation rules.
+#include <QtTest>
+#include <cmath>
+
+#include "AnalyzerLink.h"
+#include "Calibration.h"
+#include "Correction.h"
+#include "EmulatorPort.h"
+#include "FakeClock.h"
+#include "ScriptedDialogs.h"
+#include "TraceReader.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+constexpr double LOSS_DB = 10.0;
+constexpr int POINTS = 500;  // resolution 8
+
+EmulatorOptions Options(const QStringList& args) {
+    QString error;
+    const auto options = ParseEmulatorOptions(args, &error);
+    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
+    return *options;
+}
+
+struct Switches {
+    bool autoMeasurement, fastMode, showActual, showPeak, showAverage;
+    static Switches Of(const MeasurementModel& m) {
+        return {m.autoMeasurement, m.fastMode, m.settings.showActual, m.settings.showPeak,
+                m.settings.showAverage};
+    }
+    void Set(MeasurementModel& m) const {
+        m.autoMeasurement = autoMeasurement;
+        m.fastMode = fastMode;
+        m.settings.showActual = showActual;
+        m.settings.showPeak = showPeak;
+        m.settings.showAverage = showAverage;
+    }
+    bool operator==(const Switches&) const = default;
+};
+
+// Watches what the command shows while it runs: the switches at every redraw, and the first average
+// trace read after it erased the traces.
+class WatchingView final : public LinkView {
+public:
+    explicit WatchingView(const MeasurementModel& model) : m_model(model) {}
+    void SetMainCaption(const QString&) override {}
+    void SetOnlineChecked(bool) override {}
+    void SetSleepingChecked(bool) override {}
+    void SetCalculatingChecked(bool c) override { calculating = c; }
+    void TracesErased() override { erased = true; }
+    void RedrawGraph() override {
+        if (!watching) return;
+        during.append(Switches::Of(m_model));
+        if (erased && !firstRead) firstRead = m_model.traceAverage;
+    }
+    void ShowInformation(const QString&) override {}
+    void CloseInformation() override {}
+
+    bool calculating = true;
+    bool watching = false;
+    bool erased = false;
+    QList<Switches> during;
+    std::optional<TraceArray> firstRead;
+
+private:
+    const MeasurementModel& m_model;
+};
+
+// The link on the emulated interface at 115200 baud and 500 points, with a settled comparison curve
+// taken from the average trace without loss.
+struct Rig {
+    explicit Rig(QStringList args = {}) : port(clock, Options(args << QStringLiteral("--emu-scene=steady"))) {
+        model.settings.baudIndex = 5;
+        model.settings.resolution = 8;
+        model.settings.centerFreq = 600.0f;  // the sweep starts at 100 MHz
+        link.ConnectInterface();
+        clock.advance(3.0);
+        reader.ReadAverageTrace();
+        CopySweep(model.traceAverage, model.traceComparison, model.settings.resolution);
+        model.showComparison = true;
+    }
+
+    // Mean absolute difference in dB between a freshly read average trace and the comparison curve.
+    double Difference(double settle = 3.0) {
+        clock.advance(settle);
+        reader.ReadAverageTrace();
+        double sum = 0.0;
+        for (int i = 0; i < POINTS; ++i) sum += std::abs(model.traceAverage[i] - model.traceComparison[i]);
+        return sum / POINTS * 80.0 / 255.0;
+    }
+
+    FakeClock clock;
+    EmulatorPort port;
+    ScriptedDialogs dialogs;
+    WatchingView view{model};
+    PortMap portMap;
+    MeasurementModel model;
+    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
+    TraceReader reader{link};
+};
+
+const Switches ODD_SWITCHES{true, true, false, true, false};
+
+void PresetCurve(CalibrationCurve& c) {
+    c.freqMHz[0] = 123.0f;
+    c.offsetDb[0] = 45.0f;
+    c.freqMHz[1] = 900.0f;
+    c.offsetDb[1] = -3.0f;
+    c.pointCount = 2;
+}
+
+}  // namespace
+
+class TestCorrection : public QObject {
+    Q_OBJECT
+private slots:
+    void divisions_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("j");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("500 points, first") << 8 << 0 << 0 << 49;
+        QTest::newRow("500 points, last") << 8 << 9 << 450 << 499;
+        QTest::newRow("1000 points") << 4 << 3 << 300 << 399;
+        QTest::newRow("4000 points") << 1 << 9 << 3600 << 3999;
+        QTest::newRow("a third: halves to even") << 3 << 1 << 133 << 266;
+    }
+    void divisions() {
+        QFETCH(int, resolution);
+        QFETCH(int, j);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        const IndexRange r = CorrectionDivision(j, resolution);
+        QCOMPARE(r.first, first);
+        QCOMPARE(r.last, last);
+        QCOMPARE(CorrectionSweep(resolution).last, CorrectionDivision(9, resolution).last);
+    }
+
+    void largestDeviation_data() {
+        QTest::addColumn<QList<int>>("comparison");  // index, value pairs; the average is 0
+        QTest::addColumn<QList<int>>("average");
+        QTest::addColumn<int>("largest");
+        QTest::addColumn<int>("remembered");
+        QTest::newRow("a tie keeps the earlier") << QList<int>{3, 5, 7, -5} << QList<int>{} << 5 << 3;
+        QTest::newRow("the larger size wins") << QList<int>{2, 3, 4, -9} << QList<int>{} << -9 << 4;
+        QTest::newRow("no deviation keeps the index") << QList<int>{} << QList<int>{} << 0 << 42;
+        QTest::newRow("outside the range") << QList<int>{60, 100} << QList<int>{} << 0 << 42;
+        QTest::newRow("equal traces") << QList<int>{5, 80} << QList<int>{5, 80} << 0 << 42;
+        QTest::newRow("beyond 16 bits")
+            << QList<int>{5, 32767, 6, 200} << QList<int>{5, -32768} << 65535 << 5;
+    }
+    void largestDeviation() {
+        QFETCH(QList<int>, comparison);
+        QFETCH(QList<int>, average);
+        QFETCH(int, largest);
+        QFETCH(int, remembered);
+        MeasurementModel m;
+        for (int i = 0; i + 1 < comparison.size(); i += 2)
+            m.traceComparison[comparison[i]] = static_cast<std::int16_t>(comparison[i + 1]);
+        for (int i = 0; i + 1 < average.size(); i += 2)
+            m.traceAverage[average[i]] = static_cast<std::int16_t>(average[i + 1]);
+        int index = 42;
+        QCOMPARE(LargestDeviation(m, {0, 49}, index), largest);
+        QCOMPARE(index, remembered);
+    }
+
+    // The acceptance figure: after the correction the corrected average lies on the curve taken without
+    // the loss.
+    void correctsTheLoss() {
+        Rig rig;
+        rig.port.setLossDb(LOSS_DB);
+        const double before = rig.Difference(10.0);
+        PresetCurve(rig.model.calibrationCurve);
+        ODD_SWITCHES.Set(rig.model);
+        rig.model.moduleCalculating = false;
+        rig.model.settings.calibrationOn = true;
+        rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        rig.view.watching = true;
+
+        RunCorrection(rig.link, rig.reader);
+
+        // While it runs only the average trace is read and shown, in single reads.
+        QVERIFY(!rig.view.during.isEmpty());
+        for (const Switches& s : rig.view.during) QVERIFY(s == (Switches{false, false, false, false, true}));
+        // The first read is not corrected by the curve of before (45 dB at 123 MHz, index 11).
+        QVERIFY(rig.view.firstRead);
+        QVERIFY(std::abs((*rig.view.firstRead)[11] - rig.model.traceComparison[11]) < 20);
+
+        QVERIFY(rig.dialogs.inputAnswers.isEmpty());
+        QVERIFY(Switches::Of(rig.model) == ODD_SWITCHES);
+        QVERIFY(rig.model.moduleCalculating);
+        QVERIFY(rig.view.calculating);
+        QVERIFY(rig.model.settings.calibrationOn);
+        const CalibrationCurve& c = rig.model.calibrationCurve;
+        QVERIFY(c.pointCount > 10 && c.pointCount <= 100);
+        // Point 0 is (0 MHz, 0 dB), not a point of the curve before.
+        QCOMPARE(c.freqMHz[0], 0.0f);
+        QCOMPARE(c.offsetDb[0], 0.0f);
+        for (int i = 1; i < c.pointCount; ++i) QVERIFY(c.freqMHz[i] > c.freqMHz[i - 1]);
+        QCOMPARE(c.freqMHz[1], 100.0f);
+        QCOMPARE(c.freqMHz[c.pointCount - 1], 100.0f + 499 * 2.0f);
+
+        // The curve follows the cable's loss, from 0 dB at the first point to its full loss at the last.
+        QVERIFY(std::abs(InterpolateCurve(c, 100.0f + 499 * 2.0f) - LOSS_DB) < 2.0);
+        QVERIFY(std::abs(InterpolateCurve(c, 100.0f + 250 * 2.0f) - LOSS_DB / 2) < 2.0);
+        const double after = rig.Difference();
+        qInfo("mean absolute difference: %.2f dB before, %.2f dB after the correction", before, after);
+        QVERIFY2(before > 0.4 * LOSS_DB && before < 0.6 * LOSS_DB, qPrintable(QString::number(before)));
+        QVERIFY2(after < 1.0, qPrintable(QString::number(after)));
+    }
+
+    void answer_data() {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<double>("factor");  // 0: the curve is discarded
+        QTest::newRow("50 halves") << std::optional<QString>(QStringLiteral("50")) << 0.5;
+        QTest::newRow("leading number") << std::optional<QString>(QStringLiteral("25 %")) << 0.25;
+        QTest::newRow("0") << std::optional<QString>(QStringLiteral("0")) << 0.0;
+        QTest::newRow("negative") << std::optional<QString>(QStringLiteral("-20")) << 0.0;
+        QTest::newRow("empty") << std::optional<QString>(QString()) << 0.0;
+        QTest::newRow("cancelled") << std::optional<QString>() << 0.0;
+    }
+    void answer() {
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(double, factor);
+        Rig reference;
+        reference.port.setLossDb(LOSS_DB);
+        reference.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        RunCorrection(reference.link, reference.reader);
+        const CalibrationCurve& full = reference.model.calibrationCurve;
+
+        Rig rig;
+        rig.port.setLossDb(LOSS_DB);
+        rig.dialogs.inputAnswers.enqueue(answer);
+        RunCorrection(rig.link, rig.reader);
+        const CalibrationCurve& c = rig.model.calibrationCurve;
+        if (factor == 0.0) {
+            QCOMPARE(c.pointCount, std::int16_t(0));
+            QVERIFY(!rig.model.settings.calibrationOn);
+            return;
+        }
+        QVERIFY(rig.model.settings.calibrationOn);
+        QCOMPARE(c.pointCount, full.pointCount);
+        bool anyNonZero = false;
+        for (int i = 0; i < c.pointCount; ++i) {
+            QCOMPARE(c.freqMHz[i], full.freqMHz[i]);
+            QCOMPARE(c.offsetDb[i], full.offsetDb[i] * static_cast<float>(factor));
+            anyNonZero = anyNonZero || full.offsetDb[i] != 0.0f;
+        }
+        QVERIFY(anyNonZero);
+    }
+
+    void doesNothing_data() {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("comparison");
+        QTest::newRow("link closed") << false << true;
+        QTest::newRow("comparison hidden") << true << false;
+    }
+    void doesNothing() {
+        QFETCH(bool, open);
+        QFETCH(bool, comparison);
+        Rig rig;
+        if (!open) rig.link.ClosePort();
+        rig.model.showComparison = comparison;
+        PresetCurve(rig.model.calibrationCurve);
+        const QByteArray sent = rig.port.device().received();
+        rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        RunCorrection(rig.link, rig.reader);
+        QCOMPARE(rig.port.device().received(), sent);
+        QCOMPARE(rig.dialogs.inputAnswers.size(), 1);
+        QCOMPARE(rig.model.calibrationCurve.pointCount, std::int16_t(2));
+        QVERIFY(!rig.model.settings.calibrationOn);
+    }
+
+    // A read that fails on the way leaves everything as before the command, and nothing is asked.
+    void failedReadRestores_data() {
+        QTest::addColumn<int>("bytesIntoRun");
+        QTest::newRow("first read") << 4;
+        QTest::newRow("during the refinement") << 7;
+        QTest::newRow("during the search") << 30;
+    }
+    void failedReadRestores() {
+        QFETCH(int, bytesIntoRun);
+        const qsizetype setup = Rig().port.device().received().size();
+        Rig rig({QStringLiteral("--emu-fault=disappear:%1").arg(setup + bytesIntoRun)});
+        QVERIFY(rig.link.IsOpen());
+        rig.port.setLossDb(LOSS_DB);
+        PresetCurve(rig.model.calibrationCurve);
+        rig.model.settings.calibrationOn = true;
+        ODD_SWITCHES.Set(rig.model);
+        rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        RunCorrection(rig.link, rig.reader);
+        QVERIFY(!rig.link.IsOpen());
+        QCOMPARE(rig.dialogs.inputAnswers.size(), 1);
+        const CalibrationCurve& c = rig.model.calibrationCurve;
+        QCOMPARE(c.pointCount, std::int16_t(2));
+        QCOMPARE(c.freqMHz[0], 123.0f);
+        QCOMPARE(c.offsetDb[0], 45.0f);
+        QVERIFY(rig.model.settings.calibrationOn);
+        QVERIFY(Switches::Of(rig.model) == ODD_SWITCHES);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCorrection)
+#include "tst_correction.moc"

@@ -1,0 +1,331 @@
+// The calibration curve editor, its file commands and the correction, through the main window's menus and
+// buttons, against the in-process emulated interface in simulated time.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cmath>
+
+#include "CalibrationCommands.h"
+#include "EmulatorPort.h"
+#include "FakeClock.h"
+#include "MainWindow.h"
+#include "RoutingSerialPort.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class NoHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+EmulatorOptions Options(const QStringList& args) {
+    QString error;
+    const auto options = ParseEmulatorOptions(args, &error);
+    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
+    return *options;
+}
+
+struct App {
+    QTemporaryDir home;
+    FakeClock clock;
+    ScriptedPort absent{clock};
+    EmulatorPort emulator;
+    RoutingSerialPort port{absent};
+    MeasurementModel model;
+    ScriptedDialogs dialogs;
+    NoHelp help;
+    PortMap portMap;
+    std::unique_ptr<MainWindow> window;
+
+    explicit App(const QStringList& emulatorArgs = {}) : emulator(clock, Options(emulatorArgs)) {
+        absent.openFails = true;
+        port.addDevice(QStringLiteral("emulator"), emulator);
+        portMap.set(2, QStringLiteral("emulator"));
+        window = std::make_unique<MainWindow>(
+            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
+        window->Load(QString());
+        dialogs.messages.clear();
+        window->show();
+    }
+    void trigger(const char* name) { window->action(QString::fromUtf8(name))->trigger(); }
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        return window->findChild<T*>(QString::fromUtf8(name));
+    }
+    QWidget* editor() {
+        trigger("mnuboxeich");
+        return find("boxeich");
+    }
+    QStringList listLines() {
+        QStringList lines;
+        auto* list = find<QListWidget>("lsteich");
+        for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+        return lines;
+    }
+    void enter(const QString& freq, const QString& offset) {
+        find<QLineEdit>("eichfreq")->setText(freq);
+        find<QLineEdit>("eichpeg")->setText(offset);
+        QTest::keyClick(find<QLineEdit>("eichpeg"), Qt::Key_Return);
+    }
+    void click(const char* name) { find<QPushButton>(name)->click(); }
+    void select(int row) { find<QListWidget>("lsteich")->setCurrentRow(row); }
+    // Connects at 115200 baud and 500 points and lets the average settle.
+    void connect() {
+        model.settings.baudIndex = 5;
+        model.settings.resolution = 8;
+        window->link().ConnectInterface();
+        model.autoMeasurement = false;
+        clock.advance(3.0);
+    }
+    double DifferenceTo(const TraceArray& comparison) {
+        clock.advance(3.0);
+        find<QToolButton>("Command1")->click();  // "Single"
+        double sum = 0.0;
+        for (int i = 0; i < 500; ++i) sum += std::abs(model.traceAverage[i] - comparison[i]);
+        return sum / 500 * 80.0 / 255.0;
+    }
+};
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+class TestCalibrationUi : public QObject {
+    Q_OBJECT
+private slots:
+    void editorControls_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        const char* rows[][2] = {{"lbeichfreq", "Frequency"}, {"lbeichpeg", "Offset value"},
+                                 {"cbeichok", "&OK"},         {"cbeinfügen", "Sort"},
+                                 {"cblöschen", "&Remove"},    {"Command2", "&Delete all"},
+                                 {"Command1", "&ADD Curve"},  {"Command3", "&Print"}};
+        for (const auto& r : rows) QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1]);
+    }
+    void editorControls() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        App app;
+        QWidget* editor = app.editor();
+        QVERIFY(editor);
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Defintion of correction curve   *.eic"));
+        QObject* control = editor->findChild<QObject*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->property("text").toString(), caption);
+    }
+
+    void editing() {
+        App app;
+        app.editor();
+        app.enter(QStringLiteral("2500"), QStringLiteral("-150"));
+        QCOMPARE(app.listLines(), QStringList{QStringLiteral("2000.000 MHz\t-100.0 dB")});
+        QCOMPARE(app.find<QLineEdit>("eichfreq")->text(), QStringLiteral("2000"));
+        QCOMPARE(app.find<QLineEdit>("eichpeg")->text(), QStringLiteral("-100"));
+        app.enter(QStringLiteral("abc"), QStringLiteral("1"));
+        QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(1));
+        app.enter(QStringLiteral("100"), QStringLiteral("2.5"));
+        app.enter(QStringLiteral("100"), QStringLiteral("3"));
+
+        // Double-click: the point's values go into the fields.
+        app.select(1);
+        auto* list = app.find<QListWidget>("lsteich");
+        emit list->itemDoubleClicked(list->item(1));
+        QCOMPARE(app.find<QLineEdit>("eichpeg")->text(), QStringLiteral("2.5"));
+
+        app.click("cbeinfügen");
+        QCOMPARE(app.listLines(), (QStringList{QStringLiteral("0100.000 MHz\t03.0 dB"),
+                                               QStringLiteral("2000.000 MHz\t-100.0 dB")}));
+        app.select(0);
+        app.click("cblöschen");
+        QCOMPARE(app.listLines(), QStringList{QStringLiteral("2000.000 MHz\t-100.0 dB")});
+
+        // The only point removed and a new one entered: the removed point does not come back.
+        app.select(0);
+        app.click("cblöschen");
+        app.enter(QStringLiteral("5"), QStringLiteral("1"));
+        QCOMPARE(app.listLines(), QStringList{QStringLiteral("0005.000 MHz\t01.0 dB")});
+        QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(1));
+
+        app.click("Command2");  // "&Delete all"
+        QCOMPARE(app.listLines(), QStringList());
+        QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(0));
+        QCOMPARE(app.find<QLineEdit>("eichfreq")->text(), QString());
+    }
+
+    void fullCurveTakesNoMore() {
+        App app;
+        app.editor();
+        for (int i = 0; i < 102; ++i) app.enter(QString::number(i), QStringLiteral("1"));
+        QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(101));
+        QCOMPARE(app.listLines().size(), 101);
+        QCOMPARE(app.listLines().last(), QStringLiteral("0100.000 MHz\t01.0 dB"));
+    }
+
+    void okSortsAndSwitchesOn() {
+        App app;
+        app.editor();
+        app.enter(QStringLiteral("300"), QStringLiteral("1"));
+        app.enter(QStringLiteral("100"), QStringLiteral("2"));
+        QStringList printed;
+        app.window->findChild<CalibrationCommands*>()->hooks().printLines = [&](const QStringList& l) {
+            printed = l;
+        };
+        app.click("Command3");
+        QCOMPARE(printed, (QStringList{QStringLiteral("0300.000 MHz       01.0 dB"),
+                                       QStringLiteral("0100.000 MHz       02.0 dB")}));
+        QVERIFY(!app.model.settings.calibrationOn);
+        app.click("cbeichok");
+        QVERIFY(app.model.settings.calibrationOn);
+        QCOMPARE(app.model.calibrationCurve.freqMHz[0], 100.0f);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!app.find("boxeich"));
+    }
+
+    void saveCommand() {
+        App app;
+        app.model.calibrationCurve.freqMHz[0] = 100.0f;
+        app.model.calibrationCurve.offsetDb[0] = 2.0f;
+        app.model.calibrationCurve.pointCount = 1;
+        app.editor();
+        const QString path = app.home.filePath(QStringLiteral("cable.eic"));
+        app.dialogs.saveAnswers.enqueue(path);
+        app.trigger("mnueichsave");
+        QCOMPARE(app.dialogs.requests.size(), 1);
+        const FileDialogRequest& r = app.dialogs.requests[0];
+        QCOMPARE(r.title, QStringLiteral("Save"));
+        QCOMPARE(r.filter, QStringLiteral("*.eic"));
+        QCOMPARE(r.initialName, QStringLiteral("*.eic"));
+        QCOMPARE(r.defaultExtension, QStringLiteral("eic"));
+        QVERIFY(r.confirmOverwrite);
+        QCOMPARE(FileBytes(path).toHex(), QByteArray("656963312001000000c84200000040"));
+        QCOMPARE(app.find("boxeich")->windowTitle(),
+                 QStringLiteral("Defintion of correction curve   ") + path);
+
+        // A failed save says so and leaves the file name for the next dialog.
+        app.dialogs.saveAnswers.enqueue(app.home.path());
+        app.trigger("mnueichsave");
+        QCOMPARE(app.dialogs.requests[1].initialName, path);
+        QCOMPARE(app.dialogs.messages, (QList<ScriptedDialogs::Message>{{"File error", "File handling"}}));
+    }
+
+    void loadCommand_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("message");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("two points") << QByteArray::fromHex("656963312002000000c842000000400000c843000080c0")
+                                    << false
+                                    << QStringList{"0100.000 MHz\t02.0 dB", "0400.000 MHz\t-04.0 dB"};
+        QTest::newRow("cut after one pair") << QByteArray::fromHex("656963312002000000c8420000004000") << true
+                                            << QStringList{"0100.000 MHz\t02.0 dB"};
+        QTest::newRow("foreign tag") << QByteArray::fromHex("7365743420020000") << true
+                                     << QStringList{"0007.000 MHz\t01.0 dB"};
+    }
+    void loadCommand() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, message);
+        QFETCH(QStringList, lines);
+        App app;
+        app.model.calibrationCurve.freqMHz[0] = 7.0f;
+        app.model.calibrationCurve.offsetDb[0] = 1.0f;
+        app.model.calibrationCurve.pointCount = 1;
+        app.editor();
+        const QString path = app.home.filePath(QStringLiteral("in.eic"));
+        WriteFile(path, file);
+        app.dialogs.openAnswers.enqueue(path);
+        app.trigger("mnueichload");
+        QCOMPARE(app.dialogs.requests[0].title, QStringLiteral("Open"));
+        QVERIFY(app.dialogs.requests[0].mustExist);
+        QCOMPARE(app.dialogs.messages.size(), message ? 1 : 0);
+        if (message)
+            QCOMPARE(app.dialogs.messages[0],
+                     (ScriptedDialogs::Message{"Cannot open file", "File handling"}));
+        QCOMPARE(app.listLines(), lines);
+        QCOMPARE(app.model.fileNames.calibration, path);
+        QVERIFY(!app.model.settings.calibrationOn);
+    }
+
+    // Take the comparison without loss, put the loss on, run "Correction", store the curve; in a fresh
+    // start with the loss, load it and switch it on: the traces come out corrected.
+    void correctionEndToEnd() {
+        const QStringList steady{QStringLiteral("--emu-scene=steady")};
+        App app(steady);
+        app.connect();
+        QVERIFY(app.emulator.isOpen());
+        app.find<QToolButton>("Command1")->click();
+        app.find<QToolButton>("Command9")->click();  // "Av-m"
+        QVERIFY(app.model.showComparison);
+        const TraceArray comparison = app.model.traceComparison;
+        app.emulator.setLossDb(10.0);
+        app.model.fastMode = true;
+        app.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        app.find<QToolButton>("Command13")->click();
+        QVERIFY(app.dialogs.inputAnswers.isEmpty());
+        QVERIFY(app.model.settings.calibrationOn);
+        QVERIFY(app.window->action(QStringLiteral("mnufastmode"))->isChecked());
+        QVERIFY(app.find<QCheckBox>("mdifast")->isChecked());
+        app.model.fastMode = false;
+        const double corrected = app.DifferenceTo(comparison);
+        QVERIFY2(corrected < 1.0, qPrintable(QString::number(corrected)));
+        const QString path = app.home.filePath(QStringLiteral("cable.eic"));
+        app.dialogs.saveAnswers.enqueue(path);
+        app.trigger("mnueichsave");
+
+        App fresh(steady + QStringList{QStringLiteral("--emu-loss=10")});
+        fresh.connect();
+        const double uncorrected = fresh.DifferenceTo(comparison);
+        fresh.dialogs.openAnswers.enqueue(path);
+        fresh.trigger("mnueichload");
+        QCOMPARE(fresh.model.calibrationCurve.pointCount, app.model.calibrationCurve.pointCount);
+        fresh.editor();
+        fresh.click("cbeichok");
+        const double loaded = fresh.DifferenceTo(comparison);
+        qInfo("mean absolute difference: %.2f dB uncorrected, %.2f dB with the loaded curve", uncorrected,
+              loaded);
+        QVERIFY(uncorrected > 4.0);
+        QVERIFY2(loaded < 1.0, qPrintable(QString::number(loaded)));
+    }
+
+    void comparisonWindow() {
+        App app;
+        app.trigger("mnuboxvergl");
+        QWidget* box = app.find("boxvergl");
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Comparative measurement"));
+        app.model.tracePeak[3] = 77;
+        app.find<QPushButton>("verglpk")->click();
+        QCOMPARE(app.model.traceComparison[3], std::int16_t(77));
+        QVERIFY(app.model.showComparison);
+        app.find<QPushButton>("verglaus")->click();
+        QVERIFY(!app.model.showComparison);
+        app.find<QPushButton>("verglein")->click();
+        QVERIFY(app.model.showComparison);
+        // Without an open link the correction does nothing and asks nothing.
+        app.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        app.find<QPushButton>("verglcorr")->click();
+        QCOMPARE(app.dialogs.inputAnswers.size(), 1);
+        QVERIFY(!app.model.settings.calibrationOn);
+    }
+};
+
+QTEST_MAIN(TestCalibrationUi)
+#include "tst_calibrationui.moc"
