@@ -39,7 +39,7 @@ const std::initializer_list<Item> kMenus = {
        "&Load Data",
        true,
        {{"mnusetload", "&Setup"},
-        {"mnuscriptload", "S&cript"},
+        {"mnuscriptload", "S&cript", true},
         {"mnugrenzenload", "&Boundaries"},
         {"mnumessload", "&Measurement"},
         {"mnueichload", "C&alibration Curve"}}},
@@ -47,7 +47,7 @@ const std::initializer_list<Item> kMenus = {
        "&Store Data",
        true,
        {{"mnusetsave", "&Setup"},
-        {"mnuscriptsave", "S&cript"},
+        {"mnuscriptsave", "S&cript", true},
         {"mnugrenzensave", "&Boundaries"},
         {"mnumesssave", "&Measurement"},
         {"mnueichsave", "C&alibration Curve"},
@@ -62,7 +62,7 @@ const std::initializer_list<Item> kMenus = {
       {"mnudefuser", "&User def."},
       {"mnuzwischenab", "&Clipboard", true},
       {nullptr, "-"},
-      {"mnustartscp", "St&art Script"},
+      {"mnustartscp", "St&art Script", true},
       {"mnuexit", "&Exit", true}}},
     {"mnumessen",
      "&Measurement",
@@ -92,7 +92,7 @@ const std::initializer_list<Item> kMenus = {
       {"mnuconfig", "Confi&guration", true},
       {nullptr, "-"},
       {"mnulöschen", "&Erase display", true}}},
-    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
+    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit", true}}},
     {"mnufenster",
      "&Windows",
      true,
@@ -148,6 +148,19 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     setCentralWidget(m_mdi);
     BuildMenus();
     BuildToolbar();
+    m_scripts = std::make_unique<ScriptCommands>(
+        m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_link, m_ctx.portMap,
+        ScriptCommands::Hooks{[this](QWidget* w) { ShowChild(w); },
+                              [this](bool checked) { SetAutoMeasurementChecked(checked); }},
+        this);
+    connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::LoadCommand);
+    connect(action(QStringLiteral("mnuscriptsave")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::SaveCommand);
+    connect(action(QStringLiteral("mnugenscript")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::ShowEditor);
+    connect(action(QStringLiteral("mnustartscp")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::ShowStartScriptDialog);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -412,9 +425,7 @@ void MainWindow::CloseInformation() {
 }
 
 void MainWindow::StartScript() {
-    // Scripts cannot be loaded by this version yet; the name is kept in the model.
-    qWarning("tk820-2: the start script %s is not run: scripts are not available in this version",
-             qPrintable(m_ctx.model.scriptFileName));
+    m_scripts->StartAtProgramStart();
 }
 
 void MainWindow::OnModuleOnline() {

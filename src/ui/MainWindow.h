@@ -18,6 +18,7 @@
 #include "MeasurementCycle.h"
 #include "MeasurementModel.h"
 #include "ModuleCommands.h"
+#include "ScriptCommands.h"
 #include "SpectrumGraph.h"
 #include "StartUp.h"
 #include "TraceReader.h"
@@ -54,6 +55,7 @@ public:
     QString parameterFilePath() const;
     QString helpFilePath() const;
     AnalyzerLink& link() { return *m_link; }
+    ScriptCommands& scripts() { return *m_scripts; }
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
@@ -68,6 +70,12 @@ public:
     // CycleView
     void SetStatusText(const QString& text) override { m_uhr->setText(text); }
     void SetAutoMeasurementChecked(bool checked) override;
+    bool IsScriptStepDue() override { return m_scripts->runner().IsScriptStepDue(); }
+    void RunScriptStep() override { m_scripts->runner().RunScriptStep(); }
+    bool ScriptRunning() const override { return m_ctx.model.scriptRunning; }
+    int ScriptStepIndex() const override { return m_ctx.model.scriptStepIndex; }
+    int DueHour() const override { return m_ctx.model.dueHour; }
+    int DueMinute() const override { return m_ctx.model.dueMinute; }
 
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
@@ -115,6 +123,7 @@ private:
     std::unique_ptr<ModuleCommands> m_modules;
     std::unique_ptr<TraceReader> m_reader;
     std::unique_ptr<MeasurementCycle> m_cycle;
+    std::unique_ptr<ScriptCommands> m_scripts;
     SpectrumGraph m_graph;
     QPointer<class GraphWindow> m_grafik;
     QImage m_keptPicture;

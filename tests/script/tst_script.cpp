@@ -2,6 +2,7 @@
 
 #include "ByteList.h"
 #include "FakeClock.h"
+#include "ScriptEditing.h"
 #include "ScriptFakes.h"
 #include "ScriptRunner.h"
 #include "ScriptedDialogs.h"
@@ -374,6 +375,117 @@ private slots:
         QCOMPARE(r.actions.log.size(), 2);
         QCOMPARE(r.model.scriptStepIndex, 1);
         QVERIFY(r.model.scriptRunning);
+    }
+    void typedDelay_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("2500 enter") << "2500" << true << 1440;
+        QTest::newRow("2500 leave") << "2500" << false << 2000;
+        QTest::newRow("99999 enter") << "99999" << true << 1440;
+        QTest::newRow("99999 leave") << "99999" << false << 2000;
+        QTest::newRow("negative") << "-5" << true << 0;
+        QTest::newRow("in range") << "1500" << false << 1500;
+        QTest::newRow("half") << "2.5" << true << 2;
+        QTest::newRow("text") << "abc" << true << 0;
+    }
+    void typedDelay() {
+        QFETCH(QString, text);
+        QFETCH(bool, enter);
+        QFETCH(int, delay);
+        QCOMPARE(TypedDelay(text, enter), delay);
+    }
+
+    void storingTheShownStep() {
+        MeasurementModel m;
+        m.scriptStepIndex = 4;
+        StoreShownStep(m, {QString(100, u'x'), "99999", "a.set", "-", "-", "m.mes", "1,2", "3", " 3"});
+        const ScriptStep& s = m.scriptTable[4];
+        QCOMPARE(s.messageText.text(), QString(80, u'x'));
+        QCOMPARE(s.delayMinutes, 2000);
+        QCOMPARE(s.settingsFile.rightTrimmed(), QStringLiteral("a.set"));
+        QCOMPARE(s.parallelPort, 3);
+        QCOMPARE(ShowStep(s).delay, QStringLiteral(" 2000"));
+    }
+
+    void copyStepForward_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("shownAfter");
+        QTest::newRow("step 3") << 3 << 4;
+        QTest::newRow("step 9 into the end position") << 9 << 9;
+        QTest::newRow("end position") << 10 << 10;
+    }
+    void copyStepForward() {
+        QFETCH(int, from);
+        QFETCH(int, shownAfter);
+        MeasurementModel m;
+        ScriptStep& s = m.scriptTable[static_cast<std::size_t>(from)];
+        s.messageText.set(QStringLiteral("copied"));
+        s.delayMinutes = 9;
+        s.parallelPort = 4;
+        s.printMeasurement = true;
+        s.controlPort = 2;
+        m.scriptStepIndex = static_cast<std::int16_t>(from);
+        CopyStepForward(m);
+        QCOMPARE(int(m.scriptStepIndex), shownAfter);
+        if (from == SCRIPT_END_POSITION) return;  // nothing after it, nothing written past the table
+        const ScriptStep& t = m.scriptTable[static_cast<std::size_t>(from + 1)];
+        QCOMPARE(t.messageText.rightTrimmed(), QStringLiteral("copied"));
+        QCOMPARE(t.delayMinutes, 9);
+        QCOMPARE(t.parallelPort, 4);
+        QVERIFY(!t.printMeasurement);
+        QCOMPARE(t.controlPort, 0);
+    }
+
+    void deleteKeepsTheControlPort() {
+        ScriptStep s;
+        s.controlPort = 3;
+        s.delayMinutes = 5;
+        s.printMeasurement = true;
+        ClearScriptStep(s);
+        QCOMPARE(s.controlPort, 3);
+        QCOMPARE(s.delayMinutes, 0);
+        QVERIFY(!s.printMeasurement);
+    }
+
+    void doubleClickTakesThePreviousStep_data() {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("step 0") << 0 << "" << 0;
+        QTest::newRow("empty on step 5") << 5 << "" << 8;
+        QTest::newRow("set on step 5") << 5 << " 3" << 0;
+    }
+    void doubleClickTakesThePreviousStep() {
+        QFETCH(int, at);
+        QFETCH(QString, typed);
+        QFETCH(int, delay);
+        MeasurementModel m;
+        for (auto& s : m.scriptTable) {
+            s.delayMinutes = 8;
+            s.measurementFile.set(QStringLiteral("before.mes"));
+        }
+        m.scriptTable[static_cast<std::size_t>(at)].delayMinutes = 0;
+        m.scriptTable[static_cast<std::size_t>(at)].measurementFile.set(QStringLiteral("-"));
+        m.scriptStepIndex = static_cast<std::int16_t>(at);
+        TakeFromPreviousStep(m, InheritedField::Delay, typed);
+        TakeFromPreviousStep(m, InheritedField::Measurement, {});
+        QCOMPARE(int(m.scriptTable[static_cast<std::size_t>(at)].delayMinutes), delay);
+        QCOMPARE(IsUsed(m.scriptTable[static_cast<std::size_t>(at)].measurementFile), at != 0);
+    }
+
+    void fileNamesThatFit_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("80") << QString(80, u'a') << true;
+        QTest::newRow("81") << QString(81, u'a') << false;
+        QTest::newRow("latin-1") << QStringLiteral("/tmp/m\u00e4.mes") << true;
+        QTest::newRow("outside the code page") << QStringLiteral("/tmp/\u20ac.mes") << false;
+    }
+    void fileNamesThatFit() {
+        QFETCH(QString, name);
+        QFETCH(bool, fits);
+        QCOMPARE(FitsScriptField(name), fits);
     }
 };
 
