@@ -98,6 +98,7 @@ struct MeasurementModel {
     BoundaryLine boundaryPeak;
     CalibrationCurve calibrationCurve;
     FileNames fileNames;
+    std::int16_t tableUnit = 0;  // unit of the last table export, coded like levelUnit
 
     // Acquisition and link state.
     VbBool autoMeasurement = true;
@@ -143,7 +144,22 @@ struct MeasurementModel {
     std::int16_t refSelAverage = 3;
     std::int16_t refSelPeak = 3;
 
-    QString printHeadline;
+    // Print setup; everything but printCursor is stored in the settings file.
+    VbBool printBlackWhite = true;
+    VbBool printActual = false;
+    VbBool printAverage = false;
+    VbBool printPeak = false;
+    VbBool printComparison = false;
+    VbBool printBoundaryActual = false;
+    VbBool printBoundaryAverage = false;
+    VbBool printBoundaryPeak = false;
+    FixedText<80> printHeadline;
+    VbBool printDateTime = true;
+    VbBool printFileName = true;
+    float printFromMHz = 0.0f;
+    float printToMHz = 2000.0f;
+    std::int16_t printSettings = 1;  // check state: 1 checked, 0 not
+    std::int16_t printCursor = 1;
     QString printFontName;
     int printFontSize = 0;
     QString scriptFileName = QStringLiteral("*.scp");

@@ -43,7 +43,7 @@ bool RunStartUp(MeasurementModel& model, const QString& parameterPath, const QSt
 
     model.printFontName = QStringLiteral("Courier New");
     model.printFontSize = 10;
-    model.printHeadline = QStringLiteral("ZELOR Instruments");
+    model.printHeadline.set(QStringLiteral("ZELOR Instruments"));
     return true;
 }
 

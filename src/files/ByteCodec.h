@@ -21,6 +21,11 @@ public:
     qsizetype position() const { return m_pos; }
     qsizetype remaining() const { return m_bytes.size() - m_pos; }
 
+    bool read(std::uint8_t& value) {
+        if (!take(1)) return false;
+        value = static_cast<std::uint8_t>(m_bytes.at(m_pos - 1));
+        return true;
+    }
     bool read(std::int16_t& value) { return readLe(value); }
     bool read(std::int32_t& value) { return readLe(value); }
     bool read(float& value) {
@@ -48,6 +53,18 @@ public:
         return true;
     }
     bool skip(qsizetype count) { return take(count); }
+    // The bytes up to the next 0 byte, which is left unread. When the data ends before a 0 byte, the read
+    // fails like any short field.
+    bool readUntilZero(QByteArray& out) {
+        const qsizetype zero = m_ok ? m_bytes.indexOf('\0', m_pos) : -1;
+        if (zero < 0) {
+            m_ok = false;
+            return false;
+        }
+        out = m_bytes.mid(m_pos, zero - m_pos);
+        m_pos = zero;
+        return true;
+    }
 
 private:
     template <typename T>

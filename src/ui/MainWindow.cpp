@@ -19,6 +19,7 @@
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
 #include "Units.h"
+#include "UserUnitWindow.h"
 
 namespace tk {
 namespace {
@@ -161,6 +162,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
             &ScriptCommands::ShowEditor);
     connect(action(QStringLiteral("mnustartscp")), &QAction::triggered, m_scripts.get(),
             &ScriptCommands::ShowStartScriptDialog);
+    ConnectFileCommands();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -583,6 +585,63 @@ void MainWindow::ShowSerialSetup() {
             new SerialSetup(*m_link, m_ctx.portMap,
                             QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
     ShowChild(m_boxcomcon);
+}
+
+void MainWindow::ConnectFileCommands() {
+    FileCommandHooks hooks;
+    hooks.reopenControlBox = [this] { ReopenControlBox(); };
+    hooks.userUnitChanged = [this] { SetUserUnitCaptions(); };
+    hooks.setGraphCaption = [this](const QString& caption) {
+        if (!m_grafik) ShowGraphWindow();
+        m_grafik->setWindowTitle(caption);
+    };
+    m_files = std::make_unique<FileCommands>(m_ctx.model, *m_link, m_ctx.clock, m_ctx.dialogs, hooks);
+    FileCommands* files = m_files.get();
+    const auto wire = [this](const char* name, auto slot) {
+        QAction* a = action(Name(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    wire("mnusetload", [files] { files->LoadSettings(); });
+    wire("mnusetsave", [files] { files->SaveSettings(); });
+    wire("mnumessload", [files] { files->LoadMeasurement(); });
+    wire("mnumesssave", [files] { files->SaveMeasurement(); });
+    wire("mnutabpW", [files] { files->ExportTable(UNIT_DBPW); });
+    wire("mnutabmW", [files] { files->ExportTable(UNIT_DBM); });
+    wire("mnutabuV", [files] { files->ExportTable(UNIT_DBUV); });
+    wire("mnutabuser", [files] { files->ExportTable(UNIT_USER); });
+    wire("mnudefuser", [this] { ShowUserUnitWindow(); });
+}
+
+void MainWindow::ReopenControlBox() {
+    // A control box the user closed stays closed; a minimised one is left as it is. Taking the window down
+    // at once, rather than closing it, keeps a field that had the focus from storing its old text over the
+    // loaded value as it loses the focus when its frame is hidden.
+    if (!m_boxcon) return;
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+    if (frame && frame->isMinimized()) return;
+    const QRect geometry = frame ? frame->geometry() : QRect();
+    delete m_boxcon.data();  // first the box, which lets go of its fields, then its frame
+    delete frame;
+    ShowControlBox();
+    if (auto* reopened = qobject_cast<QMdiSubWindow*>(m_boxcon->parentWidget());
+        reopened && geometry.isValid())
+        reopened->setGeometry(geometry);
+}
+
+void MainWindow::SetUserUnitCaptions() {
+    const QString caption = m_ctx.model.settings.userUnitName.text();
+    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"})
+        action(Name(name))->setText(caption);
+}
+
+void MainWindow::ShowUserUnitWindow() {
+    if (!m_boxdefuser)
+        m_boxdefuser = new UserUnitWindow(m_ctx.model, m_ctx.dialogs, [this] {
+            SetUserUnitCaptions();
+            if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->ShowModel();
+        });
+    ShowChild(m_boxdefuser);
 }
 
 void MainWindow::ArrangeChildren(Qt::Orientation orientation) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "AnalyzerLink.h"
+#include "FileCommands.h"
 #include "HelpViewer.h"
 #include "MeasurementCycle.h"
 #include "MeasurementModel.h"
@@ -117,6 +118,11 @@ private:
     void ArrangeIcons();
     void FillWindowList();
     void ShowHelp();
+    // The data file commands and the user unit.
+    void ConnectFileCommands();
+    void ReopenControlBox();
+    void SetUserUnitCaptions();
+    void ShowUserUnitWindow();
 
     MainWindowContext m_ctx;
     std::unique_ptr<AnalyzerLink> m_link;
@@ -124,12 +130,14 @@ private:
     std::unique_ptr<TraceReader> m_reader;
     std::unique_ptr<MeasurementCycle> m_cycle;
     std::unique_ptr<ScriptCommands> m_scripts;
+    std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
     QPointer<class GraphWindow> m_grafik;
     QImage m_keptPicture;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
     QPointer<QWidget> m_boxcomcon;
+    QPointer<QWidget> m_boxdefuser;
     QMdiArea* m_mdi = nullptr;
     QHash<QString, QAction*> m_actions;
     QMenu* m_windowList = nullptr;

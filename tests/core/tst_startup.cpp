@@ -69,7 +69,7 @@ private slots:
         QVERIFY(hooks.helpFiles.isEmpty());
         QVERIFY(hooks.scripts.isEmpty());
         QVERIFY(model.printFontName.isEmpty());
-        QVERIFY(model.printHeadline.isEmpty());
+        QVERIFY(model.printHeadline.trimmed().isEmpty());
         QCOMPARE(model.parameters.replyTimeout, 1);
         QCOMPARE(model.parameters.traceTimeout, 20);
         QCOMPARE(model.parameters.settleDelay, 2);
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(hooks2.helpFiles, QStringList{QStringLiteral("TK820_2E.hlp")});
         QCOMPARE(next.printFontName, QStringLiteral("Courier New"));
         QCOMPARE(next.printFontSize, 10);
-        QCOMPARE(next.printHeadline, QStringLiteral("ZELOR Instruments"));
+        QCOMPARE(next.printHeadline.trimmed(), QStringLiteral("ZELOR Instruments"));
     }
 
     void foreignSignatureKeepsDefaults() {

@@ -124,6 +124,55 @@ private slots:
         QCOMPARE(device.acquisition().resolution(), 8);
         QVERIFY(device.received().endsWith("bfi1bvbobp"));
     }
+
+    // A measurement stored, the display erased and the file loaded back gives the same traces, comparison
+    // curve, boundaries, settings, unit and caption.
+    void storeEraseAndLoadBack() {
+        App app;
+        app.window->action(QStringLiteral("mopen"))->trigger();
+        QVERIFY(app.port.isOpen());
+        app.find<QToolButton>("Command1")->click();
+        QVERIFY(App::Filled(app.model.traceActual, 500));
+        app.find<QToolButton>("Command10")->click();  // the peak trace as comparison curve
+        app.model.boundaryPeak.freqMHz[2] = 250.5f;
+        app.model.boundaryPeak.levelDbm[2] = -40.25f;
+        app.model.settings.levelUnit = 3;
+        app.model.settings.userUnitName.set(QStringLiteral("Volt"));
+        app.model.settings.userUnitOffset = -90.0f;
+        const MeasurementModel stored = app.model;
+        const QString name = app.home.filePath(QStringLiteral("run.mes"));
+        app.dialogs.saveAnswers.enqueue(name);
+        app.window->action(QStringLiteral("mnumesssave"))->trigger();
+
+        app.find<QToolButton>("Command4")->click();
+        app.find<QToolButton>("Command11")->click();
+        app.model.traceComparison.fill(0);
+        app.model.boundaryPeak = BoundaryLine{};
+        app.model.settings.userUnitName.set(QStringLiteral("User"));
+        app.model.settings.levelUnit = 1;
+        QVERIFY(!App::Filled(app.model.traceActual, 500));
+
+        app.dialogs.openAnswers.enqueue(name);
+        app.window->action(QStringLiteral("mnumessload"))->trigger();
+        QVERIFY(app.dialogs.messages.isEmpty());
+        QVERIFY(!app.port.isOpen());
+        for (auto trace :
+             {&MeasurementModel::traceActual, &MeasurementModel::traceAverage, &MeasurementModel::tracePeak})
+            QVERIFY(std::equal(&(app.model.*trace)[1], &(app.model.*trace)[501], &(stored.*trace)[1]));
+        QVERIFY(std::equal(&app.model.traceComparison[1], &app.model.traceComparison[4001],
+                           &stored.traceComparison[1]));
+        QVERIFY(app.model.showComparison);
+        QCOMPARE(app.model.boundaryPeak.levelDbm[2], -40.25f);
+        QCOMPARE(app.model.settings.userUnitName, stored.settings.userUnitName);
+        QCOMPARE(app.model.settings.levelUnit, 3);
+        QCOMPARE(app.model.settings.userUnitOffset, -90.0f);
+        QCOMPARE(app.model.settings.centerFreq, stored.settings.centerFreq);
+        QCOMPARE(app.window->action(QStringLiteral("mnutabuser"))->text().trimmed(), QStringLiteral("Volt"));
+        QCOMPARE(app.find<QWidget>("grafik")->windowTitle(),
+                 QStringLiteral("run.mes | ") + stored.readDate.text() + QStringLiteral(" | Ac: ") +
+                     stored.timeActual.text() + QStringLiteral("Av: ") + stored.timeAverage.text() +
+                     QStringLiteral("Pe: ") + stored.timePeak.text());
+    }
 };
 
 QTEST_MAIN(TestEndToEnd)

@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,12 +11,16 @@
 #include "ControlPortSetup.h"
 #include "FakeClock.h"
 #include "HelpViewer.h"
+#include "LinkRig.h"
 #include "MainWindow.h"
+#include "MeasurementFile.h"
 #include "ScriptFakes.h"
 #include "ScriptFile.h"
+#include "ScriptFileActions.h"
 #include "ScriptWindow.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
+#include "SettingsFile.h"
 #include "StartScriptDialog.h"
 
 using namespace tk;
@@ -162,6 +167,33 @@ private slots:
         QCOMPARE(actions.log.size(), messages.last() == QStringLiteral("second") ? 2 : 1);
         QVERIFY(window.scripts().editor());
         QVERIFY(window.scripts().editor()->parentWidget()->isMinimized());
+    }
+    void realActionsReportWhatTheStepNeeds_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("result");
+        MeasurementModel m;
+        const QByteArray good = WriteSettings(m);
+        QTest::newRow("whole") << good << int(FileLoad::Ok);
+        QTest::newRow("short") << good.left(100) << int(FileLoad::ReadFailed);
+        QTest::newRow("other tag") << QByteArray("mes5 ") + good.mid(5) << int(FileLoad::CannotOpen);
+    }
+    void realActionsReportWhatTheStepNeeds() {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, result);
+        QTemporaryDir dir;
+        LinkRig rig;
+        ScriptFileActions actions(rig.model, rig.link, {});
+        const QString set = dir.filePath(QStringLiteral("a.set"));
+        QFile f(set);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(settings);
+        f.close();
+        QCOMPARE(int(actions.LoadSettings(set)), result);
+        QCOMPARE(actions.LoadSettings(dir.filePath(QStringLiteral("none.set"))), FileLoad::CannotOpen);
+        QCOMPARE(actions.SaveMeasurement(dir.filePath(QStringLiteral("no/m.mes"))), FileSave::CannotOpen);
+        const QString mes = dir.filePath(QStringLiteral("m.mes"));
+        QCOMPARE(actions.SaveMeasurement(mes), FileSave::Ok);
+        QCOMPARE(QFileInfo(mes).size(), MeasurementFileSize(rig.model.settings.resolution));
     }
 };
 

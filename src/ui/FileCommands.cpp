@@ -1,0 +1,87 @@
+#include "FileCommands.h"
+
+#include "FileOperations.h"
+#include "MeasurementFile.h"
+
+namespace tk {
+
+FileCommands::FileCommands(MeasurementModel& model, AnalyzerLink& link, Clock& clock, UserDialogs& dialogs,
+                           FileCommandHooks hooks)
+    : m_model(model), m_link(link), m_clock(clock), m_dialogs(dialogs), m_hooks(std::move(hooks)) {}
+
+std::optional<QString> FileCommands::AskSaveName(const QString& filter, const QString& initialName,
+                                                 const QString& extension) {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = filter;
+    request.initialName = initialName;
+    request.defaultExtension = extension;
+    request.confirmOverwrite = true;
+    return m_dialogs.saveFileName(request);
+}
+
+void FileCommands::LoadSettings() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("Einstellungen (*.set);;Alle Dateien (*.*)");
+    request.initialName = QStringLiteral("*.set");
+    request.defaultExtension = QStringLiteral("set");
+    request.mustExist = true;
+    const std::optional<QString> name = m_dialogs.openFileName(request);
+    if (!name) return;
+    m_model.fileNames.settings = *name;
+    if (LoadSettingsFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
+    Run(m_hooks.reopenControlBox);
+    Run(m_hooks.userUnitChanged);
+}
+
+void FileCommands::SaveSettings() {
+    const std::optional<QString> name =
+        AskSaveName(QStringLiteral("*.set"), m_model.fileNames.settings, QStringLiteral("set"));
+    if (!name) return;
+    m_model.fileNames.settings = *name;
+    SaveSettingsFile(*name, m_model, m_dialogs);
+}
+
+void FileCommands::LoadMeasurement() {
+    // A measurement shown from a file must not be overwritten by the next read.
+    m_link.ClosePort();
+    m_link.View().SetOnlineChecked(m_link.IsOpen());
+
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = QStringLiteral("Messungen (*.mes);;Alle Dateien (*.*)");
+    request.initialName = QStringLiteral("*.mes");
+    request.defaultExtension = QStringLiteral("mes");
+    request.mustExist = true;
+    const std::optional<QString> name = m_dialogs.openFileName(request);
+    if (!name) return;
+    m_model.fileNames.measurement = *name;
+    if (LoadMeasurementFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
+    if (m_hooks.setGraphCaption) m_hooks.setGraphCaption(MeasurementCaption(*name, m_model));
+    Run(m_hooks.reopenControlBox);
+    Run(m_hooks.reopenBoundaryEditor);
+    m_model.graphOpen = true;
+    m_link.View().RedrawGraph();
+    Run(m_hooks.userUnitChanged);
+}
+
+void FileCommands::SaveMeasurement() {
+    m_model.readDate.set(m_clock.dateText());
+    const std::optional<QString> name =
+        AskSaveName(QStringLiteral("*.mes"), m_model.fileNames.measurement, QStringLiteral("mes"));
+    if (!name) return;
+    m_model.fileNames.measurement = *name;
+    SaveMeasurementFile(*name, m_model, m_dialogs);
+}
+
+void FileCommands::ExportTable(int unit) {
+    m_model.tableUnit = static_cast<std::int16_t>(unit);
+    const std::optional<QString> name =
+        AskSaveName(QStringLiteral("*.tab"), m_model.fileNames.table, QStringLiteral("tab"));
+    if (!name) return;
+    m_model.fileNames.table = *name;
+    ExportTableFile(*name, m_model, unit, m_dialogs);
+}
+
+}  // namespace tk

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "AnalyzerLink.h"
+#include "Clock.h"
+#include "MeasurementModel.h"
+#include "UserDialogs.h"
+
+namespace tk {
+
+// What the file commands ask of the main window. Each may be left empty.
+struct FileCommandHooks {
+    // Closes and opens again the window, unless it is minimised, so that it shows the loaded values.
+    std::function<void()> reopenControlBox;
+    std::function<void()> reopenBoundaryEditor;
+    // The three user-unit menu entries take the unit's name.
+    std::function<void()> userUnitChanged;
+    std::function<void(const QString&)> setGraphCaption;
+};
+
+// The menu commands of the data files: load and store settings and measurements, and the table export.
+// Each asks for the file name, runs the shared file operation and refreshes what shows the loaded values.
+class FileCommands {
+public:
+    FileCommands(MeasurementModel& model, AnalyzerLink& link, Clock& clock, UserDialogs& dialogs,
+                 FileCommandHooks hooks);
+
+    void LoadSettings();     // mnusetload
+    void SaveSettings();     // mnusetsave
+    void LoadMeasurement();  // mnumessload
+    void SaveMeasurement();  // mnumesssave
+    // mnutabpW, mnutabmW, mnutabuV, mnutabuser: the unit is coded like levelUnit.
+    void ExportTable(int unit);
+
+private:
+    std::optional<QString> AskSaveName(const QString& filter, const QString& initialName,
+                                       const QString& extension);
+    void Run(const std::function<void()>& hook) const {
+        if (hook) hook();
+    }
+
+    MeasurementModel& m_model;
+    AnalyzerLink& m_link;
+    Clock& m_clock;
+    UserDialogs& m_dialogs;
+    FileCommandHooks m_hooks;
+};
+
+}  // namespace tk

@@ -1,0 +1,315 @@
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "FakeClock.h"
+#include "MainWindow.h"
+#include "MeasurementFile.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+#include "SettingsFile.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+class NoHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+struct Rig {
+    QTemporaryDir home;
+    MeasurementModel model;
+    FakeClock clock;
+    ScriptedPort port{clock};
+    ScriptedDialogs dialogs;
+    NoHelp help;
+    PortMap portMap;
+    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}}};
+
+    QString path(const char* name) const { return home.filePath(QString::fromLatin1(name)); }
+    void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
+    QString caption(const char* name) { return window.action(QString::fromUtf8(name))->text(); }
+    template <typename T>
+    T* find(const char* name) {
+        return window.findChild<T*>(QString::fromUtf8(name));
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+using Message = ScriptedDialogs::Message;
+const Message kCannotOpen{QStringLiteral("Cannot open file"), QStringLiteral("File handling")};
+
+}  // namespace
+
+class TestFileCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void dialogs_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("settings load") << "mnusetload"
+                                       << "Open"
+                                       << "Einstellungen (*.set);;Alle Dateien (*.*)"
+                                       << "*.set"
+                                       << "set" << true;
+        QTest::newRow("settings save") << "mnusetsave"
+                                       << "Save"
+                                       << "*.set"
+                                       << "*.set"
+                                       << "set" << false;
+        QTest::newRow("measurement load") << "mnumessload"
+                                          << "Open"
+                                          << "Messungen (*.mes);;Alle Dateien (*.*)"
+                                          << "*.mes"
+                                          << "mes" << true;
+        QTest::newRow("measurement save") << "mnumesssave"
+                                          << "Save"
+                                          << "*.mes"
+                                          << "*.mes"
+                                          << "mes" << false;
+        QTest::newRow("table") << "mnutabuser"
+                               << "Save"
+                               << "*.tab"
+                               << "*.tab"
+                               << "tab" << false;
+    }
+    // Each command asks once; cancelling writes nothing and says nothing.
+    void dialogs() {
+        QFETCH(QString, entry);
+        QFETCH(QString, title);
+        QFETCH(QString, filter);
+        QFETCH(QString, initial);
+        QFETCH(QString, extension);
+        QFETCH(bool, open);
+        Rig r;
+        QVERIFY(r.window.action(entry)->isEnabled());
+        r.window.action(entry)->trigger();
+        QCOMPARE(r.dialogs.requests.size(), 1);
+        const FileDialogRequest& q = r.dialogs.requests[0];
+        QCOMPARE(q.title, title);
+        QCOMPARE(q.filter, filter);
+        QCOMPARE(q.initialName, initial);
+        QCOMPARE(q.defaultExtension, extension);
+        QCOMPARE(q.mustExist, open);
+        QCOMPARE(q.confirmOverwrite, !open);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(QDir(r.home.path()).isEmpty());
+    }
+
+    // The save dialog proposes the last settings file chosen to load or save; the load dialog always "*.set".
+    void rememberedSettingsName() {
+        Rig r;
+        const QString name = r.path("a.set");
+        r.dialogs.saveAnswers.enqueue(name);
+        r.trigger("mnusetsave");
+        QCOMPARE(Rig::read(name).size(), SETTINGS_FILE_SIZE);
+        r.trigger("mnusetload");
+        r.trigger("mnusetsave");
+        QCOMPARE(r.dialogs.requests[1].initialName, QStringLiteral("*.set"));
+        QCOMPARE(r.dialogs.requests[2].initialName, name);
+        QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    void saveIntoMissingFolderSaysFileError() {
+        Rig r;
+        r.dialogs.saveAnswers.enqueue(r.path("missing/a.mes"));
+        r.trigger("mnumesssave");
+        QCOMPARE(r.dialogs.messages,
+                 (QList<Message>{{QStringLiteral("File error"), QStringLiteral("File handling")}}));
+    }
+
+    // After a load the open control box shows the loaded values, even over a field that held the focus
+    // with text not yet confirmed, and every caption names the loaded unit.
+    void settingsLoadRefreshesTheWindows() {
+        Rig r;
+        MeasurementModel stored;
+        stored.settings.centerFreq = 433.5f;
+        stored.settings.userUnitName.set(QStringLiteral("Volt"));
+        Rig::write(r.path("a.set"), WriteSettings(stored));
+        r.window.show();
+        r.trigger("mnucontrollbox");
+        QVERIFY(QTest::qWaitForWindowActive(&r.window));
+        auto* centre = r.find<QLineEdit>("centerfreq");
+        centre->setFocus();
+        QVERIFY(centre->hasFocus());
+        centre->selectAll();
+        QTest::keyClicks(centre, QStringLiteral("123"));
+        const QRect geometry = r.find<QWidget>("boxcon")->parentWidget()->geometry();
+
+        r.dialogs.openAnswers.enqueue(r.path("a.set"));
+        r.trigger("mnusetload");
+        QCoreApplication::processEvents();
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(r.model.settings.centerFreq, 433.5f);
+        auto* box = r.find<QWidget>("boxcon");
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(box->parentWidget()->geometry(), geometry);
+        QCOMPARE(r.find<QLineEdit>("centerfreq")->text(), QStringLiteral("433.5"));
+        QCOMPARE(r.find<QRadioButton>("Einheit3")->text(), QStringLiteral("Volt"));
+        const QString padded = QStringLiteral("Volt").leftJustified(30);
+        QCOMPARE(r.caption("mnutabuser"), padded);
+        QCOMPARE(r.caption("mnuwerteuser"), padded);
+        QCOMPARE(r.caption("mnugrenzübuser"), padded);
+    }
+
+    // The measurement load closes the link before it asks, and stays closed when the dialog is cancelled.
+    void measurementLoadClosesTheLinkFirst() {
+        Rig r;
+        r.port.open(QStringLiteral("x"));
+        r.window.SetOnlineChecked(true);
+        r.trigger("mnumessload");
+        QVERIFY(!r.port.isOpen());
+        QVERIFY(!r.window.action(QStringLiteral("mopen"))->isChecked());
+    }
+
+    void measurementLoadResults_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("captioned");
+        QTest::newRow("whole") << 11411 << true;
+        QTest::newRow("short") << 11000 << true;
+        QTest::newRow("tag only") << 4 << false;
+    }
+    void measurementLoadResults() {
+        QFETCH(int, length);
+        QFETCH(bool, captioned);
+        Rig r;
+        MeasurementModel stored;
+        stored.traceActual[7] = 99;
+        stored.timeActual.set(QStringLiteral("10:00:00"));
+        Rig::write(r.path("m.mes"), WriteMeasurement(stored).left(length));
+        r.dialogs.openAnswers.enqueue(r.path("m.mes"));
+        r.trigger("mnumessload");
+        QCOMPARE(r.dialogs.messages.isEmpty(), length == 11411);
+        auto* grafik = r.find<QWidget>("grafik");
+        QCOMPARE(grafik != nullptr, captioned);
+        if (!captioned) return;
+        QCOMPARE(r.model.traceActual[7], 99);
+        QVERIFY(r.model.graphOpen);
+        const QString title = grafik->windowTitle();
+        QVERIFY2(title.startsWith(QStringLiteral("m.mes | ")), qPrintable(title));
+        QCOMPARE(title.contains(QStringLiteral(" | Ac: 10:00:00  Av: ")), length == 11411);
+        QCOMPARE(r.model.fileNames.measurement, r.path("m.mes"));
+    }
+
+    void measurementSaveDatesTheFile() {
+        Rig r;
+        r.clock.setDate(QStringLiteral("24.12.2030"));
+        r.dialogs.saveAnswers.enqueue(r.path("m.mes"));
+        r.trigger("mnumesssave");
+        QCOMPARE(r.model.readDate.text(), QStringLiteral("24.12.2030"));
+        QCOMPARE(Rig::read(r.path("m.mes")).mid(8047 + 2 + 3000 + 300 + 16, 10), QByteArray("24.12.2030"));
+    }
+
+    void tableInTheUserUnit() {
+        Rig r;
+        r.model.settings.userUnitName.set(QStringLiteral(" Volt "));
+        r.dialogs.saveAnswers.enqueue(r.path("t.tab"));
+        r.trigger("mnutabuser");
+        QCOMPARE(r.model.tableUnit, 3);
+        QVERIFY(Rig::read(r.path("t.tab")).startsWith("Frequenz in MHz\tActual in Volt\tAverage in Volt\t"));
+    }
+
+    // The window shows the offset from dBm; "&OK" stores the name cut or padded to 30 characters and the
+    // offset from dBuV, and every caption follows.
+    void userUnitWindow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("offset");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<float>("storedOffset");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("blanks around") << "  Volt "
+                                       << "10"
+                                       << "  Volt" << -97.0f << 0;
+        QTest::newRow("long") << QString(35, u'n') << "12abc" << QString(30, u'n') << -95.0f << 0;
+        QTest::newRow("letters") << "dB\u00b5V"
+                                 << "abc"
+                                 << "dB\u00b5V" << -107.0f << 0;
+        QTest::newRow("not in the code page") << "\u20acx"
+                                              << "-0.5"
+                                              << "?x" << -107.5f << 1;
+    }
+    void userUnitWindow() {
+        QFETCH(QString, name);
+        QFETCH(QString, offset);
+        QFETCH(QString, storedName);
+        QFETCH(float, storedOffset);
+        QFETCH(int, messages);
+        Rig r;
+        r.window.show();
+        r.trigger("mnucontrollbox");
+        r.trigger("mnudefuser");
+        QPointer<QWidget> box = r.find<QWidget>("boxdefuser");
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Definition of unit"));
+        auto* nameField = r.find<QLineEdit>("defusertxt");
+        auto* offsetField = r.find<QLineEdit>("defuserwert");
+        QCOMPARE(nameField->text(), QStringLiteral("User").leftJustified(30));
+        QCOMPARE(offsetField->text(), QStringLiteral("0"));
+        nameField->setText(name);
+        offsetField->setText(offset);
+        r.find<QPushButton>("kok")->click();
+        QVERIFY(!box->isVisible());
+        QCOMPARE(r.model.settings.userUnitName.text(), storedName.leftJustified(30));
+        QCOMPARE(r.model.settings.userUnitOffset, storedOffset);
+        QCOMPARE(r.caption("mnuwerteuser"), storedName.leftJustified(30));
+        QCOMPARE(r.find<QRadioButton>("Einheit3")->text(), storedName.trimmed());
+        QCOMPARE(r.dialogs.messages.size(), messages);
+        QCOMPARE(WriteSettings(r.model).size(), SETTINGS_FILE_SIZE);
+    }
+
+    void userUnitEnterKeys() {
+        Rig r;
+        r.window.show();
+        r.trigger("mnudefuser");
+        auto* nameField = r.find<QLineEdit>("defusertxt");
+        auto* offsetField = r.find<QLineEdit>("defuserwert");
+        nameField->setText(QStringLiteral("V"));
+        QTest::keyClick(nameField, Qt::Key_Return);
+        offsetField->setText(QStringLiteral("12.25 dB"));
+        QTest::keyClick(offsetField, Qt::Key_Return);
+        QCOMPARE(offsetField->text(), QStringLiteral("12.25"));
+        QVERIFY(r.find<QWidget>("boxdefuser")->isVisible());
+        QCOMPARE(r.model.settings.userUnitName.trimmed(), QStringLiteral("User"));
+        QCOMPARE(r.model.settings.userUnitOffset, -107.0f);
+    }
+
+    // Opening the window and pressing "&OK" changes no value, whatever digits the offset has.
+    void userUnitOkKeepsTheValues_data() {
+        QTest::addColumn<float>("offset");
+        QTest::newRow("tenth") << 0.1f;
+        QTest::newRow("one third") << -107.0f / 3.0f;
+        QTest::newRow("tiny") << 1e-30f;
+        QTest::newRow("large") << 3e12f;
+    }
+    void userUnitOkKeepsTheValues() {
+        QFETCH(float, offset);
+        Rig r;
+        r.model.settings.userUnitOffset = offset;
+        r.trigger("mnudefuser");
+        r.find<QPushButton>("kok")->click();
+        QCOMPARE(r.model.settings.userUnitOffset, offset);
+    }
+};
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
