@@ -1,3 +1,5 @@
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "ByteList.h"
@@ -330,14 +332,53 @@ private slots:
         QCOMPARE(r.control.opened, QStringList({"/dev/ttyS2", "/dev/ttyS0"}));
     }
 
-    void controlPortNotSetUp() {
+    void controlPortSettingsRefused_data() {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<QString>("parity");
+        QTest::addColumn<int>("dataBits");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<QStringList>("settings");  // what the port was given
+        QTest::newRow("never set up") << 0 << " " << 0 << 0 << 0 << QStringList();
+        QTest::newRow("baud not offered") << 1000 << "N" << 8 << 1 << 0 << QStringList();
+        QTest::newRow("parity") << 9600 << "X" << 8 << 1 << 0 << QStringList();
+        QTest::newRow("data bits") << 9600 << "N" << 6 << 1 << 0 << QStringList();
+        QTest::newRow("stop bits") << 9600 << "N" << 8 << 3 << 0 << QStringList();
+        QTest::newRow("flow control") << 300 << "E" << 7 << 2 << 4 << QStringList({"300,E,7,2"});
+    }
+    void controlPortSettingsRefused() {
+        QFETCH(int, baud);
+        QFETCH(QString, parity);
+        QFETCH(int, dataBits);
+        QFETCH(int, stopBits);
+        QFETCH(int, flow);
+        QFETCH(QStringList, settings);
         Rig r;
-        r.step(0).serialOutput.set(QStringLiteral("1"));
+        r.serialStep(0, "1", 0);
+        r.step(0).controlBaud = static_cast<std::int16_t>(baud);
+        r.step(0).controlParity.set(parity);
+        r.step(0).controlDataBits = static_cast<std::int16_t>(dataBits);
+        r.step(0).controlStopBits = static_cast<std::int16_t>(stopBits);
+        r.step(0).controlHandshake = static_cast<std::int16_t>(flow);
         r.runner.StartScript();
         QCOMPARE(r.dialogs.messages, QList<ScriptedDialogs::Message>(
                                          {{"Invalid property value", QString::fromLatin1(PROGRAM_TITLE)}}));
-        QVERIFY(r.control.opened.isEmpty());
+        QCOMPARE(r.control.settings, settings);
+        QVERIFY(r.control.flows.isEmpty());
+        QVERIFY(r.control.opened.isEmpty());  // no port number either
         QVERIFY(r.control.sent.isEmpty());
+    }
+
+    void parallelDeviceFileGetsEveryByte() {
+        QTemporaryDir dir;
+        DeviceParallelPort lpt;
+        const QString device = dir.filePath(QStringLiteral("relay"));
+        QVERIFY(lpt.WriteByte(device, 0xFF));
+        QVERIFY(lpt.WriteByte(device, 0x00));
+        QVERIFY(!lpt.WriteByte(dir.filePath(QStringLiteral("no/such")), 1));
+        QFile f(device);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("\xff\x00", 2));
     }
 
     void heldOffOutputIsDiscardedAfterTheTimeout() {
@@ -404,6 +445,9 @@ private slots:
         QCOMPARE(s.messageText.text(), QString(80, u'x'));
         QCOMPARE(s.delayMinutes, 2000);
         QCOMPARE(s.settingsFile.rightTrimmed(), QStringLiteral("a.set"));
+        QCOMPARE(s.measurementFile.rightTrimmed(), QStringLiteral("m.mes"));
+        QCOMPARE(s.serialOutput.rightTrimmed(), QStringLiteral("1,2"));
+        QCOMPARE(s.parallelOutput.rightTrimmed(), QStringLiteral("3"));
         QCOMPARE(s.parallelPort, 3);
         QCOMPARE(ShowStep(s).delay, QStringLiteral(" 2000"));
     }
