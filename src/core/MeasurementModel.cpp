@@ -24,6 +24,9 @@ void SetModelDefaults(MeasurementModel& model, const QString& today) {
     model.parameters.traceTimeout = 20;
     model.parameters.settleDelay = 2;
     model.fileNames = FileNames{};
+    model.scriptTable = ScriptTable{};
+    model.scriptStepIndex = 0;
+    model.scriptFileName = QStringLiteral("*.scp");
     model.printHeadline.set(QString());
     for (TraceArray* a : {&model.refActual, &model.refAverage, &model.refPeak, &model.traceComparison})
         std::fill_n(a->begin(), TRACE_SWEEP_LAST_INDEX + 1, std::int16_t{0});

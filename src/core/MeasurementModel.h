@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "FixedText.h"
+#include "ScriptTable.h"
 #include "VbBool.h"
 
 namespace tk {
@@ -172,7 +173,17 @@ struct MeasurementModel {
     std::int16_t printCursor = 1;
     QString printFontName;
     int printFontSize = 0;
-    QString scriptFileName;
+    QString scriptFileName = QStringLiteral("*.scp");
+
+    // The script and its run. The due time is kept on the clock's steady scale as well, so that a step
+    // armed before midnight or checked by a late tick still comes; dueHour and dueMinute are what the
+    // status text shows.
+    ScriptTable scriptTable{};
+    std::int16_t scriptStepIndex = 0;
+    VbBool scriptRunning = false;
+    std::int16_t dueHour = 0;
+    std::int16_t dueMinute = 0;
+    double dueSeconds = 0.0;
 };
 
 // Puts every field to its start-up default; readDate becomes the given date text.

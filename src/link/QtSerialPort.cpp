@@ -54,7 +54,25 @@ void QtSerialPort::applySettings() {
     }
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
     m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    // The port knows one kind of handshaking at a time; with both asked for, RTS/CTS holds the output.
+    switch (m_flow) {
+        case FlowControl::None:
+            m_port.setFlowControl(QSerialPort::NoFlowControl);
+            break;
+        case FlowControl::XonXoff:
+            m_port.setFlowControl(QSerialPort::SoftwareControl);
+            break;
+        case FlowControl::Rts:
+        case FlowControl::XonXoffAndRts:
+            m_port.setFlowControl(QSerialPort::HardwareControl);
+            break;
+    }
+}
+
+bool QtSerialPort::setFlowControl(FlowControl flow) {
+    m_flow = flow;
+    if (m_port.isOpen()) applySettings();
+    return true;
 }
 
 int QtSerialPort::bytesWaiting() {

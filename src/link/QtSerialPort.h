@@ -22,11 +22,13 @@ public:
     void write(const QByteArray& bytes) override;
     void clearBuffers() override;
     int bytesToWrite() override;
+    bool setFlowControl(FlowControl flow) override;
 
 private:
     void applySettings();
     QSerialPort m_port;
     QString m_settings = QStringLiteral("2400,N,8,1");
+    FlowControl m_flow = FlowControl::None;
 };
 
 }  // namespace tk

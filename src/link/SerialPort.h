@@ -5,6 +5,8 @@
 
 namespace tk {
 
+enum class FlowControl { None, XonXoff, Rts, XonXoffAndRts };
+
 // A serial port as the link layer uses it. Reception is polled: waitForData blocks in the operating system
 // for at most the given time and returns early when bytes arrive.
 class SerialPort {
@@ -28,6 +30,9 @@ public:
     // Discards what is received and not read, and what is still to transmit.
     virtual void clearBuffers() = 0;
     virtual int bytesToWrite() = 0;
+    // Handshaking, kept while closed and applied on open; false when the port refuses it. The link to the
+    // interface never uses any, so a port that cannot do it need not say so.
+    virtual bool setFlowControl(FlowControl) { return true; }
 };
 
 // The parts of "9600,N,8,1"; nothing when the text is not of that form.

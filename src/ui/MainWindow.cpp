@@ -43,7 +43,7 @@ const std::initializer_list<Item> kMenus = {
        "&Load Data",
        true,
        {{"mnusetload", "&Setup"},
-        {"mnuscriptload", "S&cript"},
+        {"mnuscriptload", "S&cript", true},
         {"mnugrenzenload", "&Boundaries"},
         {"mnumessload", "&Measurement"},
         {"mnueichload", "C&alibration Curve", true}}},
@@ -51,7 +51,7 @@ const std::initializer_list<Item> kMenus = {
        "&Store Data",
        true,
        {{"mnusetsave", "&Setup"},
-        {"mnuscriptsave", "S&cript"},
+        {"mnuscriptsave", "S&cript", true},
         {"mnugrenzensave", "&Boundaries"},
         {"mnumesssave", "&Measurement"},
         {"mnueichsave", "C&alibration Curve", true},
@@ -66,7 +66,7 @@ const std::initializer_list<Item> kMenus = {
       {"mnudefuser", "&User def."},
       {"mnuzwischenab", "&Clipboard", true},
       {nullptr, "-"},
-      {"mnustartscp", "St&art Script"},
+      {"mnustartscp", "St&art Script", true},
       {"mnuexit", "&Exit", true}}},
     {"mnumessen",
      "&Measurement",
@@ -97,7 +97,7 @@ const std::initializer_list<Item> kMenus = {
       {"mnuconfig", "Confi&guration", true},
       {nullptr, "-"},
       {"mnulöschen", "&Erase display", true}}},
-    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit"}}},
+    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit", true}}},
     {"mnufenster",
      "&Windows",
      true,
@@ -163,6 +163,19 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
         m_limits->ReopenBoundaryEditor();
     });
     m_boundaryFiles->Connect(lookup, this);
+    m_scripts = std::make_unique<ScriptCommands>(
+        m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_link, m_ctx.portMap,
+        ScriptCommands::Hooks{[this](QWidget* w) { ShowChild(w); },
+                              [this](bool checked) { SetAutoMeasurementChecked(checked); }},
+        this);
+    connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::LoadCommand);
+    connect(action(QStringLiteral("mnuscriptsave")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::SaveCommand);
+    connect(action(QStringLiteral("mnugenscript")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::ShowEditor);
+    connect(action(QStringLiteral("mnustartscp")), &QAction::triggered, m_scripts.get(),
+            &ScriptCommands::ShowStartScriptDialog);
     ConnectFileCommands();
     WireCalibration();
     m_timer = new QTimer(this);
@@ -452,9 +465,7 @@ void MainWindow::CloseInformation() {
 }
 
 void MainWindow::StartScript() {
-    // Scripts cannot be loaded by this version yet; the name is kept in the model.
-    qWarning("tk820-2: the start script %s is not run: scripts are not available in this version",
-             qPrintable(m_ctx.model.scriptFileName));
+    m_scripts->StartAtProgramStart();
 }
 
 void MainWindow::OnModuleOnline() {

@@ -19,6 +19,7 @@
 #include "MeasurementCycle.h"
 #include "MeasurementModel.h"
 #include "ModuleCommands.h"
+#include "ScriptCommands.h"
 #include "SpectrumGraph.h"
 #include "StartUp.h"
 #include "TraceReader.h"
@@ -58,6 +59,7 @@ public:
     class LimitCommands& limits() {
         return *m_limits;
     }
+    ScriptCommands& scripts() { return *m_scripts; }
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
@@ -72,6 +74,12 @@ public:
     // CycleView
     void SetStatusText(const QString& text) override { m_uhr->setText(text); }
     void SetAutoMeasurementChecked(bool checked) override;
+    bool IsScriptStepDue() override { return m_scripts->runner().IsScriptStepDue(); }
+    void RunScriptStep() override { m_scripts->runner().RunScriptStep(); }
+    bool ScriptRunning() const override { return m_ctx.model.scriptRunning; }
+    int ScriptStepIndex() const override { return m_ctx.model.scriptStepIndex; }
+    int DueHour() const override { return m_ctx.model.dueHour; }
+    int DueMinute() const override { return m_ctx.model.dueMinute; }
 
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
@@ -126,6 +134,7 @@ private:
     std::unique_ptr<ModuleCommands> m_modules;
     std::unique_ptr<TraceReader> m_reader;
     std::unique_ptr<MeasurementCycle> m_cycle;
+    std::unique_ptr<ScriptCommands> m_scripts;
     std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;

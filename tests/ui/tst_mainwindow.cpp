@@ -64,7 +64,7 @@ private slots:
                 "mnusave|&Store "
                 "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|-;"
                 "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
-                "mnustartscp|St&art Script|-;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
+                "mnustartscp|St&art Script|+;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
                 "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
                 "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
                 "mnuwerteuv|dB&uV|+;mnugrenzübbox|Surpass Boundar&ies|+;mnugrenzübuser|User|+;"
@@ -72,7 +72,7 @@ private slots:
                 "mnuboxvergl|Co&mparative measurement|+;mnurefbox|&Reference "
                 "calcul.|+;"
                 "mnuconfig|Confi&guration|+;mnulöschen|&Erase display|+;mnuscript|&Script|+;"
-                "mnugenscript|Script &edit|-;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"
+                "mnugenscript|Script &edit|+;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"
                 "mnuüberein|&Tile vertical|+;mnunebenein|T&ile horizontal|+;mnusymbole|&Arrange icons|+;"
                 "mnuliste|W&indows|+;Hilfe|?|+;mnuHelp|Help|+;hlpdeutsch|Deutsch|+;hlpenglish|English|+;"
                 "mnuabout|&About/Support|+")

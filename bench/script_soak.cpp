@@ -1,0 +1,179 @@
+// Measured run: a looping ten-step script for 24 hours of simulated time, with every shown trace read on
+// every tick from the in-process emulated interface, the settings and measurement files read and written,
+// the serial control output on a pseudo-terminal opened again by every step and the parallel output to a
+// file. Memory and open handles are sampled every simulated hour and must stay flat.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "AnalyzerLink.h"
+#include "BenchSupport.h"
+#include "EmulatorPort.h"
+#include "FakeClock.h"
+#include "FileIO.h"
+#include "MeasurementCycle.h"
+#include "ParallelPort.h"
+#include "QtSerialPort.h"
+#include "ScriptRunner.h"
+#include "TraceReader.h"
+
+namespace {
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+int OpenHandles() {
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+class SoakActions final : public tk::ScriptActions {
+public:
+    SoakActions(tk::MeasurementModel& model, tk::AnalyzerLink& link) : m_model(model), m_link(link) {}
+    tk::FileLoad LoadSettings(const QString& path) override { return Read(path); }
+    tk::FileLoad LoadBoundaries(const QString& path) override { return Read(path); }
+    tk::FileLoad LoadCalibration(const QString& path) override { return Read(path); }
+    tk::FileSave SaveMeasurement(const QString& path) override {
+        const QByteArray bytes(reinterpret_cast<const char*>(m_model.traceActual.data()),
+                               static_cast<qsizetype>(sizeof m_model.traceActual));
+        ++saves;
+        return tk::WriteFileAtomically(path, bytes) ? tk::FileSave::Ok : tk::FileSave::WriteFailed;
+    }
+    void Print() override {}
+    void ConnectInterface() override { m_link.ConnectInterface(); }
+    bool LinkOpen() override { return m_link.IsOpen(); }
+    void SetAutoMeasurementChecked(bool) override {}
+    void ProcessEvents() override { QCoreApplication::processEvents(); }
+    int saves = 0;
+
+private:
+    static tk::FileLoad Read(const QString& path) {
+        return tk::ReadFileBytes(path, 10000) ? tk::FileLoad::Ok : tk::FileLoad::CannotOpen;
+    }
+    tk::MeasurementModel& m_model;
+    tk::AnalyzerLink& m_link;
+};
+
+class SoakCycleView final : public tk::CycleView {
+public:
+    explicit SoakCycleView(tk::ScriptRunner*& runner) : m_runner(runner) {}
+    void SetStatusText(const QString& t) override { status = t; }
+    void SetAutoMeasurementChecked(bool) override {}
+    void RedrawGraph() override {}
+    bool IsScriptStepDue() override { return m_runner->IsScriptStepDue(); }
+    void RunScriptStep() override {
+        ++steps;
+        m_runner->RunScriptStep();
+    }
+    QString status;
+    int steps = 0;
+
+private:
+    tk::ScriptRunner*& m_runner;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::perror("pseudo-terminal");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("a.set"));
+    tk::WriteFileAtomically(settings, QByteArray(201, 'x'));
+
+    tk::test::FakeClock clock(10 * 3600.0);
+    tk::EmulatorOptions options;
+    options.sweepMs = 1000;
+    tk::EmulatorPort port(clock, options);
+    tk::bench::PrintingDialogs dialogs;
+    tk::bench::CountingView view;
+    tk::PortMap map;
+    map.set(1, QString::fromLatin1(ptsname(master)));
+    map.setParallel(1, dir.filePath(QStringLiteral("lpt1")));
+    tk::MeasurementModel model;
+    model.settings.baudIndex = 5;
+    model.fastMode = true;
+    tk::AnalyzerLink link(model, port, clock, dialogs, view, map);
+    tk::TraceReader reader(link);
+    SoakActions actions(model, link);
+    tk::QtSerialPort control;
+    tk::DeviceParallelPort parallel;
+    tk::ScriptRunner runner(model, clock, dialogs, actions, control, parallel, map);
+    tk::ScriptRunner* runnerPtr = &runner;
+    SoakCycleView cycleView(runnerPtr);
+    tk::MeasurementCycle cycle(model, reader, clock, cycleView);
+
+    for (int i = 0; i < 10; ++i) {
+        tk::ScriptStep& s = model.scriptTable[static_cast<std::size_t>(i)];
+        s.delayMinutes = 5;
+        s.settingsFile.set(settings);
+        s.measurementFile.set(dir.filePath(QStringLiteral("m%1.mes").arg(i)));
+        s.serialOutput.set(QStringLiteral("1,2,3"));
+        s.parallelOutput.set(QStringLiteral("4,5"));
+        s.controlPort = 1;
+        s.controlBaud = 9600;
+        s.controlParity.set(QStringLiteral("N"));
+        s.controlDataBits = 8;
+        s.controlStopBits = 1;
+    }
+
+    const double start = clock.seconds();
+    const auto wall0 = std::chrono::steady_clock::now();
+    const double cpu0 = tk::bench::CpuSeconds();
+    long ticks = 0, loops = 0, drained = 0;
+    std::vector<long> rss;
+    std::vector<int> handles;
+    double nextSample = start + 3600;
+    runner.StartScript();
+    while (clock.seconds() < start + 24 * 3600.0) {
+        clock.advance(0.1);
+        cycle.Tick();
+        ++ticks;
+        char buf[256];
+        for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;) drained += n;
+        if (!model.scriptRunning && model.scriptStepIndex == tk::SCRIPT_END_POSITION) {
+            ++loops;
+            runner.StartScript();
+        }
+        if (clock.seconds() >= nextSample) {
+            // The emulated interface keeps every byte it received for tests to look at; that record is the
+            // far end's, not the program's, and is left out.
+            rss.push_back(ResidentKb() - static_cast<long>(port.device().received().capacity() / 1024));
+            handles.push_back(OpenHandles());
+            nextSample += 3600;
+        }
+    }
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    const long parallelBytes = QFileInfo(dir.filePath(QStringLiteral("lpt1"))).size();
+    std::printf("simulated 24 h: %ld ticks, %d steps, %ld completed loops, %d measurements stored\n", ticks,
+                cycleView.steps + static_cast<int>(loops), loops, actions.saves);
+    std::printf("control bytes: serial %ld, parallel %ld; messages %d; wall %.1f s, cpu %.1f s\n", drained,
+                parallelBytes, dialogs.count, wall, tk::bench::CpuSeconds() - cpu0);
+    std::printf("resident memory kB (less the emulator's record): hour 1 %ld, hour 24 %ld, max %ld\n",
+                rss.front(), rss.back(), *std::max_element(rss.begin(), rss.end()));
+    std::printf("resident memory kB by hour:");
+    for (long kb : rss) std::printf(" %ld", kb);
+    std::printf("\n");
+    std::printf("open handles:       hour 1 %d, hour 24 %d, max %d\n", handles.front(), handles.back(),
+                *std::max_element(handles.begin(), handles.end()));
+    const bool flat = rss.back() <= rss.front() + 256 && handles.back() == handles.front();
+    std::printf("%s\n", flat ? "flat" : "GROWING");
+    return flat ? 0 : 1;
+}

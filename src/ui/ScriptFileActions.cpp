@@ -1,0 +1,92 @@
+#include "ScriptFileActions.h"
+
+#include <QCoreApplication>
+
+#include "BoundariesFile.h"
+#include "CalibrationFile.h"
+#include "FileIO.h"
+#include "MeasurementFile.h"
+#include "SettingsFile.h"
+
+namespace tk {
+namespace {
+
+// No data file of the program comes near this.
+constexpr qint64 MAX_DATA_FILE_BYTES = 1 << 20;
+
+void NotAvailable(const char* what, const QString& path) {
+    qWarning("tk820-2: script step: %s is not available in this version (%s)", what, qPrintable(path));
+}
+
+FileLoad Load(const QString& path, MeasurementModel& model,
+              LoadResult (*read)(const QByteArray&, MeasurementModel&)) {
+    const auto bytes = ReadFileBytes(path, MAX_DATA_FILE_BYTES);
+    if (!bytes) return FileLoad::CannotOpen;
+    switch (read(*bytes, model)) {
+        case LoadResult::Loaded:
+            return FileLoad::Ok;
+        case LoadResult::Refused:
+            return FileLoad::CannotOpen;
+        case LoadResult::Incomplete:
+            break;
+    }
+    return FileLoad::ReadFailed;
+}
+
+}  // namespace
+
+FileLoad ScriptFileActions::LoadSettings(const QString& path) {
+    return Load(path, m_model, &ReadSettings);
+}
+
+// A step loads boundaries and curves without refreshing a window or remembering the file name.
+FileLoad ScriptFileActions::LoadBoundaries(const QString& path) {
+    const auto bytes = ReadFileBytes(path, BOUNDARIES_FILE_SIZE);
+    if (!bytes) return FileLoad::CannotOpen;
+    switch (tk::LoadBoundaries(*bytes, m_model)) {
+        case BoundariesLoad::Loaded:
+            return FileLoad::Ok;
+        case BoundariesLoad::ShortRead:
+            return FileLoad::ReadFailed;
+        case BoundariesLoad::NotOpened:
+        case BoundariesLoad::TagUnknown:
+            break;
+    }
+    return FileLoad::CannotOpen;
+}
+
+FileLoad ScriptFileActions::LoadCalibration(const QString& path) {
+    switch (LoadCalibrationFile(path, m_model.calibrationCurve)) {
+        case CalibrationLoad::Loaded:
+            return FileLoad::Ok;
+        case CalibrationLoad::ShortRead:
+            return FileLoad::ReadFailed;
+        case CalibrationLoad::CannotOpen:
+        case CalibrationLoad::UnknownTag:
+            break;
+    }
+    return FileLoad::CannotOpen;
+}
+
+FileSave ScriptFileActions::SaveMeasurement(const QString& path) {
+    // The file was opened once the write step is reached; a failure after that is a write failure.
+    bool opened = false;
+    const bool saved =
+        WriteFileAtomically(path, WriteMeasurement(m_model), [&](QIODevice& d, const QByteArray& b) {
+            opened = true;
+            return d.write(b) == b.size();
+        });
+    if (saved) return FileSave::Ok;
+    return opened ? FileSave::WriteFailed : FileSave::CannotOpen;
+}
+
+void ScriptFileActions::Print() {
+    // Printing comes with the printout; until then the step goes on without a printout.
+    NotAvailable("printing", m_model.scriptFileName);
+}
+
+void ScriptFileActions::ProcessEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+}  // namespace tk

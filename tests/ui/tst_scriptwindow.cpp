@@ -1,0 +1,221 @@
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "ControlPortSetup.h"
+#include "FakeClock.h"
+#include "HelpViewer.h"
+#include "LinkRig.h"
+#include "MainWindow.h"
+#include "MeasurementFile.h"
+#include "ScriptFakes.h"
+#include "ScriptFile.h"
+#include "BoundariesFile.h"
+#include "CalibrationFile.h"
+#include "ScriptFileActions.h"
+#include "ScriptWindow.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedPort.h"
+#include "SettingsFile.h"
+#include "StartScriptDialog.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+struct NoHelp final : HelpViewer {
+    bool ShowContents(const QString&) override { return true; }
+};
+
+struct Editor {
+    MeasurementModel model;
+    ScriptedDialogs dialogs;
+    ScriptWindow window{model, dialogs, {}};
+    QLineEdit* edit(const char* name) { return window.findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QPushButton* button(const char* name) {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+};
+
+// A script whose step 0 shows a message and ends (no delay); written as a file, or with another tag.
+QString WriteScript(const QTemporaryDir& dir, const char* name, const char* message,
+                    const char* tag = "scp1 ") {
+    ScriptTable table{};
+    table[0].messageText.set(QString::fromLatin1(message));
+    QByteArray bytes = ScriptBytes(table);
+    bytes.replace(0, 5, tag);
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    return path;
+}
+
+}  // namespace
+
+class TestScriptWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void fileFieldsTakeOnlyTheDash() {
+        Editor e;
+        e.model.scriptTable[0].settingsFile.set(QStringLiteral("a.set"));
+        e.window.ShowModel();
+        QTest::keyClick(e.edit("scrset"), Qt::Key_B);
+        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("a.set"));
+        QTest::keyClick(e.edit("scrset"), Qt::Key_Minus);
+        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("-"));
+        QCOMPARE(e.edit("scrset")->text().trimmed(), QStringLiteral("-"));
+    }
+
+    void timeFieldClampsOnEnter() {
+        Editor e;
+        e.edit("scripttime")->setText(QStringLiteral("2500"));
+        QTest::keyClick(e.edit("scripttime"), Qt::Key_Return);
+        QCOMPARE(e.model.scriptTable[0].delayMinutes, 1440);
+        QCOMPARE(e.edit("scripttime")->text(), QStringLiteral(" 1440"));
+    }
+
+    void chosenFileNameLongerThanTheFieldIsRefused() {
+        Editor e;
+        e.dialogs.openAnswers.enqueue(QString(100, u'a'));
+        e.dialogs.openAnswers.enqueue(QStringLiteral("/tmp/b.grn"));
+        e.button("cbscrlim")->click();
+        QCOMPARE(e.edit("scrlim")->text().trimmed(), QStringLiteral("-"));
+        QCOMPARE(e.dialogs.messages.size(), 1);
+        e.button("cbscrlim")->click();
+        QCOMPARE(e.edit("scrlim")->text(), QStringLiteral("/tmp/b.grn"));
+        QCOMPARE(e.dialogs.requests.at(1).filter, QStringLiteral("*.grn"));
+        e.button("cbscriptok")->click();
+        QCOMPARE(e.model.scriptTable[0].boundariesFile.rightTrimmed(), QStringLiteral("/tmp/b.grn"));
+    }
+
+    void afterAFinishedRunTheSpinnerLeadsBackToStep9() {
+        Editor e;
+        e.model.scriptStepIndex = SCRIPT_END_POSITION;
+        e.window.ShowModel();
+        QCOMPARE(e.edit("scriptnr")->text(), QStringLiteral(" 10"));
+        e.window.findChild<QWidget*>(QStringLiteral("Spin1"))
+            ->findChild<QToolButton*>(QStringLiteral("up"))
+            ->click();
+        QCOMPARE(e.model.scriptStepIndex, 9);
+    }
+
+    void controlPortChoicesAreStoredAtOnce() {
+        ScriptStep step;
+        ControlPortSetup setup(step);
+        QVERIFY(!setup.findChild<QRadioButton*>(QStringLiteral("ComPort0"))->isChecked());
+        setup.findChild<QRadioButton*>(QStringLiteral("ComPort2"))->click();
+        setup.findChild<QRadioButton*>(QStringLiteral("Parity1"))->click();
+        setup.findChild<QRadioButton*>(QStringLiteral("FlowControl3"))->click();
+        QCOMPARE(step.controlPort, 3);
+        QCOMPARE(step.controlParity.text(), QStringLiteral("O"));
+        QCOMPARE(step.controlHandshake, 3);
+    }
+
+    void startScriptDialog() {
+        MeasurementModel model;
+        ScriptedDialogs dialogs;
+        dialogs.openAnswers.enqueue(QStringLiteral("/srv/run.scp"));
+        StartScriptDialog d(model, dialogs);
+        d.findChild<QPushButton*>(QStringLiteral("cbneu"))->click();
+        QCOMPARE(model.parameters.startScriptName.trimmed(), QStringLiteral("/srv/run.scp"));
+        d.findChild<QPushButton*>(QStringLiteral("cbl_schen"))->click();
+        QCOMPARE(model.parameters.startScriptName.trimmed(), QStringLiteral("-"));
+        QCOMPARE(d.findChild<QLineEdit*>(QStringLiteral("scpname"))->text(), QStringLiteral("-"));
+    }
+
+    void scriptsStartAtProgramStart_data() {
+        QTest::addColumn<QByteArray>("commandLineTag");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("both start, parameter file first")
+            << QByteArray("scp1 ") << QStringList({"first", "second"});
+        // A refused command-line script does not start the table of the first one again.
+        QTest::newRow("unknown tag starts nothing")
+            << QByteArray("scp9 ") << QStringList({"first", "Cannot open file"});
+    }
+    void scriptsStartAtProgramStart() {
+        QFETCH(QByteArray, commandLineTag);
+        QFETCH(QStringList, messages);
+        QTemporaryDir home;
+        const QString first = WriteScript(home, "first.scp", "first");
+        const QString second = WriteScript(home, "second.scp", "second", commandLineTag.constData());
+        QByteArray par("par01\x01");
+        par.append(first.toLatin1().leftJustified(160, ' '));
+        par.append("\x01\x14\x02");
+        QFile f(home.filePath(QString::fromLatin1(PARAMETER_FILE_NAME)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(par);
+        f.close();
+
+        MeasurementModel model;
+        FakeClock clock;
+        ScriptedPort port{clock};
+        ScriptedDialogs dialogs;
+        NoHelp help;
+        PortMap portMap;
+        MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {}}};
+        FakeScriptActions actions{clock};
+        window.scripts().UseActions(actions);
+        window.Load(second);
+        QStringList shown;
+        for (const auto& m : dialogs.messages) shown.append(m.text.trimmed());
+        QCOMPARE(shown, messages);
+        QCOMPARE(actions.log.size(), messages.last() == QStringLiteral("second") ? 2 : 1);
+        QVERIFY(window.scripts().editor());
+        QVERIFY(window.scripts().editor()->parentWidget()->isMinimized());
+    }
+    void realActionsReportWhatTheStepNeeds_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("result");
+        MeasurementModel m;
+        const QByteArray set = WriteSettings(m);
+        const QByteArray grn = BoundariesBytes(m);
+        m.calibrationCurve.pointCount = 3;
+        const QByteArray eic = CalibrationFileBytes(m.calibrationCurve);
+        const struct {
+            const char* kind;
+            QByteArray whole;
+        } kinds[] = {{"set", set}, {"grn", grn}, {"eic", eic}};
+        for (const auto& k : kinds) {
+            QTest::addRow("%s whole", k.kind) << k.kind << k.whole << int(FileLoad::Ok);
+            QTest::addRow("%s short", k.kind) << k.kind << k.whole.left(k.whole.size() - 3)
+                                              << int(FileLoad::ReadFailed);
+            QTest::addRow("%s other tag", k.kind)
+                << k.kind << QByteArray("mes5 ") + k.whole.mid(5) << int(FileLoad::CannotOpen);
+        }
+    }
+    void realActionsReportWhatTheStepNeeds() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, result);
+        QTemporaryDir dir;
+        LinkRig rig;
+        ScriptFileActions actions(rig.model, rig.link, {});
+        const auto load = [&](const QString& path) {
+            return kind == u"set"   ? actions.LoadSettings(path)
+                   : kind == u"grn" ? actions.LoadBoundaries(path)
+                                    : actions.LoadCalibration(path);
+        };
+        const QString path = dir.filePath(QStringLiteral("a.") + kind);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        QCOMPARE(int(load(path)), result);
+        QCOMPARE(load(dir.filePath(QStringLiteral("none"))), FileLoad::CannotOpen);
+        QCOMPARE(actions.SaveMeasurement(dir.filePath(QStringLiteral("no/m.mes"))), FileSave::CannotOpen);
+        const QString mes = dir.filePath(QStringLiteral("m.mes"));
+        QCOMPARE(actions.SaveMeasurement(mes), FileSave::Ok);
+        QCOMPARE(QFileInfo(mes).size(), MeasurementFileSize(rig.model.settings.resolution));
+    }
+};
+
+QTEST_MAIN(TestScriptWindow)
+#include "tst_scriptwindow.moc"
