@@ -13,6 +13,7 @@
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
+#include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
@@ -123,7 +124,7 @@ struct Button {
 };
 const std::initializer_list<Button> kButtons = {
     {"Command1", "Single", true},       {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", false},       {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
+    {"Command5", "Print", true},        {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
     {"Command4", "Erase", true},        {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
     {"Command10", "Pk-m", true},        {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", false},
@@ -161,6 +162,9 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
         m_limits->ReopenBoundaryEditor();
     });
     m_boundaryFiles->Connect(lookup, this);
+    m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs);
+    m_print->SetWindowHooks([this](QWidget* w) { ShowChild(w); }, [this] { RedrawGraph(); });
+    m_print->Connect(lookup, this);
     ConnectFileCommands();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -277,6 +281,7 @@ void MainWindow::BuildToolbar() {
     connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
     connect(button("Command2"), &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
     connect(button("Command7"), &QToolButton::clicked, this, &MainWindow::OnClipboard);
+    connect(button("Command5"), &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
     connect(button("Command3"), &QToolButton::clicked, this, &MainWindow::ShowControlBox);
     connect(button("Command8"), &QToolButton::clicked, this,
             [this] { OnStoreComparison(&MeasurementModel::traceActual); });

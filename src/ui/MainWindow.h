@@ -128,6 +128,7 @@ private:
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;
     std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
+    std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;
     QImage m_keptPicture;
     QPointer<QWidget> m_boxref;
