@@ -13,6 +13,7 @@
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
+#include "PictureExport.h"
 #include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "ControlBox.h"
@@ -65,6 +66,7 @@ const std::initializer_list<Item> kMenus = {
       {nullptr, "-"},
       {"mnudefuser", "&User def."},
       {"mnuzwischenab", "&Clipboard", true},
+      {"mnupicture", "Save &Picture", true},
       {nullptr, "-"},
       {"mnustartscp", "St&art Script"},
       {"mnuexit", "&Exit", true}}},
@@ -245,6 +247,7 @@ void MainWindow::BuildMenus() {
         OnClipboard();
     });
     connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
+    connect(action(QStringLiteral("mnupicture")), &QAction::triggered, this, &MainWindow::OnSavePicture);
     connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this,
             [this] { ArrangeChildren(Qt::Vertical); });
@@ -372,6 +375,8 @@ GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
         m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
+        m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
+        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture"))});
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,
@@ -405,6 +410,23 @@ QImage MainWindow::GraphPicture() {
     DrawGraphPicture();
     m_graph.setCanvas(shown);
     return canvas.image();
+}
+
+void MainWindow::OnSavePicture() {
+    const FileDialogRequest request{QStringLiteral("Save picture"),
+                                    QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
+                                    QStringLiteral("*.png"), QStringLiteral("png"), false, true};
+    const std::optional<QString> name = m_ctx.dialogs.saveFileName(request);
+    if (!name) return;
+    const bool saved = SaveGraphPicture(*name, GraphPicture(), [this](Canvas& canvas) {
+        Canvas* shown = m_graph.canvas();
+        m_graph.setCanvas(&canvas);
+        DrawGraphPicture();
+        m_graph.setCanvas(shown);
+    });
+    if (!saved)
+        m_ctx.dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
+                              MessageIcon::Critical);
 }
 
 void MainWindow::OnClipboard() {

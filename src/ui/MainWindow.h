@@ -100,6 +100,8 @@ private:
     void OnStoreComparison(TraceArray MeasurementModel::*source);
     void OnShowComparison(bool show);
     void OnClipboard();
+    // The graph as a PNG or SVG picture for a report.
+    void OnSavePicture();
     // Draws the graph on its canvas also before the first read opened it.
     void DrawGraphPicture();
     // The graph as a picture: as shown, as last shown before its window was closed, or drawn anew.

@@ -103,7 +103,7 @@ private slots:
         };
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("mnufile"))),
                  (QStringList{"mnuload", "mnusave", "-", "mnuprint", "mnusetprint", "-", "mnudefuser",
-                              "mnuzwischenab", "-", "mnustartscp", "mnuexit"}));
+                              "mnuzwischenab", "mnupicture", "-", "mnustartscp", "mnuexit"}));
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("Hilfe"))),
                  (QStringList{"mnuHelp", "-", "hlpdeutsch", "hlpenglish", "-", "mnuabout"}));
     }
