@@ -13,6 +13,8 @@
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
+#include "PictureExport.h"
+#include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
 #include "ControlBox.h"
@@ -65,6 +67,7 @@ const std::initializer_list<Item> kMenus = {
       {nullptr, "-"},
       {"mnudefuser", "&User def."},
       {"mnuzwischenab", "&Clipboard", true},
+      {"mnupicture", "Save &Picture", true},
       {nullptr, "-"},
       {"mnustartscp", "St&art Script", true},
       {"mnuexit", "&Exit", true}}},
@@ -124,10 +127,10 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true},      {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", false},      {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
-    {"Command4", "Erase", true},       {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
-    {"Command10", "Pk-m", true},       {"Command11", "Off", true},   {"Command12", "On", true},
+    {"Command1", "Single", true},       {"Command2", "Config", true}, {"Command3", "Setup", true},
+    {"Command5", "Print", true},        {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
+    {"Command4", "Erase", true},        {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
+    {"Command10", "Pk-m", true},        {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", true},
 };
 
@@ -176,6 +179,9 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
             &ScriptCommands::ShowEditor);
     connect(action(QStringLiteral("mnustartscp")), &QAction::triggered, m_scripts.get(),
             &ScriptCommands::ShowStartScriptDialog);
+    m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs);
+    m_print->SetWindowHooks([this](QWidget* w) { ShowChild(w); }, [this] { RedrawGraph(); });
+    m_print->Connect(lookup, this);
     ConnectFileCommands();
     WireCalibration();
     m_timer = new QTimer(this);
@@ -257,6 +263,7 @@ void MainWindow::BuildMenus() {
         OnClipboard();
     });
     connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
+    connect(action(QStringLiteral("mnupicture")), &QAction::triggered, this, &MainWindow::OnSavePicture);
     connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this,
             [this] { ArrangeChildren(Qt::Vertical); });
@@ -293,6 +300,7 @@ void MainWindow::BuildToolbar() {
     connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
     connect(button("Command2"), &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
     connect(button("Command7"), &QToolButton::clicked, this, &MainWindow::OnClipboard);
+    connect(button("Command5"), &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
     connect(button("Command3"), &QToolButton::clicked, this, &MainWindow::ShowControlBox);
     connect(button("Command8"), &QToolButton::clicked, this,
             [this] { OnStoreComparison(&MeasurementModel::traceActual); });
@@ -406,6 +414,8 @@ GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
         m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
+        m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
+        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture"))});
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,
@@ -439,6 +449,23 @@ QImage MainWindow::GraphPicture() {
     DrawGraphPicture();
     m_graph.setCanvas(shown);
     return canvas.image();
+}
+
+void MainWindow::OnSavePicture() {
+    const FileDialogRequest request{QStringLiteral("Save picture"),
+                                    QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
+                                    QStringLiteral("*.png"), QStringLiteral("png"), false, true};
+    const std::optional<QString> name = m_ctx.dialogs.saveFileName(request);
+    if (!name) return;
+    const bool saved = SaveGraphPicture(*name, GraphPicture(), [this](Canvas& canvas) {
+        Canvas* shown = m_graph.canvas();
+        m_graph.setCanvas(&canvas);
+        DrawGraphPicture();
+        m_graph.setCanvas(shown);
+    });
+    if (!saved)
+        m_ctx.dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
+                              MessageIcon::Critical);
 }
 
 void MainWindow::OnClipboard() {

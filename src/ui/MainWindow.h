@@ -110,6 +110,8 @@ private:
     void OnStoreComparison(TraceArray MeasurementModel::*source);
     void OnShowComparison(bool show);
     void OnClipboard();
+    // The graph as a PNG or SVG picture for a report.
+    void OnSavePicture();
     // Draws the graph on its canvas also before the first read opened it.
     void DrawGraphPicture();
     // The graph as a picture: as shown, as last shown before its window was closed, or drawn anew.
@@ -139,6 +141,7 @@ private:
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;
     std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
+    std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;
     QImage m_keptPicture;
     QPointer<QWidget> m_boxref;

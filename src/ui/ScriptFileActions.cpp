@@ -6,6 +6,8 @@
 #include "CalibrationFile.h"
 #include "FileIO.h"
 #include "MeasurementFile.h"
+#include "PrintOut.h"
+#include "PrintPage.h"
 #include "SettingsFile.h"
 
 namespace tk {
@@ -13,10 +15,6 @@ namespace {
 
 // No data file of the program comes near this.
 constexpr qint64 MAX_DATA_FILE_BYTES = 1 << 20;
-
-void NotAvailable(const char* what, const QString& path) {
-    qWarning("tk820-2: script step: %s is not available in this version (%s)", what, qPrintable(path));
-}
 
 FileLoad Load(const QString& path, MeasurementModel& model,
               LoadResult (*read)(const QByteArray&, MeasurementModel&)) {
@@ -76,13 +74,17 @@ FileSave ScriptFileActions::SaveMeasurement(const QString& path) {
             opened = true;
             return d.write(b) == b.size();
         });
+    m_lastMeasurement = path;
     if (saved) return FileSave::Ok;
     return opened ? FileSave::WriteFailed : FileSave::CannotOpen;
 }
 
 void ScriptFileActions::Print() {
-    // Printing comes with the printout; until then the step goes on without a printout.
-    NotAvailable("printing", m_model.scriptFileName);
+    // An unattended step prints without asking: the page goes to a PDF beside the step's measurement file
+    // (or beside the script when the step stored none).
+    const QString pdf = PdfNameFor(m_lastMeasurement.isEmpty() ? m_model.scriptFileName : m_lastMeasurement);
+    if (!WritePdfPage(m_model, pdf, LongDateText(m_model.readDate.text())))
+        qWarning("tk820-2: script step: the printout could not be written to %s", qPrintable(pdf));
 }
 
 void ScriptFileActions::ProcessEvents() {

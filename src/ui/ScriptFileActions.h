@@ -28,6 +28,8 @@ public:
 private:
     MeasurementModel& m_model;
     AnalyzerLink& m_link;
+    // The file the last step's measurement went to: its printout is written beside it.
+    QString m_lastMeasurement;
     std::function<void(bool)> m_setAutoChecked;
 };
 

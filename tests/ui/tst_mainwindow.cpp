@@ -62,8 +62,8 @@ private slots:
             QStringLiteral(
                 "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|+;mnueichload|C&alibration Curve|+;"
                 "mnusave|&Store "
-                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|-;"
-                "mnusetprint|Prin&ter Setup|-;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
+                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|+;"
+                "mnusetprint|Prin&ter Setup|+;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
                 "mnustartscp|St&art Script|+;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
                 "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
                 "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
@@ -104,7 +104,7 @@ private slots:
         };
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("mnufile"))),
                  (QStringList{"mnuload", "mnusave", "-", "mnuprint", "mnusetprint", "-", "mnudefuser",
-                              "mnuzwischenab", "-", "mnustartscp", "mnuexit"}));
+                              "mnuzwischenab", "mnupicture", "-", "mnustartscp", "mnuexit"}));
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("Hilfe"))),
                  (QStringList{"mnuHelp", "-", "hlpdeutsch", "hlpenglish", "-", "mnuabout"}));
     }

@@ -1,0 +1,119 @@
+#include "PrintCommands.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "PrintOut.h"
+#include "PrintPage.h"
+#include "PrinterSetupWindow.h"
+
+namespace tk {
+namespace {
+
+const QString PRINT_TITLE = QStringLiteral("Print");
+
+bool SystemHasPrinter() {
+    return !QPrinterInfo::defaultPrinter().isNull() || !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+}  // namespace
+
+PrintCommands::PrintCommands(MeasurementModel& model, UserDialogs& dialogs, PrinterAvailable printerAvailable)
+    : m_model(model),
+      m_dialogs(dialogs),
+      m_printerAvailable(printerAvailable ? std::move(printerAvailable)
+                                          : PrinterAvailable(SystemHasPrinter)) {}
+
+PrintCommands::~PrintCommands() = default;
+
+void PrintCommands::SetWindowHooks(std::function<void(QWidget*)> showChild,
+                                   std::function<void()> unitChanged) {
+    m_showChild = std::move(showChild);
+    m_unitChanged = std::move(unitChanged);
+}
+
+void PrintCommands::Connect(const ActionLookup& action, QObject* context) {
+    if (QAction* print = action(QStringLiteral("mnuprint"))) {
+        print->setEnabled(true);
+        QObject::connect(print, &QAction::triggered, context, [this] { ShowSetupWindow(); });
+    }
+    if (QAction* setup = action(QStringLiteral("mnusetprint"))) {
+        setup->setEnabled(true);
+        QObject::connect(setup, &QAction::triggered, context, [this] { PrinterSelection(); });
+    }
+}
+
+void PrintCommands::ShowSetupWindow() {
+    // A window left open shows values that may have changed since; it makes way for a fresh one.
+    if (m_window) {
+        if (auto* frame = m_window->parentWidget())
+            frame->close();
+        else
+            m_window->close();
+    }
+    auto* window = new PrinterSetupWindow(
+        m_model, [this] { PrintCommand(); }, m_unitChanged);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_window = window;
+    if (m_showChild)
+        m_showChild(window);
+    else
+        window->show();
+}
+
+void PrintCommands::PrinterSelection() {
+    if (!m_printerAvailable()) {
+        m_dialogs.message(QStringLiteral("No printer is set up. \"&Print\" writes the page into a PDF file."),
+                          QStringLiteral("Printer setup"), MessageIcon::Information);
+        return;
+    }
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(m_printer.get());
+    dialog.setWindowTitle(QStringLiteral("Printer setup"));
+    dialog.exec();
+}
+
+void PrintCommands::PrintCommand() {
+    if (m_printerAvailable()) {
+        if (!PrintOnPrinter())
+            m_dialogs.message(QStringLiteral("The page could not be printed."), PRINT_TITLE,
+                              MessageIcon::Critical);
+        return;
+    }
+    SavePdf();
+}
+
+bool PrintCommands::SavePdf() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Print to PDF file");
+    request.filter = QStringLiteral("PDF (*.pdf)");
+    request.initialName = PdfNameFor(m_model.fileNames.measurement);
+    request.defaultExtension = QStringLiteral("pdf");
+    request.confirmOverwrite = true;
+    const std::optional<QString> name = m_dialogs.saveFileName(request);
+    if (!name || name->trimmed().isEmpty()) return false;
+    if (!WritePdfPage(m_model, *name, LongDate())) {
+        m_dialogs.message(QStringLiteral("Cannot write file ") + QDir::toNativeSeparators(*name), PRINT_TITLE,
+                          MessageIcon::Critical);
+        return false;
+    }
+    m_dialogs.message(
+        QStringLiteral("No printer is set up. The page was written to ") + QDir::toNativeSeparators(*name),
+        PRINT_TITLE, MessageIcon::Information);
+    return true;
+}
+
+bool PrintCommands::PrintOnPrinter() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setDocName(QStringLiteral("tk820-2"));
+    return PrintPage(m_model, *m_printer, LongDate());
+}
+
+QString PrintCommands::LongDate() const {
+    return LongDateText(m_model.readDate.text());
+}
+
+}  // namespace tk

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "MeasurementModel.h"
+#include "UserDialogs.h"
+
+class QAction;
+class QObject;
+class QPrinter;
+
+namespace tk {
+
+// "&Print" opens the printer setup window, whose "&Print" sends the page to the printer or, where none is set
+// up, into a PDF file the user names. "Prin&ter Setup" chooses the printer.
+class PrintCommands {
+public:
+    using ActionLookup = std::function<QAction*(const QString&)>;
+    // Whether a printer is set up; the real one asks the system's print service.
+    using PrinterAvailable = std::function<bool()>;
+
+    PrintCommands(MeasurementModel& model, UserDialogs& dialogs, PrinterAvailable printerAvailable = {});
+    ~PrintCommands();
+    // How the setup window is shown, and what follows a change of the unit it offers.
+    void SetWindowHooks(std::function<void(QWidget*)> showChild, std::function<void()> unitChanged);
+
+    void Connect(const ActionLookup& action, QObject* context);
+
+    void ShowSetupWindow();
+    void PrinterSelection();
+    // Prints the page now, on the chosen printer or into a PDF file.
+    void PrintCommand();
+    // The PDF instead of a printer: asks for the file (the measurement file's name with "pdf" proposed),
+    // writes it and says where. False when nothing was written.
+    bool SavePdf();
+
+private:
+    bool PrintOnPrinter();
+    QString LongDate() const;
+
+    MeasurementModel& m_model;
+    UserDialogs& m_dialogs;
+    PrinterAvailable m_printerAvailable;
+    std::function<void(QWidget*)> m_showChild;
+    std::function<void()> m_unitChanged;
+    QPointer<QWidget> m_window;
+    // The printer chosen in the printer selection; the system's default until then.
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+}  // namespace tk
