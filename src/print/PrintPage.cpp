@@ -1,6 +1,8 @@
 #include "PrintPage.h"
 
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -21,7 +23,11 @@ bool PrintPage(MeasurementModel& model, QPagedPaintDevice& device, const QString
     return painter.end();
 }
 
-bool WritePdfPage(MeasurementModel& model, const QString& fileName, const QString& longDate) {
+namespace {
+
+// Writes an A4 PDF through a temporary file that replaces the target only when the drawing succeeded.
+bool WritePdf(const QString& fileName, const QString& title,
+              const std::function<bool(QPagedPaintDevice&)>& draw) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) return false;
     {
@@ -30,13 +36,45 @@ bool WritePdfPage(MeasurementModel& model, const QString& fileName, const QStrin
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         writer.setCreator(QStringLiteral("tk820-2"));
-        writer.setTitle(model.printHeadline.trimmed());
-        if (!PrintPage(model, writer, longDate)) {
+        writer.setTitle(title);
+        if (!draw(writer)) {
             file.cancelWriting();
             return false;
         }
     }
     return file.commit();
+}
+
+}  // namespace
+
+bool WritePdfPage(MeasurementModel& model, const QString& fileName, const QString& longDate) {
+    return WritePdf(fileName, model.printHeadline.trimmed(),
+                    [&](QPagedPaintDevice& device) { return PrintPage(model, device, longDate); });
+}
+
+bool PrintTextLines(const QStringList& lines, QPagedPaintDevice& device) {
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::TypeWriter);
+    painter.setFont(font);
+    const int lineHeight = painter.fontMetrics().lineSpacing();
+    const int pageHeight = painter.viewport().height();
+    int y = lineHeight;
+    for (const QString& line : lines) {
+        if (y > pageHeight) {
+            device.newPage();
+            y = lineHeight;
+        }
+        painter.drawText(0, y, line);
+        y += lineHeight;
+    }
+    return painter.end();
+}
+
+bool WritePdfTextLines(const QStringList& lines, const QString& fileName, const QString& title) {
+    return WritePdf(fileName, title,
+                    [&](QPagedPaintDevice& device) { return PrintTextLines(lines, device); });
 }
 
 QString PdfNameFor(const QString& measurementFileName) {

@@ -325,6 +325,7 @@ void MainWindow::BuildToolbar() {
 void MainWindow::WireCalibration() {
     CalibrationHooks hooks;
     hooks.showChild = [this](QWidget* child) { ShowChild(child); };
+    hooks.printLines = [this](const QStringList& lines) { m_print->PrintLines(lines); };
     hooks.refreshControlBox = [this] {
         auto* box = qobject_cast<ControlBox*>(m_boxcon.data());
         auto* frame = box ? qobject_cast<QMdiSubWindow*>(box->parentWidget()) : nullptr;

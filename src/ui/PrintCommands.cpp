@@ -106,6 +106,32 @@ bool PrintCommands::SavePdf() {
     return true;
 }
 
+void PrintCommands::PrintLines(const QStringList& lines) {
+    if (m_printerAvailable()) {
+        if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (!PrintTextLines(lines, *m_printer))
+            m_dialogs.message(QStringLiteral("The page could not be printed."), PRINT_TITLE,
+                              MessageIcon::Critical);
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Print to PDF file");
+    request.filter = QStringLiteral("PDF (*.pdf)");
+    request.initialName = PdfNameFor(m_model.fileNames.calibration);
+    request.defaultExtension = QStringLiteral("pdf");
+    request.confirmOverwrite = true;
+    const std::optional<QString> name = m_dialogs.saveFileName(request);
+    if (!name || name->trimmed().isEmpty()) return;
+    if (!WritePdfTextLines(lines, *name, QStringLiteral("Calibration curve"))) {
+        m_dialogs.message(QStringLiteral("Cannot write file ") + QDir::toNativeSeparators(*name), PRINT_TITLE,
+                          MessageIcon::Critical);
+        return;
+    }
+    m_dialogs.message(
+        QStringLiteral("No printer is set up. The page was written to ") + QDir::toNativeSeparators(*name),
+        PRINT_TITLE, MessageIcon::Information);
+}
+
 bool PrintCommands::PrintOnPrinter() {
     if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_printer->setDocName(QStringLiteral("tk820-2"));

@@ -37,6 +37,9 @@ public:
     // The PDF instead of a printer: asks for the file (the measurement file's name with "pdf" proposed),
     // writes it and says where. False when nothing was written.
     bool SavePdf();
+    // Prints lines of text (the calibration editor's points) the same way: on the printer, or into a PDF
+    // named after the curve file.
+    void PrintLines(const QStringList& lines);
 
 private:
     bool PrintOnPrinter();
