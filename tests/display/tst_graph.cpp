@@ -293,6 +293,28 @@ private slots:
         QCOMPARE(model->settings.userUnitName.text(), name.leftJustified(30));
     }
 
+    // Each trace shown alone is drawn whole in its own colour, and nothing in the others'.
+    void eachTraceInItsOwnColour_data() {
+        QTest::addColumn<int>("shown");  // 0 actual, 1 average, 2 peak, 3 comparison
+        Row("actual", 0);
+        Row("average", 1);
+        Row("peak", 2);
+        Row("comparison", 3);
+    }
+    void eachTraceInItsOwnColour() {
+        QFETCH(int, shown);
+        auto model = Model();
+        MeasurementSettings& s = model->settings;
+        s.showActual = shown == 0;
+        s.showAverage = shown == 1;
+        s.showPeak = shown == 2;
+        model->showComparison = shown == 3;
+        RecordingCanvas canvas;
+        RedrawGraph(*model, canvas);
+        const int colours[] = {COLOUR_GREEN, COLOUR_LIGHT_BLUE, COLOUR_LIGHT_RED, COLOUR_CYAN};
+        for (int k = 0; k < 4; ++k) QCOMPARE(Lines(canvas, colours[k]).size(), k == shown ? 499 : 0);
+    }
+
     void whatARedrawDraws_data() {
         QTest::addColumn<bool>("open");
         QTest::addColumn<bool>("minimised");

@@ -224,6 +224,20 @@ private slots:
         QCOMPARE(t[index], std::int16_t(level));
     }
 
+    // Bytes left on the line after the last block of one trace are no part of the next.
+    void strayBytesAfterATraceDoNotSpoilTheNext() {
+        Rig r;
+        r.port.responder = [](char c, int n) {
+            return c == 'a' ? Trace('A', 5, n) + QByteArray(n == 1 ? "A\x07xyz" : "") : QByteArray();
+        };
+        r.reader.ReadActualTrace();
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.model.invalidTransferCount, std::int16_t(0));
+        QVERIFY(r.view.information.isEmpty());
+        QCOMPARE(r.view.redraws, 2);
+        QCOMPARE(r.model.traceActual[300], std::int16_t{Level(300, 2)});
+    }
+
     void invalidTransferCountStopsAtItsLargestValue() {
         Rig r;
         r.model.invalidTransferCount = 32767;
