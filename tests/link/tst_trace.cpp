@@ -1,4 +1,5 @@
 #include <QTest>
+#include <limits>
 
 #include "Calibration.h"
 #include "LinkRig.h"
@@ -206,6 +207,8 @@ private slots:
         QTest::newRow("4000 points, 500 MHz") << 500.0f << 1 << 2000 << 31;
         QTest::newRow("left edge at 100 MHz") << 600.0f << 8 << 0 << 6;
         QTest::newRow("centre 600, 1000 MHz") << 600.0f << 8 << 450 << 63;
+        // A damaged curve whose offset is not a number leaves the level at 0 rather than garbage.
+        QTest::newRow("offset not a number") << -1.0f << 8 << 250 << 0;
     }
     void correctionFollowsTheFrequencyOfEachPoint() {
         QFETCH(float, centre);
@@ -214,11 +217,11 @@ private slots:
         QFETCH(int, level);
         MeasurementModel m;
         m.settings.calibrationOn = true;
-        m.settings.centerFreq = centre;
+        m.settings.centerFreq = centre < 0 ? 500.0f : centre;
         m.settings.resolution = static_cast<std::int16_t>(resolution);
         m.calibrationCurve.pointCount = 2;
         m.calibrationCurve.freqMHz[1] = 1000.0f;
-        m.calibrationCurve.offsetDb[1] = 20.0f;
+        m.calibrationCurve.offsetDb[1] = centre < 0 ? std::numeric_limits<float>::quiet_NaN() : 20.0f;
         TraceArray t{};
         TraceReader::ApplyCorrection(m, t);
         QCOMPARE(t[index], std::int16_t(level));
