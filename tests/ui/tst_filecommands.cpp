@@ -9,6 +9,7 @@
 
 #include "FakeClock.h"
 #include "MainWindow.h"
+#include "MainWindowRig.h"
 #include "MeasurementFile.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
@@ -19,21 +20,7 @@ using namespace tk::test;
 
 namespace {
 
-class NoHelp final : public HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
-
-struct Rig {
-    QTemporaryDir home;
-    MeasurementModel model;
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    NoHelp help;
-    PortMap portMap;
-    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}}};
-
+struct Rig : MainWindowRig {
     QString path(const char* name) const { return home.filePath(QString::fromLatin1(name)); }
     void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
     QString caption(const char* name) { return window.action(QString::fromUtf8(name))->text(); }

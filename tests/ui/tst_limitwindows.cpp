@@ -12,6 +12,7 @@
 #include "BoundaryEditor.h"
 #include "LinkRig.h"
 #include "MainWindow.h"
+#include "MainWindowRig.h"
 #include "RecordingCanvas.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
@@ -21,20 +22,7 @@ using namespace tk::test;
 
 namespace {
 
-class NoHelp final : public HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
-
-struct Rig {
-    QTemporaryDir home;
-    MeasurementModel model;
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    NoHelp help;
-    PortMap portMap;
-    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {}}};
+struct Rig : MainWindowRig {
     RecordingCanvas canvas;
 
     Rig() { window.graph().setCanvas(&canvas); }
