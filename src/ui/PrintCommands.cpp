@@ -87,23 +87,8 @@ void PrintCommands::PrintCommand() {
 }
 
 bool PrintCommands::SavePdf() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Print to PDF file");
-    request.filter = QStringLiteral("PDF (*.pdf)");
-    request.initialName = PdfNameFor(m_model.fileNames.measurement);
-    request.defaultExtension = QStringLiteral("pdf");
-    request.confirmOverwrite = true;
-    const std::optional<QString> name = m_dialogs.saveFileName(request);
-    if (!name || name->trimmed().isEmpty()) return false;
-    if (!WritePdfPage(m_model, *name, LongDate())) {
-        m_dialogs.message(QStringLiteral("Cannot write file ") + QDir::toNativeSeparators(*name), PRINT_TITLE,
-                          MessageIcon::Critical);
-        return false;
-    }
-    m_dialogs.message(
-        QStringLiteral("No printer is set up. The page was written to ") + QDir::toNativeSeparators(*name),
-        PRINT_TITLE, MessageIcon::Information);
-    return true;
+    return WritePdfAsked(m_model.fileNames.measurement,
+                         [this](const QString& name) { return WritePdfPage(m_model, name, LongDate()); });
 }
 
 void PrintCommands::PrintLines(const QStringList& lines) {
@@ -114,22 +99,30 @@ void PrintCommands::PrintLines(const QStringList& lines) {
                               MessageIcon::Critical);
         return;
     }
+    WritePdfAsked(m_model.fileNames.calibration, [&lines](const QString& name) {
+        return WritePdfTextLines(lines, name, QStringLiteral("Calibration curve"));
+    });
+}
+
+bool PrintCommands::WritePdfAsked(const QString& dataFileName,
+                                  const std::function<bool(const QString&)>& write) {
     FileDialogRequest request;
     request.title = QStringLiteral("Print to PDF file");
     request.filter = QStringLiteral("PDF (*.pdf)");
-    request.initialName = PdfNameFor(m_model.fileNames.calibration);
+    request.initialName = PdfNameFor(dataFileName);
     request.defaultExtension = QStringLiteral("pdf");
     request.confirmOverwrite = true;
     const std::optional<QString> name = m_dialogs.saveFileName(request);
-    if (!name || name->trimmed().isEmpty()) return;
-    if (!WritePdfTextLines(lines, *name, QStringLiteral("Calibration curve"))) {
+    if (!name || name->trimmed().isEmpty()) return false;
+    if (!write(*name)) {
         m_dialogs.message(QStringLiteral("Cannot write file ") + QDir::toNativeSeparators(*name), PRINT_TITLE,
                           MessageIcon::Critical);
-        return;
+        return false;
     }
     m_dialogs.message(
         QStringLiteral("No printer is set up. The page was written to ") + QDir::toNativeSeparators(*name),
         PRINT_TITLE, MessageIcon::Information);
+    return true;
 }
 
 bool PrintCommands::PrintOnPrinter() {

@@ -43,6 +43,8 @@ public:
 
 private:
     bool PrintOnPrinter();
+    // Asks for the PDF's name (the data file's name with "pdf" proposed), writes it and says where.
+    bool WritePdfAsked(const QString& dataFileName, const std::function<bool(const QString&)>& write);
     QString LongDate() const;
 
     MeasurementModel& m_model;
