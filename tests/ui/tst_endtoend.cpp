@@ -2,13 +2,17 @@
 // interface, connect, measure, and change the display while measuring.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <optional>
 
 #include "EmulatorPort.h"
 #include "FakeClock.h"
@@ -56,7 +60,21 @@ struct App {
     static bool Filled(const TraceArray& t, int points) {
         return std::any_of(t.begin(), t.begin() + points, [](std::int16_t v) { return v != 0; });
     }
+    void check(const char* name, bool on) {
+        auto* box = find<QCheckBox>(name);
+        QVERIFY2(box, name);
+        box->setChecked(on);
+    }
 };
+
+// Runs a tool of the PDF utilities; its standard output, or nothing when it failed.
+std::optional<QByteArray> RunTool(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return std::nullopt;
+    return tool.readAllStandardOutput();
+}
 
 }  // namespace
 
@@ -172,6 +190,56 @@ private slots:
                  QStringLiteral("run.mes | ") + stored.readDate.text() + QStringLiteral(" | Ac: ") +
                      stored.timeActual.text() + QStringLiteral("Av: ") + stored.timeAverage.text() +
                      QStringLiteral("Pe: ") + stored.timePeak.text());
+    }
+
+    // A measurement read from the interface, stored, and printed where no printer is set up: the PDF,
+    // rendered as a picture, holds the headline, legend, file names, settings and a plot with the traces in
+    // colour.
+    void printedPageRendered() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is set up: the page would go to it");
+        App app;
+        app.window->action(QStringLiteral("mopen"))->trigger();
+        app.find<QCheckBox>("mdifast")->click();
+        app.window->Tick();
+        QVERIFY(App::Filled(app.model.tracePeak, 500));
+        app.dialogs.saveAnswers.enqueue(app.home.filePath(QStringLiteral("run.mes")));
+        app.window->action(QStringLiteral("mnumesssave"))->trigger();
+
+        app.window->action(QStringLiteral("mnuprint"))->trigger();
+        app.check("sw", false);
+        app.check("praktuell", true);
+        app.check("prpeak", true);
+        auto* headline = app.find<QLineEdit>("prtxt\u00fcberschr");
+        QVERIFY(headline);
+        headline->setText(QStringLiteral("Pre-scan mains port"));
+        const QString pdf = app.home.filePath(QStringLiteral("run.pdf"));
+        app.dialogs.saveAnswers.enqueue(pdf);
+        app.find<QPushButton>("prok")->click();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(app.dialogs.messages[0].text.endsWith(QDir::toNativeSeparators(pdf)));
+
+        const auto text = RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY2(text, "pdftotext (poppler-utils) did not run");
+        for (const char* expected : {"Pre-scan mains port", "Actual: ", "Peak: ", "run.mes",
+                                     "CENTERFR.:", "SCANWIDTH:", "BANDWIDTH:", "VIDEO FILTER:", "dBm", "MHz"})
+            QVERIFY2(text->contains(expected), expected);
+
+        QVERIFY(RunTool(QStringLiteral("pdftoppm"),
+                        {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                         QStringLiteral("-singlefile"), pdf, app.home.filePath(QStringLiteral("page"))}));
+        const QImage page(app.home.filePath(QStringLiteral("page.png")));
+        QVERIFY(!page.isNull());
+        QVERIFY(page.height() > page.width());  // A4 upright
+        // The actual trace is drawn in green, the peak trace in light red, in the lower part of the page.
+        int green = 0, red = 0;
+        for (int y = page.height() / 4; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                green += c.green() > 100 && c.red() < 80 && c.blue() < 80;
+                red += c.red() > 200 && c.green() < 120 && c.blue() < 120;
+            }
+        QVERIFY2(green > 50 && red > 50, qPrintable(QStringLiteral("%1 green, %2 red").arg(green).arg(red)));
     }
 };
 
