@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "FixedText.h"
 #include "VbBool.h"
 
 namespace tk {
