@@ -129,6 +129,7 @@ private slots:
         QTest::newRow("mes5 r8") << Measurement(5, 8);
         QTest::newRow("mes5 r1") << Measurement(5, 1);
         QTest::newRow("eic1") << Curve(true);
+        QTest::newRow("eic1 empty") << LayoutBytes().tag("eic1 ").i16(0).bytes();
         QTest::newRow("scp1") << Script(true);
     }
     void currentVersionsComeBackByteIdentical() {
@@ -204,6 +205,21 @@ private slots:
         const auto back = FloatFromJson(QJsonDocument::fromJson(text).array()[0], error);
         QVERIFY2(back, qPrintable(error));
         QCOMPARE(std::bit_cast<quint32>(*back), bits);
+    }
+
+    // Numbers no float holds: from the midpoint between the largest float and 2^128 on.
+    void floatsOutOfRangeAreRefused_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("below midpoint") << std::ldexp(2.0 - std::ldexp(1.0, -23), 127) << true;
+        QTest::newRow("2^128") << std::ldexp(1.0, 128) << false;
+        QTest::newRow("-2^128") << -std::ldexp(1.0, 128) << false;
+    }
+    void floatsOutOfRangeAreRefused() {
+        QFETCH(double, value);
+        QFETCH(bool, taken);
+        QString error;
+        QCOMPARE(FloatFromJson(value, error).has_value(), taken);
     }
 
     void badJsonNamesTheField_data() {
