@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "EmulatorOptions.h"
 #include "EmulatorPort.h"
+#include "HelpLanguage.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
 #include "MeasurementModel.h"
@@ -16,6 +17,33 @@
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
 #include "RoutingSerialPort.h"
+
+namespace {
+
+// Where the program finds its two help files, one line each; status 1 when one of them is missing (an
+// installation can be checked without a display).
+int PrintHelpPaths(int argc, char* argv[], const tk::CommandLine& cl) {
+    QCoreApplication core(argc, argv);
+    // The same names as the program's, so that the configuration folder is the same one.
+    QCoreApplication::setApplicationName(QStringLiteral("tk820-2"));
+    QCoreApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QStringList dirs = tk::HelpDirectories(tk::ResolveProgramDirectory(cl.home, exeDir), exeDir);
+    int status = 0;
+    for (const char* name : {tk::HELP_FILE_GERMAN, tk::HELP_FILE_ENGLISH}) {
+        const QString path = tk::FindHelpFile(dirs, QString::fromLatin1(name));
+        if (path.isEmpty()) {
+            std::fprintf(stderr, "tk820-2: %s not found in %s\n", name,
+                         qPrintable(dirs.join(QStringLiteral(", "))));
+            status = 1;
+        } else {
+            std::puts(qPrintable(path));
+        }
+    }
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The command line is read before any window system is touched, so that --help, --version and a
@@ -36,6 +64,7 @@ int main(int argc, char* argv[]) {
         std::fputs(qPrintable(tk::CommandLineUsage()), stderr);
         return 2;
     }
+    if (cl.helpPath) return PrintHelpPaths(argc, argv, cl);
     std::optional<tk::EmulatorOptions> emulatorOptions;
     if (cl.emulator || !cl.emulatorOptions.isEmpty()) {
         QString error;
@@ -75,8 +104,7 @@ int main(int argc, char* argv[]) {
     tk::MeasurementModel model;
     tk::QtUserDialogs dialogs;
     tk::HelpWindow help;
-    QStringList helpDirs{programDir};
-    if (QDir(exeDir) != QDir(programDir)) helpDirs.append(exeDir);
+    const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
     tk::MainWindow window({model, port, clock, dialogs, help, portMap, programDir, helpDirs});
     dialogs.setParentWidget(&window);

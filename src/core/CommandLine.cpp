@@ -47,6 +47,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             result.help = true;
         } else if (name == QStringLiteral("--version")) {
             result.version = true;
+        } else if (name == QStringLiteral("--help-path")) {
+            result.helpPath = true;
         } else {
             result.errors.append(QStringLiteral("unknown option %1").arg(arg));
         }
@@ -64,6 +66,7 @@ QString CommandLineUsage() {
         "  --emu-...            options of the built-in emulator (see tk820-emu --help)\n"
         "  --help               show this text\n"
         "  --version            show the program version\n"
+        "  --help-path          show where the help files are found\n"
         "A script file named on the command line is loaded and started at program start.\n");
 }
 

@@ -14,7 +14,8 @@ struct CommandLine {
     QStringList emulatorOptions;       // --emu-... options, passed to the built-in interface emulator
     bool help = false;
     bool version = false;
-    QString scriptName;  // what remains of the command line, taken whole
+    bool helpPath = false;  // --help-path: where the help files are found
+    QString scriptName;     // what remains of the command line, taken whole
     QStringList errors;
 };
 

@@ -21,6 +21,7 @@
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
 #include "LimitCommands.h"
+#include "ProgramDirectory.h"
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
 #include "Units.h"
@@ -384,11 +385,8 @@ QString MainWindow::parameterFilePath() const {
 }
 
 QString MainWindow::helpFilePath() const {
-    for (const QString& dir : m_ctx.helpDirectories) {
-        const QString path = QDir(dir).filePath(m_helpFile);
-        if (QFileInfo::exists(path)) return path;
-    }
-    return QDir(m_ctx.programDirectory).filePath(m_helpFile);
+    const QString found = FindHelpFile(m_ctx.helpDirectories, m_helpFile);
+    return found.isEmpty() ? QDir(m_ctx.programDirectory).filePath(m_helpFile) : found;
 }
 
 void MainWindow::SetOnlineChecked(bool checked) {

@@ -19,4 +19,5 @@ check help 0 '^Usage: tk820-2' "$program" --help
 check unknown-option 2 'unknown option --frobnicate' "$program" --frobnicate
 check usage-on-error 2 '^Usage: tk820-2' "$program" --port COM9=/dev/null
 check emulator-option 2 'tk820-2: ' "$program" --emu-nonsense=1
-[ "$fails" -eq 0 ] && echo "5 passed, 0 failed" || { echo "$((5 - fails)) passed, $fails failed"; exit 1; }
+check help-path 0 '/TK820_2E.hlp$' "$program" --help-path
+[ "$fails" -eq 0 ] && echo "6 passed, 0 failed" || { echo "$((6 - fails)) passed, $fails failed"; exit 1; }

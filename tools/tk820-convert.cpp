@@ -1,0 +1,132 @@
+// tk820-convert: the program's data files to JSON and CSV and back, through the program's own codecs.
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QStringList>
+#include <cstdio>
+#include <optional>
+
+#include "DataFile.h"
+#include "FileIO.h"
+#include "JsonConvert.h"
+#include "MeasurementCsv.h"
+#include "Units.h"
+
+namespace {
+
+constexpr int EXIT_WRITE_FAILED = 1;
+constexpr int EXIT_BAD_INPUT = 2;
+// Far above any data file or its JSON form; a larger file is no input of this program.
+constexpr qint64 MAX_INPUT_BYTES = 64 * 1024 * 1024;
+
+const char* const kUsage =
+    "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] IN OUT\n"
+    "Converts a data file of tk820-2: the parameter file (TK820-2.par), settings (*.set), boundaries "
+    "(*.grn),\n"
+    "measurements (*.mes), calibration curves (*.eic) or scripts (*.scp), of any version the program reads.\n"
+    "IN is such a file, or its JSON form (*.json). What is written depends on the name of OUT:\n"
+    "  *.json  every field of the file under the program's own names\n"
+    "  *.csv   a measurement's points: frequency in MHz and the actual, average and peak levels, in the\n"
+    "          unit given with --unit (else the measurement's own unit)\n"
+    "  other   the data file as tk820-2 writes it, in the current version\n"
+    "Exit status: 0 done, 1 OUT could not be written, 2 bad command line or bad input.\n";
+
+int Fail(const QString& file, const QString& what, int status = EXIT_BAD_INPUT) {
+    std::fprintf(stderr, "tk820-convert: %s: %s\n", qPrintable(file), qPrintable(what));
+    return status;
+}
+
+int UsageError(const QString& what) {
+    std::fprintf(stderr, "tk820-convert: %s\n%s", qPrintable(what), kUsage);
+    return EXIT_BAD_INPUT;
+}
+
+bool IsJsonName(const QString& name) {
+    return QFileInfo(name).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
+}
+
+// Reads IN as a binary data file, or as JSON when it is named so or starts like JSON.
+bool ReadInput(const QString& name, tk::DataFile& file, QString& error) {
+    QFile in(name);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = in.errorString();
+        return false;
+    }
+    const QByteArray bytes = in.read(MAX_INPUT_BYTES + 1);
+    if (bytes.size() > MAX_INPUT_BYTES) {
+        error = QStringLiteral("larger than any data file");
+        return false;
+    }
+    if (!IsJsonName(name) && !bytes.trimmed().startsWith('{')) return tk::ReadDataFile(bytes, file, error);
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parse);
+    if (parse.error != QJsonParseError::NoError) {
+        error = QStringLiteral("no valid JSON at byte %1: %2").arg(parse.offset).arg(parse.errorString());
+        return false;
+    }
+    if (!doc.isObject()) {
+        error = QStringLiteral("the JSON holds no object");
+        return false;
+    }
+    return tk::DataFileFromJson(doc.object(), file, error);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QStringList names;
+    std::optional<int> unit;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QStringLiteral("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == QStringLiteral("--version")) {
+            std::puts("tk820-convert 2.68");
+            return 0;
+        }
+        if (arg == QStringLiteral("--unit") || arg.startsWith(QStringLiteral("--unit="))) {
+            QString value = arg.mid(7);
+            if (arg == QStringLiteral("--unit")) {
+                if (++i >= argc) return UsageError(QStringLiteral("--unit needs a value"));
+                value = QString::fromLocal8Bit(argv[i]);
+            }
+            unit = tk::UnitOfName(value);
+            if (!unit) return UsageError(QStringLiteral("unknown unit %1").arg(value));
+        } else if (arg.startsWith(QStringLiteral("--"))) {
+            return UsageError(QStringLiteral("unknown option %1").arg(arg));
+        } else {
+            names.append(arg);
+        }
+    }
+    if (names.size() != 2) return UsageError(QStringLiteral("expected IN and OUT"));
+    const QString& inName = names[0];
+    const QString& outName = names[1];
+
+    tk::DataFile file;
+    QString error;
+    if (!ReadInput(inName, file, error)) return Fail(inName, error);
+
+    QByteArray out;
+    const QString suffix = QFileInfo(outName).suffix().toLower();
+    if (IsJsonName(outName)) {
+        out = QJsonDocument(tk::DataFileToJson(file)).toJson(QJsonDocument::Indented);
+    } else if (suffix == QStringLiteral("csv")) {
+        if (file.kind != tk::FileKind::Measurement)
+            return Fail(inName,
+                        QStringLiteral("a %1 file has no points for CSV").arg(tk::KindName(file.kind)));
+        out = tk::MeasurementCsv(*file.model, unit.value_or(file.model->settings.levelUnit));
+    } else {
+        // A measurement written over a settings file by mistake would be lost to the program.
+        const auto outKind = tk::KindOfExtension(suffix);
+        if (outKind && *outKind != file.kind)
+            return Fail(outName, QStringLiteral("a %1 file is written as *.%2")
+                                     .arg(tk::KindName(file.kind), tk::KindExtension(file.kind)));
+        out = tk::WriteDataFile(file);
+    }
+    if (!tk::WriteFileAtomically(outName, out))
+        return Fail(outName, QStringLiteral("cannot write"), EXIT_WRITE_FAILED);
+    return 0;
+}
