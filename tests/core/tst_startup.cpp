@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "FakeClock.h"
+#include "FileBytes.h"
 #include "HelpLanguage.h"
 #include "ParameterFile.h"
 #include "ScriptedDialogs.h"
@@ -44,15 +45,8 @@ struct Start final : StartupHooks {
     void HelpFileSelected(const QString& name) override { helpFiles.append(name); }
     void StartScript() override { scripts.append(model.scriptFileName); }
 
-    void write(const QByteArray& bytes) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read() const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void write(const QByteArray& bytes) { QVERIFY(tk::test::WriteBytes(path, bytes)); }
+    QByteArray read() const { return tk::test::FileBytes(path); }
     bool run(const QString& commandLine = {}) {
         return RunStartUp(model, path, commandLine, clock, dialogs, *this);
     }

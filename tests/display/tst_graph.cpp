@@ -4,16 +4,13 @@
 #include <memory>
 
 #include "RecordingCanvas.h"
+#include "Rows.h"
 #include "SpectrumGraph.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
-
-template <typename... T>
-void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
 
 // An open graph that shows nothing yet: every test switches on what it looks at.
 std::unique_ptr<MeasurementModel> Model() {

@@ -3,9 +3,11 @@
 #include "BoundaryLevels.h"
 #include "Format.h"
 #include "PointLists.h"
+#include "Rows.h"
 #include "Units.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
 
@@ -49,29 +51,26 @@ private slots:
         QTest::addColumn<float>("freq");
         QTest::addColumn<int>("level");
         const QString line = QStringLiteral("100:-40 200:-60");
-        QTest::newRow("linear between points") << line << 150.0f << -50;
-        QTest::newRow("on the first point") << line << 100.0f << -40;
-        QTest::newRow("before the first point") << line << 99.9f << 32000;
-        QTest::newRow("after the last point") << line << 200.1f << 32000;
-        QTest::newRow("at 0 MHz") << line << 0.0f << 32000;
-        QTest::newRow("vertical step takes the higher, falling")
-            << "100:-40 100:-60 200:-60" << 100.0f << -40;
-        QTest::newRow("vertical step takes the higher, rising") << "50:-60 100:-60 100:-40" << 100.0f << -40;
-        QTest::newRow("log at the geometric mean") << "100:-40L 200:-60" << 141.42f << -50;
-        QTest::newRow("log flag of the upper point does not count")
-            << "100:-40 200:-60L 300:-60" << 141.42f << -48;
-        QTest::newRow("halves to even") << "100:-41.5 200:-41.5" << 150.0f << -42;
+        Row("linear between points", line, 150.0f, -50);
+        Row("on the first point", line, 100.0f, -40);
+        Row("before the first point", line, 99.9f, 32000);
+        Row("after the last point", line, 200.1f, 32000);
+        Row("at 0 MHz", line, 0.0f, 32000);
+        Row("vertical step takes the higher, falling", "100:-40 100:-60 200:-60", 100.0f, -40);
+        Row("vertical step takes the higher, rising", "50:-60 100:-60 100:-40", 100.0f, -40);
+        Row("log at the geometric mean", "100:-40L 200:-60", 141.42f, -50);
+        Row("log flag of the upper point does not count", "100:-40 200:-60L 300:-60", 141.42f, -48);
+        Row("halves to even", "100:-41.5 200:-41.5", 150.0f, -42);
         // Out of order: the last point in use at or below F and the first at or above it, whatever lies
         // between.
-        QTest::newRow("out of order") << "100:-40 300:0 200:-60 400:-80" << 150.0f << -30;
-        QTest::newRow("out of order, reversed") << "300:0 100:-40" << 200.0f << -20;
-        QTest::newRow("points not in use skipped") << "100:-40 0:0 -5:10 200:-60" << 150.0f << -50;
-        QTest::newRow("no point below, all above 5000 MHz") << "6000:-40 7000:-60" << 5500.0f << 32000;
-        QTest::newRow("above 5000 MHz") << "6000:-40 7000:-60" << 6500.0f << -50;
-        QTest::newRow("level beyond 16 bits") << "100:1e9 200:1e9" << 150.0f << 32767;
-        QTest::newRow("level below 16 bits") << "100:-1e30 200:-1e30" << 150.0f << -32768;
-        QTest::newRow("point 10 not used")
-            << "100:-40 200:-60 0:0 0:0 0:0 0:0 0:0 0:0 0:0 0:0 300:-80" << 250.0f << 32000;
+        Row("out of order", "100:-40 300:0 200:-60 400:-80", 150.0f, -30);
+        Row("out of order, reversed", "300:0 100:-40", 200.0f, -20);
+        Row("points not in use skipped", "100:-40 0:0 -5:10 200:-60", 150.0f, -50);
+        Row("no point below, all above 5000 MHz", "6000:-40 7000:-60", 5500.0f, 32000);
+        Row("above 5000 MHz", "6000:-40 7000:-60", 6500.0f, -50);
+        Row("level beyond 16 bits", "100:1e9 200:1e9", 150.0f, 32767);
+        Row("level below 16 bits", "100:-1e30 200:-1e30", 150.0f, -32768);
+        Row("point 10 not used", "100:-40 200:-60 0:0 0:0 0:0 0:0 0:0 0:0 0:0 0:0 300:-80", 250.0f, 32000);
     }
     void boundaryLevelAt() {
         QFETCH(QString, points);
@@ -87,11 +86,10 @@ private slots:
         QTest::addColumn<QString>("row");
         // Raw 0 is -107 dBm + attenuation; point 75 lies at 150 MHz, where the boundary is -50 dBm.
         const QString filler(16, u' ');
-        QTest::newRow("at the limit")
-            << 57.0f << 70 << "->0150.000 MHz - Ac: -050.0 dBm  Av: -050.0 dBm  Pk: -050.0 dBm";
-        QTest::newRow("0.1 dB below") << 56.9f << 70 << "->0150.000 MHz - " + filler + filler;
+        Row("at the limit", 57.0f, 70, "->0150.000 MHz - Ac: -050.0 dBm  Av: -050.0 dBm  Pk: -050.0 dBm");
+        Row("0.1 dB below", 56.9f, 70, "->0150.000 MHz - " + filler + filler);
         // Outside the line's points nothing is reached, not even by a level above 32000 dBm.
-        QTest::newRow("not covered") << 40000.0f << 120 << "->0250.000 MHz - " + filler + filler;
+        Row("not covered", 40000.0f, 120, "->0250.000 MHz - " + filler + filler);
     }
     void violationAtTheLimit() {
         QFETCH(float, attenuation);
@@ -110,28 +108,23 @@ private slots:
         QTest::addColumn<QString>("row");
         // Point 1 at 2 MHz: actual raw 0, average raw 255, peak raw 51 with attenuation 107 (0, 80 and 16
         // dBm).
-        QTest::newRow("level dBm") << false << UNIT_DBM
-                                   << "->0002.000 MHz - Ac: 0000.0 dBm  Av: 0080.0 dBm  Pk: 0016.0 dBm";
-        QTest::newRow("level dBuV") << false << UNIT_DBUV
-                                    << "->0002.000 MHz - Ac: 0107.0 dBuV  Av: 0187.0 dBuV  Pk: 0123.0 dBuV";
-        QTest::newRow("level dBpW") << false << UNIT_DBPW
-                                    << "->0002.000 MHz - Ac: 0090.0 dBpW  Av: 0170.0 dBpW  Pk: 0106.0 dBpW";
-        QTest::newRow("level user") << false << UNIT_USER
-                                    << "->0002.000 MHz - Ac: 0010.0 Volt  Av: 0090.0 Volt  Pk: 0026.0 Volt";
+        Row("level dBm", false, UNIT_DBM, "->0002.000 MHz - Ac: 0000.0 dBm  Av: 0080.0 dBm  Pk: 0016.0 dBm");
+        Row("level dBuV", false, UNIT_DBUV,
+            "->0002.000 MHz - Ac: 0107.0 dBuV  Av: 0187.0 dBuV  Pk: 0123.0 dBuV");
+        Row("level dBpW", false, UNIT_DBPW,
+            "->0002.000 MHz - Ac: 0090.0 dBpW  Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
+        Row("level user", false, UNIT_USER,
+            "->0002.000 MHz - Ac: 0010.0 Volt  Av: 0090.0 Volt  Pk: 0026.0 Volt");
         // Only the average (80 dBm) and peak (16 dBm) reach their boundaries of 50 dBm and 16 dBm.
-        QTest::newRow("limit dBm") << true << UNIT_DBM
-                                   << "->0002.000 MHz - " + QString(16, u' ') +
-                                          "Av: 0080.0 dBm  Pk: 0016.0 dBm";
-        QTest::newRow("limit dBuV") << true << UNIT_DBUV
-                                    << "->0002.000 MHz - " + QString(16, u' ') +
-                                           "Av: 0187.0 dBuV  Pk: 0123.0 dBuV";
-        QTest::newRow("limit dBpW") << true << UNIT_DBPW
-                                    << "->0002.000 MHz - " + QString(16, u' ') +
-                                           "Av: 0170.0 dBpW  Pk: 0106.0 dBpW";
+        Row("limit dBm", true, UNIT_DBM,
+            "->0002.000 MHz - " + QString(16, u' ') + "Av: 0080.0 dBm  Pk: 0016.0 dBm");
+        Row("limit dBuV", true, UNIT_DBUV,
+            "->0002.000 MHz - " + QString(16, u' ') + "Av: 0187.0 dBuV  Pk: 0123.0 dBuV");
+        Row("limit dBpW", true, UNIT_DBPW,
+            "->0002.000 MHz - " + QString(16, u' ') + "Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
         // The user unit's filler is twelve blanks and one per letter of the trimmed name.
-        QTest::newRow("limit user") << true << UNIT_USER
-                                    << "->0002.000 MHz - " + QString(16, u' ') +
-                                           "Av: 0090.0 Volt  Pk: 0026.0 Volt";
+        Row("limit user", true, UNIT_USER,
+            "->0002.000 MHz - " + QString(16, u' ') + "Av: 0090.0 Volt  Pk: 0026.0 Volt");
     }
     void rowTexts() {
         QFETCH(bool, violations);
@@ -159,8 +152,8 @@ private slots:
     void scrollLimits_data() {
         QTest::addColumn<int>("resolution");
         QTest::addColumn<int>("maximum");
-        QTest::newRow("8") << 8 << 494;
-        QTest::newRow("1") << 1 << 3994;
+        Row("8", 8, 494);
+        Row("1", 1, 3994);
     }
     void scrollLimits() {
         QFETCH(int, resolution);

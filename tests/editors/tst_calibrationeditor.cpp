@@ -5,30 +5,14 @@
 #include "Calibration.h"
 #include "CalibrationEditor.h"
 #include "CalibrationFile.h"
+#include "CurvePoints.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
-
-using Points = QList<QPair<float, float>>;
-
-CalibrationCurve CurveOf(const Points& points) {
-    CalibrationCurve c;
-    for (int i = 0; i < points.size(); ++i) {
-        c.freqMHz[i] = points[i].first;
-        c.offsetDb[i] = points[i].second;
-    }
-    c.pointCount = static_cast<std::int16_t>(points.size());
-    return c;
-}
-
-Points PointsOf(const CalibrationCurve& c) {
-    Points p;
-    for (int i = 0; i < c.pointCount; ++i) p.append({c.freqMHz[i], c.offsetDb[i]});
-    return p;
-}
 
 const Points TWO{{100.0f, 2.0f}, {200.0f, 4.0f}};
 
@@ -93,12 +77,9 @@ private slots:
         QTest::addColumn<float>("offset");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("small") << 100.0f << 2.0f << "0100.000 MHz\t02.0 dB"
-                               << "0100.000 MHz       02.0 dB";
-        QTest::newRow("negative") << 1999.5f << -12.25f << "1999.500 MHz\t-12.2 dB"
-                                  << "1999.500 MHz       -12.2 dB";
-        QTest::newRow("wide") << 12345.0f << 100.0f << "12345.000 MHz\t100.0 dB"
-                              << "12345.000 MHz      100.0 dB";
+        Row("small", 100.0f, 2.0f, "0100.000 MHz\t02.0 dB", "0100.000 MHz       02.0 dB");
+        Row("negative", 1999.5f, -12.25f, "1999.500 MHz\t-12.2 dB", "1999.500 MHz       -12.2 dB");
+        Row("wide", 12345.0f, 100.0f, "12345.000 MHz\t100.0 dB", "12345.000 MHz      100.0 dB");
     }
     void listLines() {
         QFETCH(float, freq);
@@ -118,36 +99,16 @@ private slots:
         QTest::addColumn<QString>("offsetShown");
         const int stored = static_cast<int>(EntryResult::Stored);
         const int nan = static_cast<int>(EntryResult::NotANumber);
-        QTest::newRow("plain") << 0 << "150"
-                               << "3.5" << stored << "150"
-                               << "3.5";
-        QTest::newRow("blanks and exponent") << 2 << " 1.5e2 "
-                                             << "-.5" << stored << "150"
-                                             << "-0.5";
-        QTest::newRow("limited") << 0 << "2500"
-                                 << "-150" << stored << "2000"
-                                 << "-100";
-        QTest::newRow("limited below") << 0 << "-3"
-                                       << "150" << stored << "0"
-                                       << "100";
-        QTest::newRow("digits that read back") << 0 << "0.1"
-                                               << "1.23456789" << stored << "0.1"
-                                               << "1.2345679";
-        QTest::newRow("text") << 0 << "abc"
-                              << "1" << nan << "abc"
-                              << "1";
-        QTest::newRow("number with text behind") << 0 << "100"
-                                                 << "3dB" << nan << "100"
-                                                 << "3dB";
-        QTest::newRow("empty") << 0 << ""
-                               << "1" << nan << ""
-                               << "1";
-        QTest::newRow("decimal comma") << 0 << "1,5"
-                                       << "1" << nan << "1,5"
-                                       << "1";
-        QTest::newRow("101 points take no more") << 101 << "5"
-                                                 << "6" << static_cast<int>(EntryResult::Full) << "5"
-                                                 << "6";
+        Row("plain", 0, "150", "3.5", stored, "150", "3.5");
+        Row("blanks and exponent", 2, " 1.5e2 ", "-.5", stored, "150", "-0.5");
+        Row("limited", 0, "2500", "-150", stored, "2000", "-100");
+        Row("limited below", 0, "-3", "150", stored, "0", "100");
+        Row("digits that read back", 0, "0.1", "1.23456789", stored, "0.1", "1.2345679");
+        Row("text", 0, "abc", "1", nan, "abc", "1");
+        Row("number with text behind", 0, "100", "3dB", nan, "100", "3dB");
+        Row("empty", 0, "", "1", nan, "", "1");
+        Row("decimal comma", 0, "1,5", "1", nan, "1,5", "1");
+        Row("101 points take no more", 101, "5", "6", static_cast<int>(EntryResult::Full), "5", "6");
     }
     void entry() {
         QFETCH(int, pointsBefore);

@@ -8,10 +8,12 @@
 
 #include "BoundariesFile.h"
 #include "BoundaryLevels.h"
+#include "FileBytes.h"
 #include "ScriptedDialogs.h"
 #include "StandardLimits.h"
 
 using namespace tk;
+using tk::test::FileBytes;
 using tk::test::ScriptedDialogs;
 
 namespace {
@@ -34,11 +36,6 @@ void Fill(MeasurementModel& m, float value) {
         b->levelDbm.fill(value);
         b->logSegment.fill(7);
     }
-}
-
-QByteArray Contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace
@@ -135,7 +132,7 @@ private slots:
         QVERIFY(!SaveBoundariesFile(path, m, dialogs, failing));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(dialogs.messages, (QList<ScriptedDialogs::Message>{{"File error", "File handling"}}));
-        QCOMPARE(Contents(path), QByteArray("the user's old file"));
+        QCOMPARE(FileBytes(path), QByteArray("the user's old file"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"b.grn"});
     }
 
@@ -180,7 +177,7 @@ private slots:
             if (limits.fileName != file) continue;
             MeasurementModel table;
             ApplyStandardLimits(limits, table);
-            QCOMPARE(Contents(path), BoundariesBytes(table));
+            QCOMPARE(FileBytes(path), BoundariesBytes(table));
             inTable = true;
         }
         QVERIFY(inTable);

@@ -3,32 +3,23 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <cstring>
 
 #include "CalibrationFile.h"
+#include "CurvePoints.h"
+#include "LayoutBytes.h"
+#include "Rows.h"
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
-using Points = QList<QPair<float, float>>;
-
 QByteArray I16(int v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    QByteArray b;
-    b.append(static_cast<char>(u & 0xff));
-    b.append(static_cast<char>(u >> 8));
-    return b;
+    return LayoutBytes().i16(v).bytes();
 }
-
 QByteArray F32(float v) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &v, 4);
-    QByteArray b;
-    for (int i = 0; i < 4; ++i) b.append(static_cast<char>((bits >> (8 * i)) & 0xff));
-    return b;
+    return LayoutBytes().f32(v).bytes();
 }
-
 QByteArray Pairs(const Points& points) {
     QByteArray b;
     for (const auto& p : points) b += F32(p.first) + F32(p.second);
@@ -39,22 +30,6 @@ Points Numbered(int n) {
     Points p;
     for (int i = 0; i < n; ++i) p.append({10.0f * static_cast<float>(i + 1), 0.5f * static_cast<float>(i)});
     return p;
-}
-
-Points PointsOf(const CalibrationCurve& c) {
-    Points p;
-    for (int i = 0; i < c.pointCount; ++i) p.append({c.freqMHz[i], c.offsetDb[i]});
-    return p;
-}
-
-CalibrationCurve CurveOf(const Points& points) {
-    CalibrationCurve c;
-    for (int i = 0; i < points.size(); ++i) {
-        c.freqMHz[i] = points[i].first;
-        c.offsetDb[i] = points[i].second;
-    }
-    c.pointCount = static_cast<std::int16_t>(points.size());
-    return c;
 }
 
 // What the curve held before a load.
@@ -76,29 +51,25 @@ private slots:
         const auto unknown = static_cast<int>(CalibrationLoad::UnknownTag);
         const auto cannot = static_cast<int>(CalibrationLoad::CannotOpen);
 
-        QTest::newRow("three points") << eic1 + I16(3) + Pairs(three) << loaded << three;
-        QTest::newRow("empty") << eic1 + I16(0) << loaded << Points{};
-        QTest::newRow("101 points give the first 100")
-            << eic1 + I16(101) + Pairs(Numbered(101)) << loaded << Numbered(100);
-        QTest::newRow("count above the pairs of a long file")
-            << eic1 + I16(30000) + Pairs(Numbered(120)) << loaded << Numbered(100);
-        QTest::newRow("negative count is empty") << eic1 + I16(-3) + Pairs(three) << loaded << Points{};
-        QTest::newRow("3 of 50 pairs: no old points behind")
-            << eic1 + I16(50) + Pairs(Numbered(3)) << shortRead << Numbered(3);
-        QTest::newRow("half a pair at the end")
-            << eic1 + I16(3) + Pairs(Numbered(2)) + F32(99.0f) << shortRead << Numbered(2);
-        QTest::newRow("count cut short") << eic1 + QByteArray(1, '\x03') << shortRead << BEFORE;
-        QTest::newRow("old tag: ten pairs, zeros included")
-            << QByteArray("eic  ") + Pairs(Numbered(8) + Points{{0.0f, 0.0f}, {0.0f, 1.0f}}) << loaded
-            << Numbered(8) + Points{{0.0f, 0.0f}, {0.0f, 1.0f}};
-        QTest::newRow("old tag ignores what follows")
-            << QByteArray("eic  ") + Pairs(Numbered(12)) << loaded << Numbered(10);
-        QTest::newRow("old tag cut short")
-            << QByteArray("eic  ") + Pairs(Numbered(4)) << shortRead << Numbered(4);
-        QTest::newRow("letter case") << QByteArray("EIC1 ") + I16(3) + Pairs(three) << unknown << BEFORE;
-        QTest::newRow("other version") << QByteArray("eic2 ") + I16(3) + Pairs(three) << unknown << BEFORE;
-        QTest::newRow("settings file") << QByteArray("set4 ") + QByteArray(196, '\0') << unknown << BEFORE;
-        QTest::newRow("tag cut short") << QByteArray("eic1") << cannot << BEFORE;
+        Row("three points", eic1 + I16(3) + Pairs(three), loaded, three);
+        Row("empty", eic1 + I16(0), loaded, Points{});
+        Row("101 points give the first 100", eic1 + I16(101) + Pairs(Numbered(101)), loaded, Numbered(100));
+        Row("count above the pairs of a long file", eic1 + I16(30000) + Pairs(Numbered(120)), loaded,
+            Numbered(100));
+        Row("negative count is empty", eic1 + I16(-3) + Pairs(three), loaded, Points{});
+        Row("3 of 50 pairs: no old points behind", eic1 + I16(50) + Pairs(Numbered(3)), shortRead,
+            Numbered(3));
+        Row("half a pair at the end", eic1 + I16(3) + Pairs(Numbered(2)) + F32(99.0f), shortRead,
+            Numbered(2));
+        Row("count cut short", eic1 + QByteArray(1, '\x03'), shortRead, BEFORE);
+        const Points tenOld = Numbered(8) + Points{{0.0f, 0.0f}, {0.0f, 1.0f}};
+        Row("old tag: ten pairs, zeros included", "eic  " + Pairs(tenOld), loaded, tenOld);
+        Row("old tag ignores what follows", "eic  " + Pairs(Numbered(12)), loaded, Numbered(10));
+        Row("old tag cut short", "eic  " + Pairs(Numbered(4)), shortRead, Numbered(4));
+        Row("letter case", "EIC1 " + I16(3) + Pairs(three), unknown, BEFORE);
+        Row("other version", "eic2 " + I16(3) + Pairs(three), unknown, BEFORE);
+        Row("settings file", "set4 " + QByteArray(196, '\0'), unknown, BEFORE);
+        Row("tag cut short", QByteArray("eic1"), cannot, BEFORE);
     }
     void load() {
         QFETCH(QByteArray, bytes);
@@ -113,10 +84,9 @@ private slots:
         QTest::addColumn<Points>("points");
         QTest::addColumn<QByteArray>("bytes");
         const Points three{{100.0f, 2.0f}, {50.0f, -4.5f}, {1500.25f, 0.1f}};
-        QTest::newRow("three points, unsorted, 31 bytes")
-            << three << QByteArray("eic1 ") + I16(3) + Pairs(three);
-        QTest::newRow("empty, 7 bytes") << Points{} << QByteArray("eic1 ") + I16(0);
-        QTest::newRow("101 points") << Numbered(101) << QByteArray("eic1 ") + I16(101) + Pairs(Numbered(101));
+        Row("three points, unsorted, 31 bytes", three, "eic1 " + I16(3) + Pairs(three));
+        Row("empty, 7 bytes", Points{}, "eic1 " + I16(0));
+        Row("101 points", Numbered(101), "eic1 " + I16(101) + Pairs(Numbered(101)));
     }
     void save() {
         QFETCH(Points, points);
@@ -128,9 +98,9 @@ private slots:
         QTest::addColumn<Points>("points");
         QTest::addColumn<qint64>("size");
         QTest::addColumn<Points>("loaded");
-        QTest::newRow("three") << Numbered(3) << qint64(31) << Numbered(3);
-        QTest::newRow("empty") << Points{} << qint64(7) << Points{};
-        QTest::newRow("101 typed, 100 loaded") << Numbered(101) << qint64(815) << Numbered(100);
+        Row("three", Numbered(3), qint64(31), Numbered(3));
+        Row("empty", Points{}, qint64(7), Points{});
+        Row("101 typed, 100 loaded", Numbered(101), qint64(815), Numbered(100));
     }
     void savedFileLoadsBack() {
         QFETCH(Points, points);

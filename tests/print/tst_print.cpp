@@ -7,8 +7,10 @@
 #include "PrintOut.h"
 #include "PrintPage.h"
 #include "RecordingCanvas.h"
+#include "Rows.h"
 
 using namespace tk;
+using tk::test::Row;
 
 using Setup = std::function<void(MeasurementModel&)>;
 Q_DECLARE_METATYPE(Setup)
@@ -51,98 +53,86 @@ void TestPrint::page_data() {
     QTest::addColumn<int>("traceSegments");  // lines of width 2
 
     const QString headline = QStringLiteral("text 0,292 c0 \"") + QString(80, ' ') + '"';
-    QTest::newRow("default page") << Setup([](MeasurementModel&) {})
-                                  << QStringList{"scale -600,295-4300,-30",
-                                                 headline,
-                                                 "text 0,278 c0 \"*.grn   *.mes   \"",
-                                                 "text 640,278 c0 \"LONGDATE\"",
-                                                 "text 0,271 c0 \"CENTERFR.: 500 MHz\"",
-                                                 "text 1000,271 c0 \"SCANWIDTH: 100 MHz/DIV.\"",
-                                                 "text 0,264 c0 \"BANDWIDTH: 400 kHz\"",
-                                                 "text 1000,264 c0 \"VIDEO FILTER: OFF\"",
-                                                 "line 0,0-4000,0 c0 w8",
-                                                 "line 0,255-0,0 c0 w8",
-                                                 "line 0,224-4000,224 c0 w1",
-                                                 "line 2000,0-2000,255 c0 w1",
-                                                 "text -300,5 c0 \"-107.0\"",
-                                                 "text -300,254 c0 \"dBm\"",
-                                                 "text 3930,-9 c0 \"MHz\""}
-                                  << QStringList{"text 0,285", "w1 dashed", "line 0,256-4000,256"} << 0;
-    QTest::newRow("print window 100..300 MHz") << Setup([](MeasurementModel& m) {
-        m.printActual = true;
-        m.traceActual.fill(100);
-        m.printFromMHz = 100;
-        m.printToMHz = 300;
-    }) << QStringList{"line 400,100-408,100 c0 w2", "line 1192,100-1200,100 c0 w2"}
-                                               << QStringList{"line 1200,100-1208,100"} << 100;
-    QTest::newRow("scan width 0 ignores the window")
-        << Setup([](MeasurementModel& m) {
-               m.printActual = true;
-               m.settings.scanWidth = 0;
-               m.printFromMHz = 499;
-               m.printToMHz = 501;
-           })
-        << QStringList{"line 0,0-8,0 c0 w2", "line 3984,0-3992,0 c0 w2",
-                       "text 0,271 c0 \"CENTERFR.: 500 MHz\"", "text 1000,271 c0 \"SCANWIDTH: 0 MHz/DIV.\""}
-        << QStringList{} << 499;
-    QTest::newRow("legend without date")
-        << Setup([](MeasurementModel& m) {
-               m.printDateTime = false;
-               m.printActual = m.printAverage = m.printPeak = true;
-           })
-        << QStringList{"text 0,285 c0 \"Actual  \"", "text 320,285 c0 \"Average  \"",
-                       "text 680,285 c0 \"Peak  \""}
-        << QStringList{"LONGDATE"} << 3 * 499;
-    QTest::newRow("legend with read times, colour") << Setup([](MeasurementModel& m) {
-        m.printBlackWhite = false;
-        m.printPeak = m.printComparison = true;
-        m.timePeak.set(QStringLiteral("10:11:12"));
-    })
-                                                    << QStringList{"text 0,285 c12 \"Peak: 10:11:12    \"",
-                                                                   "text 720,285 c3 \"Comparison meas.\"",
-                                                                   "line 0,0-8,0 c12 w2",
-                                                                   "line 0,0-8,0 c3 w2",
-                                                                   "text -300,5 c5 \"-107.0\"",
-                                                                   "line 0,0-4000,0 c0 w8"}
-                                                    << QStringList{"c2 w2", "c9 w2"} << 2 * 499;
-    QTest::newRow("bandwidth and video filter") << Setup([](MeasurementModel& m) {
-        m.settings.bandwidthIndex = 2;
-        m.settings.videoFilterOn = 1;
-    }) << QStringList{"text 0,264 c0 \"BANDWIDTH: 120 kHz\"", "text 1000,264 c0 \"VIDEO FILTER: ON\""}
-                                                << QStringList{} << 0;
-    QTest::newRow("unknown bandwidth prints nothing") << Setup([](MeasurementModel& m) {
-        m.settings.bandwidthIndex = 7;
-        m.settings.videoFilterOn = 2;
-        m.printSettings = 0;
-    }) << QStringList{} << QStringList{"BANDWIDTH", "VIDEO", "CENTERFR"}
-                                                      << 0;
-    QTest::newRow("cursor line") << Setup([](MeasurementModel& m) {
-        m.printBlackWhite = false;
-        m.printActual = true;
-        m.levelWindowOpen = true;
-        m.levelCursorX = 2000;
-        m.traceActual[250] = 255;
-    })
-                                 << QStringList{"text 0,250 c12 \" Cursor A: \"",
-                                                "text 440,250 c12 \"0500.000 MHz ->   Ac:-0027.0 dBm\"",
-                                                "line 2000,0-2000,255 c12 w1 dashed"}
-                                 << QStringList{"Cursor B"} << 499;
-    QTest::newRow("cursor off") << Setup([](MeasurementModel& m) {
-        m.printCursor = 0;
-        m.levelWindowOpen = m.limitListOpen = true;
-    }) << QStringList{} << QStringList{"Cursor", "dashed"}
-                                << 0;
-    QTest::newRow("printed, not shown: no wider range") << Setup([](MeasurementModel& m) {
-        m.settings.showAverage = false;
-        m.printAverage = true;
-        m.traceAverage.fill(400);
-    }) << QStringList{"scale -600,295-4300,-30", "line 0,400-8,400 c0 w2"}
-                                                        << QStringList{} << 499;
-    QTest::newRow("extreme levels keep the grid finite") << Setup([](MeasurementModel& m) {
-        m.traceActual[1] = 32767;
-        m.traceActual[2] = -32768;
-    }) << QStringList{"line 0,32736-4000,32736 c0 w1", "line 0,-32768-4000,-32768 c0 w1"}
-                                                         << QStringList{"line 0,32768-"} << 0;
+    Row("default page", Setup([](MeasurementModel&) {}),
+        QStringList{"scale -600,295-4300,-30", headline, "text 0,278 c0 \"*.grn   *.mes   \"",
+                    "text 640,278 c0 \"LONGDATE\"", "text 0,271 c0 \"CENTERFR.: 500 MHz\"",
+                    "text 1000,271 c0 \"SCANWIDTH: 100 MHz/DIV.\"", "text 0,264 c0 \"BANDWIDTH: 400 kHz\"",
+                    "text 1000,264 c0 \"VIDEO FILTER: OFF\"", "line 0,0-4000,0 c0 w8", "line 0,255-0,0 c0 w8",
+                    "line 0,224-4000,224 c0 w1", "line 2000,0-2000,255 c0 w1", "text -300,5 c0 \"-107.0\"",
+                    "text -300,254 c0 \"dBm\"", "text 3930,-9 c0 \"MHz\""},
+        QStringList{"text 0,285", "w1 dashed", "line 0,256-4000,256"}, 0);
+    Row("print window 100..300 MHz", Setup([](MeasurementModel& m) {
+            m.printActual = true;
+            m.traceActual.fill(100);
+            m.printFromMHz = 100;
+            m.printToMHz = 300;
+        }),
+        QStringList{"line 400,100-408,100 c0 w2", "line 1192,100-1200,100 c0 w2"},
+        QStringList{"line 1200,100-1208,100"}, 100);
+    Row("scan width 0 ignores the window", Setup([](MeasurementModel& m) {
+            m.printActual = true;
+            m.settings.scanWidth = 0;
+            m.printFromMHz = 499;
+            m.printToMHz = 501;
+        }),
+        QStringList{"line 0,0-8,0 c0 w2", "line 3984,0-3992,0 c0 w2", "text 0,271 c0 \"CENTERFR.: 500 MHz\"",
+                    "text 1000,271 c0 \"SCANWIDTH: 0 MHz/DIV.\""},
+        QStringList{}, 499);
+    Row("legend without date", Setup([](MeasurementModel& m) {
+            m.printDateTime = false;
+            m.printActual = m.printAverage = m.printPeak = true;
+        }),
+        QStringList{"text 0,285 c0 \"Actual  \"", "text 320,285 c0 \"Average  \"",
+                    "text 680,285 c0 \"Peak  \""},
+        QStringList{"LONGDATE"}, 3 * 499);
+    Row("legend with read times, colour", Setup([](MeasurementModel& m) {
+            m.printBlackWhite = false;
+            m.printPeak = m.printComparison = true;
+            m.timePeak.set(QStringLiteral("10:11:12"));
+        }),
+        QStringList{"text 0,285 c12 \"Peak: 10:11:12    \"", "text 720,285 c3 \"Comparison meas.\"",
+                    "line 0,0-8,0 c12 w2", "line 0,0-8,0 c3 w2", "text -300,5 c5 \"-107.0\"",
+                    "line 0,0-4000,0 c0 w8"},
+        QStringList{"c2 w2", "c9 w2"}, 2 * 499);
+    Row("bandwidth and video filter", Setup([](MeasurementModel& m) {
+            m.settings.bandwidthIndex = 2;
+            m.settings.videoFilterOn = 1;
+        }),
+        QStringList{"text 0,264 c0 \"BANDWIDTH: 120 kHz\"", "text 1000,264 c0 \"VIDEO FILTER: ON\""},
+        QStringList{}, 0);
+    Row("unknown bandwidth prints nothing", Setup([](MeasurementModel& m) {
+            m.settings.bandwidthIndex = 7;
+            m.settings.videoFilterOn = 2;
+            m.printSettings = 0;
+        }),
+        QStringList{}, QStringList{"BANDWIDTH", "VIDEO", "CENTERFR"}, 0);
+    Row("cursor line", Setup([](MeasurementModel& m) {
+            m.printBlackWhite = false;
+            m.printActual = true;
+            m.levelWindowOpen = true;
+            m.levelCursorX = 2000;
+            m.traceActual[250] = 255;
+        }),
+        QStringList{"text 0,250 c12 \" Cursor A: \"", "text 440,250 c12 \"0500.000 MHz ->   Ac:-0027.0 dBm\"",
+                    "line 2000,0-2000,255 c12 w1 dashed"},
+        QStringList{"Cursor B"}, 499);
+    Row("cursor off", Setup([](MeasurementModel& m) {
+            m.printCursor = 0;
+            m.levelWindowOpen = m.limitListOpen = true;
+        }),
+        QStringList{}, QStringList{"Cursor", "dashed"}, 0);
+    Row("printed, not shown: no wider range", Setup([](MeasurementModel& m) {
+            m.settings.showAverage = false;
+            m.printAverage = true;
+            m.traceAverage.fill(400);
+        }),
+        QStringList{"scale -600,295-4300,-30", "line 0,400-8,400 c0 w2"}, QStringList{}, 499);
+    Row("extreme levels keep the grid finite", Setup([](MeasurementModel& m) {
+            m.traceActual[1] = 32767;
+            m.traceActual[2] = -32768;
+        }),
+        QStringList{"line 0,32736-4000,32736 c0 w1", "line 0,-32768-4000,-32768 c0 w1"},
+        QStringList{"line 0,32768-"}, 0);
 }
 
 void TestPrint::page() {
@@ -163,14 +153,10 @@ void TestPrint::page() {
 void TestPrint::pdfNames_data() {
     QTest::addColumn<QString>("measurement");
     QTest::addColumn<QString>("pdf");
-    QTest::newRow("extension") << "/data/run.mes"
-                               << "/data/run.pdf";
-    QTest::newRow("two dots") << "a.b.mes"
-                              << "a.b.pdf";
-    QTest::newRow("none") << "run"
-                          << "run.pdf";
-    QTest::newRow("pattern") << "*.mes"
-                             << "*.pdf";
+    Row("extension", "/data/run.mes", "/data/run.pdf");
+    Row("two dots", "a.b.mes", "a.b.pdf");
+    Row("none", "run", "run.pdf");
+    Row("pattern", "*.mes", "*.pdf");
 }
 
 void TestPrint::pdfNames() {

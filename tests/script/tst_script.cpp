@@ -4,6 +4,7 @@
 
 #include "ByteList.h"
 #include "FakeClock.h"
+#include "Rows.h"
 #include "ScriptEditing.h"
 #include "ScriptFakes.h"
 #include "ScriptRunner.h"
@@ -171,28 +172,17 @@ private slots:
     void byteLists_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("values");
-        QTest::newRow("plain") << "1,2,3"
-                               << "1,2,3";
-        QTest::newRow("junk after the number") << "12abc"
-                                               << "12";
-        QTest::newRow("too large") << "300"
-                                   << "x";
-        QTest::newRow("negative") << "-1"
-                                  << "x";
-        QTest::newRow("hex") << "&HFF,0"
-                             << "255,0";
-        QTest::newRow("hex word is negative") << "&HFFFF"
-                                              << "x";
-        QTest::newRow("octal") << "&O17"
-                               << "15";
-        QTest::newRow("blanks inside") << " 1 2 , 7"
-                                       << "12,7";
-        QTest::newRow("comma at the end") << "1,2,"
-                                          << "1,2,0";
-        QTest::newRow("halves to even") << "2.5,3.5"
-                                        << "2,4";
-        QTest::newRow("no number") << "abc"
-                                   << "0";
+        Row("plain", "1,2,3", "1,2,3");
+        Row("junk after the number", "12abc", "12");
+        Row("too large", "300", "x");
+        Row("negative", "-1", "x");
+        Row("hex", "&HFF,0", "255,0");
+        Row("hex word is negative", "&HFFFF", "x");
+        Row("octal", "&O17", "15");
+        Row("blanks inside", " 1 2 , 7", "12,7");
+        Row("comma at the end", "1,2,", "1,2,0");
+        Row("halves to even", "2.5,3.5", "2,4");
+        Row("no number", "abc", "0");
     }
     void byteLists() {
         QFETCH(QString, values);

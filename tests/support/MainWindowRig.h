@@ -27,6 +27,12 @@ struct MainWindowRig {
     NoHelp help;
     PortMap portMap;
     MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {}}};
+
+    void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        return window.findChild<T*>(QString::fromUtf8(name));
+    }
 };
 
 }  // namespace tk::test

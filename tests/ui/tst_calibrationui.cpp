@@ -1,68 +1,25 @@
 // The calibration curve editor, its file commands and the correction, through the main window's menus and
 // buttons, against the in-process emulated interface in simulated time.
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
 
 #include "CalibrationCommands.h"
-#include "EmulatorPort.h"
-#include "FakeClock.h"
-#include "MainWindow.h"
-#include "RoutingSerialPort.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
+#include "EmulatorAppRig.h"
+#include "FileBytes.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
 
-class NoHelp final : public HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
-
-EmulatorOptions Options(const QStringList& args) {
-    QString error;
-    const auto options = ParseEmulatorOptions(args, &error);
-    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
-    return *options;
-}
-
-struct App {
-    QTemporaryDir home;
-    FakeClock clock;
-    ScriptedPort absent{clock};
-    EmulatorPort emulator;
-    RoutingSerialPort port{absent};
-    MeasurementModel model;
-    ScriptedDialogs dialogs;
-    NoHelp help;
-    PortMap portMap;
-    std::unique_ptr<MainWindow> window;
-
-    explicit App(const QStringList& emulatorArgs = {}) : emulator(clock, Options(emulatorArgs)) {
-        absent.openFails = true;
-        port.addDevice(QStringLiteral("emulator"), emulator);
-        portMap.set(2, QStringLiteral("emulator"));
-        window = std::make_unique<MainWindow>(
-            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
-        window->Load(QString());
-        dialogs.messages.clear();
-        window->show();
-    }
-    void trigger(const char* name) { window->action(QString::fromUtf8(name))->trigger(); }
-    template <typename T = QWidget>
-    T* find(const char* name) {
-        return window->findChild<T*>(QString::fromUtf8(name));
-    }
+struct App : EmulatorAppRig {
+    using EmulatorAppRig::EmulatorAppRig;
     QWidget* editor() {
         trigger("mnuboxeich");
         return find("boxeich");
@@ -96,17 +53,6 @@ struct App {
         return sum / 500 * 80.0 / 255.0;
     }
 };
-
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 }  // namespace
 
@@ -250,7 +196,7 @@ private slots:
         app.model.calibrationCurve.pointCount = 1;
         app.editor();
         const QString path = app.home.filePath(QStringLiteral("in.eic"));
-        WriteFile(path, file);
+        QVERIFY(WriteBytes(path, file));
         app.dialogs.openAnswers.enqueue(path);
         app.trigger("mnueichload");
         QCOMPARE(app.dialogs.requests[0].title, QStringLiteral("Open"));

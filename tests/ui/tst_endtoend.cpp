@@ -8,55 +8,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
 #include <optional>
 
-#include "EmulatorPort.h"
-#include "FakeClock.h"
-#include "MainWindow.h"
-#include "RoutingSerialPort.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
+#include "EmulatorAppRig.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
 
-class NoHelp final : public HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
-
-struct App {
-    QTemporaryDir home;
-    FakeClock clock;
-    ScriptedPort absent{clock};  // every other device name: nothing there
-    EmulatorPort emulator{clock};
-    RoutingSerialPort port{absent};
-    MeasurementModel model;
-    ScriptedDialogs dialogs;
-    NoHelp help;
-    PortMap portMap;
-    std::unique_ptr<MainWindow> window;
-
-    App() {
-        absent.openFails = true;
-        port.addDevice(QStringLiteral("emulator"), emulator);
-        portMap.set(2, QStringLiteral("emulator"));
-        window = std::make_unique<MainWindow>(
-            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
-        window->Load(QString());
-        dialogs.messages.clear();  // the first start's "Cannot open file"
-        window->show();
-    }
-    template <typename T>
-    T* find(const char* name) {
-        return window->findChild<T*>(QString::fromUtf8(name));
-    }
+struct App : EmulatorAppRig {
     static bool Filled(const TraceArray& t, int points) {
         return std::any_of(t.begin(), t.begin() + points, [](std::int16_t v) { return v != 0; });
     }

@@ -1,16 +1,15 @@
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "FakeClock.h"
+#include "FileBytes.h"
 #include "MainWindow.h"
 #include "MainWindowRig.h"
 #include "MeasurementFile.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "SettingsFile.h"
@@ -22,21 +21,7 @@ namespace {
 
 struct Rig : MainWindowRig {
     QString path(const char* name) const { return home.filePath(QString::fromLatin1(name)); }
-    void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
     QString caption(const char* name) { return window.action(QString::fromUtf8(name))->text(); }
-    template <typename T>
-    T* find(const char* name) {
-        return window.findChild<T*>(QString::fromUtf8(name));
-    }
-    static void write(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 };
 
 using Message = ScriptedDialogs::Message;
@@ -54,31 +39,13 @@ private slots:
         QTest::addColumn<QString>("initial");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<bool>("open");
-        QTest::newRow("settings load") << "mnusetload"
-                                       << "Open"
-                                       << "Einstellungen (*.set);;Alle Dateien (*.*)"
-                                       << "*.set"
-                                       << "set" << true;
-        QTest::newRow("settings save") << "mnusetsave"
-                                       << "Save"
-                                       << "*.set"
-                                       << "*.set"
-                                       << "set" << false;
-        QTest::newRow("measurement load") << "mnumessload"
-                                          << "Open"
-                                          << "Messungen (*.mes);;Alle Dateien (*.*)"
-                                          << "*.mes"
-                                          << "mes" << true;
-        QTest::newRow("measurement save") << "mnumesssave"
-                                          << "Save"
-                                          << "*.mes"
-                                          << "*.mes"
-                                          << "mes" << false;
-        QTest::newRow("table") << "mnutabuser"
-                               << "Save"
-                               << "*.tab"
-                               << "*.tab"
-                               << "tab" << false;
+        Row("settings load", "mnusetload", "Open", "Einstellungen (*.set);;Alle Dateien (*.*)", "*.set",
+            "set", true);
+        Row("settings save", "mnusetsave", "Save", "*.set", "*.set", "set", false);
+        Row("measurement load", "mnumessload", "Open", "Messungen (*.mes);;Alle Dateien (*.*)", "*.mes",
+            "mes", true);
+        Row("measurement save", "mnumesssave", "Save", "*.mes", "*.mes", "mes", false);
+        Row("table", "mnutabuser", "Save", "*.tab", "*.tab", "tab", false);
     }
     // Each command asks once; cancelling writes nothing and says nothing.
     void dialogs() {
@@ -109,7 +76,7 @@ private slots:
         const QString name = r.path("a.set");
         r.dialogs.saveAnswers.enqueue(name);
         r.trigger("mnusetsave");
-        QCOMPARE(Rig::read(name).size(), SETTINGS_FILE_SIZE);
+        QCOMPARE(FileBytes(name).size(), SETTINGS_FILE_SIZE);
         r.trigger("mnusetload");
         r.trigger("mnusetsave");
         QCOMPARE(r.dialogs.requests[1].initialName, QStringLiteral("*.set"));
@@ -132,7 +99,7 @@ private slots:
         MeasurementModel stored;
         stored.settings.centerFreq = 433.5f;
         stored.settings.userUnitName.set(QStringLiteral("Volt"));
-        Rig::write(r.path("a.set"), WriteSettings(stored));
+        QVERIFY(WriteBytes(r.path("a.set"), WriteSettings(stored)));
         r.window.show();
         r.trigger("mnucontrollbox");
         QVERIFY(QTest::qWaitForWindowActive(&r.window));
@@ -183,7 +150,7 @@ private slots:
         MeasurementModel stored;
         stored.traceActual[7] = 99;
         stored.timeActual.set(QStringLiteral("10:00:00"));
-        Rig::write(r.path("m.mes"), WriteMeasurement(stored).left(length));
+        QVERIFY(WriteBytes(r.path("m.mes"), WriteMeasurement(stored).left(length)));
         r.dialogs.openAnswers.enqueue(r.path("m.mes"));
         r.trigger("mnumessload");
         QCOMPARE(r.dialogs.messages.isEmpty(), length == 11411);
@@ -204,7 +171,7 @@ private slots:
         r.dialogs.saveAnswers.enqueue(r.path("m.mes"));
         r.trigger("mnumesssave");
         QCOMPARE(r.model.readDate.text(), QStringLiteral("24.12.2030"));
-        QCOMPARE(Rig::read(r.path("m.mes")).mid(8047 + 2 + 3000 + 300 + 16, 10), QByteArray("24.12.2030"));
+        QCOMPARE(FileBytes(r.path("m.mes")).mid(8047 + 2 + 3000 + 300 + 16, 10), QByteArray("24.12.2030"));
     }
 
     void tableInTheUserUnit() {
@@ -213,7 +180,7 @@ private slots:
         r.dialogs.saveAnswers.enqueue(r.path("t.tab"));
         r.trigger("mnutabuser");
         QCOMPARE(r.model.tableUnit, 3);
-        QVERIFY(Rig::read(r.path("t.tab")).startsWith("Frequenz in MHz\tActual in Volt\tAverage in Volt\t"));
+        QVERIFY(FileBytes(r.path("t.tab")).startsWith("Frequenz in MHz\tActual in Volt\tAverage in Volt\t"));
     }
 
     // The window shows the offset from dBm; "&OK" stores the name cut or padded to 30 characters and the
@@ -224,16 +191,10 @@ private slots:
         QTest::addColumn<QString>("storedName");
         QTest::addColumn<float>("storedOffset");
         QTest::addColumn<int>("messages");
-        QTest::newRow("blanks around") << "  Volt "
-                                       << "10"
-                                       << "  Volt" << -97.0f << 0;
-        QTest::newRow("long") << QString(35, u'n') << "12abc" << QString(30, u'n') << -95.0f << 0;
-        QTest::newRow("letters") << "dB\u00b5V"
-                                 << "abc"
-                                 << "dB\u00b5V" << -107.0f << 0;
-        QTest::newRow("not in the code page") << "\u20acx"
-                                              << "-0.5"
-                                              << "?x" << -107.5f << 1;
+        Row("blanks around", "  Volt ", "10", "  Volt", -97.0f, 0);
+        Row("long", QString(35, u'n'), "12abc", QString(30, u'n'), -95.0f, 0);
+        Row("letters", "dB\u00b5V", "abc", "dB\u00b5V", -107.0f, 0);
+        Row("not in the code page", "\u20acx", "-0.5", "?x", -107.5f, 1);
     }
     void userUnitWindow() {
         QFETCH(QString, name);

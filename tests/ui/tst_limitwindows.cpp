@@ -14,6 +14,7 @@
 #include "MainWindow.h"
 #include "MainWindowRig.h"
 #include "RecordingCanvas.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 
@@ -27,11 +28,6 @@ struct Rig : MainWindowRig {
 
     Rig() { window.graph().setCanvas(&canvas); }
     ~Rig() { window.graph().setCanvas(nullptr); }
-    void trigger(const char* name) { window.action(QString::fromUtf8(name))->trigger(); }
-    template <typename W>
-    W* child(const char* name) {
-        return window.findChild<W*>(QString::fromUtf8(name));
-    }
     QStringList cursorLines(int colour) const {
         return canvas.log.filter(QStringLiteral(" c%1 w1 dotted notxor").arg(colour));
     }
@@ -65,16 +61,16 @@ private slots:
         r.model.boundaryPeak.freqMHz = {1, 1000};
         r.model.tracePeak[5] = 51;  // 9 dBm at point 5 (10 MHz), over a boundary of 0 dBm
         r.trigger("mnugrenzübuv");
-        auto* limbox = r.child<QPlainTextEdit>("limbox");
+        auto* limbox = r.find<QPlainTextEdit>("limbox");
         QVERIFY(limbox);
         QVERIFY(r.model.limitListOpen);
-        QCOMPARE(r.child<QWidget>("boxlim")->windowTitle(), QStringLiteral("Surpass Boundaries"));
+        QCOMPARE(r.find<QWidget>("boxlim")->windowTitle(), QStringLiteral("Surpass Boundaries"));
         QCOMPARE(Lines(limbox).value(5), "->0010.000 MHz - " + QString(32, u' ') + "Pk: 0116.0 dBuV");
         QCOMPARE(r.cursorLines(COLOUR_LIGHT_GREEN), QStringList{Cursor(40, COLOUR_LIGHT_GREEN)});
 
         // The scroll bar moves the marked point and its line on the graph.
         r.canvas.log.clear();
-        auto* scroll = r.child<QScrollBar>("vscwertelim");
+        auto* scroll = r.find<QScrollBar>("vscwertelim");
         QCOMPARE(scroll->minimum(), -5);
         QCOMPARE(scroll->maximum(), 494);
         scroll->setValue(100);
@@ -95,7 +91,7 @@ private slots:
 
         // Closing removes the line: it is drawn once more at its place.
         r.canvas.log.clear();
-        qobject_cast<QMdiSubWindow*>(r.child<QWidget>("boxlim")->parentWidget())->close();
+        qobject_cast<QMdiSubWindow*>(r.find<QWidget>("boxlim")->parentWidget())->close();
         QVERIFY(!r.model.limitListOpen);
         QCOMPARE(r.cursorLines(COLOUR_LIGHT_GREEN), QStringList{Cursor(40, COLOUR_LIGHT_GREEN)});
     }
@@ -106,18 +102,18 @@ private slots:
         r.model.settings.resolution = 1;
         r.trigger("mnuwerteuser");
         QVERIFY(r.model.levelWindowOpen);
-        QCOMPARE(r.child<QWidget>("boxwerte")->windowTitle(), QStringLiteral("Signals"));
+        QCOMPARE(r.find<QWidget>("boxwerte")->windowTitle(), QStringLiteral("Signals"));
         // The default user unit equals dBm.
-        QCOMPARE(Lines(r.child<QPlainTextEdit>("wertebox")).value(5),
+        QCOMPARE(Lines(r.find<QPlainTextEdit>("wertebox")).value(5),
                  "->0001.250 MHz - Ac: -107.0 User  Av: -107.0 User  Pk: -107.0 User");
         QCOMPARE(r.cursorLines(COLOUR_LIGHT_RED), QStringList{Cursor(5, COLOUR_LIGHT_RED)});
-        auto* scroll = r.child<QScrollBar>("vscwerte");
+        auto* scroll = r.find<QScrollBar>("vscwerte");
         scroll->setValue(3000);
         r.model.settings.resolution = 8;
         r.trigger("mnuwertemw");
         QCOMPARE(scroll->maximum(), 494);
         QCOMPARE(r.model.levelCursorX, std::int16_t(3992));
-        const QStringList rows = Lines(r.child<QPlainTextEdit>("wertebox"));
+        const QStringList rows = Lines(r.find<QPlainTextEdit>("wertebox"));
         QCOMPARE(rows.size(), 6);
         QVERIFY(rows.last().startsWith("->0998.000 MHz"));
     }
@@ -156,16 +152,11 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<float>("stored");
-        QTest::newRow("frequency above 2000") << "grenzfreq" << 0 << "2500"
-                                              << "2000" << 2000.0f;
-        QTest::newRow("frequency below 0") << "grenzfreq" << 0 << "-5"
-                                           << "0" << 0.0f;
-        QTest::newRow("frequency leading number") << "grenzfreq" << 0 << "1.5e2 MHz"
-                                                  << "150" << 150.0f;
-        QTest::newRow("level above 300 dBuV") << "grenzpeg" << 2 << "400"
-                                              << "300" << 193.0f;
-        QTest::newRow("level below -300 dBm") << "grenzpeg" << 0 << "-1000"
-                                              << "-300" << -300.0f;
+        Row("frequency above 2000", "grenzfreq", 0, "2500", "2000", 2000.0f);
+        Row("frequency below 0", "grenzfreq", 0, "-5", "0", 0.0f);
+        Row("frequency leading number", "grenzfreq", 0, "1.5e2 MHz", "150", 150.0f);
+        Row("level above 300 dBuV", "grenzpeg", 2, "400", "300", 193.0f);
+        Row("level below -300 dBm", "grenzpeg", 0, "-1000", "-300", -300.0f);
     }
     void editorLimits() {
         QFETCH(QString, field);
@@ -270,7 +261,7 @@ private slots:
         r.model.boundaryAverage.freqMHz[0] = 1.0f;
 
         r.trigger("mnugrenzbox");
-        QPointer<QWidget> first = r.child<QWidget>("boxgrenze");
+        QPointer<QWidget> first = r.find<QWidget>("boxgrenze");
         r.dialogs.openAnswers.enqueue(other);
         r.trigger("mnugrenzenload");
         QCOMPARE(r.dialogs.messages,
@@ -284,7 +275,7 @@ private slots:
                  (QStringList{"Open", "Grenzen (*.grn);;Alle Dateien (*.*)", "*.grn", "grn", "10"}));
         QCOMPARE(r.model.boundaryAverage.freqMHz[0], 42.0f);
         QVERIFY(!first);
-        auto* editor = r.child<QWidget>("boxgrenze");
+        auto* editor = r.find<QWidget>("boxgrenze");
         QCOMPARE(editor->windowTitle(), "Definition of Boundaries   " + good);
         QCOMPARE(r.model.editBoundaryIndex, std::int16_t(0));  // opened anew on the actual line
         r.trigger("mnugrenzensave");                           // cancelled

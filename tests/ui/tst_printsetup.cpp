@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "PrinterSetupWindow.h"
+#include "Rows.h"
 
 using namespace tk;
 
@@ -75,14 +76,10 @@ void TestPrintSetup::frequency_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<float>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("below 0") << "drucklgrn"
-                             << "-5" << 0.0f << "0";
-    QTest::newRow("above 3000") << "druckrgrn"
-                                << "4000" << 3000.0f << "3000";
-    QTest::newRow("leading number") << "drucklgrn"
-                                    << "12.5abc" << 12.5f << "12.5";
-    QTest::newRow("no number") << "druckrgrn"
-                               << "abc" << 0.0f << "0";
+    tk::test::Row("below 0", "drucklgrn", "-5", 0.0f, "0");
+    tk::test::Row("above 3000", "druckrgrn", "4000", 3000.0f, "3000");
+    tk::test::Row("leading number", "drucklgrn", "12.5abc", 12.5f, "12.5");
+    tk::test::Row("no number", "druckrgrn", "abc", 0.0f, "0");
 }
 
 void TestPrintSetup::frequency() {

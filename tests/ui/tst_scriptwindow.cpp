@@ -8,16 +8,16 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "ControlPortSetup.h"
-#include "FakeClock.h"
-#include "HelpViewer.h"
-#include "LinkRig.h"
-#include "MainWindow.h"
-#include "MeasurementFile.h"
-#include "ScriptFakes.h"
-#include "ScriptFile.h"
 #include "BoundariesFile.h"
 #include "CalibrationFile.h"
+#include "ControlPortSetup.h"
+#include "FileBytes.h"
+#include "LinkRig.h"
+#include "MainWindowRig.h"
+#include "MeasurementFile.h"
+#include "Rows.h"
+#include "ScriptFakes.h"
+#include "ScriptFile.h"
 #include "ScriptFileActions.h"
 #include "ScriptWindow.h"
 #include "ScriptedDialogs.h"
@@ -29,10 +29,6 @@ using namespace tk;
 using namespace tk::test;
 
 namespace {
-
-struct NoHelp final : HelpViewer {
-    bool ShowContents(const QString&) override { return true; }
-};
 
 struct Editor {
     MeasurementModel model;
@@ -52,8 +48,7 @@ QString WriteScript(const QTemporaryDir& dir, const char* name, const char* mess
     QByteArray bytes = ScriptBytes(table);
     bytes.replace(0, 5, tag);
     const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    WriteBytes(path, bytes);
     return path;
 }
 
@@ -133,42 +128,27 @@ private slots:
     void scriptsStartAtProgramStart_data() {
         QTest::addColumn<QByteArray>("commandLineTag");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("both start, parameter file first")
-            << QByteArray("scp1 ") << QStringList({"first", "second"});
+        Row("both start, parameter file first", QByteArray("scp1 "), QStringList({"first", "second"}));
         // A refused command-line script does not start the table of the first one again.
-        QTest::newRow("unknown tag starts nothing")
-            << QByteArray("scp9 ") << QStringList({"first", "Cannot open file"});
+        Row("unknown tag starts nothing", QByteArray("scp9 "), QStringList({"first", "Cannot open file"}));
     }
     void scriptsStartAtProgramStart() {
         QFETCH(QByteArray, commandLineTag);
         QFETCH(QStringList, messages);
-        QTemporaryDir home;
-        const QString first = WriteScript(home, "first.scp", "first");
-        const QString second = WriteScript(home, "second.scp", "second", commandLineTag.constData());
-        QByteArray par("par01\x01");
-        par.append(first.toLatin1().leftJustified(160, ' '));
-        par.append("\x01\x14\x02");
-        QFile f(home.filePath(QString::fromLatin1(PARAMETER_FILE_NAME)));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(par);
-        f.close();
-
-        MeasurementModel model;
-        FakeClock clock;
-        ScriptedPort port{clock};
-        ScriptedDialogs dialogs;
-        NoHelp help;
-        PortMap portMap;
-        MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {}}};
-        FakeScriptActions actions{clock};
-        window.scripts().UseActions(actions);
-        window.Load(second);
+        MainWindowRig r;
+        const QString first = WriteScript(r.home, "first.scp", "first");
+        const QString second = WriteScript(r.home, "second.scp", "second", commandLineTag.constData());
+        QVERIFY(WriteBytes(r.home.filePath(QString::fromLatin1(PARAMETER_FILE_NAME)),
+                           "par01\x01" + first.toLatin1().leftJustified(160, ' ') + "\x01\x14\x02"));
+        FakeScriptActions actions{r.clock};
+        r.window.scripts().UseActions(actions);
+        r.window.Load(second);
         QStringList shown;
-        for (const auto& m : dialogs.messages) shown.append(m.text.trimmed());
+        for (const auto& m : r.dialogs.messages) shown.append(m.text.trimmed());
         QCOMPARE(shown, messages);
         QCOMPARE(actions.log.size(), messages.last() == QStringLiteral("second") ? 2 : 1);
-        QVERIFY(window.scripts().editor());
-        QVERIFY(window.scripts().editor()->parentWidget()->isMinimized());
+        QVERIFY(r.window.scripts().editor());
+        QVERIFY(r.window.scripts().editor()->parentWidget()->isMinimized());
     }
     void realActionsReportWhatTheStepNeeds_data() {
         QTest::addColumn<QString>("kind");
@@ -185,8 +165,8 @@ private slots:
         } kinds[] = {{"set", set}, {"grn", grn}, {"eic", eic}};
         for (const auto& k : kinds) {
             QTest::addRow("%s whole", k.kind) << k.kind << k.whole << int(FileLoad::Ok);
-            QTest::addRow("%s short", k.kind) << k.kind << k.whole.left(k.whole.size() - 3)
-                                              << int(FileLoad::ReadFailed);
+            QTest::addRow("%s short", k.kind)
+                << k.kind << k.whole.left(k.whole.size() - 3) << int(FileLoad::ReadFailed);
             QTest::addRow("%s other tag", k.kind)
                 << k.kind << QByteArray("mes5 ") + k.whole.mid(5) << int(FileLoad::CannotOpen);
         }
@@ -204,10 +184,7 @@ private slots:
                                     : actions.LoadCalibration(path);
         };
         const QString path = dir.filePath(QStringLiteral("a.") + kind);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
+        QVERIFY(WriteBytes(path, bytes));
         QCOMPARE(int(load(path)), result);
         QCOMPARE(load(dir.filePath(QStringLiteral("none"))), FileLoad::CannotOpen);
         QCOMPARE(actions.SaveMeasurement(dir.filePath(QStringLiteral("no/m.mes"))), FileSave::CannotOpen);

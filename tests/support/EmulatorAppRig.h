@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "EmulatorPort.h"
+#include "MainWindowRig.h"
+#include "RoutingSerialPort.h"
+
+namespace tk::test {
+
+inline EmulatorOptions EmulatorOptionsOf(const QStringList& args) {
+    QString error;
+    const auto options = ParseEmulatorOptions(args, &error);
+    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
+    return *options;
+}
+
+// The main window, loaded and shown, with the emulated interface on COM2 and nothing on the other ports.
+struct EmulatorAppRig {
+    QTemporaryDir home;
+    FakeClock clock;
+    ScriptedPort absent{clock};
+    EmulatorPort emulator;
+    RoutingSerialPort port{absent};
+    MeasurementModel model;
+    ScriptedDialogs dialogs;
+    NoHelp help;
+    PortMap portMap;
+    std::unique_ptr<MainWindow> window;
+
+    explicit EmulatorAppRig(const QStringList& emulatorArgs = {})
+        : emulator(clock, EmulatorOptionsOf(emulatorArgs)) {
+        absent.openFails = true;
+        port.addDevice(QStringLiteral("emulator"), emulator);
+        portMap.set(2, QStringLiteral("emulator"));
+        window = std::make_unique<MainWindow>(
+            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
+        window->Load(QString());
+        dialogs.messages.clear();  // the first start's "Cannot open file"
+        window->show();
+    }
+    void trigger(const char* name) { window->action(QString::fromUtf8(name))->trigger(); }
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        return window->findChild<T*>(QString::fromUtf8(name));
+    }
+};
+
+}  // namespace tk::test
