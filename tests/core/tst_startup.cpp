@@ -189,6 +189,24 @@ private slots:
                               QString::number(cl.errors.size())};
         QTEST(got.join('|'), "expected");
     }
+
+    void headlessOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");  // headless|report|first error
+        QTest::newRow("run with report")
+            << QStringList{"--headless", "--report", "r.json", "a.scp"} << "1|r.json|";
+        QTest::newRow("report in equals form")
+            << QStringList{"--headless", "--report=r.json", "a.scp"} << "1|r.json|";
+        QTest::newRow("no script") << QStringList{"--headless"} << "1||--headless needs a script file";
+        QTest::newRow("report without headless")
+            << QStringList{"--report", "r.json", "a.scp"} << "0|r.json|--report is only for --headless runs";
+    }
+    void headlessOptions() {
+        QFETCH(QStringList, args);
+        const CommandLine cl = ParseCommandLine(args);
+        QTEST(QStringLiteral("%1|%2|%3").arg(int(cl.headless)).arg(cl.reportFile, cl.errors.value(0)),
+              "expected");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStartUp)
