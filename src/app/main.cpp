@@ -8,6 +8,8 @@
 #include "CommandLine.h"
 #include "EmulatorOptions.h"
 #include "EmulatorPort.h"
+#include "HeadlessDialogs.h"
+#include "HeadlessRun.h"
 #include "HelpLanguage.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
@@ -76,6 +78,8 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // A run without windows needs no display: Qt's offscreen platform stands in for the screen.
+    if (cl.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tk820-2"));
     QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
@@ -89,7 +93,12 @@ int main(int argc, char* argv[]) {
     for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it)
         portMap.set(it.key(), it.value());
 
-    tk::SystemClock clock;
+    // Against the emulated interface a run without windows goes in simulated time: the minutes between its
+    // script steps pass at once.
+    tk::SystemClock systemClock;
+    std::optional<tk::SimulatedClock> simulatedClock;
+    if (cl.headless && emulatorOptions) simulatedClock = tk::SimulatedClock::AtStartOfCurrentMinute();
+    tk::Clock& clock = simulatedClock ? static_cast<tk::Clock&>(*simulatedClock) : systemClock;
     tk::QtSerialPort serial;
     tk::RoutingSerialPort port(serial);
 
@@ -102,12 +111,18 @@ int main(int argc, char* argv[]) {
     }
 
     tk::MeasurementModel model;
-    tk::QtUserDialogs dialogs;
+    tk::QtUserDialogs qtDialogs;
+    tk::HeadlessDialogs headlessDialogs;
+    tk::UserDialogs& dialogs = cl.headless ? static_cast<tk::UserDialogs&>(headlessDialogs) : qtDialogs;
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
     tk::MainWindow window({model, port, clock, dialogs, help, portMap, programDir, helpDirs});
-    dialogs.setParentWidget(&window);
+    if (cl.headless) {
+        tk::HeadlessRun run(window, model, headlessDialogs, simulatedClock ? &*simulatedClock : nullptr);
+        return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
+    }
+    qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.show();
     window.Load(cl.scriptName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace tk {
@@ -34,6 +35,31 @@ public:
 private:
     double m_startOfDay;
     qint64 m_startNs;
+};
+
+// Time that moves only when the program waits or the caller moves it on: a run against the emulated
+// interface goes through the minutes between its script steps at once, and the same run always sees the
+// same times.
+class SimulatedClock final : public Clock {
+public:
+    // secondsOfDay: the time of day to start at; the date is that of day 0.
+    SimulatedClock(double secondsOfDay, const QDate& date) : m_now(secondsOfDay), m_date(date) {}
+    // At the start of the wall clock's current minute, so that a script step armed with a delay of one minute
+    // waits a whole minute.
+    static SimulatedClock AtStartOfCurrentMinute();
+
+    double seconds() override { return m_now; }
+    void sleepMs(int ms) override;
+    int hour() override;
+    int minute() override;
+    QString timeText() override;
+    QString dateText() override;
+
+    void advance(double s);
+
+private:
+    double m_now;
+    QDate m_date;
 };
 
 }  // namespace tk

@@ -16,8 +16,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QString name = arg;
         std::optional<QString> value;
         const qsizetype eq = arg.indexOf(u'=');
-        if (eq > 0 &&
-            (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port"))) {
+        if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port") ||
+                       arg.left(eq) == QStringLiteral("--report"))) {
             name = arg.left(eq);
             value = arg.mid(eq + 1);
         }
@@ -39,6 +39,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 else
                     result.errors.append(QStringLiteral("--port expects COMn=DEVICE with n from 1 to 4"));
             }
+        } else if (name == QStringLiteral("--report")) {
+            if (auto v = nextValue()) result.reportFile = *v;
+        } else if (name == QStringLiteral("--headless")) {
+            result.headless = true;
         } else if (name == QStringLiteral("--emulator")) {
             result.emulator = true;
         } else if (name.startsWith(QStringLiteral("--emu-"))) {
@@ -54,6 +58,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         }
     }
     result.scriptName = rest.join(u' ');
+    // A run without windows has nothing to do but its script, and nobody to show a report to otherwise.
+    if (result.headless && result.scriptName.isEmpty())
+        result.errors.append(QStringLiteral("--headless needs a script file"));
+    if (!result.reportFile.isEmpty() && !result.headless)
+        result.errors.append(QStringLiteral("--report is only for --headless runs"));
     return result;
 }
 
@@ -64,6 +73,13 @@ QString CommandLineUsage() {
         "  --port COMn=DEVICE   use DEVICE for COMn (n = 1..4), e.g. --port COM2=/dev/ttyUSB0\n"
         "  --emulator           attach the built-in interface emulator as COM2\n"
         "  --emu-...            options of the built-in emulator (see tk820-emu --help)\n"
+        "  --headless           run the script without windows and end with it; messages go to\n"
+        "                       standard error and are confirmed at once. With --emulator the run\n"
+        "                       goes in simulated time. Exit status: 0 every stored measurement\n"
+        "                       stayed under its switched-on boundaries, 1 a trace reached one,\n"
+        "                       2 the run stopped on an error or never started\n"
+        "  --report FILE.json   with --headless: the files each step stored and, per trace with a\n"
+        "                       switched-on boundary, the smallest margin to it and its frequency\n"
         "  --help               show this text\n"
         "  --version            show the program version\n"
         "  --help-path          show where the help files are found\n"

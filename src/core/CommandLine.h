@@ -12,6 +12,8 @@ struct CommandLine {
     QMap<int, QString> portOverrides;  // --port COMn=DEVICE
     bool emulator = false;             // --emulator
     QStringList emulatorOptions;       // --emu-... options, passed to the built-in interface emulator
+    bool headless = false;             // --headless: run the script without windows on screen
+    QString reportFile;                // --report FILE.json, with --headless
     bool help = false;
     bool version = false;
     bool helpPath = false;  // --help-path: where the help files are found

@@ -1,7 +1,15 @@
 #include "QtSerialPort.h"
 
+#include <QFile>
 #include <QThread>
 #include <algorithm>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 namespace tk {
 
@@ -13,7 +21,13 @@ bool QtSerialPort::open(const QString& deviceName) {
     if (m_port.isOpen()) m_port.close();
     m_port.clearError();
     m_port.setPortName(deviceName);
-    if (!m_port.open(QIODevice::ReadWrite)) return false;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        // The program's messages say only that the port could not be used; whoever started it from a
+        // terminal learns here why and what to do.
+        if (m_port.error() == QSerialPort::PermissionError && accessDenied(deviceName))
+            std::fprintf(stderr, "tk820-2: %s\n", qPrintable(AccessDeniedText(deviceName)));
+        return false;
+    }
     applySettings();
     return true;
 }
@@ -73,6 +87,19 @@ bool QtSerialPort::setFlowControl(FlowControl flow) {
     m_flow = flow;
     if (m_port.isOpen()) applySettings();
     return true;
+}
+
+bool QtSerialPort::accessDenied(const QString& deviceName) const {
+#ifdef Q_OS_UNIX
+    // The port also reports a device in use by another program as a permission error; only the file's own
+    // permissions are the user's group membership.
+    const QString path = deviceName.startsWith(u'/') ? deviceName : QStringLiteral("/dev/") + deviceName;
+    const QByteArray local = QFile::encodeName(path);
+    return ::access(local.constData(), R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    (void)deviceName;
+    return false;
+#endif
 }
 
 int QtSerialPort::bytesWaiting() {

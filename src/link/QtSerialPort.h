@@ -23,6 +23,7 @@ public:
     void clearBuffers() override;
     int bytesToWrite() override;
     bool setFlowControl(FlowControl flow) override;
+    bool accessDenied(const QString& deviceName) const override;
 
 private:
     void applySettings();

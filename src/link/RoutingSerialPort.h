@@ -24,6 +24,9 @@ public:
     void write(const QByteArray& bytes) override { m_current->write(bytes); }
     void clearBuffers() override { m_current->clearBuffers(); }
     int bytesToWrite() override { return m_current->bytesToWrite(); }
+    bool accessDenied(const QString& deviceName) const override {
+        return m_named.value(deviceName, &m_default)->accessDenied(deviceName);
+    }
 
 private:
     SerialPort& m_default;

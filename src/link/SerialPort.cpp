@@ -21,4 +21,11 @@ bool ParseLineSettings(const QString& text, LineSettings& out) {
     return true;
 }
 
+QString AccessDeniedText(const QString& deviceName) {
+    return QStringLiteral(
+               "Access to %1 denied: join the dialout group (sudo usermod -aG dialout $USER) and "
+               "log in again")
+        .arg(deviceName);
+}
+
 }  // namespace tk

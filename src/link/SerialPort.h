@@ -33,7 +33,16 @@ public:
     // Handshaking, kept while closed and applied on open; false when the port refuses it. The link to the
     // interface never uses any, so a port that cannot do it need not say so.
     virtual bool setFlowControl(FlowControl) { return true; }
+    // True when the device is there but this user may neither read nor write it: on Linux, a user outside
+    // the group that owns the serial devices.
+    virtual bool accessDenied(const QString& deviceName) const {
+        (void)deviceName;
+        return false;
+    }
 };
+
+// What a user whose access to the device was denied is told, beside the program's own messages.
+QString AccessDeniedText(const QString& deviceName);
 
 // The parts of "9600,N,8,1"; nothing when the text is not of that form.
 struct LineSettings {

@@ -363,7 +363,7 @@ void MainWindow::SetEnglishCaptions() {
     m_mdifast->setText(QStringLiteral("Fast"));
 }
 
-void MainWindow::Load(const QString& commandLineScript) {
+bool MainWindow::Load(const QString& commandLineScript) {
     setWindowTitle(QString::fromLatin1(MAIN_CAPTION));
     SetEnglishCaptions();
     action(QStringLiteral("mnurechen"))->setChecked(true);
@@ -372,12 +372,14 @@ void MainWindow::Load(const QString& commandLineScript) {
     // The line gets its start settings before the sequence: a start script opens the port at its own rate,
     // which must not be reset afterwards.
     m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
-    RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
+    const bool valid =
+        RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
     action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
     action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
     m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
     ShowGraphWindow();
     m_timer->start();
+    return valid;
 }
 
 QString MainWindow::parameterFilePath() const {

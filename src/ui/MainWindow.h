@@ -44,8 +44,9 @@ public:
     explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up sequence of the window's load event.
-    void Load(const QString& commandLineScript);
+    // The start-up sequence of the window's load event. Returns whether a valid parameter file was read (the
+    // start scripts are started only then).
+    bool Load(const QString& commandLineScript);
     // One tick of Timer1.
     void Tick() { OnTick(); }
 

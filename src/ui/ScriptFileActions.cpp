@@ -83,7 +83,10 @@ void ScriptFileActions::Print() {
     // An unattended step prints without asking: the page goes to a PDF beside the step's measurement file
     // (or beside the script when the step stored none).
     const QString pdf = PdfNameFor(m_lastMeasurement.isEmpty() ? m_model.scriptFileName : m_lastMeasurement);
-    if (!WritePdfPage(m_model, pdf, LongDateText(m_model.readDate.text())))
+    m_lastPrintout.clear();
+    if (WritePdfPage(m_model, pdf, LongDateText(m_model.readDate.text())))
+        m_lastPrintout = pdf;
+    else
         qWarning("tk820-2: script step: the printout could not be written to %s", qPrintable(pdf));
 }
 

@@ -24,12 +24,15 @@ public:
         if (m_setAutoChecked) m_setAutoChecked(checked);
     }
     void ProcessEvents() override;
+    // The PDF the last Print wrote; empty when it could not be written.
+    QString lastPrintout() const { return m_lastPrintout; }
 
 private:
     MeasurementModel& m_model;
     AnalyzerLink& m_link;
     // The file the last step's measurement went to: its printout is written beside it.
     QString m_lastMeasurement;
+    QString m_lastPrintout;
     std::function<void(bool)> m_setAutoChecked;
 };
 

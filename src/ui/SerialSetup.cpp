@@ -106,6 +106,9 @@ void SerialSetup::BuildWindow() {
     m_device->setMinimumContentsLength(18);
     m_device->setToolTip(QStringLiteral("The device of the selected COM port"));
     deviceRow->addWidget(m_device, 1);
+    m_deviceAccess = NewLabel("lbdeviceaccess", "", this);
+    m_deviceAccess->setWordWrap(true);
+    m_deviceAccess->hide();
 
     auto* buttons = new QHBoxLayout;
     QPushButton* ok = NewButton("cbok", "&OK", this);
@@ -119,6 +122,7 @@ void SerialSetup::BuildWindow() {
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addLayout(deviceRow);
+    column->addWidget(m_deviceAccess);
     column->addLayout(buttons);
     column->addWidget(m_progress);
 
@@ -148,9 +152,15 @@ void SerialSetup::ShowPortCaptions() {
 void SerialSetup::ShowSelectedDevice() {
     const int p = m_com->checkedId();
     m_device->setEnabled(p >= 1);
-    if (p < 1) return;
+    if (p < 1) {
+        m_deviceAccess->hide();
+        return;
+    }
     const QString device = m_portMap.deviceFor(p);
     if (m_device->currentText() != device) m_device->setEditText(device);
+    const bool denied = m_link.Port().accessDenied(device);
+    m_deviceAccess->setText(denied ? AccessDeniedText(device) : QString());
+    m_deviceAccess->setVisible(denied);
 }
 
 void SerialSetup::FillDeviceList() {
@@ -177,6 +187,7 @@ void SerialSetup::OnDeviceChosen(const QString& device) {
     if (p < 1 || name.isEmpty() || m_portMap.deviceFor(p) == name) return;
     m_portMap.set(p, name);
     ShowPortCaptions();
+    ShowSelectedDevice();
     // The file gets the user's choice on top of what it held. Devices given for this run only (the
     // emulator, ports named on the command line) stay out of it.
     PortMap stored;

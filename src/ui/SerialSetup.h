@@ -70,6 +70,8 @@ private:
     QButtonGroup* m_baud = nullptr;
     QButtonGroup* m_res = nullptr;
     QComboBox* m_device = nullptr;
+    // Why the selected device cannot be used, when its permissions keep this user out.
+    QLabel* m_deviceAccess = nullptr;
     QLabel* m_progress = nullptr;
     std::unique_ptr<BusyCursor> m_busy;
     // While the search runs, and after it found an interface, the options show the search and not the

@@ -1,7 +1,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
+#include "Clock.h"
 #include "CommandLine.h"
 #include "FakeClock.h"
 #include "FileBytes.h"
@@ -182,6 +184,41 @@ private slots:
         const QStringList got{cl.scriptName, cl.home.value_or(QString()), cl.portOverrides.value(2),
                               QString::number(cl.errors.size())};
         QTEST(got.join('|'), "expected");
+    }
+
+    void simulatedClock() {
+        // A run in simulated time begins on a whole minute of today, so that a step's delay of one minute
+        // waits the whole minute.
+        SimulatedClock start = SimulatedClock::AtStartOfCurrentMinute();
+        QCOMPARE(std::fmod(start.seconds(), 60.0), 0.0);
+        QVERIFY(std::abs(start.seconds() - QTime::currentTime().msecsSinceStartOfDay() / 1000.0) < 61.0 ||
+                start.seconds() == 86340.0);
+        // Only waits move it; past midnight the date goes on.
+        SimulatedClock c(86399.5, QDate(2026, 12, 31));
+        c.sleepMs(-5);
+        QCOMPARE(c.timeText(), QStringLiteral("23:59:59"));
+        c.sleepMs(500);
+        QCOMPARE(
+            QStringLiteral("%1 %2:%3 %4").arg(c.timeText()).arg(c.hour()).arg(c.minute()).arg(c.dateText()),
+            QStringLiteral("00:00:00 0:0 01.01.2027"));
+    }
+
+    void headlessOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");  // headless|report|first error
+        QTest::newRow("run with report")
+            << QStringList{"--headless", "--report", "r.json", "a.scp"} << "1|r.json|";
+        QTest::newRow("report in equals form")
+            << QStringList{"--headless", "--report=r.json", "a.scp"} << "1|r.json|";
+        QTest::newRow("no script") << QStringList{"--headless"} << "1||--headless needs a script file";
+        QTest::newRow("report without headless")
+            << QStringList{"--report", "r.json", "a.scp"} << "0|r.json|--report is only for --headless runs";
+    }
+    void headlessOptions() {
+        QFETCH(QStringList, args);
+        const CommandLine cl = ParseCommandLine(args);
+        QTEST(QStringLiteral("%1|%2|%3").arg(int(cl.headless)).arg(cl.reportFile, cl.errors.value(0)),
+              "expected");
     }
 };
 

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "BoundaryLevels.h"
+#include "BoundaryMargins.h"
 #include "Format.h"
 #include "PointLists.h"
 #include "Rows.h"
@@ -100,6 +101,54 @@ private slots:
         m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(QStringLiteral("100:-40 200:-60"));
         ChooseListUnit(m.limitListUnit, UNIT_DBM);
         QCOMPARE(Rows(ViolationListText(m, p)).value(5), row);
+    }
+
+    void smallestMargins_data() {
+        QTest::addColumn<QString>("checked");  // the switched-on boundaries: A actual, V average, P peak
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<float>("attenuation");
+        QTest::addColumn<QString>("margins");  // trace:reached:margin@MHz per switched-on boundary
+        const QString line = QStringLiteral("100:-40 200:-60");
+        // Raw 0 is -107 dBm + attenuation; the line falls from -40 dBm at 100 MHz to -60 dBm at 200 MHz, in
+        // whole dBm: -60 from 198 MHz on, where the smallest margin is first met.
+        QTest::newRow("under the line") << "A" << line << 0.0f << "actual:0:47.00@198";
+        QTest::newRow("reached where the line is lowest") << "A" << line << 57.0f << "actual:1:-10.00@198";
+        QTest::newRow("at the line counts, first point wins")
+            << "A"
+            << "100:-50 200:-50" << 57.0f << "actual:1:0.00@100";
+        QTest::newRow("0.1 dB under it") << "A"
+                                         << "100:-50 200:-50" << 56.9f << "actual:0:0.10@100";
+        QTest::newRow("each switched-on trace")
+            << "AV" << line << 0.0f << "actual:0:47.00@198;average:0:47.00@198";
+        QTest::newRow("spike on the peak trace") << "P" << line << 0.0f << "peak:1:-4.14@120";
+        QTest::newRow("line beyond the sweep") << "A"
+                                               << "2000:-40 3000:-60" << 0.0f << "actual:0:none";
+        QTest::newRow("nothing switched on") << "" << line << 57.0f << "";
+    }
+    void smallestMargins() {
+        QFETCH(QString, checked);
+        QFETCH(QString, line);
+        QFETCH(float, attenuation);
+        MeasurementModel m = Sweep();
+        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(line);
+        m.settings.limitActual = checked.contains(u'A');
+        m.settings.limitAverage = checked.contains(u'V');
+        m.settings.limitPeak = checked.contains(u'P');
+        m.settings.attenuation = attenuation;
+        // One point of the peak trace at 120 MHz (line -44 dBm) at raw 214, -39.86 dBm; the rest far below.
+        if (checked == QStringLiteral("P")) m.tracePeak[60] = 214;
+        QStringList got;
+        for (const BoundaryMargin& b : SmallestBoundaryMargins(m)) {
+            const char* names[] = {"actual", "average", "peak"};
+            const QString where = b.marginDb
+                                      ? QString::asprintf("%.2f@%g", *b.marginDb, double(b.frequencyMHz))
+                                      : QStringLiteral("none");
+            got << QStringLiteral("%1:%2:%3")
+                       .arg(QLatin1String(names[int(b.trace)]))
+                       .arg(int(b.reached))
+                       .arg(where);
+        }
+        QTEST(got.join(u';'), "margins");
     }
 
     void rowTexts_data() {

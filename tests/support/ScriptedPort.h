@@ -22,6 +22,7 @@ public:
     double replyDelay = 0.005;  // s from transmission to arrival
     double bytesPerSecond = 0;  // when set, an answer arrives byte by byte at this rate
     bool openFails = false;
+    QStringList deniedDevices;  // there, but this user may not open them
 
     QByteArray written;           // every byte transmitted, in order
     QList<double> writeTimes;     // the simulated time of each transmitted byte
@@ -31,7 +32,7 @@ public:
 
     bool open(const QString& deviceName) override {
         openedDevices.append(deviceName);
-        if (openFails) return false;
+        if (openFails || deniedDevices.contains(deviceName)) return false;
         m_open = true;
         m_rx.clear();
         m_pending.clear();
@@ -43,6 +44,7 @@ public:
         m_pending.clear();
     }
     bool isOpen() const override { return m_open; }
+    bool accessDenied(const QString& deviceName) const override { return deniedDevices.contains(deviceName); }
     void setLineSettings(const QString& s) override {
         m_settings = s;
         settingsHistory.append(s);

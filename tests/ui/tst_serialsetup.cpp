@@ -233,6 +233,25 @@ private slots:
         QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyUSB7")});
     }
 
+    void deviceLineNamesDeniedAccess() {
+        Rig r;
+        r.port.deniedDevices = QStringList{QStringLiteral("/dev/ttyS0")};
+        QVERIFY(r.open());
+        auto* access = r.window->findChild<QLabel*>(QStringLiteral("lbdeviceaccess"));
+        QVERIFY(access && access->isHidden());  // COM2, /dev/ttyS1, is open to the user
+        r.click(QStringLiteral("com1"));
+        QVERIFY(access->isVisible());
+        QCOMPARE(access->text(), QStringLiteral("Access to /dev/ttyS0 denied: join the dialout group (sudo "
+                                                "usermod -aG dialout $USER) and log in again"));
+        // Another device for the port: the line no longer says so.
+        QLineEdit* edit = r.device()->lineEdit();
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("/dev/ttyUSB0"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(access->isHidden());
+    }
+
     void closesItsFrameInTheMainWindow() {
         Rig r;
         QMdiArea area;

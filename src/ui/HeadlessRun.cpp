@@ -1,0 +1,198 @@
+#include "HeadlessRun.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "BoundaryMargins.h"
+#include "Clock.h"
+#include "FileIO.h"
+#include "ScriptFileActions.h"
+
+namespace tk {
+namespace {
+
+const QString kScriptInfo = QStringLiteral("Script info");
+constexpr double TICK_SECONDS = 0.1;
+
+QString TraceName(BoundaryTrace kind) {
+    switch (kind) {
+        case BoundaryTrace::Actual:
+            return QStringLiteral("actual");
+        case BoundaryTrace::Average:
+            return QStringLiteral("average");
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return QStringLiteral("peak");
+}
+
+QString OutcomeText(HeadlessExit exit) {
+    switch (exit) {
+        case HeadlessExit::Passed:
+            return QStringLiteral("every stored measurement stayed under its switched-on boundaries");
+        case HeadlessExit::BoundaryReached:
+            return QStringLiteral("a trace reached a switched-on boundary");
+        case HeadlessExit::Failed:
+            break;
+    }
+    return QStringLiteral("the run stopped on an error or never started");
+}
+
+}  // namespace
+
+// The real step actions, watched: which files a step loads, what it stores and prints, and when a run starts.
+class HeadlessRun::StepActions final : public ScriptActions {
+public:
+    explicit StepActions(HeadlessRun& run)
+        : m_run(run), m_files(run.m_model, run.m_window.link(), [&window = run.m_window](bool checked) {
+              window.SetAutoMeasurementChecked(checked);
+          }) {}
+
+    FileLoad LoadSettings(const QString& path) override { return m_files.LoadSettings(m_run.Resolve(path)); }
+    FileLoad LoadBoundaries(const QString& path) override {
+        return m_files.LoadBoundaries(m_run.Resolve(path));
+    }
+    FileLoad LoadCalibration(const QString& path) override {
+        return m_files.LoadCalibration(m_run.Resolve(path));
+    }
+    FileSave SaveMeasurement(const QString& path) override {
+        const FileSave saved = m_files.SaveMeasurement(path);
+        if (saved == FileSave::Ok) m_run.Stored(path);
+        return saved;
+    }
+    void Print() override {
+        m_files.Print();
+        m_run.Printed(m_files.lastPrintout());
+    }
+    void ConnectInterface() override { m_files.ConnectInterface(); }
+    bool LinkOpen() override { return m_files.LinkOpen(); }
+    void SetAutoMeasurementChecked(bool checked) override {
+        m_files.SetAutoMeasurementChecked(checked);
+        // Only the start of a run switches automatic measurement on through a script.
+        if (checked) m_run.Started();
+    }
+    void ProcessEvents() override { m_files.ProcessEvents(); }
+
+private:
+    HeadlessRun& m_run;
+    ScriptFileActions m_files;
+};
+
+HeadlessRun::HeadlessRun(MainWindow& window, MeasurementModel& model, HeadlessDialogs& dialogs,
+                         SimulatedClock* simulated)
+    : m_window(window), m_model(model), m_dialogs(dialogs), m_simulated(simulated) {
+    m_actions = std::make_unique<StepActions>(*this);
+    m_window.scripts().UseActions(*m_actions);
+}
+
+HeadlessRun::~HeadlessRun() = default;
+
+HeadlessExit HeadlessRun::Exec(const QString& scriptName, const QString& reportPath) {
+    m_reportPath = reportPath;
+    const QFileInfo script(scriptName);
+    m_scriptDir = script.absoluteDir();
+    m_report.script = script.absoluteFilePath();
+
+    auto* timer = m_window.findChild<QTimer*>(QStringLiteral("Timer1"));
+    if (m_simulated) {
+        timer->setInterval(0);
+        connect(timer, &QTimer::timeout, this, [this] { m_simulated->advance(TICK_SECONDS); });
+    }
+    connect(timer, &QTimer::timeout, this, &HeadlessRun::AfterTick);
+
+    if (!m_window.Load(scriptName)) {
+        // Without a valid parameter file the program starts no script. A run without windows never writes
+        // that file (only "&Exit" does), so it would never start at all: it starts with the defaults.
+        m_model.scriptFileName = scriptName;
+        m_window.scripts().StartAtProgramStart();
+    }
+    AfterTick();  // a script that did not start, or whose step 0 ended it
+    if (!m_finished) {
+        QEventLoop loop;
+        m_loop = &loop;
+        loop.exec();
+        m_loop = nullptr;
+    }
+    return m_exit;
+}
+
+QString HeadlessRun::Resolve(const QString& path) const {
+    const QFileInfo info(path);
+    if (!info.isRelative() || info.exists()) return path;
+    const QString beside = m_scriptDir.filePath(path);
+    return QFileInfo::exists(beside) ? beside : path;
+}
+
+void HeadlessRun::Started() {
+    if (m_started) return;
+    m_started = true;
+    m_messagesAtStart = m_dialogs.messages().size();
+}
+
+RunReport::Step& HeadlessRun::StepRecord(int step) {
+    if (m_report.steps.isEmpty() || m_report.steps.last().step != step) {
+        RunReport::Step record;
+        record.step = step;
+        m_report.steps.append(record);
+    }
+    return m_report.steps.last();
+}
+
+void HeadlessRun::Stored(const QString& measurementFile) {
+    // A step's measurement is stored when the step after it begins.
+    RunReport::Step& record = StepRecord(m_model.scriptStepIndex - 1);
+    record.files.append(QFileInfo(measurementFile).absoluteFilePath());
+    record.margins.clear();
+    for (const BoundaryMargin& m : SmallestBoundaryMargins(m_model))
+        record.margins.append({TraceName(m.trace), m.reached, m.marginDb, m.frequencyMHz});
+}
+
+void HeadlessRun::Printed(const QString& pdf) {
+    if (!pdf.isEmpty())
+        StepRecord(m_model.scriptStepIndex - 1).files.append(QFileInfo(pdf).absoluteFilePath());
+}
+
+void HeadlessRun::AfterTick() {
+    if (m_finished || m_model.scriptRunning || m_window.scripts().runner().Executing()) return;
+    Finish();
+}
+
+HeadlessExit HeadlessRun::Outcome() const {
+    if (!m_started) return HeadlessExit::Failed;
+    // A run ends with "Script done", or stops: after a failure, which is always reported, or silently after
+    // a step 0 without a delay.
+    bool done = false;
+    bool failed = false;
+    const auto& messages = m_dialogs.messages();
+    for (qsizetype i = m_messagesAtStart; i < messages.size(); ++i) {
+        if (messages[i].title != kScriptInfo)
+            failed = true;
+        else if (messages[i].text == QStringLiteral("Script done"))
+            done = true;
+    }
+    if (failed && !done) return HeadlessExit::Failed;
+    for (const RunReport::Step& step : m_report.steps)
+        for (const RunReport::Margin& m : step.margins)
+            if (m.reached) return HeadlessExit::BoundaryReached;
+    return HeadlessExit::Passed;
+}
+
+void HeadlessRun::Finish() {
+    m_finished = true;
+    m_window.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+    m_exit = Outcome();
+    m_report.exitStatus = static_cast<int>(m_exit);
+    m_report.outcome = OutcomeText(m_exit);
+    if (!m_reportPath.isEmpty() && !WriteFileAtomically(m_reportPath, RunReportJson(m_report))) {
+        std::fprintf(stderr, "tk820-2: the report could not be written to %s\n", qPrintable(m_reportPath));
+        // Whoever asked for the report reads it: a run without it has not done its job.
+        m_exit = HeadlessExit::Failed;
+    }
+    std::fprintf(stderr, "tk820-2: run ended, %s (exit status %d)\n", qPrintable(OutcomeText(m_exit)),
+                 static_cast<int>(m_exit));
+    if (m_loop) m_loop->exit(static_cast<int>(m_exit));
+}
+
+}  // namespace tk

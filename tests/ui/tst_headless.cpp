@@ -1,0 +1,131 @@
+// Scripts run without windows against the in-process emulated interface, in simulated time: the exit status
+// and the report of a passing run, of one that reaches its boundary and of one that cannot load its files.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BoundariesFile.h"
+#include "Clock.h"
+#include "EmulatorPort.h"
+#include "FileIO.h"
+#include "HeadlessRun.h"
+#include "MainWindow.h"
+#include "ScriptFile.h"
+#include "SettingsFile.h"
+
+using namespace tk;
+
+namespace {
+
+class NoHelp final : public HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+// One flat boundary for all three traces from 0.15 to 30 MHz.
+QByteArray FlatBoundaries(float levelDbm) {
+    MeasurementModel m;
+    for (BoundaryLine* b : {&m.boundaryActual, &m.boundaryAverage, &m.boundaryPeak}) {
+        b->freqMHz[0] = 0.15f;
+        b->freqMHz[1] = 30.0f;
+        b->levelDbm[0] = b->levelDbm[1] = levelDbm;
+    }
+    return BoundariesBytes(m);
+}
+
+// 0 to 30 MHz at 500 points, every boundary checked.
+QByteArray ScanSettings() {
+    MeasurementModel m;
+    m.settings.centerFreq = 15.0f;
+    m.settings.scanWidth = 3.0f;
+    m.settings.baudIndex = 5;
+    m.settings.actualInterval = 2;
+    m.settings.peakInterval = m.settings.averageInterval = 10;
+    m.settings.limitActual = m.settings.limitAverage = m.settings.limitPeak = true;
+    return WriteSettings(m);
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    SimulatedClock clock{36000.0, QDate(2026, 12, 6)};
+    EmulatorPort emulator{clock};
+    MeasurementModel model;
+    HeadlessDialogs dialogs{stdout};
+    NoHelp help;
+    PortMap portMap;
+    MainWindow window{{model, emulator, clock, dialogs, help, portMap, dir.path(), {}}};
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // A scan of one minute stored in scan.mes, then "Script done".
+    QString writeScript(const char* settingsFile) {
+        ScriptTable table{};
+        table[0].settingsFile.set(QString::fromLatin1(settingsFile));
+        table[0].boundariesFile.set(QStringLiteral("limits.grn"));
+        table[0].measurementFile.set(path("scan.mes"));
+        table[0].delayMinutes = 1;
+        WriteFileAtomically(path("run.scp"), ScriptBytes(table));
+        return path("run.scp");
+    }
+};
+
+}  // namespace
+
+class TestHeadless : public QObject {
+    Q_OBJECT
+private slots:
+    void run_data() {
+        QTest::addColumn<float>("boundaryDbm");
+        QTest::addColumn<QString>("settingsFile");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QString>("worst");  // the smallest margin's step and frequency
+        // The emulator's strongest carrier, 66 dBuV (-41 dBm), stands at grid 520: 3.9 MHz.
+        QTest::newRow("under the boundary") << 0.0f << "scan.set" << 0 << "0 3.9";
+        QTest::newRow("boundary reached") << -50.0f << "scan.set" << 1 << "0 3.9";
+        QTest::newRow("settings file missing") << 0.0f << "none.set" << 2 << "";
+    }
+    void run() {
+        QFETCH(float, boundaryDbm);
+        QFETCH(QString, settingsFile);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, worst);
+        Rig rig;
+        // Files named without a folder are found beside the script, wherever the run is started.
+        QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
+        QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
+        const QString script = rig.writeScript(qPrintable(settingsFile));
+        HeadlessRun run(rig.window, rig.model, rig.dialogs, &rig.clock);
+        QCOMPARE(static_cast<int>(run.Exec(script, rig.path("report.json"))), exitStatus);
+
+        QFile file(rig.path("report.json"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject report = QJsonDocument::fromJson(file.readAll()).object();
+        QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
+        const QJsonObject w = report.value("worst").toObject();
+        QCOMPARE(w.isEmpty() ? QString()
+                             : QStringLiteral("%1 %2")
+                                   .arg(w.value("step").toInt())
+                                   .arg(w.value("frequencyMHz").toDouble()),
+                 worst);
+        if (exitStatus == 2) {
+            QCOMPARE(report.value("steps").toArray().size(), 0);
+            return;
+        }
+        // One scan stored, checked on all three traces; the carrier's margin to the flat line.
+        const QJsonObject step = report.value("steps").toArray().at(0).toObject();
+        QCOMPARE(step.value("files").toArray().at(0).toString(), rig.path("scan.mes"));
+        QCOMPARE(step.value("boundaries").toArray().size(), 3);
+        const double margin = w.value("marginDb").toDouble();
+        QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,
+                 qPrintable(QString::number(margin)));
+        QCOMPARE(w.value("reached").toBool(), exitStatus == 1);
+        // In simulated time the minute passed at once; the run ended with the script.
+        QCOMPARE(rig.clock.minute(), 1);
+        QVERIFY(!rig.model.scriptRunning);
+    }
+};
+
+QTEST_MAIN(TestHeadless)
+#include "tst_headless.moc"
