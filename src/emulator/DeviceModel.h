@@ -70,8 +70,12 @@ public:
     // The faults are put right: from now on the interface behaves well, and one that vanished is back, at
     // the rate and in the state it had.
     void clearFaults();
+    // Switches faults on from now, as a test or a soak run injects them.
+    void setFaults(const Faults& faults) { m_config.faults = faults; }
     // Every byte that reached the interface, understood or not.
     const QByteArray& received() const { return m_received; }
+    // Drops that record, for runs too long to keep it (the byte count of "disappear" starts again).
+    void forgetReceived() { m_received = QByteArray(); }
 
 private:
     enum class Awaiting { Command, BSecond, BaudDigit };
