@@ -137,9 +137,9 @@ private slots:
                             : kind == u"scp" ? ScriptBytes(model.scriptTable).size()
                                              : TableText(model, 1).size();
         signal(SIGXFSZ, SIG_IGN);
-        // Every position of the first and last kilobyte, and a spread in between: past a few blocks of the
+        // Every position of the first and last 512 bytes, and a spread in between: past a few blocks of the
         // device's buffer one position is like the next, and the large files would take minutes.
-        for (qint64 n = 0; n <= size; n += n < 1024 || n >= size - 1024 ? 1 : 97) {
+        for (qint64 n = 0; n <= size; n += n < 512 || n >= size - 512 ? 1 : 97) {
             dialogs.messages.clear();
             LimitFileSize(static_cast<rlim_t>(n));
             const bool saved = save();
