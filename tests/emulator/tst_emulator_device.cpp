@@ -163,7 +163,8 @@ private slots:
                                 "--emu-fault=noise:-1",
                                 "--emu-fault=wrong-digit:1",
                                 "--emu-fault=partial-block:102",
-                                "--emu-fault=vanish-in-trace:40"})
+                                "--emu-fault=vanish-in-trace:40",
+                                "--emu-fault=skip-block:1:2"})
             QTest::newRow(bad) << QStringList{"--emu-seed=3", bad} << QString();
     }
     void parsesOptions() {
