@@ -19,6 +19,10 @@ char Upper(char c) {
 // Salt of the random stream that draws noise bytes, apart from the signal's streams.
 constexpr std::uint64_t NOISE_BYTE_STREAM = 99;
 
+// An interface that vanishes mid-trace goes a little after its last block, so the program has taken that
+// block off the line: what the port held when the interface went is lost with it.
+constexpr double VANISH_DELAY_S = 0.01;
+
 }  // namespace
 
 DeviceModel::DeviceModel(const DeviceConfig& config, double startTime)
@@ -38,8 +42,7 @@ void DeviceModel::receive(char c, double t, std::optional<int> senderBaud) {
     if (m_vanished) return;
     m_received.append(c);
     if (m_config.faults.disappearAfterBytes && m_received.size() > *m_config.faults.disappearAfterBytes) {
-        m_vanished = true;
-        m_line.clear();
+        vanish();
         return;
     }
     if (m_baudChange && t >= m_baudChange->first) {
@@ -50,6 +53,25 @@ void DeviceModel::receive(char c, double t, std::optional<int> senderBaud) {
     const double start = t + m_config.latency;
     m_acquisition.advanceTo(start);
     handle(c, start);
+}
+
+void DeviceModel::vanish() {
+    m_vanished = true;
+    m_vanishAt.reset();
+    m_line.clear();
+}
+
+void DeviceModel::clearFaults() {
+    m_config.faults = Faults();
+    m_vanished = false;
+    m_vanishAt.reset();
+}
+
+QByteArray DeviceModel::takeOutput(double t, std::optional<int> receiverBaud) {
+    if (!m_vanishAt || t < *m_vanishAt) return m_line.take(t, receiverBaud);
+    const QByteArray last = m_line.take(*m_vanishAt, receiverBaud);
+    vanish();
+    return last;
 }
 
 bool DeviceModel::heard(char c, double t, std::optional<int> senderBaud) {
@@ -150,7 +172,7 @@ void DeviceModel::handleBaudDigit(char c, double t) {
         handleCommand(c, t);
         return;
     }
-    acknowledge(c, c, t);
+    acknowledge(c, m_config.faults.wrongDigit ? static_cast<char>(c == '5' ? '1' : c + 1) : c, t);
     // The echo still goes out at the old rate; the new one holds from its last bit on.
     m_baudChange = std::make_pair(m_line.freeAt(), RateOfIndex(c - '0'));
 }
@@ -191,7 +213,8 @@ void DeviceModel::sendTrace(char request, double t) {
         } while (b == 'A' || b == 'S' || b == 'M');
         out.append(b);
     }
-    const int sentBlocks = f.stallAfterBlocks ? std::min(*f.stallAfterBlocks, blocks) : blocks;
+    int sentBlocks = f.stallAfterBlocks ? std::min(*f.stallAfterBlocks, blocks) : blocks;
+    if (f.vanishAfterBlocks) sentBlocks = std::min(*f.vanishAfterBlocks, blocks);
     QByteArray rest;
     for (int n = 0; n < blocks; ++n) {
         QByteArray& target = n < sentBlocks ? out : rest;
@@ -200,7 +223,12 @@ void DeviceModel::sendTrace(char request, double t) {
         target.append(static_cast<char>(number));
         target.append(levels.mid(n * 100, 100));
     }
+    if (f.partialLastBlock && sentBlocks == blocks) out.chop(TRACE_BLOCK_SIZE - *f.partialLastBlock);
     transmit(out, t);
+    if (f.vanishAfterBlocks) {
+        m_vanishAt = m_line.freeAt() + VANISH_DELAY_S;
+        return;
+    }
     if (!rest.isEmpty() && f.stallResumeMs) transmit(rest, m_line.freeAt() + *f.stallResumeMs / 1000.0);
 }
 

@@ -54,7 +54,8 @@ public:
     // When the next queued byte arrives at the other end.
     std::optional<double> nextOutputTime() const { return m_line.nextArrival(); }
     // Removes the bytes that have arrived by time t (see LineOutput::take).
-    QByteArray takeOutput(double t, std::optional<int> receiverBaud) { return m_line.take(t, receiverBaud); }
+    // An interface that is to vanish mid-trace does so here, once its last block has arrived.
+    QByteArray takeOutput(double t, std::optional<int> receiverBaud);
 
     // The interface's line rate at time t.
     int baudAt(double t) const;
@@ -66,8 +67,15 @@ public:
 
     const Acquisition& acquisition() const { return m_acquisition; }
     const DeviceConfig& config() const { return m_config; }
+    // The faults are put right: from now on the interface behaves well, and one that vanished is back, at
+    // the rate and in the state it had.
+    void clearFaults();
+    // Switches faults on from now, as a test or a soak run injects them.
+    void setFaults(const Faults& faults) { m_config.faults = faults; }
     // Every byte that reached the interface, understood or not.
     const QByteArray& received() const { return m_received; }
+    // Drops that record, for runs too long to keep it (the byte count of "disappear" starts again).
+    void forgetReceived() { m_received = QByteArray(); }
 
 private:
     enum class Awaiting { Command, BSecond, BaudDigit };
@@ -82,6 +90,7 @@ private:
     void sendVersion(double t);
     // Queues bytes at the rate the line will have when they start.
     void transmit(const QByteArray& bytes, double t);
+    void vanish();
 
     DeviceConfig m_config;
     Acquisition m_acquisition;
@@ -94,6 +103,7 @@ private:
     std::uint64_t m_noiseCount = 0;
     QByteArray m_received;
     bool m_vanished = false;
+    std::optional<double> m_vanishAt;
 };
 
 }  // namespace tk::emu

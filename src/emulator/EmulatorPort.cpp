@@ -40,7 +40,12 @@ void EmulatorPort::pull() {
         return;
     }
     const QByteArray arrived = m_device.takeOutput(m_clock.seconds(), m_baud);
-    if (m_open) m_rx.append(arrived);
+    if (m_device.vanished()) {
+        m_open = false;
+        m_rx.clear();
+    } else if (m_open) {
+        m_rx.append(arrived);
+    }
 }
 
 int EmulatorPort::bytesWaiting() {

@@ -35,6 +35,10 @@ public:
     const emu::DeviceModel& device() const { return m_device; }
     // Runs the interface's sweeps up to the clock's time.
     void advanceDevice() { m_device.advanceTo(m_clock.seconds()); }
+    // The interface's faults are put right (see DeviceModel::clearFaults).
+    void clearFaults() { m_device.clearFaults(); }
+    void setFaults(const emu::Faults& faults) { m_device.setFaults(faults); }
+    void forgetReceived() { m_device.forgetReceived(); }
     // Puts a cable of another loss before the analyzer, from now on.
     void setLossDb(double lossDb) { m_device.setLossDb(lossDb, m_clock.seconds()); }
 

@@ -83,6 +83,23 @@ bool AddFault(const QString& option, Faults& faults, QString* error) {
         faults.disappearAfterBytes = n;
         return true;
     }
+    if (name == u"vanish-in-trace") {
+        const auto k = numberAt(0, 2, 0, 39);
+        if (args.size() > 1 || !k) return badArgument();
+        faults.vanishAfterBlocks = k;
+        return true;
+    }
+    if (name == u"wrong-digit") {
+        if (!args.isEmpty()) return badArgument();
+        faults.wrongDigit = true;
+        return true;
+    }
+    if (name == u"partial-block") {
+        const auto n = numberAt(0, 51, 0, 101);
+        if (args.size() > 1 || !n) return badArgument();
+        faults.partialLastBlock = n;
+        return true;
+    }
     return Fail(error, QStringLiteral("unknown fault \"%1\"").arg(name));
 }
 
@@ -106,7 +123,13 @@ QString FaultsUsage() {
         "                            arrives at that rate; at any other rate \"i\" goes unanswered\n"
         "    disappear[:N]           the interface vanishes when byte N+1 reaches it: the port reports\n"
         "                            closed, reads fail, opening fails; N = 0 (default): absent from the\n"
-        "                            start, the port cannot be opened\n");
+        "                            start, the port cannot be opened\n"
+        "    vanish-in-trace[:K]     the interface vanishes 10 ms after K blocks (default 2) of a trace\n"
+        "                            have arrived, as disappear does\n"
+        "    wrong-digit             a baud digit is carried out but echoed as the next one (\"5\" as\n"
+        "                            \"1\")\n"
+        "    partial-block[:N]       the last block of every trace breaks off after N of its 102 bytes\n"
+        "                            (default 51); the rest never comes\n");
 }
 
 }  // namespace tk::emu

@@ -33,6 +33,9 @@ struct Faults {
     std::optional<int> stallResumeMs;        // ... and goes on after this long, or never
     std::optional<int> onlyBaudIndex;        // "i" answered only on a line at this rate (1..5)
     std::optional<int> disappearAfterBytes;  // the interface vanishes when more than this many bytes came
+    std::optional<int> vanishAfterBlocks;    // ... or when a trace has sent this many blocks
+    bool wrongDigit = false;                 // a baud digit is carried out but echoed as the next one
+    std::optional<int> partialLastBlock;     // the last block of a trace breaks off after this many bytes
 };
 
 // Adds one fault given as "NAME" or "NAME:ARG"; false with a reason when it is not understood.

@@ -20,7 +20,9 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const Dev
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     const bool written = write ? write(file, bytes) : file.write(bytes) == bytes.size();
-    if (!written) {
+    // The writes only fill the device's buffer; a full disk shows when it is flushed, and commit() would
+    // rename the cut-off file over the old one regardless.
+    if (!written || !file.flush()) {
         file.cancelWriting();
         file.commit();  // discards the temporary file; the target is untouched
         return false;

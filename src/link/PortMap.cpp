@@ -55,7 +55,8 @@ bool PortMap::save(const QString& path) const {
     for (auto it = m_parallel.cbegin(); it != m_parallel.cend(); ++it)
         out << "LPT" << it.key() << '=' << it.value() << '\n';
     out.flush();
-    return file.commit();
+    // A full disk shows only when the buffer is flushed; commit() alone would put the cut-off file in place.
+    return file.flush() && file.commit();
 }
 
 }  // namespace tk

@@ -42,7 +42,8 @@ bool WritePdf(const QString& fileName, const QString& title,
             return false;
         }
     }
-    return file.commit();
+    // A full disk shows only when the buffer is flushed; commit() alone would put the cut-off file in place.
+    return file.flush() && file.commit();
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ bool SaveGraphPicture(const QString& fileName, const QImage& shown,
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // A full disk shows only when the buffer is flushed; commit() alone would put the cut-off file in place.
+    return file.flush() && file.commit();
 }
 
 }  // namespace tk
