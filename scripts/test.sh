@@ -10,6 +10,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SANITIZE=ON
+# clang, so that the same build also holds the libFuzzer targets (tests/fuzz), run briefly as tests.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SANITIZE=ON -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
