@@ -6,6 +6,7 @@
 #include "AnalyzerLink.h"
 #include "Calibration.h"
 #include "Correction.h"
+#include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
@@ -18,13 +19,6 @@ namespace {
 
 constexpr double LOSS_DB = 10.0;
 constexpr int POINTS = 500;  // resolution 8
-
-EmulatorOptions Options(const QStringList& args) {
-    QString error;
-    const auto options = ParseEmulatorOptions(args, &error);
-    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
-    return *options;
-}
 
 struct Switches {
     bool autoMeasurement, fastMode, showActual, showPeak, showAverage;
@@ -73,7 +67,8 @@ private:
 // The link on the emulated interface at 115200 baud and 500 points, with a settled comparison curve
 // taken from the average trace without loss.
 struct Rig {
-    explicit Rig(QStringList args = {}) : port(clock, Options(args << QStringLiteral("--emu-scene=steady"))) {
+    explicit Rig(QStringList args = {})
+        : port(clock, EmulatorOptionsOf(args << QStringLiteral("--emu-scene=steady"))) {
         model.settings.baudIndex = 5;
         model.settings.resolution = 8;
         model.settings.centerFreq = 600.0f;  // the sweep starts at 100 MHz

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "AnalyzerLink.h"
+#include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
 #include "RecordingLinkView.h"
@@ -17,15 +18,8 @@ namespace {
 
 using Messages = QList<ScriptedDialogs::Message>;
 
-EmulatorOptions Options(const QStringList& args) {
-    QString error;
-    const auto options = ParseEmulatorOptions(args, &error);
-    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
-    return *options;
-}
-
 struct Rig {
-    explicit Rig(const QStringList& args = {}) : port(clock, Options(args)) {}
+    explicit Rig(const QStringList& args = {}) : port(clock, EmulatorOptionsOf(args)) {}
 
     FakeClock clock;
     EmulatorPort port;

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "AutoConfigure.h"
+#include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
 #include "MeasurementCycle.h"
@@ -39,15 +40,8 @@ class QuietSearchView final : public AutoConfigureView {
     void SearchEnded() override {}
 };
 
-EmulatorOptions Options(const QStringList& args) {
-    QString error;
-    const auto options = ParseEmulatorOptions(args, &error);
-    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
-    return *options;
-}
-
 struct Rig {
-    explicit Rig(const QStringList& args) : port(clock, Options(args)) { model.fastMode = true; }
+    explicit Rig(const QStringList& args) : port(clock, EmulatorOptionsOf(args)) { model.fastMode = true; }
 
     // One fast-mode tick; how many points of each trace it stored, as "actual/peak/average".
     QString tick() {

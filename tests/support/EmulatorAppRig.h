@@ -3,18 +3,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "MainWindowRig.h"
 #include "RoutingSerialPort.h"
 
 namespace tk::test {
-
-inline EmulatorOptions EmulatorOptionsOf(const QStringList& args) {
-    QString error;
-    const auto options = ParseEmulatorOptions(args, &error);
-    if (!options) qFatal("bad emulator options in test: %s", qPrintable(error));
-    return *options;
-}
 
 // The main window, loaded and shown, with the emulated interface on COM2 and nothing on the other ports.
 struct EmulatorAppRig {
