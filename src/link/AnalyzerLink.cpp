@@ -79,14 +79,8 @@ void AnalyzerLink::SendCommand(const QByteArray& text) {
 }
 
 QByteArray AnalyzerLink::ReadBytes(int n) {
-    QByteArray result;
-    result.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const QByteArray b = m_port.read(1);
-        if (b.isEmpty()) break;
-        result.append(b);
-    }
-    return result;
+    // One read takes up to n of the bytes already received; it never waits for more.
+    return n > 0 ? m_port.read(n) : QByteArray();
 }
 
 void AnalyzerLink::SendBaudCommand(char digit) {

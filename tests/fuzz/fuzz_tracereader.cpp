@@ -1,5 +1,6 @@
 #include <QList>
 #include <array>
+#include <optional>
 
 #include "FuzzCheck.h"
 #include "LinkRig.h"
@@ -22,7 +23,10 @@ constexpr std::int16_t kUntouched = -1;
 // the interface's answers to the first, second, ... request of the trace, read twice in simulated time.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    auto rig = std::make_unique<LinkRig>();
+    // The rig is large; building it afresh in the same place each time keeps the runs apart without
+    // asking the allocator for it on every input.
+    static std::optional<LinkRig> fresh;
+    LinkRig* const rig = &fresh.emplace();
     MeasurementModel& model = rig->model;
     const std::uint8_t mode = data[0];
     const auto kind = static_cast<TraceKind>((mode >> 2) % 3);

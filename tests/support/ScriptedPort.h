@@ -57,9 +57,9 @@ public:
     bool waitForData(int ms) override {
         deliver();
         const double until = m_clock.seconds() + ms / 1000.0;
-        if (!m_pending.isEmpty() && m_pending.first().at <= until) {
-            if (m_pending.first().at > m_clock.seconds())
-                m_clock.advance(m_pending.first().at - m_clock.seconds());
+        if (!m_pending.isEmpty() && m_pending.first().nextArrival() <= until) {
+            const double next = m_pending.first().nextArrival();
+            if (next > m_clock.seconds()) m_clock.advance(next - m_clock.seconds());
             deliver();
             return true;
         }
@@ -68,7 +68,12 @@ public:
     }
     QByteArray read(int n) override {
         deliver();
-        const QByteArray out = m_rx.left(n);
+        QByteArray out;
+        if (n >= m_rx.size()) {
+            out.swap(m_rx);
+            return out;
+        }
+        out = m_rx.left(n);
         m_rx.remove(0, out.size());
         return out;
     }
@@ -80,14 +85,11 @@ public:
             const int count = static_cast<int>(written.count(c));
             const QByteArray answer = responder(c, count);
             if (answer.isEmpty()) continue;
-            if (bytesPerSecond <= 0) {
-                m_pending.append({m_clock.seconds() + replyDelay, answer});
-                continue;
-            }
-            for (qsizetype k = 0; k < answer.size(); ++k)
-                m_pending.append(
-                    {m_clock.seconds() + replyDelay + static_cast<double>(k + 1) / bytesPerSecond,
-                     answer.mid(k, 1)});
+            // A paced answer stays one entry; its bytes come due one by one.
+            if (bytesPerSecond <= 0)
+                m_pending.append({m_clock.seconds() + replyDelay, 0, answer});
+            else
+                m_pending.append({m_clock.seconds() + replyDelay, bytesPerSecond, answer});
         }
     }
     void clearBuffers() override {
@@ -101,13 +103,29 @@ public:
     void inject(const QByteArray& bytes) { m_rx.append(bytes); }
 
 private:
+    // An answer sent at `sentAt`: all at once, or at `rate` bytes per second, byte k (from 0) arriving
+    // (k + 1) / rate after `sentAt`.
     struct Pending {
-        double at;
+        double sentAt;
+        double rate;
         QByteArray bytes;
+        qsizetype delivered = 0;
+        double arrivalOf(qsizetype k) const {
+            return rate <= 0 ? sentAt : sentAt + static_cast<double>(k + 1) / rate;
+        }
+        double nextArrival() const { return arrivalOf(delivered); }
     };
     void deliver() {
-        while (!m_pending.isEmpty() && m_pending.first().at <= m_clock.seconds())
-            m_rx.append(m_pending.takeFirst().bytes);
+        const double now = m_clock.seconds();
+        while (!m_pending.isEmpty()) {
+            Pending& p = m_pending.first();
+            qsizetype due = p.delivered;
+            while (due < p.bytes.size() && p.arrivalOf(due) <= now) ++due;
+            m_rx.append(p.bytes.constData() + p.delivered, due - p.delivered);
+            p.delivered = due;
+            if (due < p.bytes.size()) return;
+            m_pending.removeFirst();
+        }
     }
     FakeClock& m_clock;
     bool m_open = false;
