@@ -5,22 +5,19 @@
 // again; a closed link is then connected again as the user would. Heap in use and open handles are sampled
 // every simulated hour and must stay flat.
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "AnalyzerLink.h"
 #include "BenchSupport.h"
+#include "SoakSupport.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
 #include "FileIO.h"
@@ -30,32 +27,9 @@
 #include "ScriptRunner.h"
 #include "TraceReader.h"
 
+using namespace tk::bench;
+
 namespace {
-
-long ResidentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-long HeapInUseBytes() {
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<long>(m.uordblks + m.hblkhd);  // small blocks and those given their own mapping
-}
-
-// Faults that strike a running measurement, switched on one per hour in this order.
-const char* const HOURLY_FAULTS[] = {"silent",        "wrong-ack:a",   "answer-from:3", "skip-block",
-                                     "noise:20",      "stall:3",       "stall:3:5000",  "vanish-in-trace:2",
-                                     "partial-block", "answer-from:5", "silent:s",      "wrong-ack:m"};
-constexpr double FAULT_SECONDS = 120.0;
-
-int OpenHandles() {
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
-}
 
 class SoakActions final : public tk::ScriptActions {
 public:
@@ -105,13 +79,7 @@ private:
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Blocks freed into glibc's per-thread cache still count as in use in mallinfo2, and the cache fills
-    // slowly with every new block size the run meets: the run starts itself again without that cache, so
-    // heap in use is what the program holds.
-    if (!std::getenv("GLIBC_TUNABLES")) {
-        setenv("GLIBC_TUNABLES", "glibc.malloc.tcache_count=0", 1);
-        execv("/proc/self/exe", argv);
-    }
+    tk::bench::RestartWithoutMallocCache(argv);
     QCoreApplication app(argc, argv);
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -164,8 +132,7 @@ int main(int argc, char* argv[]) {
     long ticks = 0, loops = 0, drained = 0, reconnects = 0;
     int faultsInjected = 0;
     std::optional<double> faultEnds;
-    std::vector<long> rss, heap;
-    std::vector<int> handles;
+    HourlySamples samples;
     double nextSample = start + 3600;
     runner.StartScript();
     while (clock.seconds() < start + 24 * 3600.0) {
@@ -190,14 +157,9 @@ int main(int argc, char* argv[]) {
             // The emulated interface keeps every byte it received for tests to look at; that record is the
             // far end's, not the program's, and is dropped before each sample.
             port.forgetReceived();
-            rss.push_back(ResidentKb());
-            heap.push_back(HeapInUseBytes());
-            handles.push_back(OpenHandles());
+            samples.take();
             nextSample += 3600;
-            tk::emu::Faults faults;
-            const char* fault = HOURLY_FAULTS[faultsInjected++ % std::size(HOURLY_FAULTS)];
-            tk::emu::AddFault(QString::fromLatin1(fault), faults, nullptr);
-            port.setFaults(faults);
+            tk::bench::InjectHourlyFault(port, faultsInjected++);
             faultEnds = clock.seconds() + FAULT_SECONDS;
         }
     }
@@ -207,23 +169,8 @@ int main(int argc, char* argv[]) {
                 cycleView.steps + static_cast<int>(loops), loops, actions.saves);
     std::printf("control bytes: serial %ld, parallel %ld; messages %d; wall %.1f s, cpu %.1f s\n", drained,
                 parallelBytes, dialogs.count, wall, tk::bench::CpuSeconds() - cpu0);
-    std::printf("resident memory kB: hour 1 %ld, hour 24 %ld, max %ld\n", rss.front(), rss.back(),
-                *std::max_element(rss.begin(), rss.end()));
-    std::printf("resident memory kB by hour:");
-    for (long kb : rss) std::printf(" %ld", kb);
-    std::printf("\n");
-    std::printf("heap in use bytes hour 1 %ld, hour 24 %ld (%+.2f %%), max %ld\n", heap.front(), heap.back(),
-                100.0 * (heap.back() - heap.front()) / heap.front(),
-                *std::max_element(heap.begin(), heap.end()));
-    std::printf("heap in use bytes by hour:");
-    for (long b : heap) std::printf(" %ld", b);
-    std::printf("\n");
     std::printf("faults injected %d, reconnections %ld\n", faultsInjected, reconnects);
-    std::printf("open handles:       hour 1 %d, hour 24 %d, max %d\n", handles.front(), handles.back(),
-                *std::max_element(handles.begin(), handles.end()));
-    // Resident memory is printed, not judged: it counts the library code the first fault runs through.
-    const bool flat =
-        handles.back() == handles.front() && std::abs(heap.back() - heap.front()) <= heap.front() / 100;
+    const bool flat = samples.printAndJudge();
     std::printf("%s\n", flat ? "flat" : "GROWING");
     return flat ? 0 : 1;
 }
