@@ -97,16 +97,23 @@ private slots:
 
     // The receive buffer is cleared before each transmission of the first character and once before the
     // second, whose retransmissions keep what has arrived.
+    void buffersClearedBeforeTransmissions_data() {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("seen");
+        QTest::newRow("command") << QByteArray("bo") << QByteArray("b1b2o3o3o3");
+        QTest::newRow("rate") << QByteArray("i5") << QByteArray("i1i2535353");
+    }
     void buffersClearedBeforeTransmissions() {
+        QFETCH(QByteArray, command);
         Rig r;
         r.openPort();
         QByteArray seen;  // each transmitted character with the count of clears before it
         r.port.responder = [&](char c, int n) {
             seen += c + QByteArray::number(r.port.clearCount);
-            return (c == 'b' && n < 2) || (c == 'o' && n < 3) ? QByteArray() : GoodInterface(c, n);
+            return (c == command[0] && n < 2) || (c == command[1] && n < 3) ? QByteArray() : GoodInterface(c, n);
         };
-        r.link.SendCommand("bo");
-        QCOMPARE(seen, QByteArray("b1b2o3o3o3"));
+        command[0] == 'i' ? r.link.SendBaudCommand(command[1]) : r.link.SendCommand(command);
+        QTEST(seen, "seen");
         QVERIFY(r.port.isOpen());
     }
 
@@ -189,8 +196,10 @@ private slots:
         QVERIFY(r.model.moduleCalculating && r.view.calculating);  // the check mark follows the model
         QVERIFY(!r.model.moduleSleeping);
         QVERIFY(r.view.caption.endsWith(QStringLiteral("V2.31")));
-        // The settle delay of 2 s passed between the version query and "bo".
-        QVERIFY(r.clock.seconds() - t0 >= 1.5);
+        // "bo" follows the version query once the settle delay of 2 s has passed since the whole second the
+        // wait started at (t0 here), and not a poll later.
+        const double settled = r.port.writeTimes.at(4) - t0;
+        QVERIFY2(settled >= 2.0 && settled < 2.001, qPrintable(QString::number(settled)));
     }
 
     void connectRepeatsOnceThenGivesUp() {
