@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "EmulatorPort.h"
+#include "MeasurementModel.h"
 
 namespace tk::bench {
 
@@ -56,6 +57,24 @@ inline void InjectHourlyFault(EmulatorPort& port, int hour) {
     emu::AddFault(QString::fromLatin1(HOURLY_FAULTS[static_cast<std::size_t>(hour) % std::size(HOURLY_FAULTS)]),
                   faults, nullptr);
     port.setFaults(faults);
+}
+
+// Ten steps five minutes apart, each loading the settings file, storing a measurement in its own file in
+// folder and sending serial control output on COM1 and parallel output on LPT1.
+inline void FillSoakScript(ScriptTable& table, const QString& settings, const QString& folder) {
+    for (int i = 0; i < 10; ++i) {
+        ScriptStep& s = table[static_cast<std::size_t>(i)];
+        s.delayMinutes = 5;
+        s.settingsFile.set(settings);
+        s.measurementFile.set(QDir(folder).filePath(QStringLiteral("m%1.mes").arg(i)));
+        s.serialOutput.set(QStringLiteral("1,2,3"));
+        s.parallelOutput.set(QStringLiteral("4,5"));
+        s.controlPort = 1;
+        s.controlBaud = 9600;
+        s.controlParity.set(QStringLiteral("N"));
+        s.controlDataBits = 8;
+        s.controlStopBits = 1;
+    }
 }
 
 // Resident memory, heap in use and open handles, taken once a simulated hour.

@@ -112,19 +112,7 @@ int main(int argc, char* argv[]) {
     SoakCycleView cycleView(runnerPtr);
     tk::MeasurementCycle cycle(model, reader, clock, cycleView);
 
-    for (int i = 0; i < 10; ++i) {
-        tk::ScriptStep& s = model.scriptTable[static_cast<std::size_t>(i)];
-        s.delayMinutes = 5;
-        s.settingsFile.set(settings);
-        s.measurementFile.set(dir.filePath(QStringLiteral("m%1.mes").arg(i)));
-        s.serialOutput.set(QStringLiteral("1,2,3"));
-        s.parallelOutput.set(QStringLiteral("4,5"));
-        s.controlPort = 1;
-        s.controlBaud = 9600;
-        s.controlParity.set(QStringLiteral("N"));
-        s.controlDataBits = 8;
-        s.controlStopBits = 1;
-    }
+    FillSoakScript(model.scriptTable, settings, dir.path());
 
     const double start = clock.seconds();
     const auto wall0 = std::chrono::steady_clock::now();

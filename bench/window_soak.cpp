@@ -102,19 +102,7 @@ int main(int argc, char* argv[]) {
     model.settings.baudIndex = 5;
     const QString settings = home.filePath(QStringLiteral("soak.set"));
     WriteFileAtomically(settings, WriteSettings(model));
-    for (int i = 0; i < 10; ++i) {
-        ScriptStep& s = model.scriptTable[static_cast<std::size_t>(i)];
-        s.delayMinutes = 5;
-        s.settingsFile.set(settings);
-        s.measurementFile.set(home.filePath(QStringLiteral("m%1.mes").arg(i)));
-        s.serialOutput.set(QStringLiteral("1,2,3"));
-        s.parallelOutput.set(QStringLiteral("4,5"));
-        s.controlPort = 1;
-        s.controlBaud = 9600;
-        s.controlParity.set(QStringLiteral("N"));
-        s.controlDataBits = 8;
-        s.controlStopBits = 1;
-    }
+    FillSoakScript(model.scriptTable, settings, home.path());
     model.scriptFileName = home.filePath(QStringLiteral("soak.scp"));
     if (!SaveScript(model, dialogs)) return 1;
     const QString script = model.scriptFileName;
