@@ -3,12 +3,7 @@
 
 #include <QTest>
 
-#include "AnalyzerLink.h"
-#include "EmulatorOptionsOf.h"
-#include "EmulatorPort.h"
-#include "FakeClock.h"
-#include "RecordingLinkView.h"
-#include "ScriptedDialogs.h"
+#include "EmulatorLinkRig.h"
 #include "StartUp.h"
 
 using namespace tk;
@@ -18,17 +13,7 @@ namespace {
 
 using Messages = QList<ScriptedDialogs::Message>;
 
-struct Rig {
-    explicit Rig(const QStringList& args = {}) : port(clock, EmulatorOptionsOf(args)) {}
-
-    FakeClock clock;
-    EmulatorPort port;
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
-};
+using Rig = EmulatorLinkRig;
 
 }  // namespace
 

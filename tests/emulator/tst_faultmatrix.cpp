@@ -6,12 +6,8 @@
 #include <QTest>
 
 #include "AutoConfigure.h"
-#include "EmulatorOptionsOf.h"
-#include "EmulatorPort.h"
-#include "FakeClock.h"
+#include "EmulatorLinkRig.h"
 #include "MeasurementCycle.h"
-#include "RecordingLinkView.h"
-#include "ScriptedDialogs.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -40,8 +36,8 @@ class QuietSearchView final : public AutoConfigureView {
     void SearchEnded() override {}
 };
 
-struct Rig {
-    explicit Rig(const QStringList& args) : port(clock, EmulatorOptionsOf(args)) { model.fastMode = true; }
+struct Rig : EmulatorLinkRig {
+    explicit Rig(const QStringList& args) : EmulatorLinkRig(args) { model.fastMode = true; }
 
     // One fast-mode tick; how many points of each trace it stored, as "actual/peak/average".
     QString tick() {
@@ -53,13 +49,6 @@ struct Rig {
         return stored.join(u'/');
     }
 
-    FakeClock clock;
-    EmulatorPort port;
-    ScriptedDialogs dialogs;
-    RecordingLinkView view;
-    PortMap portMap;
-    MeasurementModel model;
-    AnalyzerLink link{model, port, clock, dialogs, view, portMap};
     TraceReader reader{link};
     QuietCycleView cycleView;
     MeasurementCycle cycle{model, reader, clock, cycleView};
