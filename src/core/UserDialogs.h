@@ -15,6 +15,8 @@ struct FileDialogRequest {
     QString defaultExtension;
     bool mustExist = false;
     bool confirmOverwrite = false;
+    // Asks before a name that does not exist yet is taken, so that a mistyped name creates no stray file.
+    bool confirmCreate = false;
 };
 
 // Everything the program asks or tells the user in a dialog of its own.

@@ -43,6 +43,7 @@ void BoundaryFileCommands::SaveCommand() {
     request.initialName = m_model.fileNames.boundaries;
     request.defaultExtension = QStringLiteral("grn");
     request.confirmOverwrite = true;
+    request.confirmCreate = true;
     const std::optional<QString> name = m_dialogs.saveFileName(request);
     if (!name) return;
     m_model.fileNames.boundaries = *name;

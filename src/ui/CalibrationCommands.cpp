@@ -63,6 +63,7 @@ void CalibrationCommands::SaveCurve() {
     request.initialName = m.fileNames.calibration;
     request.defaultExtension = QStringLiteral("eic");
     request.confirmOverwrite = true;
+    request.confirmCreate = true;
     const auto name = m_link.Dialogs().saveFileName(request);
     if (!name) return;
     m.fileNames.calibration = *name;

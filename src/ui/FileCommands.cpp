@@ -17,6 +17,7 @@ std::optional<QString> FileCommands::AskSaveName(const QString& filter, const QS
     request.initialName = initialName;
     request.defaultExtension = extension;
     request.confirmOverwrite = true;
+    request.confirmCreate = true;
     return m_dialogs.saveFileName(request);
 }
 
@@ -31,7 +32,7 @@ void FileCommands::LoadSettings() {
     if (!name) return;
     m_model.fileNames.settings = *name;
     if (LoadSettingsFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
-    Run(m_hooks.reopenControlBox);
+    Run(m_hooks.reopenSettingsWindows);
     Run(m_hooks.userUnitChanged);
 }
 
@@ -59,7 +60,7 @@ void FileCommands::LoadMeasurement() {
     m_model.fileNames.measurement = *name;
     if (LoadMeasurementFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
     if (m_hooks.setGraphCaption) m_hooks.setGraphCaption(MeasurementCaption(*name, m_model));
-    Run(m_hooks.reopenControlBox);
+    Run(m_hooks.reopenSettingsWindows);
     Run(m_hooks.reopenBoundaryEditor);
     m_model.graphOpen = true;
     m_link.View().RedrawGraph();

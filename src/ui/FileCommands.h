@@ -12,8 +12,10 @@ namespace tk {
 
 // What the file commands ask of the main window. Each may be left empty.
 struct FileCommandHooks {
-    // Closes and opens again the window, unless it is minimised, so that it shows the loaded values.
-    std::function<void()> reopenControlBox;
+    // Each closes and opens again its windows, unless minimised, so that they show the loaded values and
+    // store no stale ones over them: the control box with the other windows of values a settings file holds
+    // (user unit, printer setup); the boundary editor.
+    std::function<void()> reopenSettingsWindows;
     std::function<void()> reopenBoundaryEditor;
     // The three user-unit menu entries take the unit's name.
     std::function<void()> userUnitChanged;

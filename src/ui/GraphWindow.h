@@ -24,6 +24,9 @@ public:
     void setRedraw(std::function<void()> redraw) { m_redraw = std::move(redraw); }
     // Minimised itself, or its frame in the main window is.
     bool isMinimisedWindow() const;
+    // A graph to read, also where the window menu arranges the windows by their size hints.
+    QSize sizeHint() const override { return {640, 420}; }
+    QSize minimumSizeHint() const override { return {320, 200}; }
 
 signals:
     // The window closes; the picture it showed is handed on, for the clipboard.

@@ -17,6 +17,7 @@
 #include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
+#include "ChildWindows.h"
 #include "ControlBox.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
@@ -68,7 +69,7 @@ const std::initializer_list<Item> kMenus = {
       {nullptr, "-"},
       {"mnudefuser", "&User def."},
       {"mnuzwischenab", "&Clipboard", true},
-      {"mnupicture", "Save &Picture", true},
+      {"mnupicture", "Save P&icture", true},
       {nullptr, "-"},
       {"mnustartscp", "St&art Script", true},
       {"mnuexit", "&Exit", true}}},
@@ -423,6 +424,7 @@ GraphWindow* MainWindow::ShowGraphWindow() {
                 [this](const QImage& picture) { m_keptPicture = picture; });
         QMdiSubWindow* frame = m_mdi->addSubWindow(m_grafik);
         frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setMinimumSize(frame->minimumSizeHint());
         frame->resize(m_mdi->viewport()->size() * 0.8);
     }
     ShowChild(m_grafik);
@@ -629,6 +631,8 @@ void MainWindow::ShowChild(QWidget* child) {
         frame = m_mdi->addSubWindow(child);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->setWindowTitle(child->windowTitle());
+        // Cascading and tiling never shrink a window below what it needs to show its controls.
+        frame->setMinimumSize(frame->minimumSizeHint());
     }
     if (frame->isMinimized()) frame->showNormal();
     frame->show();
@@ -655,7 +659,12 @@ void MainWindow::ShowSerialSetup() {
 
 void MainWindow::ConnectFileCommands() {
     FileCommandHooks hooks;
-    hooks.reopenControlBox = [this] { ReopenControlBox(); };
+    hooks.reopenSettingsWindows = [this] {
+        ReopenControlBox();
+        if (CloseUnlessMinimised(m_boxdefuser)) ShowUserUnitWindow();
+        m_print->ReopenSetupWindow();
+    };
+    hooks.reopenBoundaryEditor = [this] { m_limits->ReopenBoundaryEditor(); };
     hooks.userUnitChanged = [this] { SetUserUnitCaptions(); };
     hooks.setGraphCaption = [this](const QString& caption) {
         if (!m_grafik) ShowGraphWindow();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMdiSubWindow>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -44,6 +45,13 @@ void PrintCommands::Connect(const ActionLookup& action, QObject* context) {
         setup->setEnabled(true);
         QObject::connect(setup, &QAction::triggered, context, [this] { PrinterSelection(); });
     }
+}
+
+void PrintCommands::ReopenSetupWindow() {
+    if (!m_window) return;
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+    if (frame && frame->isMinimized()) return;
+    ShowSetupWindow();
 }
 
 void PrintCommands::ShowSetupWindow() {

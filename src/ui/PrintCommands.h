@@ -31,6 +31,8 @@ public:
     void Connect(const ActionLookup& action, QObject* context);
 
     void ShowSetupWindow();
+    // After a load: an open setup window, unless minimised, makes way for one that shows the loaded values.
+    void ReopenSetupWindow();
     void PrinterSelection();
     // Prints the page now, on the chosen printer or into a PDF file.
     void PrintCommand();

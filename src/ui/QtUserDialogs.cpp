@@ -1,6 +1,7 @@
 #include "QtUserDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -51,8 +52,16 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
     } else if (initial.isAbsolute()) {
         dialog.setDirectory(initial.absolutePath());
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        const QString chosen = dialog.selectedFiles().first();
+        if (!r.confirmCreate || QFileInfo::exists(chosen)) return chosen;
+        const auto answer = QMessageBox::question(
+            parent, r.title,
+            QStringLiteral("%1\nThis file does not exist.\nCreate the file?").arg(QDir::toNativeSeparators(chosen)));
+        if (answer == QMessageBox::Yes) return chosen;
+        // "No" goes back to the dialog, as after a refused overwrite.
+    }
 }
 }  // namespace
 

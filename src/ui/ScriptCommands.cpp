@@ -60,6 +60,7 @@ void ScriptCommands::SaveCommand() {
     r.initialName = m_model.scriptFileName;
     r.defaultExtension = QStringLiteral("scp");
     r.confirmOverwrite = true;
+    r.confirmCreate = true;
     const auto name = m_dialogs.saveFileName(r);
     if (!name) return;
     m_model.scriptFileName = *name;

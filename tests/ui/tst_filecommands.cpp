@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 #include "FileBytes.h"
+#include "Format.h"
 #include "MainWindow.h"
 #include "MainWindowRig.h"
 #include "MeasurementFile.h"
@@ -46,6 +48,7 @@ private slots:
             "mes", true);
         Row("measurement save", "mnumesssave", "Save", "*.mes", "*.mes", "mes", false);
         Row("table", "mnutabuser", "Save", "*.tab", "*.tab", "tab", false);
+        Row("script save", "mnuscriptsave", "Save", "*.scp", "*.scp", "scp", false);
     }
     // Each command asks once; cancelling writes nothing and says nothing.
     void dialogs() {
@@ -66,6 +69,7 @@ private slots:
         QCOMPARE(q.defaultExtension, extension);
         QCOMPARE(q.mustExist, open);
         QCOMPARE(q.confirmOverwrite, !open);
+        QCOMPARE(q.confirmCreate, !open);
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(QDir(r.home.path()).isEmpty());
     }
@@ -99,8 +103,10 @@ private slots:
         MeasurementModel stored;
         stored.settings.centerFreq = 433.5f;
         stored.settings.userUnitName.set(QStringLiteral("Volt"));
+        stored.printActual = true;
         QVERIFY(WriteBytes(r.path("a.set"), WriteSettings(stored)));
         r.window.show();
+        r.trigger("mnuprint");
         r.trigger("mnucontrollbox");
         QVERIFY(QTest::qWaitForWindowActive(&r.window));
         auto* centre = r.find<QLineEdit>("centerfreq");
@@ -120,10 +126,37 @@ private slots:
         QCOMPARE(box->parentWidget()->geometry(), geometry);
         QCOMPARE(r.find<QLineEdit>("centerfreq")->text(), QStringLiteral("433.5"));
         QCOMPARE(r.find<QRadioButton>("Einheit3")->text(), QStringLiteral("Volt"));
+        QVERIFY(r.find<QCheckBox>("praktuell")->isChecked());
         const QString padded = QStringLiteral("Volt").leftJustified(30);
         QCOMPARE(r.caption("mnutabuser"), padded);
         QCOMPARE(r.caption("mnuwerteuser"), padded);
         QCOMPARE(r.caption("mnugrenzübuser"), padded);
+    }
+
+    // A measurement load shows its lines and unit in the open editors. What the old boundary editor held
+    // unconfirmed, a typed frequency with the focus and a "log" box not ticked, is not stored over them.
+    void measurementLoadReopensTheEditors() {
+        Rig r;
+        MeasurementModel stored;
+        stored.boundaryActual.freqMHz[0] = 30.0f;
+        stored.boundaryActual.logSegment[0] = -1;
+        stored.settings.userUnitOffset = -97.0f;
+        QVERIFY(WriteBytes(r.path("m.mes"), WriteMeasurement(stored)));
+        r.window.show();
+        r.trigger("mnudefuser");
+        r.trigger("mnugrenzbox");
+        QVERIFY(QTest::qWaitForWindowActive(&r.window));
+        auto* typed = r.find<QLineEdit>("grenzfreq1");
+        typed->setFocus();
+        QTest::keyClicks(typed, QStringLiteral("99"));
+
+        r.dialogs.openAnswers.enqueue(r.path("m.mes"));
+        r.trigger("mnumessload");
+        QCOMPARE(r.find<QLineEdit>("grenzfreq0")->text(), QStringLiteral("30"));
+        QCOMPARE(r.find<QLineEdit>("defuserwert")->text(), QStringLiteral("10"));
+        r.find<QPushButton>("cbgrenzok")->click();
+        QCOMPARE(r.model.boundaryActual.freqMHz[1], 0.0f);
+        QCOMPARE(r.model.boundaryActual.logSegment[0], std::int16_t(-1));
     }
 
     // The measurement load closes the link before it asks, and stays closed when the dialog is cancelled.
@@ -242,18 +275,23 @@ private slots:
     }
 
     // Opening the window and pressing "&OK" changes no value, whatever digits the offset has.
+    // A typed 9.7 shows again as 9.7, without the digits of its binary form.
     void userUnitOkKeepsTheValues_data() {
         QTest::addColumn<float>("offset");
-        QTest::newRow("tenth") << 0.1f;
-        QTest::newRow("one third") << -107.0f / 3.0f;
-        QTest::newRow("tiny") << 1e-30f;
-        QTest::newRow("large") << 3e12f;
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("tenth") << 0.1f << QString();
+        QTest::newRow("one third") << -107.0f / 3.0f << QString();
+        QTest::newRow("tiny") << 1e-30f << QString();
+        QTest::newRow("large") << 3e12f << QString();
+        QTest::newRow("typed 9.7") << ToSingle(9.7 - 107) << QStringLiteral("9.7");
     }
     void userUnitOkKeepsTheValues() {
         QFETCH(float, offset);
+        QFETCH(QString, shown);
         Rig r;
         r.model.settings.userUnitOffset = offset;
         r.trigger("mnudefuser");
+        if (!shown.isEmpty()) QCOMPARE(r.find<QLineEdit>("defuserwert")->text(), shown);
         r.find<QPushButton>("kok")->click();
         QCOMPARE(r.model.settings.userUnitOffset, offset);
     }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -107,6 +108,52 @@ private slots:
                               "mnuzwischenab", "mnupicture", "-", "mnustartscp", "mnuexit"}));
         QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("Hilfe"))),
                  (QStringList{"mnuHelp", "-", "hlpdeutsch", "hlpenglish", "-", "mnuabout"}));
+    }
+
+    // Within a menu each access letter leads to one entry; the clashes left are the program's own of old.
+    void accessLettersAreUnique() {
+        Rig r;
+        QStringList clashes;
+        const auto menus = r.window.findChildren<QMenu*>();
+        for (const QMenu* menu : menus) {
+            QHash<QChar, QString> taken;
+            for (const QAction* a : menu->actions()) {
+                const QString text = a->text();
+                const qsizetype at = text.indexOf(u'&');
+                if (at < 0 || at + 1 >= text.size()) continue;
+                const QChar letter = text.at(at + 1).toLower();
+                if (taken.contains(letter)) clashes << taken.value(letter) + QStringLiteral(" / ") + text;
+                taken.insert(letter, text);
+            }
+        }
+        QCOMPARE(clashes, (QStringList{QStringLiteral("&Boundary-Edit / Cali&bration level-Edit"),
+                                       QStringLiteral("T&ile horizontal / W&indows")}));
+    }
+
+    // Arranged by the window menu, every child window keeps room for what it shows.
+    void arrangedWindowsKeepTheirMinimumSize_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("cascading") << QStringLiteral("mnuüberlap");
+        QTest::newRow("tile vertical") << QStringLiteral("mnuüberein");
+        QTest::newRow("tile horizontal") << QStringLiteral("mnunebenein");
+    }
+    void arrangedWindowsKeepTheirMinimumSize() {
+        QFETCH(QString, entry);
+        Rig r;
+        r.window.resize(800, 500);
+        r.window.show();
+        r.window.Load(QString());
+        for (const char* name : {"mnucontrollbox", "mnuwertemw", "mnugrenzbox", "mnurefbox"})
+            r.act(name)->trigger();
+        r.window.action(entry)->trigger();
+        const auto frames = r.window.findChildren<QMdiSubWindow*>();
+        QCOMPARE(frames.size(), 5);
+        for (const QMdiSubWindow* frame : frames) {
+            const QSize need = frame->widget()->minimumSizeHint();
+            QVERIFY2(frame->widget()->width() >= need.width() && frame->widget()->height() >= need.height(),
+                     qPrintable(frame->widget()->objectName()));
+        }
+        QVERIFY(r.window.findChild<GraphWindow*>()->height() >= 200);
     }
 
     void toolbar() {
