@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ChildWindows.h"
+#include "ChildWindows.h"
 #include "Format.h"
 #include "OptionGroups.h"
 
@@ -26,13 +27,6 @@ bool IsEnter(QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-// Leaving the field for another program or for the field's own menu does not count.
-bool IsLeaving(QEvent* event) {
-    if (event->type() != QEvent::FocusOut) return false;
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 }  // namespace
@@ -127,15 +121,18 @@ void BoundaryEditor::ShowModel() {
     for (int i = 0; i < BOUNDARY_EDIT_ROWS; ++i) ShowRow(i);
 }
 
-void BoundaryEditor::ShowRow(int i, bool levelOnly) {
+void BoundaryEditor::ShowRow(int i, RowPart part) {
     const auto k = static_cast<std::size_t>(i);
     const BoundaryRow row = ShowBoundaryRow(EditedBoundary(m_model), i, m_model.editUnitOffset);
-    m_rows[k].level->setText(row.level);
-    m_shownLevel[k] = row.level;
-    if (levelOnly) return;
-    m_rows[k].frequency->setText(row.frequency);
-    m_shownFrequency[k] = row.frequency;
-    m_rows[k].log->setChecked(row.log);
+    if (part != RowPart::Frequency) {
+        m_rows[k].level->setText(row.level);
+        m_shownLevel[k] = row.level;
+    }
+    if (part != RowPart::Level) {
+        m_rows[k].frequency->setText(row.frequency);
+        m_shownFrequency[k] = row.frequency;
+    }
+    if (part == RowPart::All) m_rows[k].log->setChecked(row.log);
 }
 
 void BoundaryEditor::StoreRows() {
@@ -153,7 +150,8 @@ void BoundaryEditor::StoreRows() {
 void BoundaryEditor::TakeFrequency(int i) {
     const auto k = static_cast<std::size_t>(i);
     EditedBoundary(m_model).freqMHz[k] = ToSingle(TypedBoundaryFrequency(m_rows[k].frequency->text()));
-    ShowRow(i);
+    // Only the frequency is written back: the row's other fields keep what was typed or ticked.
+    ShowRow(i, RowPart::Frequency);
     m_model.redrawPending = true;
 }
 
@@ -161,13 +159,13 @@ void BoundaryEditor::TakeLevel(int i) {
     const auto k = static_cast<std::size_t>(i);
     const double typed = TypedBoundaryLevel(m_rows[k].level->text());
     EditedBoundary(m_model).levelDbm[k] = ToSingle(typed - m_model.editUnitOffset);
-    ShowRow(i, true);
+    ShowRow(i, RowPart::Level);
     m_model.redrawPending = true;
 }
 
 void BoundaryEditor::OnUnitClicked(int option) {
     m_model.editUnitOffset = EditUnitOffset(m_model.settings, option);
-    for (int i = 0; i < BOUNDARY_EDIT_ROWS; ++i) ShowRow(i, true);
+    for (int i = 0; i < BOUNDARY_EDIT_ROWS; ++i) ShowRow(i, RowPart::Level);
 }
 
 void BoundaryEditor::OnLineClicked(int index) {
@@ -192,14 +190,14 @@ bool BoundaryEditor::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_rows[k].frequency) {
             // Only a changed text is taken on leaving, so that passing through a field (or a field that had
             // the focus when a file was loaded) stores nothing over the model.
-            if (IsEnter(event) || (IsLeaving(event) && m_rows[k].frequency->text() != m_shownFrequency[k])) {
+            if (IsEnter(event) || (IsLeavingField(event) && m_rows[k].frequency->text() != m_shownFrequency[k])) {
                 TakeFrequency(i);
                 if (IsEnter(event)) return true;  // the key ends here
             }
             break;
         }
         if (watched == m_rows[k].level) {
-            if (IsEnter(event) || (IsLeaving(event) && m_rows[k].level->text() != m_shownLevel[k])) {
+            if (IsEnter(event) || (IsLeavingField(event) && m_rows[k].level->text() != m_shownLevel[k])) {
                 TakeLevel(i);
                 if (IsEnter(event)) return true;
             }

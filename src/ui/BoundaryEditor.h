@@ -38,7 +38,8 @@ private:
     };
 
     void BuildWindow();
-    void ShowRow(int i, bool levelOnly = false);
+    enum class RowPart { All, Level, Frequency };
+    void ShowRow(int i, RowPart part = RowPart::All);
     void StoreRows();
     void TakeFrequency(int i);
     void TakeLevel(int i);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFocusEvent>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QWidget>
@@ -17,6 +18,23 @@ bool CloseUnlessMinimised(QPointer<W>& child) {
     outer->close();
     delete outer;
     return true;
+}
+
+// Whether a field's focus-out is the user leaving it: Tab, a click elsewhere in the window, a shortcut. The
+// focus also goes when the window closes or the program activates another child window, when the user
+// switches to another program or opens the field's own menu; none of these takes a typed value, so that
+// closing a window keeps only what was stored by then.
+inline bool IsLeavingField(const QEvent* event) {
+    if (event->type() != QEvent::FocusOut) return false;
+    switch (static_cast<const QFocusEvent*>(event)->reason()) {
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::MouseFocusReason:
+        case Qt::ShortcutFocusReason:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace tk

@@ -12,16 +12,17 @@
 #include <algorithm>
 
 #include "Format.h"
+#include "ChildWindows.h"
+#include "EditorNumbers.h"
 #include "OptionGroups.h"
 
 namespace tk {
 namespace {
 
 constexpr double PRINT_MHZ_LIMIT = 3000.0;
+// The check boxes from "Actual" to "Boundary Avg" choose what the plot draws.
+constexpr std::size_t LAST_DRAWN_CHECK = 7;
 
-QString PlainNumber(double value) {
-    return QString::number(value, 'f', QLocale::FloatingPointShortest);
-}
 
 }  // namespace
 
@@ -60,6 +61,13 @@ PrinterSetupWindow::PrinterSetupWindow(MeasurementModel& model, std::function<vo
         m_checks.push_back({box, c.flag, c.state});
         ++row;
     }
+    // A first page with nothing chosen would be an empty grid: say so while nothing that draws is checked.
+    m_hint = new QLabel(QStringLiteral("Nothing to draw: check a trace or a boundary."), this);
+    m_hint->setObjectName(QStringLiteral("prhint"));
+    grid->addWidget(m_hint, 6, 0, 1, 4);
+    for (std::size_t k = 1; k <= LAST_DRAWN_CHECK; ++k)
+        connect(m_checks[k].box, &QCheckBox::toggled, this, &PrinterSetupWindow::ShowHint);
+    ShowHint();
 
     auto field = [&](const char* labelName, const char* caption, const QString& name, int at) {
         auto* label = new QLabel(QString::fromLatin1(caption), this);
@@ -76,8 +84,8 @@ PrinterSetupWindow::PrinterSetupWindow(MeasurementModel& model, std::function<vo
             [this](const QString& text) { m_model.printHeadline.set(text); });
     m_from = field("lbdrucklgrn", "Print from ..MHz", QStringLiteral("drucklgrn"), 1);
     m_to = field("lbdruckrgrn", "Print to ..MHz", QStringLiteral("druckrgrn"), 2);
-    m_from->setText(PlainNumber(model.printFromMHz));
-    m_to->setText(PlainNumber(model.printToMHz));
+    m_from->setText(EditorNumberText(model.printFromMHz));
+    m_to->setText(EditorNumberText(model.printToMHz));
     m_from->installEventFilter(this);
     m_to->installEventFilter(this);
 
@@ -118,7 +126,7 @@ bool PrinterSetupWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool enter =
         event->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
                                               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
-    if (enter || event->type() == QEvent::FocusOut) {
+    if (enter || IsLeavingField(event)) {
         if (watched == m_from) TakeFrequency(m_from, m_model.printFromMHz);
         if (watched == m_to) TakeFrequency(m_to, m_model.printToMHz);
         if (enter) return true;
@@ -129,7 +137,13 @@ bool PrinterSetupWindow::eventFilter(QObject* watched, QEvent* event) {
 void PrinterSetupWindow::TakeFrequency(QLineEdit* field, float& value) {
     const double typed = LeadingNumber(field->text());
     value = ToSingle(std::clamp(typed == typed ? typed : 0.0, 0.0, PRINT_MHZ_LIMIT));
-    field->setText(PlainNumber(value));
+    field->setText(EditorNumberText(value));
+}
+
+void PrinterSetupWindow::ShowHint() {
+    bool any = false;
+    for (std::size_t k = 1; k <= LAST_DRAWN_CHECK; ++k) any = any || m_checks[k].box->isChecked();
+    m_hint->setVisible(!any);
 }
 
 void PrinterSetupWindow::StoreChecks(bool all) {

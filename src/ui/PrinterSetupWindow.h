@@ -8,6 +8,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace tk {
@@ -28,6 +29,7 @@ protected:
 
 private:
     void StoreChecks(bool all);
+    void ShowHint();
     void TakeFrequency(QLineEdit* field, float& value);
     void CloseWindow();
 
@@ -43,6 +45,7 @@ private:
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QButtonGroup* m_unit = nullptr;
+    QLabel* m_hint = nullptr;
 };
 
 }  // namespace tk

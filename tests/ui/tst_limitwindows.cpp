@@ -183,9 +183,36 @@ private slots:
         QLineEdit* freq = Field(&editor, "grenzfreq", 0);
         freq->setFocus();
         QTest::keyClicks(freq, "2500");
-        Field(&editor, "grenzpeg", 0)->setFocus();
+        QTest::keyClick(freq, Qt::Key_Tab);
         QCOMPARE(m.boundaryActual.freqMHz[0], 2000.0f);
         QCOMPARE(freq->text(), QStringLiteral("2000"));
+    }
+
+    // Enter on a frequency writes back the frequency alone: the row's unsaved tick and level stay for "&OK".
+    // Closing by the frame afterwards stores nothing that was not confirmed.
+    void editorFrequencyLeavesTheRestOfTheRow() {
+        MeasurementModel m;
+        BoundaryEditor editor(m);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        editor.findChild<QCheckBox*>("grenzver2")->setChecked(true);
+        Field(&editor, "grenzpeg", 2)->setText("-33");
+        EnterText(Field(&editor, "grenzfreq", 2), "150");
+        QCOMPARE(m.boundaryActual.freqMHz[2], 150.0f);
+        QVERIFY(editor.findChild<QCheckBox*>("grenzver2")->isChecked());
+        QCOMPARE(Field(&editor, "grenzpeg", 2)->text(), QStringLiteral("-33"));
+        editor.findChild<QPushButton*>("cbgrenzok")->click();
+        QCOMPARE(m.boundaryActual.logSegment[2], std::int16_t(-1));
+        QCOMPARE(m.boundaryActual.levelDbm[2], -33.0f);
+
+        BoundaryEditor again(m);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowActive(&again));
+        QLineEdit* freq = Field(&again, "grenzfreq", 3);
+        freq->setFocus();
+        QTest::keyClicks(freq, "77");
+        again.close();
+        QCOMPARE(m.boundaryActual.freqMHz[3], 0.0f);
     }
 
     // Switching lines stores the shown one first; "&OK" stores the shown one.
@@ -254,9 +281,10 @@ private slots:
         const auto request = [&r] {
             const FileDialogRequest& q = r.dialogs.requests.last();
             return QStringList{q.title, q.filter, q.initialName, q.defaultExtension,
-                               QString::number(q.mustExist) + QString::number(q.confirmOverwrite)};
+                               QString::number(q.mustExist) + QString::number(q.confirmOverwrite) +
+                                   QString::number(q.confirmCreate)};
         };
-        QCOMPARE(request(), (QStringList{"Save", "*.grn", "*.grn", "grn", "01"}));
+        QCOMPARE(request(), (QStringList{"Save", "*.grn", "*.grn", "grn", "011"}));
         QVERIFY(WriteFileAtomically(other, QByteArray("set4 ").append(196, '\0')));
         r.model.boundaryAverage.freqMHz[0] = 1.0f;
 
@@ -272,7 +300,7 @@ private slots:
         r.dialogs.openAnswers.enqueue(good);
         r.trigger("mnugrenzenload");
         QCOMPARE(request(),
-                 (QStringList{"Open", "Grenzen (*.grn);;Alle Dateien (*.*)", "*.grn", "grn", "10"}));
+                 (QStringList{"Open", "Grenzen (*.grn);;Alle Dateien (*.*)", "*.grn", "grn", "100"}));
         QCOMPARE(r.model.boundaryAverage.freqMHz[0], 42.0f);
         QVERIFY(!first);
         auto* editor = r.find<QWidget>("boxgrenze");

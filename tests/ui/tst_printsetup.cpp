@@ -40,6 +40,7 @@ private slots:
     void frequency_data();
     void frequency();
     void headlineAndUnit();
+    void hintWhileNothingIsDrawn();
 };
 
 void TestPrintSetup::buttons_data() {
@@ -80,6 +81,7 @@ void TestPrintSetup::frequency_data() {
     tk::test::Row("above 3000", "druckrgrn", "4000", 3000.0f, "3000");
     tk::test::Row("leading number", "drucklgrn", "12.5abc", 12.5f, "12.5");
     tk::test::Row("no number", "druckrgrn", "abc", 0.0f, "0");
+    tk::test::Row("no binary noise", "drucklgrn", "433.92", 433.92f, "433.92");
 }
 
 void TestPrintSetup::frequency() {
@@ -106,6 +108,21 @@ void TestPrintSetup::headlineAndUnit() {
     r.child<QRadioButton>(QStringLiteral("opunit0"))->click();
     QCOMPARE(r.model.settings.levelUnit, 0);
     QCOMPARE(r.unitChanges, 1);
+}
+
+// The defaults choose nothing to draw: a hint says so until a trace or a boundary is checked.
+void TestPrintSetup::hintWhileNothingIsDrawn() {
+    Rig r;
+    auto* hint = r.child<QWidget>(QStringLiteral("prhint"));
+    QVERIFY(!hint->isHidden());
+    for (const char* name : {"sw", "ckdruckdatum", "chprcursor"}) r.child<QCheckBox>(name)->click();
+    QVERIFY(!hint->isHidden());
+    r.child<QCheckBox>(QStringLiteral("prliaver"))->click();
+    QVERIFY(hint->isHidden());
+    r.child<QCheckBox>(QStringLiteral("prliaver"))->click();
+    r.child<QCheckBox>(QStringLiteral("praktuell"))->click();
+    QVERIFY(hint->isHidden());
+    QVERIFY(!r.model.printActual);  // the hint stores nothing
 }
 
 QTEST_MAIN(TestPrintSetup)
