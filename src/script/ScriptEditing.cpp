@@ -27,9 +27,11 @@ QString ShownNumber(int value) {
 }
 
 ShownStep ShowStep(const ScriptStep& s) {
-    return {s.messageText.text(),    ShownNumber(s.delayMinutes), s.settingsFile.text(),
-            s.boundariesFile.text(), s.calibrationFile.text(),    s.measurementFile.text(),
-            s.serialOutput.text(),   s.parallelOutput.text(),     ShownNumber(s.parallelPort)};
+    // The fields are kept padded to their width; shown with the padding, a name would sit out of sight and
+    // typing would land after the blanks.
+    return {s.messageText.rightTrimmed(),    ShownNumber(s.delayMinutes), s.settingsFile.rightTrimmed(),
+            s.boundariesFile.rightTrimmed(), s.calibrationFile.rightTrimmed(), s.measurementFile.rightTrimmed(),
+            s.serialOutput.rightTrimmed(),   s.parallelOutput.rightTrimmed(),  ShownNumber(s.parallelPort)};
 }
 
 void StoreShownStep(MeasurementModel& model, const ShownStep& shown) {
@@ -54,7 +56,11 @@ std::int16_t TypedDelay(QStringView text, bool enterKey) {
 
 void CopyStepForward(MeasurementModel& model) {
     const int at = model.scriptStepIndex;
-    if (at < 0 || at >= SCRIPT_END_POSITION) return;
+    if (at < 0 || at >= SCRIPT_END_POSITION) {
+        // Nothing lies after the end position; the shown step still comes back into 0..9.
+        model.scriptStepIndex = static_cast<std::int16_t>(std::clamp(at, 0, SCRIPT_STEP_COUNT - 1));
+        return;
+    }
     const ScriptStep& from = model.scriptTable[static_cast<std::size_t>(at)];
     ScriptStep& to = model.scriptTable[static_cast<std::size_t>(at + 1)];
     to.messageText = from.messageText;

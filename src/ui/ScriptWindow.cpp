@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "ChildWindows.h"
 #include "ControlBox.h"
 #include "ControlPortSetup.h"
 #include "ScriptEditing.h"
@@ -109,6 +110,7 @@ ScriptWindow::ScriptWindow(MeasurementModel& model, UserDialogs& dialogs, Comman
         r.initialName = m_model.fileNames.measurement;
         r.defaultExtension = QStringLiteral("mes");
         r.confirmOverwrite = true;
+        r.confirmCreate = true;
         ChooseFile(m_savename, r, true);
     });
     connect(cbsio, &QPushButton::clicked, this, &ScriptWindow::ConfigurePort);
@@ -221,6 +223,7 @@ bool ScriptWindow::eventFilter(QObject* watched, QEvent* event) {
             }
             return true;
         case QEvent::FocusOut:
+            if (!IsLeavingField(event)) break;
             if (edit == m_time)
                 TakeDelay(false);
             else if (freeText)
@@ -232,10 +235,10 @@ bool ScriptWindow::eventFilter(QObject* watched, QEvent* event) {
                 m_time->setText(ShownNumber(ShownScriptStep(m_model).delayMinutes));
             } else if (edit == m_text) {
                 TakeFromPreviousStep(m_model, InheritedField::Message, {});
-                m_text->setText(ShownScriptStep(m_model).messageText.text());
+                m_text->setText(ShownScriptStep(m_model).messageText.rightTrimmed());
             } else if (edit == m_savename) {
                 TakeFromPreviousStep(m_model, InheritedField::Measurement, {});
-                m_savename->setText(ShownScriptStep(m_model).measurementFile.text());
+                m_savename->setText(ShownScriptStep(m_model).measurementFile.rightTrimmed());
             }
             break;
         default:
@@ -255,7 +258,14 @@ void ScriptWindow::ChooseFile(QLineEdit* edit, const FileDialogRequest& request,
                           QStringLiteral("File handling"), MessageIcon::Warning);
         return;
     }
-    edit->setText(*name);
+    // The chosen name belongs to the step at once, as "-" does: nothing that shows the step again may lose it.
+    ScriptStep& step = ShownScriptStep(m_model);
+    ScriptText& field = edit == m_set    ? step.settingsFile
+                        : edit == m_lim  ? step.boundariesFile
+                        : edit == m_eich ? step.calibrationFile
+                                         : step.measurementFile;
+    field.set(*name);
+    edit->setText(field.rightTrimmed());
 }
 
 void ScriptWindow::ConfigurePort() {

@@ -447,7 +447,7 @@ private slots:
         QTest::addColumn<int>("shownAfter");
         QTest::newRow("step 3") << 3 << 4;
         QTest::newRow("step 9 into the end position") << 9 << 9;
-        QTest::newRow("end position") << 10 << 10;
+        QTest::newRow("end position") << 10 << 9;
     }
     void copyStepForward() {
         QFETCH(int, from);

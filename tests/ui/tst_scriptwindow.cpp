@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("a.set"));
         QTest::keyClick(e.edit("scrset"), Qt::Key_Minus);
         QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("-"));
-        QCOMPARE(e.edit("scrset")->text().trimmed(), QStringLiteral("-"));
+        QCOMPARE(e.edit("scrset")->text(), QStringLiteral("-"));  // shown without its padding
     }
 
     void timeFieldClampsOnEnter() {
@@ -88,6 +88,21 @@ private slots:
         QCOMPARE(e.dialogs.requests.at(1).filter, QStringLiteral("*.grn"));
         e.button("cbscriptok")->click();
         QCOMPARE(e.model.scriptTable[0].boundariesFile.rightTrimmed(), QStringLiteral("/tmp/b.grn"));
+    }
+
+    // A chosen name belongs to the step at once: "-" in another field, which shows the step again, keeps it.
+    // Fields show their names without the padding.
+    void chosenFileNameIsStoredAtOnce() {
+        Editor e;
+        e.dialogs.saveAnswers.enqueue(QStringLiteral("/m/a.mes"));
+        e.dialogs.openAnswers.enqueue(QStringLiteral("/m/b.eic"));
+        e.button("cbscrsavename")->click();
+        e.button("cbscreich")->click();
+        QTest::keyClick(e.edit("scrlim"), Qt::Key_Minus);
+        QCOMPARE(e.edit("scrsavename")->text(), QStringLiteral("/m/a.mes"));
+        QCOMPARE(e.edit("screich")->text(), QStringLiteral("/m/b.eic"));
+        QCOMPARE(e.model.scriptTable[0].calibrationFile.rightTrimmed(), QStringLiteral("/m/b.eic"));
+        QVERIFY(e.dialogs.requests[0].confirmOverwrite && e.dialogs.requests[0].confirmCreate);
     }
 
     void afterAFinishedRunTheSpinnerLeadsBackToStep9() {
