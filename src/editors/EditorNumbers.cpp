@@ -24,6 +24,12 @@ QString EditorNumberText(float value, int offset) {
     const auto readsBack = [&](const QString& text) {
         return ToSingle(LeadingNumber(text) - offset) == value;
     };
+    // The fewest decimals that give the value back: a typed 9.7 less 107, stored as a float, shows as 9.7
+    // again, not as the digits of the float nearest to the sum.
+    for (int decimals = 0; decimals <= 9; ++decimals) {
+        const QString text = QString::number(shown, 'f', decimals);
+        if (readsBack(text)) return text;
+    }
     // Digits enough for the single-precision sum are nearly always enough; the double's digits are the
     // fallback for the rare value whose single-precision text rounds the other way.
     const QString shortText = ShortestFixed(static_cast<float>(shown));

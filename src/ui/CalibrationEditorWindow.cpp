@@ -101,6 +101,9 @@ void CalibrationEditorWindow::Enter() {
     if (result == EntryResult::NotANumber) return;
     m_freq->setText(freq);
     m_offset->setText(offset);
+    // The taken values stay selected, so that the next point typed replaces them instead of joining them.
+    m_freq->selectAll();
+    m_offset->selectAll();
     if (result == EntryResult::Stored) {
         FillList();
         m_list->scrollToBottom();

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "EditorNumbers.h"
 #include "Format.h"
 #include "OptionGroups.h"
 
@@ -57,11 +58,11 @@ double SpunValue(double stored, int step, double lo, double hi) {
     return std::clamp(stored + step, lo, hi);
 }
 
-// A stored number as the field shows it: whole numbers plainly, single-precision values with the digits
-// they really carry.
+// A stored number as the field shows it: whole numbers plainly, single-precision values as the shortest
+// decimal that reads back to the same float.
 QString NumberText(double value, bool wholeNumbers) {
     if (wholeNumbers) return QString::number(static_cast<qint64>(value));
-    return QString::number(static_cast<double>(static_cast<float>(value)), 'g', 7);
+    return EditorNumberText(static_cast<float>(value));
 }
 
 QString ScanCaption(std::size_t index) {

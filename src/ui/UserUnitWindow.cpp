@@ -7,13 +7,14 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include "EditorNumbers.h"
 #include "Format.h"
 
 namespace tk {
 namespace {
 
 // The unit's distance from dBm is its offset from dBuV plus this.
-constexpr double DBM_FROM_DBUV = 107.0;
+constexpr int DBM_FROM_DBUV = 107;
 
 // A number as a plain decimal with "." whatever the system's locale, with just the digits that read back
 // to the same value.
@@ -55,7 +56,8 @@ UserUnitWindow::UserUnitWindow(MeasurementModel& model, UserDialogs& dialogs, st
 
     const MeasurementSettings& s = m_model.settings;
     m_name->setText(s.userUnitName.text());
-    m_shownOffset = PlainNumber(static_cast<double>(s.userUnitOffset) + DBM_FROM_DBUV);
+    // The stored single-precision offset, shown as the shortest distance from dBm that gives it back.
+    m_shownOffset = EditorNumberText(s.userUnitOffset, DBM_FROM_DBUV);
     m_offset->setText(m_shownOffset);
     m_name->installEventFilter(this);
     m_offset->installEventFilter(this);

@@ -87,6 +87,9 @@ private slots:
         QCOMPARE(app.listLines(), QStringList{QStringLiteral("2000.000 MHz\t-100.0 dB")});
         QCOMPARE(app.find<QLineEdit>("eichfreq")->text(), QStringLiteral("2000"));
         QCOMPARE(app.find<QLineEdit>("eichpeg")->text(), QStringLiteral("-100"));
+        // Taken values stay selected: the next point typed replaces them.
+        QCOMPARE(app.find<QLineEdit>("eichfreq")->selectedText(), QStringLiteral("2000"));
+        QCOMPARE(app.find<QLineEdit>("eichpeg")->selectedText(), QStringLiteral("-100"));
         app.enter(QStringLiteral("abc"), QStringLiteral("1"));
         QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(1));
         app.enter(QStringLiteral("100"), QStringLiteral("2.5"));
@@ -162,7 +165,7 @@ private slots:
         QCOMPARE(r.filter, QStringLiteral("*.eic"));
         QCOMPARE(r.initialName, QStringLiteral("*.eic"));
         QCOMPARE(r.defaultExtension, QStringLiteral("eic"));
-        QVERIFY(r.confirmOverwrite);
+        QVERIFY(r.confirmOverwrite && r.confirmCreate);
         QCOMPARE(FileBytes(path).toHex(), QByteArray("656963312001000000c84200000040"));
         QCOMPARE(app.find("boxeich")->windowTitle(),
                  QStringLiteral("Defintion of correction curve   ") + path);
