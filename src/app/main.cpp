@@ -124,6 +124,7 @@ int main(int argc, char* argv[]) {
     }
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
+    window.EnableLiveWaits();
     window.show();
     window.Load(cl.scriptName);
     return QApplication::exec();

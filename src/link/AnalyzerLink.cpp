@@ -12,12 +12,26 @@ AnalyzerLink::AnalyzerLink(MeasurementModel& model, SerialPort& port, Clock& clo
                            LinkView& view, const PortMap& portMap)
     : m_model(model), m_port(port), m_clock(clock), m_dialogs(dialogs), m_view(view), m_portMap(portMap) {}
 
+double AnalyzerLink::LineSeconds() {
+    return m_clock.seconds() - m_line.SecondsAway();
+}
+
 double AnalyzerLink::WaitStart() {
-    return RoundHalfEven(m_clock.seconds());
+    return RoundHalfEven(LineSeconds());
 }
 
 double AnalyzerLink::Elapsed(double start) {
-    return m_clock.seconds() - start;
+    return LineSeconds() - start;
+}
+
+void AnalyzerLink::WaitForData() {
+    m_port.waitForData(POLL_SLICE_MS);
+    m_line.PumpEvents();
+}
+
+void AnalyzerLink::SleepMs(int ms) {
+    m_clock.sleepMs(ms);
+    m_line.PumpEvents();
 }
 
 void AnalyzerLink::Fail() {
@@ -48,7 +62,7 @@ bool AnalyzerLink::TransmitUntilReply(char c, bool clearBeforeEachTransmission, 
         for (;;) {
             // The poll lets the line have one short slice before it looks, so even the last transmission
             // gets a moment for its answer.
-            if (m_port.bytesWaiting() < bytesNeeded) m_port.waitForData(POLL_SLICE_MS);
+            if (m_port.bytesWaiting() < bytesNeeded) WaitForData();
             if (m_port.bytesWaiting() >= bytesNeeded) return true;
             if (Elapsed(start) > timeout) break;  // transmit again
             if (attempts > 3) {
@@ -127,7 +141,7 @@ void AnalyzerLink::Pause() {
     const double delay = m_model.parameters.settleDelay;
     while (Elapsed(start) < delay) {
         const double left = delay - Elapsed(start);
-        m_clock.sleepMs(std::max(1, std::min(50, static_cast<int>(left * 1000.0) + 1)));
+        SleepMs(std::max(1, std::min(POLL_SLICE_MS, static_cast<int>(left * 1000.0) + 1)));
     }
 }
 

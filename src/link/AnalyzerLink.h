@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "Clock.h"
+#include "LineGuard.h"
 #include "MeasurementModel.h"
 #include "PortMap.h"
 #include "SerialPort.h"
@@ -27,6 +28,13 @@ public:
     // The information window: shows one line of text, or is closed.
     virtual void ShowInformation(const QString& text) = 0;
     virtual void CloseInformation() = 0;
+    // A trace read in progress: its name ("Actual", "Average", "Peak") and the blocks received of all. The
+    // points received so far are in the trace.
+    virtual void ShowReadProgress(const QString& trace, int blocks, int of) {
+        (void)trace;
+        (void)blocks;
+        (void)of;
+    }
 };
 
 // How long one poll of the line may block in the operating system.
@@ -59,6 +67,13 @@ public:
     double WaitStart();
     // Seconds since a wait's start.
     double Elapsed(double start);
+    // The time the waits go by: the clock less the time spent away in the window's events.
+    double LineSeconds();
+    // One slice of a wait on the line: for more bytes, or for time to pass. The window's events run after it.
+    void WaitForData();
+    void SleepMs(int ms);
+
+    LineGuard& Line() { return m_line; }
 
     SerialPort& Port() { return m_port; }
     Clock& TheClock() { return m_clock; }
@@ -77,6 +92,7 @@ private:
     UserDialogs& m_dialogs;
     LinkView& m_view;
     const PortMap& m_portMap;
+    LineGuard m_line{[this] { return m_clock.seconds(); }};
 };
 
 }  // namespace tk

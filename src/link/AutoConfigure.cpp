@@ -35,7 +35,7 @@ std::optional<char> AutoConfigure::AskForInterface() {
         ++transmissions;
         const double start = m_link.WaitStart();
         for (;;) {
-            if (port.bytesWaiting() < 1) port.waitForData(POLL_SLICE_MS);
+            if (port.bytesWaiting() < 1) m_link.WaitForData();
             if (port.bytesWaiting() >= 1) {
                 const QByteArray reply = port.read(1);
                 if (reply.isEmpty()) return std::nullopt;

@@ -11,6 +11,7 @@ namespace tk {
 namespace {
 
 struct TraceParams {
+    const char* name;
     char request;
     char header;
     TraceArray MeasurementModel::*trace;
@@ -22,14 +23,16 @@ struct TraceParams {
 TraceParams ParamsOf(TraceKind kind) {
     switch (kind) {
         case TraceKind::Peak:
-            return {'s',
+            return {"Peak",
+                    's',
                     'S',
                     &MeasurementModel::tracePeak,
                     &MeasurementModel::peakBusy,
                     &MeasurementModel::timePeak,
                     &MeasurementModel::refSelPeak};
         case TraceKind::Average:
-            return {'m',
+            return {"Average",
+                    'm',
                     'M',
                     &MeasurementModel::traceAverage,
                     &MeasurementModel::averageBusy,
@@ -37,7 +40,8 @@ TraceParams ParamsOf(TraceKind kind) {
                     &MeasurementModel::refSelAverage};
         case TraceKind::Actual:
         default:
-            return {'a',
+            return {"Actual",
+                    'a',
                     'A',
                     &MeasurementModel::traceActual,
                     &MeasurementModel::actualBusy,
@@ -65,7 +69,8 @@ void TraceReader::Read(TraceKind kind) {
     MeasurementModel& model = m_link.Model();
     const TraceParams p = ParamsOf(kind);
     VbBool& busy = model.*p.busy;
-    if (!m_link.IsOpen() || busy) return;
+    // A stop asked for during this exchange also skips the reads still to come in it.
+    if (!m_link.IsOpen() || busy || m_link.Line().StopRequested()) return;
     m_link.View().CloseInformation();
     busy = true;
     int attempts = 0;
@@ -74,13 +79,24 @@ void TraceReader::Read(TraceKind kind) {
         return;
     }
     TraceArray& trace = model.*p.trace;
-    switch (Receive(p.header, trace)) {
+    switch (Receive(p.header, QString::fromLatin1(p.name), trace)) {
         case Outcome::Complete:
             ApplyCorrection(model, trace);
             if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector);
             model.graphOpen = true;
             m_link.View().RedrawGraph();
             break;
+        case Outcome::Stopped: {
+            // The user stopped the read: the points received are kept and shown; the rest of the answer
+            // is let pass, so that nothing of it is taken for the next exchange's.
+            const int last = std::min(model.blockIndex * 100 - 1, SweepLastIndex(model.settings.resolution));
+            ApplyCorrection(model, trace, last);
+            if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector, last);
+            model.graphOpen = true;
+            m_link.View().RedrawGraph();
+            if (m_link.Line().DrainAfterStop()) DrainLine();
+            break;
+        }
         case Outcome::NotValid:
             m_link.View().ShowInformation(QStringLiteral("Transmission error - data not valid"));
             DrainLine();
@@ -109,7 +125,7 @@ bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) 
         ++attempts;
         const double start = m_link.WaitStart();
         for (;;) {
-            if (port.bytesWaiting() < 1) port.waitForData(POLL_SLICE_MS);
+            if (port.bytesWaiting() < 1) m_link.WaitForData();
             if (port.bytesWaiting() >= 1) return true;
             if (m_link.Elapsed(start) > model.parameters.replyTimeout) break;
             if (attempts > 3) {
@@ -120,7 +136,7 @@ bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) 
     }
 }
 
-TraceReader::Outcome TraceReader::Receive(char header, TraceArray& trace) {
+TraceReader::Outcome TraceReader::Receive(char header, const QString& name, TraceArray& trace) {
     MeasurementModel& model = m_link.Model();
     SerialPort& port = m_link.Port();
     const double blocks = model.settings.resolution != 0 ? 40.0 / model.settings.resolution : 0.0;
@@ -128,7 +144,13 @@ TraceReader::Outcome TraceReader::Receive(char header, TraceArray& trace) {
     // Nothing left over from an earlier transfer may be taken for the start of this one.
     model.rxBuffer.clear();
     const double start = m_link.WaitStart();
+    double shown = m_link.LineSeconds();
     for (;;) {
+        // A stop takes effect between blocks, never inside one.
+        if (model.blockPos == 0 && m_link.Line().StopRequested() && !allReceived()) {
+            model.rxBuffer.clear();
+            return Outcome::Stopped;
+        }
         // The transfer limit is tested before completion: a last block that comes late is a failure.
         if (m_link.Elapsed(start) > model.parameters.traceTimeout) {
             model.rxBuffer.clear();
@@ -136,7 +158,7 @@ TraceReader::Outcome TraceReader::Receive(char header, TraceArray& trace) {
             return Outcome::Failed;
         }
         if (!allReceived() && model.rxBuffer.isEmpty() && port.bytesWaiting() == 0)
-            port.waitForData(POLL_SLICE_MS);
+            m_link.WaitForData();
         const int length = std::min(port.bytesWaiting(), 80);
         if (model.rxBuffer.isEmpty()) model.rxBuffer = m_link.ReadBytes(length);
         if (allReceived()) return Outcome::Complete;
@@ -161,6 +183,11 @@ TraceReader::Outcome TraceReader::Receive(char header, TraceArray& trace) {
             if (allReceived()) break;
         }
         model.rxBuffer.clear();
+        // A long read shows its progress, at most four times a second.
+        if (!allReceived() && m_link.LineSeconds() - shown >= 0.25) {
+            shown = m_link.LineSeconds();
+            m_link.View().ShowReadProgress(name, model.blockIndex, static_cast<int>(std::ceil(blocks)));
+        }
     }
 }
 
@@ -170,17 +197,17 @@ void TraceReader::DrainLine() {
         const double start = m_link.WaitStart();
         while (m_link.Elapsed(start) < limit) {
             const double left = limit - m_link.Elapsed(start);
-            m_link.TheClock().sleepMs(std::max(1, std::min(50, static_cast<int>(left * 1000.0) + 1)));
+            m_link.SleepMs(std::max(1, std::min(POLL_SLICE_MS, static_cast<int>(left * 1000.0) + 1)));
         }
         if (m_link.Port().bytesWaiting() == 0) return;
         m_link.Port().clearBuffers();
     }
 }
 
-void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace) {
+void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace, int upTo) {
     if (!model.settings.calibrationOn) return;
     const MeasurementSettings& s = model.settings;
-    const int last = SweepLastIndex(s.resolution);
+    const int last = std::min(upTo, SweepLastIndex(s.resolution));
     const float step = s.scanWidth / (4000.0f / static_cast<float>(s.resolution * 10));
     const float start = s.centerFreq - 5.0f * s.scanWidth;
     for (int i = 0; i <= last; ++i) {
@@ -191,7 +218,7 @@ void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace) {
     }
 }
 
-void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector) {
+void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector, int upTo) {
     const TraceArray* ref = nullptr;
     switch (selector) {
         case 0:
@@ -208,7 +235,7 @@ void TraceReader::ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace,
     }
     const int mode = model.refMode;
     if (mode < 0 || mode > 3) return;
-    const int last = SweepLastIndex(model.settings.resolution);
+    const int last = std::min(upTo, SweepLastIndex(model.settings.resolution));
     for (int i = 0; i <= last; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const int t = trace[k];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <climits>
+
 #include "AnalyzerLink.h"
 
 namespace tk {
@@ -17,15 +19,17 @@ public:
     void ReadAverageTrace() { Read(TraceKind::Average); }
     void Read(TraceKind kind);
 
-    // Adds the calibration curve's correction to the points of the current sweep when it is switched on.
-    static void ApplyCorrection(MeasurementModel& model, TraceArray& trace);
+    // Adds the calibration curve's correction to the points of the current sweep when it is switched on;
+    // with last, to points 0..last only (a read stopped early).
+    static void ApplyCorrection(MeasurementModel& model, TraceArray& trace, int last = INT_MAX);
     // Combines a trace with the reference curve of the selector (0 actual, 1 average, 2 peak, else none).
-    static void ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector);
+    static void ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector,
+                                   int last = INT_MAX);
 
 private:
-    enum class Outcome { Complete, Failed, NotValid };
+    enum class Outcome { Complete, Failed, NotValid, Stopped };
     bool Request(char request, FixedText<10>& readTime, int& attempts);
-    Outcome Receive(char header, TraceArray& trace);
+    Outcome Receive(char header, const QString& name, TraceArray& trace);
     void DrainLine();
 
     AnalyzerLink& m_link;

@@ -39,6 +39,11 @@ void CalibrationCommands::OpenComparison() {
 }
 
 void CalibrationCommands::LoadCurve() {
+    // A running read corrects its trace with the curve: the new one comes once the read has ended.
+    m_link.Line().Run([this] { Load(); });
+}
+
+void CalibrationCommands::Load() {
     MeasurementModel& m = m_link.Model();
     FileDialogRequest request;
     request.title = QStringLiteral("Open");
@@ -72,11 +77,13 @@ void CalibrationCommands::SaveCurve() {
 }
 
 void CalibrationCommands::Correction() {
-    {
-        BusyCursor busy;
-        RunCorrection(m_link, m_reader);
-    }
-    if (m_hooks.switchesRestored) m_hooks.switchesRestored();
+    m_link.Line().Run([this] {
+        {
+            BusyCursor busy;
+            RunCorrection(m_link, m_reader);
+        }
+        if (m_hooks.switchesRestored) m_hooks.switchesRestored();
+    });
 }
 
 void CalibrationCommands::TakeComparison(TraceArray MeasurementModel::*source) {

@@ -43,6 +43,7 @@ public:
     CalibrationHooks& hooks() { return m_hooks; }
 
 private:
+    void Load();
     AnalyzerLink& m_link;
     TraceReader& m_reader;
     CalibrationHooks m_hooks;

@@ -21,7 +21,17 @@ std::optional<QString> FileCommands::AskSaveName(const QString& filter, const QS
     return m_dialogs.saveFileName(request);
 }
 
+// The loads wait for a running exchange: a read keeps the resolution and sweep it started with, and a
+// measurement load closes the link.
 void FileCommands::LoadSettings() {
+    m_link.Line().Run([this] { LoadSettingsNow(); });
+}
+
+void FileCommands::LoadMeasurement() {
+    m_link.Line().Run([this] { LoadMeasurementNow(); });
+}
+
+void FileCommands::LoadSettingsNow() {
     FileDialogRequest request;
     request.title = QStringLiteral("Open");
     request.filter = QStringLiteral("Einstellungen (*.set);;Alle Dateien (*.*)");
@@ -44,7 +54,7 @@ void FileCommands::SaveSettings() {
     SaveSettingsFile(*name, m_model, m_dialogs);
 }
 
-void FileCommands::LoadMeasurement() {
+void FileCommands::LoadMeasurementNow() {
     // A measurement shown from a file must not be overwritten by the next read.
     m_link.ClosePort();
     m_link.View().SetOnlineChecked(m_link.IsOpen());

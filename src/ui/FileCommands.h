@@ -37,6 +37,8 @@ public:
     void ExportTable(int unit);
 
 private:
+    void LoadSettingsNow();
+    void LoadMeasurementNow();
     std::optional<QString> AskSaveName(const QString& filter, const QString& initialName,
                                        const QString& extension);
     void Run(const std::function<void()>& hook) const {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiSubWindow>
@@ -490,6 +491,23 @@ void MainWindow::ShowInformation(const QString& text) {
     m_infobox->show();
 }
 
+void MainWindow::ShowReadProgress(const QString& trace, int blocks, int of) {
+    m_uhr->setText(QStringLiteral(" Reading the %1 trace: %2 of %3 blocks").arg(trace.toLower()).arg(blocks).arg(of));
+    // The points received so far are in the trace: the graph shows them as they come.
+    if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
+}
+
+void MainWindow::EnableLiveWaits() {
+    m_link->Line().SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    m_link->Line().SetBusyChanged([this](bool busy) {
+        if (!m_grafik) return;
+        if (busy)
+            m_grafik->setCursor(Qt::BusyCursor);
+        else
+            m_grafik->unsetCursor();
+    });
+}
+
 void MainWindow::CloseInformation() {
     if (m_infobox) m_infobox->close();
 }
@@ -498,26 +516,34 @@ void MainWindow::StartScript() {
     m_scripts->StartAtProgramStart();
 }
 
+void MainWindow::OnLine(std::function<void()> command, const QString& key) {
+    m_link->Line().Run(
+        [command = std::move(command)] {
+            BusyCursor busy;
+            command();
+        },
+        key);
+}
+
 void MainWindow::OnModuleOnline() {
     QAction* a = action(QStringLiteral("mopen"));
     const bool wasChecked = !a->isChecked();  // the click has already flipped the mark
     a->setChecked(wasChecked);
-    BusyCursor busy;
-    m_modules->ToggleOnline(wasChecked);
+    // Going offline ends a running read at once; the port closes after it.
+    if (wasChecked) m_link->Line().RequestStop(false);
+    OnLine([this, wasChecked] { m_modules->ToggleOnline(wasChecked); });
 }
 
 void MainWindow::OnModuleSleeping() {
     QAction* a = action(QStringLiteral("mnusleep"));
     a->setChecked(!a->isChecked());  // the command sets the mark itself, or leaves it alone
-    BusyCursor busy;
-    m_modules->ToggleSleeping();
+    OnLine([this] { m_modules->ToggleSleeping(); });
 }
 
 void MainWindow::OnModuleCalculating() {
     QAction* a = action(QStringLiteral("mnurechen"));
     a->setChecked(!a->isChecked());
-    BusyCursor busy;
-    m_modules->ToggleCalculating();
+    OnLine([this] { m_modules->ToggleCalculating(); });
 }
 
 void MainWindow::OnAutoMeasurementMenu() {
@@ -525,6 +551,7 @@ void MainWindow::OnAutoMeasurementMenu() {
     m.autoMeasurement = !m.autoMeasurement;
     action(QStringLiteral("mnuauto"))->setChecked(m.autoMeasurement);
     m_mdiauto->setChecked(m.autoMeasurement);
+    if (!m.autoMeasurement) m_link->Line().RequestStop();
 }
 
 void MainWindow::OnFastModeMenu() {
@@ -544,6 +571,7 @@ void MainWindow::OnFastModeMenu() {
 void MainWindow::OnAutoBoxClicked(bool checked) {
     m_ctx.model.autoMeasurement = checked;
     action(QStringLiteral("mnuauto"))->setChecked(checked);
+    if (!checked) m_link->Line().RequestStop();
 }
 
 void MainWindow::OnFastBoxClicked(bool checked) {
@@ -558,15 +586,37 @@ void MainWindow::OnFastBoxClicked(bool checked) {
 }
 
 void MainWindow::OnExit() {
-    bool done = false;
-    {
-        BusyCursor busy;
-        done = RunShutdown(*m_link, parameterFilePath());
-    }
-    if (!done) return;
+    // A running exchange ends at its next block first; the shutdown then has the line.
+    m_link->Line().RequestStop(false);
+    m_link->Line().Run([this] {
+        bool done = false;
+        {
+            BusyCursor busy;
+            done = RunShutdown(*m_link, parameterFilePath());
+        }
+        if (!done) return;
+        Quit();
+    });
+}
+
+void MainWindow::Quit() {
+    m_quitting = true;
+    m_link->Line().Close();
     m_timer->stop();
     close();
     QApplication::closeAllWindows();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closed by the frame in the middle of an exchange: the window goes once the exchange has ended, so
+    // that nothing it uses is taken down under it.
+    if (!m_quitting && m_link->Line().Busy()) {
+        event->ignore();
+        m_link->Line().RequestStop(false);
+        m_link->Line().Run([this] { Quit(); }, QStringLiteral("close"));
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::ShowHelp() {
@@ -593,13 +643,12 @@ void MainWindow::OnAbout() {
 }
 
 void MainWindow::OnTick() {
-    // A tick whose read blocks delays the next one; ticks are not made good.
-    m_cycle->Tick();
+    // A tick that comes while the line is busy waits for it, once; ticks are not made good.
+    m_link->Line().Run([this] { m_cycle->Tick(); }, QStringLiteral("tick"));
 }
 
 void MainWindow::OnSingle() {
-    BusyCursor busy;
-    m_cycle->Single();
+    OnLine([this] { m_cycle->Single(); });
 }
 
 void MainWindow::SetAutoMeasurementChecked(bool checked) {
@@ -608,8 +657,7 @@ void MainWindow::SetAutoMeasurementChecked(bool checked) {
 }
 
 void MainWindow::OnErase() {
-    BusyCursor busy;
-    EraseDisplay(*m_link);
+    OnLine([this] { EraseDisplay(*m_link); });
 }
 
 void MainWindow::OnStoreComparison(TraceArray MeasurementModel::*source) {

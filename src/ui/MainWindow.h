@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 
 #include "AnalyzerLink.h"
@@ -71,6 +72,11 @@ public:
     void RedrawGraph() override;
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
+    void ShowReadProgress(const QString& trace, int blocks, int of) override;
+
+    // The window stays live while the line is busy: its events run in the waits of every exchange, and a
+    // command that needs the line meanwhile waits for the exchange to end.
+    void EnableLiveWaits();
 
     // CycleView
     void SetStatusText(const QString& text) override { m_uhr->setText(text); }
@@ -86,6 +92,9 @@ public:
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
     void StartScript() override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void BuildMenus();
     void BuildToolbar();
@@ -94,6 +103,10 @@ private:
     void SetEnglishCaptions();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 
+    // Runs a command that needs the line now, or after the exchange that has it (with the busy pointer).
+    void OnLine(std::function<void()> command, const QString& key = {});
+    // Ends the program: nothing more uses the line, the windows close.
+    void Quit();
     void OnModuleOnline();
     void OnModuleSleeping();
     void OnModuleCalculating();
@@ -158,6 +171,7 @@ private:
     QTimer* m_timer = nullptr;
     QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
+    bool m_quitting = false;
 };
 
 }  // namespace tk

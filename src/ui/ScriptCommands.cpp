@@ -15,6 +15,7 @@ ScriptCommands::ScriptCommands(MeasurementModel& model, Clock& clock, UserDialog
       m_portMap(portMap),
       m_hooks(std::move(hooks)),
       m_dialogParent(dialogParent),
+      m_line(link.Line()),
       m_ownActions(model, link, m_hooks.setAutoChecked) {
     Rebuild();
 }
@@ -40,6 +41,11 @@ void ScriptCommands::UseActions(ScriptActions& actions) {
 }
 
 void ScriptCommands::LoadCommand() {
+    // A step may be running: the new steps replace the table once it has ended.
+    m_line.Run([this] { Load(); });
+}
+
+void ScriptCommands::Load() {
     FileDialogRequest r;
     r.title = QStringLiteral("Open");
     r.filter = QStringLiteral("Script (*.scp);;Alle Dateien (*.*)");
@@ -71,7 +77,7 @@ void ScriptCommands::SaveCommand() {
 void ScriptCommands::ShowEditor() {
     if (!m_editor) {
         ScriptWindow::Commands commands;
-        commands.start = [this] { m_runner->StartScript(); };
+        commands.start = [this] { m_line.Run([this] { m_runner->StartScript(); }); };
         commands.stop = [this] { m_runner->StopScript(); };
         m_editor = new ScriptWindow(m_model, m_dialogs, commands);
     }
@@ -94,6 +100,10 @@ void ScriptCommands::ShowStartScriptDialog() {
 }
 
 void ScriptCommands::StartAtProgramStart() {
+    m_line.Run([this] { StartLoaded(); });
+}
+
+void ScriptCommands::StartLoaded() {
     // Only a script read whole is started: after a refused file the table is the one from before, which
     // may be another script whose control outputs would be sent again.
     if (LoadScript(m_model, m_dialogs) != ScriptLoad::Loaded) return;

@@ -43,6 +43,8 @@ public:
 
 private:
     void Rebuild();
+    void Load();
+    void StartLoaded();
     // After a load the window shows the new steps, unless it is minimised.
     void RefreshEditor();
 
@@ -52,6 +54,7 @@ private:
     const PortMap& m_portMap;
     Hooks m_hooks;
     QWidget* m_dialogParent;
+    LineGuard& m_line;
     QtSerialPort m_ownControl;
     DeviceParallelPort m_ownParallel;
     ScriptFileActions m_ownActions;

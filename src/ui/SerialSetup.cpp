@@ -14,8 +14,10 @@
 #include <QRegion>
 #include <QSerialPortInfo>
 #include <QShowEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <array>
+#include <functional>
 
 #include "BusyCursor.h"
 #include "OptionGroups.h"
@@ -197,16 +199,25 @@ void SerialSetup::OnDeviceChosen(const QString& device) {
         m_link.Dialogs().message(QStringLiteral("File error"), QStringLiteral("File handling"));
 }
 
-void SerialSetup::ReadChoice() {
-    MeasurementSettings& s = m_model.settings;
-    if (const int k = m_baud->checkedId(); k >= 1) s.baudIndex = static_cast<std::int16_t>(k);
-    if (const int p = m_com->checkedId(); p >= 1) s.portNumber = static_cast<std::int16_t>(p);
+std::function<void()> SerialSetup::ReadChoice() {
+    // Read now, from the window that is about to close; taken into the model when the line is free, so that
+    // a running read keeps the resolution it started with.
+    const int k = m_baud->checkedId();
+    const int p = m_com->checkedId();
+    int resolution = 0;
     for (int r : RESOLUTIONS) {
         if (m_res->button(r)->isChecked()) {
-            s.resolution = static_cast<std::int16_t>(r);
+            resolution = r;
             break;
         }
     }
+    MeasurementModel& model = m_model;
+    return [&model, k, p, resolution] {
+        MeasurementSettings& s = model.settings;
+        if (k >= 1) s.baudIndex = static_cast<std::int16_t>(k);
+        if (p >= 1) s.portNumber = static_cast<std::int16_t>(p);
+        if (resolution != 0) s.resolution = static_cast<std::int16_t>(resolution);
+    };
 }
 
 void SerialSetup::CloseWindow() {
@@ -219,37 +230,50 @@ void SerialSetup::CloseWindow() {
 }
 
 void SerialSetup::OnOk() {
-    ReadChoice();
+    const auto takeChoice = ReadChoice();
     CloseWindow();
-    BusyCursor busy;
-    m_link.ConnectInterface();
+    AnalyzerLink& link = m_link;
+    link.Line().Run([&link, takeChoice] {
+        takeChoice();
+        BusyCursor busy;
+        link.ConnectInterface();
+    });
 }
 
 void SerialSetup::OnInitPort() {
-    ReadChoice();
+    const auto takeChoice = ReadChoice();
     CloseWindow();
-    BusyCursor busy;
-    SerialPort& port = m_link.Port();
-    LinkView& view = m_link.View();
-    const bool opened = m_link.OpenPort();
+    AnalyzerLink& link = m_link;
+    link.Line().Run([&link, takeChoice] {
+        takeChoice();
+        BusyCursor busy;
+        InitPort(link);
+    });
+}
+
+void SerialSetup::InitPort(AnalyzerLink& link) {
+    MeasurementModel& model = link.Model();
+    SerialPort& port = link.Port();
+    LinkView& view = link.View();
+    const bool opened = link.OpenPort();
     view.SetOnlineChecked(port.isOpen());
     if (!opened) {
-        m_link.Dialogs().message(QStringLiteral("No access to analyzer"), QStringLiteral("Configuration"));
+        link.Dialogs().message(QStringLiteral("No access to analyzer"), QStringLiteral("Configuration"));
         view.SetOnlineChecked(port.isOpen());
         return;
     }
-    const auto settings = LineSettingsOfIndex(m_model.settings.baudIndex);
+    const auto settings = LineSettingsOfIndex(model.settings.baudIndex);
     if (!port.isOpen() || !settings) return;
     // The interface already runs at this rate: only the port follows, nothing asks the interface to change.
     port.setLineSettings(*settings);
     while (port.bytesWaiting() > 0) port.clearBuffers();
-    m_link.ReadVersion();
-    m_model.moduleSleeping = false;
+    link.ReadVersion();
+    model.moduleSleeping = false;
     view.SetSleepingChecked(false);
-    m_link.SendCommand("bo");
+    link.SendCommand("bo");
     // The interface may run at another resolution than the one chosen here; without the command its next
     // trace would not fit the points the program expects.
-    if (const auto cmd = ResolutionCommand(m_model.settings.resolution)) m_link.SendCommand(*cmd);
+    if (const auto cmd = ResolutionCommand(model.settings.resolution)) link.SendCommand(*cmd);
 }
 
 void SerialSetup::OnCancel() {
@@ -257,6 +281,14 @@ void SerialSetup::OnCancel() {
 }
 
 void SerialSetup::OnAutoConfig() {
+    m_link.Line().Run([self = QPointer<SerialSetup>(this)] {
+        if (self) self->RunAutoConfig();
+    });
+}
+
+void SerialSetup::RunAutoConfig() {
+    // The search shows its progress in this window, which stays until the search has ended.
+    m_searching = true;
     m_showingSearch = true;
     m_busy = std::make_unique<BusyCursor>();
     AutoConfigure search(m_link, m_portMap, *this);
@@ -266,6 +298,7 @@ void SerialSetup::OnAutoConfig() {
     // A found port and rate stay selected for the user's "&OK"; after a fruitless search the window shows
     // the model again, so that what it shows is what "&OK" would use.
     m_showingSearch = found.has_value();
+    m_searching = false;
     if (!found) ShowModel();
 }
 
@@ -289,8 +322,7 @@ void SerialSetup::DeselectBaud(int baudIndex) {
 
 void SerialSetup::ShowProgress(int portNumber, int baudRate) {
     m_progress->setText(QStringLiteral("Trying COM%1 at %2 baud ...").arg(portNumber).arg(baudRate));
-    // The search holds the event loop, and letting it run would let the timer and the user's clicks in. A
-    // direct paint shows the options and the text without running anything else.
+    // Without live waits the search holds the event loop: a direct paint shows the options and the text.
     repaint();
 }
 
@@ -322,6 +354,10 @@ void SerialSetup::showEvent(QShowEvent* event) {
 }
 
 void SerialSetup::closeEvent(QCloseEvent* event) {
+    if (m_searching) {
+        event->ignore();
+        return;
+    }
     m_showingSearch = false;
     QWidget::closeEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "ActivationWatch.h"
@@ -42,7 +43,10 @@ protected:
 
 private:
     void BuildWindow();
-    void ReadChoice();
+    // What the window has chosen, to be taken into the model when the command gets the line.
+    std::function<void()> ReadChoice();
+    static void InitPort(AnalyzerLink& link);
+    void RunAutoConfig();
     void CloseWindow();
     void OnOk();
     void OnInitPort();
@@ -77,6 +81,7 @@ private:
     // While the search runs, and after it found an interface, the options show the search and not the
     // model: the found choice waits for the user's "&OK".
     bool m_showingSearch = false;
+    bool m_searching = false;
     ActivationWatch m_activation;
 };
 

@@ -1,0 +1,149 @@
+// Measured run: how late the main window's event loop answers while the line is busy. The whole program
+// (main window, link, real QSerialPort, real clock) reads from tk820-emu on a pseudo-terminal, paced at the
+// line rate; a 10 ms timer probe records how late it fires.
+//   1. fast mode at 2400 baud and 500 points, for 15 s;
+//   2. one 4000-point read at 2400 baud (about 17 s);
+//   3. 4000-point reads at 115200 baud: read time against the line time, and processor use.
+// --before runs without the live waits, as the program was: every exchange holds the event loop.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "HelpViewer.h"
+#include "MainWindow.h"
+#include "PortMap.h"
+#include "QtSerialPort.h"
+
+namespace {
+
+class NoHelp final : public tk::HelpViewer {
+public:
+    bool ShowContents(const QString&) override { return false; }
+};
+
+struct Probe {
+    std::vector<double> lateMs;
+    QElapsedTimer since;
+    QTimer timer;
+    Probe() {
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            lateMs.push_back(static_cast<double>(since.nsecsElapsed()) / 1e6 - 10.0);
+            since.restart();
+        });
+    }
+    void start() {
+        lateMs.clear();
+        since.start();
+        timer.start();
+    }
+    void report(const char* what) {
+        timer.stop();
+        std::sort(lateMs.begin(), lateMs.end());
+        const double p99 = lateMs.empty() ? 0.0 : lateMs[lateMs.size() * 99 / 100];
+        const double worst = lateMs.empty() ? 0.0 : lateMs.back();
+        std::printf("%-34s %5zu probes, 99th percentile %7.1f ms late, largest %7.1f ms late\n", what,
+                    lateMs.size(), p99, worst);
+    }
+};
+
+// Runs the event loop for the given seconds, or until `done` says so.
+void RunFor(double seconds, const std::function<bool()>& done = {}) {
+    QElapsedTimer t;
+    t.start();
+    QTimer check;
+    QEventLoop loop;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (t.elapsed() >= seconds * 1000 || (done && done())) loop.quit();
+    });
+    check.start(5);
+    loop.exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const bool before = argc > 1 && QByteArray(argv[1]) == "--before";
+    QApplication app(argc, argv);
+    QProcess emu;
+    emu.start(QStringLiteral(TK_EMU_PATH), {QStringLiteral("--emu-pacing=on")});
+    if (!emu.waitForStarted(5000) || !emu.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "tk820-emu did not start\n");
+        return 1;
+    }
+    const QString device = QString::fromLatin1(emu.readLine()).trimmed();
+
+    QTemporaryDir home;
+    tk::MeasurementModel model;
+    tk::SystemClock clock;
+    tk::QtSerialPort port;
+    tk::bench::PrintingDialogs dialogs;
+    NoHelp help;
+    tk::PortMap map;
+    map.set(2, device);
+    tk::MainWindow window({model, port, clock, dialogs, help, map, home.path(), {}});
+    if (!before) window.EnableLiveWaits();
+    window.show();
+    window.Load(QString());
+    std::printf("%s, emulated interface on %s\n", before ? "before (no live waits)" : "live waits",
+                qPrintable(device));
+
+    Probe probe;
+    // 1. Fast mode at 2400 baud and 500 points.
+    model.settings.resolution = 8;
+    model.settings.baudIndex = 1;
+    window.link().ConnectInterface();
+    model.autoMeasurement = true;
+    model.fastMode = true;
+    probe.start();
+    RunFor(15.0);
+    probe.report("fast mode, 2400 baud, 500 points:");
+
+    // 2. One 4000-point read at 2400 baud.
+    model.fastMode = false;
+    model.autoMeasurement = false;
+    RunFor(3.0);
+    model.settings.resolution = 1;
+    window.link().SendCommand("bc");
+    model.settings.showPeak = model.settings.showAverage = false;
+    probe.start();
+    QTimer::singleShot(20, [&] { window.findChild<QToolButton*>(QStringLiteral("Command1"))->click(); });
+    RunFor(25.0, [&] { return probe.lateMs.size() > 100 && !model.actualBusy; });
+    probe.report("one 4000-point read, 2400 baud:");
+
+    // 3. 4000-point reads at 115200 baud.
+    model.settings.baudIndex = 5;
+    window.link().ConnectInterface();
+    const double lineSeconds = 40 * 102 * 10.0 / 115200.0;
+    std::vector<double> walls;
+    double cpu = 0.0;
+    double wallTotal = 0.0;
+    for (int i = 0; i < 10; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const double cpu0 = tk::bench::CpuSeconds();
+        window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+        const double wall = static_cast<double>(t.nsecsElapsed()) / 1e9;
+        cpu += tk::bench::CpuSeconds() - cpu0;
+        wallTotal += wall;
+        walls.push_back(wall);
+    }
+    std::sort(walls.begin(), walls.end());
+    std::printf("4000-point read at 115200 baud: line time %.1f ms, median read %.1f ms (%+.2f %%), "
+                "processor %.1f %% of the reads' time\n",
+                lineSeconds * 1e3, walls[walls.size() / 2] * 1e3,
+                100.0 * (walls[walls.size() / 2] / lineSeconds - 1.0), 100.0 * cpu / wallTotal);
+    std::printf("messages: %d\n", dialogs.count);
+    emu.terminate();
+    emu.waitForFinished(2000);
+    return 0;
+}

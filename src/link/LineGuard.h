@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <functional>
+
+namespace tk {
+
+// The one owner of the line to the interface. Every exchange (a command and its echo, a trace read, the
+// rate switch, auto configuration, the correction run, a script step, the shutdown) runs inside Run. While
+// an exchange waits on the line the window's events may run (the pump), but nothing else may use the line:
+// a command that needs it meanwhile waits and runs after the exchange, in the order it was asked; a request
+// with a key that is already waiting (the measurement tick) is not queued twice.
+class LineGuard {
+public:
+    // The events run at most this often while an exchange waits.
+    static constexpr double PUMP_INTERVAL_S = 0.005;
+
+    using Pump = std::function<void()>;
+    using BusyChanged = std::function<void(bool busy)>;
+
+    // now: the clock that measures the time spent in the pump.
+    explicit LineGuard(std::function<double()> now) : m_now(std::move(now)) {}
+
+    // The pump lets pending window events run; without one (runs without windows, tests) nothing does.
+    void SetPump(Pump pump) { m_pump = std::move(pump); }
+    bool HasPump() const { return static_cast<bool>(m_pump); }
+    void SetBusyChanged(BusyChanged hook) { m_busyChanged = std::move(hook); }
+
+    bool Busy() const { return m_depth > 0; }
+    // Runs the exchange now or, while another runs, once that has ended. Nothing runs after Close.
+    void Run(std::function<void()> exchange, const QString& key = {});
+    // Called by every wait on the line.
+    void PumpEvents();
+    // Seconds the program spent away from the line in the pump (a modal box opened meanwhile, say): the
+    // waits on the line do not count them, so that looking away is no timeout.
+    double SecondsAway() const { return m_away; }
+
+    // Ends the running exchange's trace reads at the next block boundary and skips the reads still to
+    // come in it. drain: whether the rest of the interface's answer is awaited and discarded (not when the
+    // port is about to close anyway).
+    void RequestStop(bool drain = true);
+    bool StopRequested() const { return m_stop; }
+    bool DrainAfterStop() const { return m_drain; }
+
+    // The program ends: what waits is dropped and nothing new is taken.
+    void Close();
+    int Waiting() const { return static_cast<int>(m_waiting.size()); }
+
+private:
+    struct Request {
+        std::function<void()> exchange;
+        QString key;
+    };
+
+    int m_depth = 0;
+    bool m_pumping = false;
+    bool m_stop = false;
+    bool m_drain = true;
+    bool m_closed = false;
+    double m_away = 0.0;
+    double m_lastPump = -1e9;
+    std::deque<Request> m_waiting;
+    std::function<double()> m_now;
+    Pump m_pump;
+    BusyChanged m_busyChanged;
+};
+
+}  // namespace tk
