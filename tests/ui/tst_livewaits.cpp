@@ -22,6 +22,7 @@ struct Live : EmulatorAppRig {
     bool firstReadOver = false;
 
     Live() {
+        window->EnableLiveWaits();  // the busy pointer; the window's events are stood in for below
         window->link().Line().SetPump([this] {
             firstReadOver = firstReadOver || model.blockIndex >= 40;
             if (model.actualBusy && !firstReadOver) writtenWhileReading = received();
@@ -62,6 +63,7 @@ private slots:
         Live r;
         r.trigger("mnugenscript");
         QStringList status;
+        bool busyPointer = false;
         r.once(3.0, [&] {
             r.trigger("mnurechen");  // "bn"
             r.model.autoMeasurement = true;
@@ -71,6 +73,7 @@ private slots:
             r.find<QToolButton>("Command4")->click();  // "Erase": the resolution command "bc"
             r.find<QPushButton>("scriptstart")->click();  // step 0 connects anew: "i" and the rate digit
             status << r.find<QLabel>("uhr")->text();
+            busyPointer = r.find<QWidget>("grafik")->cursor().shape() == Qt::BusyCursor;
         });
         r.find<QToolButton>("Command1")->click();  // "Single"
         QCOMPARE(r.writtenWhileReading, QByteArray("a"));
@@ -78,6 +81,8 @@ private slots:
         QCOMPARE(r.model.blockIndex, 40);
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY2(status.value(0).startsWith(" Reading the actual trace: "), qPrintable(status.value(0)));
+        QVERIFY(busyPointer);
+        QCOMPARE(r.find<QWidget>("grafik")->cursor().shape(), Qt::ArrowCursor);
     }
 
     // Unchecking automatic measurement ends a long read at the next block: the points received are kept,
