@@ -430,11 +430,13 @@ private slots:
     void storingTheShownStep() {
         MeasurementModel m;
         m.scriptStepIndex = 4;
-        StoreShownStep(m, {QString(100, u'x'), "99999", "a.set", "-", "-", "m.mes", "1,2", "3", " 3"});
+        StoreShownStep(m, {QString(100, u'x'), "99999", "a.set", "b.grn", "c.eic", "m.mes", "1,2", "3", " 3"});
         const ScriptStep& s = m.scriptTable[4];
         QCOMPARE(s.messageText.text(), QString(80, u'x'));
         QCOMPARE(s.delayMinutes, 2000);
         QCOMPARE(s.settingsFile.rightTrimmed(), QStringLiteral("a.set"));
+        QCOMPARE(s.boundariesFile.rightTrimmed(), QStringLiteral("b.grn"));
+        QCOMPARE(s.calibrationFile.rightTrimmed(), QStringLiteral("c.eic"));
         QCOMPARE(s.measurementFile.rightTrimmed(), QStringLiteral("m.mes"));
         QCOMPARE(s.serialOutput.rightTrimmed(), QStringLiteral("1,2"));
         QCOMPARE(s.parallelOutput.rightTrimmed(), QStringLiteral("3"));

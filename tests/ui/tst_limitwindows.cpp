@@ -139,6 +139,9 @@ private slots:
         m.settings.userUnitOffset = userOffset;
         m.boundaryActual.levelDbm[2] = -50.0f;
         BoundaryEditor editor(m);
+        // The editor opens on the actual line in dBm.
+        QVERIFY(editor.findChild<QButtonGroup*>("seldb")->button(0)->isChecked());
+        QVERIFY(editor.findChild<QButtonGroup*>("selgrenz")->button(0)->isChecked());
         editor.findChild<QButtonGroup*>("seldb")->button(option)->click();
         QCOMPARE(Field(&editor, "grenzpeg", 2)->text(), shown);
         // Typing 10 more stores 10 dB more (where that stays within the typed range of +-300).
