@@ -80,6 +80,7 @@ void TraceReader::Read(TraceKind kind) {
             if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector);
             model.graphOpen = true;
             m_link.View().RedrawGraph();
+            m_link.View().TraceRead(kind);
             break;
         case Outcome::NotValid:
             m_link.View().ShowInformation(QStringLiteral("Transmission error - data not valid"));
