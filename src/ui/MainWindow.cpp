@@ -13,8 +13,6 @@
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
-#include "PictureExport.h"
-#include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
 #include "ChildWindows.h"
@@ -22,6 +20,10 @@
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
 #include "LimitCommands.h"
+#include "PeakCommands.h"
+#include "PictureExport.h"
+#include "PointLists.h"
+#include "PrintCommands.h"
 #include "ProgramDirectory.h"
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
@@ -94,6 +96,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzübmw", "dB&m"},
         {"mnugrenzübuv", "dB&uV"},
         {"mnugrenzübuser", "User"}}},
+      {"mnupeaks", "&Peak table", true},
       {"mnugrenzbox", "&Boundary-Edit"},
       {"mnuboxeich", "Cali&bration level-Edit", true},
       {"mnuboxvergl", "Co&mparative measurement", true},
@@ -154,6 +157,12 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     hooks.portOpen = [this] { return m_link->IsOpen(); };
     hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
     hooks.refreshViolationList = [this] { m_limits->RefreshViolationList(); };
+    hooks.refreshPeakTable = [this] {
+        if (m_peaks) m_peaks->RefreshTable();
+    };
+    hooks.drawOverlay = [this](Canvas& canvas) {
+        if (m_peaks) m_peaks->DrawMarkers(canvas);
+    };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
@@ -186,6 +195,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_print->Connect(lookup, this);
     ConnectFileCommands();
     WireCalibration();
+    WirePeakTable();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -348,6 +358,26 @@ void MainWindow::WireCalibration() {
             &CalibrationCommands::Correction);
 }
 
+void MainWindow::WirePeakTable() {
+    PeakCommands::Hooks hooks;
+    hooks.showChild = [this](QWidget* child) { ShowChild(child); };
+    hooks.redrawGraph = [this] { RedrawGraph(); };
+    hooks.graphPicture = [this] { return GraphPicture(); };
+    hooks.showInformation = [this](const QString& text) { ShowInformation(text); };
+    hooks.stopAutoMeasurement = [this] {
+        m_ctx.model.autoMeasurement = false;
+        SetAutoMeasurementChecked(false);
+    };
+    hooks.markPoint = [this](int point) { m_limits->MarkPoint(point); };
+    m_peaks = std::make_unique<PeakCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, std::move(hooks));
+    connect(action(QStringLiteral("mnupeaks")), &QAction::triggered, this,
+            [this] { m_peaks->ShowPeakTable(); });
+}
+
+void MainWindow::TraceRead(TraceKind kind) {
+    m_peaks->TraceRead(kind);
+}
+
 void MainWindow::SetEnglishCaptions() {
     std::function<void(const std::initializer_list<Item>&)> apply =
         [&](const std::initializer_list<Item>& items) {
@@ -417,7 +447,10 @@ GraphWindow* MainWindow::ShowGraphWindow() {
         m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
-        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture"))});
+        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
+                              action(QStringLiteral("mnupeaks"))});
+        connect(m_grafik, &GraphWindow::clickedAt, this,
+                [this](double x) { m_limits->MarkPoint(PointAtX(x, m_ctx.model.settings.resolution)); });
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,
@@ -595,11 +628,13 @@ void MainWindow::OnAbout() {
 void MainWindow::OnTick() {
     // A tick whose read blocks delays the next one; ticks are not made good.
     m_cycle->Tick();
+    m_peaks->AfterReads();
 }
 
 void MainWindow::OnSingle() {
     BusyCursor busy;
     m_cycle->Single();
+    m_peaks->AfterReads();
 }
 
 void MainWindow::SetAutoMeasurementChecked(bool checked) {

@@ -60,6 +60,9 @@ public:
     class LimitCommands& limits() {
         return *m_limits;
     }
+    class PeakCommands& peaks() {
+        return *m_peaks;
+    }
     ScriptCommands& scripts() { return *m_scripts; }
 
     // LinkView
@@ -69,6 +72,7 @@ public:
     void SetCalculatingChecked(bool checked) override;
     void TracesErased() override;
     void RedrawGraph() override;
+    void TraceRead(TraceKind kind) override;
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
 
@@ -91,6 +95,8 @@ private:
     void BuildToolbar();
     // The calibration curve's menu entries and the "Correction" button.
     void WireCalibration();
+    // "Peak table", its markers on the graph and the capture on violation.
+    void WirePeakTable();
     void SetEnglishCaptions();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 
@@ -158,6 +164,8 @@ private:
     QTimer* m_timer = nullptr;
     QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
+    // Last, so that it goes first: the peak table's windows and captures call back into the members above.
+    std::unique_ptr<class PeakCommands> m_peaks;
 };
 
 }  // namespace tk
