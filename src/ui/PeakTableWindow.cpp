@@ -74,7 +74,6 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto* copy = new QPushButton(QStringLiteral("Copy"), this);
     copy->setObjectName(QStringLiteral("peakcopy"));
@@ -132,6 +131,9 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     });
 
     Refresh();
+    // Widths fitted to the contents once; fitting them on every refresh would measure every cell again on
+    // each read.
+    m_table->resizeColumnsToContents();
     ShowCaptureState();
     resize(560, 420);
 }
