@@ -19,8 +19,11 @@ void PeakCommands::ShowPeakTable() {
         m_boxpeaks = new PeakTableWindow(m_model, m_settings, m_capture, m_dialogs,
                                          PeakTableWindow::Hooks{m_hooks.redrawGraph, m_hooks.markPoint});
         // The markers come and go with the window.
-        QObject::connect(m_boxpeaks, &QObject::destroyed, &m_guard, [redraw = m_hooks.redrawGraph] {
-            if (redraw) redraw();
+        // A widget tells of its end before the guarded pointer to it is cleared: the pointer is let go first,
+        // or the redraw would number the peaks of the window that is going.
+        QObject::connect(m_boxpeaks, &QObject::destroyed, &m_guard, [this] {
+            m_boxpeaks = nullptr;
+            if (m_hooks.redrawGraph) m_hooks.redrawGraph();
         });
     }
     m_hooks.showChild(m_boxpeaks);

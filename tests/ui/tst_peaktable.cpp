@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -18,6 +19,7 @@
 #include "LimitCommands.h"
 #include "PeakCommands.h"
 #include "PointListWindow.h"
+#include "RecordingCanvas.h"
 #include "Units.h"
 
 using namespace tk;
@@ -76,6 +78,24 @@ private slots:
         QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
         QCOMPARE(app.cell(0, 5), QStringLiteral("*"));
         QVERIFY(app.cell(0, 4).startsWith(u'-'));
+    }
+
+    // The graph numbers the peaks in the trace's colour while the table is open.
+    void markersComeAndGo() {
+        App app;
+        app.single();
+        RecordingCanvas canvas;
+        Canvas* shown = app.window->graph().canvas();
+        app.window->graph().setCanvas(&canvas);
+        app.window->RedrawGraph();
+        QCOMPARE(canvas.log.filter(QRegularExpression(QStringLiteral("^text .* c2 \"(10|[1-9])\"$"))).size(),
+                 10);
+        canvas.log.clear();
+        app.find<QWidget>("boxpeaks")->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(canvas.log.filter(QRegularExpression(QStringLiteral("^text .* c2 "))).size(), 0);
+        QVERIFY(canvas.log.contains(QStringLiteral("refresh")));
+        app.window->graph().setCanvas(shown);
     }
 
     // Fires on the read that crosses, not while the violation lasts, and again after it cleared.
