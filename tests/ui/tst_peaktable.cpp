@@ -78,6 +78,14 @@ private slots:
         QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
         QCOMPARE(app.cell(0, 5), QStringLiteral("*"));
         QVERIFY(app.cell(0, 4).startsWith(u'-'));
+        // The columns name the display unit, also after it changed.
+        app.model.settings.levelUnit = UNIT_DBUV;
+        app.window->RedrawGraph();
+        QStringList header;
+        for (int c = 0; c < app.table()->columnCount(); ++c)
+            header << app.table()->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(header, QStringList({"No", "Frequency (MHz)", "Level (dBuV)", "Boundary (dBuV)",
+                                      "Margin (dB)", "Reached"}));
     }
 
     // The graph numbers the peaks in the trace's colour while the table is open.
