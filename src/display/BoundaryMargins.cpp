@@ -52,4 +52,29 @@ std::vector<BoundaryMargin> SmallestBoundaryMargins(const MeasurementModel& mode
     return margins;
 }
 
+bool ShownTraceReachesBoundary(const MeasurementModel& model, BoundaryTrace trace) {
+    const MeasurementSettings& s = model.settings;
+    struct Checked {
+        bool shown;
+        bool on;
+        const TraceArray& levels;
+        const BoundaryLine& boundary;
+    };
+    const Checked c =
+        trace == BoundaryTrace::Actual
+            ? Checked{bool(s.showActual), bool(s.limitActual), model.traceActual, model.boundaryActual}
+        : trace == BoundaryTrace::Average
+            ? Checked{bool(s.showAverage), bool(s.limitAverage), model.traceAverage, model.boundaryAverage}
+            : Checked{bool(s.showPeak), bool(s.limitPeak), model.tracePeak, model.boundaryPeak};
+    if (!c.shown || !c.on || s.resolution <= 0) return false;
+    const int points = std::min(4000 / s.resolution, TRACE_LAST_INDEX + 1);
+    for (int i = 0; i < points; ++i) {
+        const std::int16_t limit = BoundaryLevelAt(c.boundary, FrequencyOfPoint(s, i));
+        const float level =
+            ToSingle(c.levels[static_cast<std::size_t>(i)] * 80.0 / 255.0 - 107.0 + s.attenuation);
+        if (ReachesBoundary(level, limit)) return true;
+    }
+    return false;
+}
+
 }  // namespace tk

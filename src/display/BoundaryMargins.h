@@ -24,4 +24,7 @@ struct BoundaryMargin {
 // over the points of the sweep. The first point wins among equal margins.
 std::vector<BoundaryMargin> SmallestBoundaryMargins(const MeasurementModel& model);
 
+// The trace is shown, its boundary is switched on, and at some point of the sweep the trace reaches it.
+bool ShownTraceReachesBoundary(const MeasurementModel& model, BoundaryTrace trace);
+
 }  // namespace tk

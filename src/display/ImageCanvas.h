@@ -31,6 +31,8 @@ public:
     // here never changes under the holder's hands.
     const QImage& image() const;
     void setFont(const QFont& font);
+    // The user x of a pixel column: where a click on the picture points.
+    double userX(double pixelX) const { return m_xFactor != 0.0 ? m_xLeft + pixelX / m_xFactor : m_xLeft; }
 
     // The window's side: caption text, whether it is minimised, show now, and a picture that changed since
     // it was last taken with image() (called once per change, for a deferred repaint).

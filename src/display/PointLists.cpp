@@ -1,5 +1,6 @@
 #include "PointLists.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -55,6 +56,12 @@ QString Entry(const char* name, const QString& value) {
 int ListScrollMaximum(int resolution) {
     if (resolution <= 0) return LIST_SCROLL_MINIMUM;
     return static_cast<int>(RoundHalfEven(SweepPoints(resolution) - 6.0));
+}
+
+int PointAtX(double x, int resolution) {
+    if (resolution <= 0) return 0;
+    const double last = SweepPoints(resolution) - 1.0;
+    return static_cast<int>(std::clamp(RoundHalfEven(x / resolution), 0.0, last));
 }
 
 std::int16_t ListCursorX(int p, int resolution) {

@@ -16,6 +16,12 @@ constexpr int LIST_SCROLL_MINIMUM = -5;
 int ListScrollMaximum(int resolution);
 // The x of the marked point's cursor line on the graph.
 std::int16_t ListCursorX(int p, int resolution);
+// The sweep point nearest to x on the graph (halves to even), held within the sweep's points.
+int PointAtX(double x, int resolution);
+// The scroll position that marks the point.
+inline int ListScrollOfPoint(int point) {
+    return point - 5;
+}
 
 // Makes the unit the only one chosen (unit numbers of Units.h).
 void ChooseListUnit(std::array<VbBool, 4>& units, int unit);

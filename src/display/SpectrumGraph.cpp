@@ -144,9 +144,11 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
         if (hooks.refreshViolationList) hooks.refreshViolationList();
         DrawLimitCursor(model, canvas);
     }
+    if (hooks.refreshPeakTable) hooks.refreshPeakTable();
 
     canvas.setPenColour(COLOUR_MAGENTA);
     DrawScaleLabels(canvas, unit, s, lo, hi, LabelPlacement{6.0, 12.0});
+    if (hooks.drawOverlay) hooks.drawOverlay(canvas);
     canvas.refresh();
 }
 

@@ -13,6 +13,8 @@ struct GraphHooks {
     std::function<bool()> portOpen;              // the serial port to the interface is open
     std::function<void()> refreshLevelWindow;    // the level window rebuilds its rows
     std::function<void()> refreshViolationList;  // the violation list rebuilds its rows
+    std::function<void()> refreshPeakTable;      // the peak table finds its peaks anew
+    std::function<void(Canvas&)> drawOverlay;    // drawn last, over the labels: the peak table's markers
 };
 
 // The one full redraw of the spectrum graph: works out the level range and the caption, then clears the

@@ -26,6 +26,32 @@ QJsonObject MarginJson(const RunReport::Margin& m) {
     return o;
 }
 
+QJsonValue Optional(const std::optional<double>& value) {
+    return value ? QJsonValue(Rounded(*value, 100.0)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray PeaksJson(const QList<RunReport::TracePeaks>& traces) {
+    QJsonArray out;
+    for (const RunReport::TracePeaks& t : traces) {
+        QJsonArray rows;
+        for (const RunReport::Peak& p : t.peaks) {
+            QJsonObject o;
+            o.insert(QStringLiteral("number"), p.number);
+            o.insert(QStringLiteral("frequencyMHz"), Rounded(p.frequencyMHz, 1000.0));
+            o.insert(QStringLiteral("level"), Rounded(p.level, 100.0));
+            o.insert(QStringLiteral("boundary"), Optional(p.boundaryLevel));
+            o.insert(QStringLiteral("marginDb"), Optional(p.marginDb));
+            o.insert(QStringLiteral("reached"), p.reached);
+            rows.append(o);
+        }
+        QJsonObject o;
+        o.insert(QStringLiteral("trace"), t.trace);
+        o.insert(QStringLiteral("peaks"), rows);
+        out.append(o);
+    }
+    return out;
+}
+
 }  // namespace
 
 QByteArray RunReportJson(const RunReport& report) {
@@ -47,6 +73,8 @@ QByteArray RunReportJson(const RunReport& report) {
         s.insert(QStringLiteral("step"), step.step);
         s.insert(QStringLiteral("files"), QJsonArray::fromStringList(step.files));
         s.insert(QStringLiteral("boundaries"), margins);
+        s.insert(QStringLiteral("levelUnit"), step.levelUnit);
+        s.insert(QStringLiteral("peaks"), PeaksJson(step.peaks));
         steps.append(s);
     }
     QJsonObject root;

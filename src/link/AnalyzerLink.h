@@ -12,6 +12,8 @@
 
 namespace tk {
 
+enum class TraceKind { Actual, Peak, Average };
+
 // What the link changes in the windows.
 class LinkView {
 public:
@@ -25,6 +27,8 @@ public:
     virtual void TracesErased() = 0;
     // The full redraw of the graph after a completed trace read.
     virtual void RedrawGraph() = 0;
+    // A trace read completed and the graph shows it; what watches the reads of one trace hears it here.
+    virtual void TraceRead(TraceKind) {}
     // The information window: shows one line of text, or is closed.
     virtual void ShowInformation(const QString& text) = 0;
     virtual void CloseInformation() = 0;

@@ -6,8 +6,6 @@
 
 namespace tk {
 
-enum class TraceKind { Actual, Peak, Average };
-
 // Reads one of the interface's three traces: the request letter, then 40 / resolution blocks of 102 bytes
 // (header letter, block number, 100 levels), decoded as they arrive into the model's trace array.
 class TraceReader {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -59,6 +60,11 @@ void GraphWindow::resizeEvent(QResizeEvent* event) {
     m_canvas.resize(size());
     m_imageCurrent = false;
     if (!isMinimisedWindow()) redraw();
+}
+
+void GraphWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clickedAt(m_canvas.userX(event->position().x()));
+    QWidget::mousePressEvent(event);
 }
 
 void GraphWindow::closeEvent(QCloseEvent* event) {

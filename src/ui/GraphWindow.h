@@ -31,11 +31,14 @@ public:
 signals:
     // The window closes; the picture it showed is handed on, for the clipboard.
     void closing(const QImage& picture);
+    // A left click on the picture, at x on the graph's frequency axis (0..4000 across the plot).
+    void clickedAt(double x);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void redraw();

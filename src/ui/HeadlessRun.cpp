@@ -8,7 +8,10 @@
 #include "BoundaryMargins.h"
 #include "Clock.h"
 #include "FileIO.h"
+#include "PeakCommands.h"
+#include "PeakTable.h"
 #include "ScriptFileActions.h"
+#include "Units.h"
 
 namespace tk {
 namespace {
@@ -147,6 +150,16 @@ void HeadlessRun::Stored(const QString& measurementFile) {
     record.margins.clear();
     for (const BoundaryMargin& m : SmallestBoundaryMargins(m_model))
         record.margins.append({TraceName(m.trace), m.reached, m.marginDb, m.frequencyMHz});
+    // The peak table's rows of each trace, by the same options the window has.
+    const PeakOptions& options = m_window.peaks().settings().options;
+    record.levelUnit = UnitText(m_model.settings, m_model.settings.levelUnit);
+    record.peaks.clear();
+    for (BoundaryTrace trace : {BoundaryTrace::Actual, BoundaryTrace::Average, BoundaryTrace::Peak}) {
+        RunReport::TracePeaks listed{TraceName(trace), {}};
+        for (const PeakRow& r : PeakTable(m_model, trace, options))
+            listed.peaks.append({r.number, r.frequencyMHz, r.level, r.boundaryLevel, r.marginDb, r.reached});
+        record.peaks.append(listed);
+    }
 }
 
 void HeadlessRun::Printed(const QString& pdf) {

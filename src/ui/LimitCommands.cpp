@@ -65,6 +65,13 @@ void LimitCommands::RefreshViolationList() {
     if (m_boxlim) m_boxlim->Refresh();
 }
 
+void LimitCommands::MarkPoint(int point) {
+    // Moving the scroll bar rebuilds the rows and moves the cursor line, as the user's own move does.
+    for (PointListWindow* list :
+         {static_cast<PointListWindow*>(m_boxwerte.data()), static_cast<PointListWindow*>(m_boxlim.data())})
+        if (list) list->ScrollTo(ListScrollOfPoint(point));
+}
+
 void LimitCommands::ReopenBoundaryEditor() {
     if (CloseUnlessMinimised(m_boxgrenze)) ShowBoundaryEditor();
 }

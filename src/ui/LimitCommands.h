@@ -33,6 +33,9 @@ public:
     // What a graph redraw asks of the open lists.
     void RefreshLevelWindow();
     void RefreshViolationList();
+    // The point becomes the marked point of the open level window and violation list; closed ones stay
+    // closed.
+    void MarkPoint(int point);
     // After a load: the editor, unless minimised, is closed and opened again to show the loaded lines.
     void ReopenBoundaryEditor();
 

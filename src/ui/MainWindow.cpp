@@ -14,8 +14,6 @@
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
-#include "PictureExport.h"
-#include "PrintCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
 #include "ChildWindows.h"
@@ -23,6 +21,10 @@
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
 #include "LimitCommands.h"
+#include "PeakCommands.h"
+#include "PictureExport.h"
+#include "PointLists.h"
+#include "PrintCommands.h"
 #include "ProgramDirectory.h"
 #include "ReferenceWindow.h"
 #include "SerialSetup.h"
@@ -95,6 +97,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzübmw", "dB&m"},
         {"mnugrenzübuv", "dB&uV"},
         {"mnugrenzübuser", "User"}}},
+      {"mnupeaks", "&Peak table", true},
       {"mnugrenzbox", "&Boundary-Edit"},
       {"mnuboxeich", "Cali&bration level-Edit", true},
       {"mnuboxvergl", "Co&mparative measurement", true},
@@ -155,6 +158,12 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     hooks.portOpen = [this] { return m_link->IsOpen(); };
     hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
     hooks.refreshViolationList = [this] { m_limits->RefreshViolationList(); };
+    hooks.refreshPeakTable = [this] {
+        if (m_peaks) m_peaks->RefreshTable();
+    };
+    hooks.drawOverlay = [this](Canvas& canvas) {
+        if (m_peaks) m_peaks->DrawMarkers(canvas);
+    };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiarea"));
@@ -187,6 +196,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_print->Connect(lookup, this);
     ConnectFileCommands();
     WireCalibration();
+    WirePeakTable();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -349,6 +359,26 @@ void MainWindow::WireCalibration() {
             &CalibrationCommands::Correction);
 }
 
+void MainWindow::WirePeakTable() {
+    PeakCommands::Hooks hooks;
+    hooks.showChild = [this](QWidget* child) { ShowChild(child); };
+    hooks.redrawGraph = [this] { RedrawGraph(); };
+    hooks.graphPicture = [this] { return GraphPicture(); };
+    hooks.showInformation = [this](const QString& text) { ShowInformation(text); };
+    hooks.stopAutoMeasurement = [this] {
+        m_ctx.model.autoMeasurement = false;
+        SetAutoMeasurementChecked(false);
+    };
+    hooks.markPoint = [this](int point) { m_limits->MarkPoint(point); };
+    m_peaks = std::make_unique<PeakCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, std::move(hooks));
+    connect(action(QStringLiteral("mnupeaks")), &QAction::triggered, this,
+            [this] { m_peaks->ShowPeakTable(); });
+}
+
+void MainWindow::TraceRead(TraceKind kind) {
+    m_peaks->TraceRead(kind);
+}
+
 void MainWindow::SetEnglishCaptions() {
     std::function<void(const std::initializer_list<Item>&)> apply =
         [&](const std::initializer_list<Item>& items) {
@@ -418,7 +448,10 @@ GraphWindow* MainWindow::ShowGraphWindow() {
         m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
-        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture"))});
+        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
+                              action(QStringLiteral("mnupeaks"))});
+        connect(m_grafik, &GraphWindow::clickedAt, this,
+                [this](double x) { m_limits->MarkPoint(PointAtX(x, m_ctx.model.settings.resolution)); });
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,
@@ -644,11 +677,19 @@ void MainWindow::OnAbout() {
 
 void MainWindow::OnTick() {
     // A tick that comes while the line is busy waits for it, once; ticks are not made good.
-    m_link->Line().Run([this] { m_cycle->Tick(); }, QStringLiteral("tick"));
+    m_link->Line().Run(
+        [this] {
+            m_cycle->Tick();
+            m_peaks->AfterReads();
+        },
+        QStringLiteral("tick"));
 }
 
 void MainWindow::OnSingle() {
-    OnLine([this] { m_cycle->Single(); });
+    OnLine([this] {
+        m_cycle->Single();
+        m_peaks->AfterReads();
+    });
 }
 
 void MainWindow::SetAutoMeasurementChecked(bool checked) {

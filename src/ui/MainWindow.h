@@ -61,6 +61,9 @@ public:
     class LimitCommands& limits() {
         return *m_limits;
     }
+    class PeakCommands& peaks() {
+        return *m_peaks;
+    }
     ScriptCommands& scripts() { return *m_scripts; }
 
     // LinkView
@@ -70,6 +73,7 @@ public:
     void SetCalculatingChecked(bool checked) override;
     void TracesErased() override;
     void RedrawGraph() override;
+    void TraceRead(TraceKind kind) override;
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
     void ShowReadProgress(const QString& trace, int blocks, int of) override;
@@ -100,6 +104,8 @@ private:
     void BuildToolbar();
     // The calibration curve's menu entries and the "Correction" button.
     void WireCalibration();
+    // "Peak table", its markers on the graph and the capture on violation.
+    void WirePeakTable();
     void SetEnglishCaptions();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 
@@ -172,6 +178,8 @@ private:
     QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
     bool m_quitting = false;
+    // Last, so that it goes first: the peak table's windows and captures call back into the members above.
+    std::unique_ptr<class PeakCommands> m_peaks;
 };
 
 }  // namespace tk

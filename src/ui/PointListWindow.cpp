@@ -84,6 +84,11 @@ void PointListWindow::Refresh() {
     ShowRows(true);
 }
 
+void PointListWindow::ScrollTo(int p) {
+    SetScrollMaximum();
+    m_scroll->setValue(p);
+}
+
 bool PointListWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text->viewport() && event->type() == QEvent::MouseButtonPress)
         ShowRows(m_kind.clickMovesCursor);

@@ -22,6 +22,9 @@ public:
     // what a menu entry and every graph redraw ask of an open list.
     void Refresh();
 
+    // Moves the scroll bar to p (within the present sweep), as the user's move does.
+    void ScrollTo(int p);
+
     QScrollBar* scrollBar() const { return m_scroll; }
     QPlainTextEdit* textBox() const { return m_text; }
 

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,8 +12,10 @@
 #include "Clock.h"
 #include "EmulatorPort.h"
 #include "FileIO.h"
+#include "FileOperations.h"
 #include "HeadlessRun.h"
 #include "MainWindow.h"
+#include "PeakCommands.h"
 #include "ScriptFile.h"
 #include "SettingsFile.h"
 
@@ -124,6 +127,41 @@ private slots:
         // In simulated time the minute passed at once; the run ended with the script.
         QCOMPARE(rig.clock.minute(), 1);
         QVERIFY(!rig.model.scriptRunning);
+    }
+
+    // Each step lists the highest peaks of each trace; with the shipped class B limit the carrier at 3.9 MHz
+    // leads the actual trace's list, about 10 dB over its quasi-peak line, as the peak table shows it.
+    void peaksOfTheShippedLimit() {
+        Rig rig;
+        QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
+        QVERIFY(QFile::copy(QStringLiteral(TK_SOURCE_DIR "/examples/limits/cispr32-class-b-mains.grn"),
+                            rig.path("limits.grn")));
+        HeadlessRun run(rig.window, rig.model, rig.dialogs, &rig.clock);
+        QCOMPARE(static_cast<int>(run.Exec(rig.writeScript("scan.set"), rig.path("report.json"))), 1);
+        QFile file(rig.path("report.json"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject step =
+            QJsonDocument::fromJson(file.readAll()).object().value("steps").toArray().at(0).toObject();
+        QCOMPARE(step.value("levelUnit").toString(), QStringLiteral("dBm"));
+        const QJsonArray traces = step.value("peaks").toArray();
+        QCOMPARE(traces.size(), 3);
+        QCOMPARE(traces.at(0).toObject().value("trace").toString(), QStringLiteral("actual"));
+        const QJsonArray actual = traces.at(0).toObject().value("peaks").toArray();
+        QCOMPARE(actual.size(), 10);
+        const QJsonObject first = actual.at(0).toObject();
+        QCOMPARE(first.value("number").toInt(), 1);
+        QCOMPARE(first.value("frequencyMHz").toDouble(), 3.9);
+        QVERIFY(first.value("reached").toBool());
+        const double margin = first.value("marginDb").toDouble();
+        QVERIFY2(margin > -12.0 && margin < -8.0, qPrintable(QString::number(margin)));
+
+        // The table of the stored measurement gives the same first row.
+        QVERIFY(LoadMeasurementFile(rig.path("scan.mes"), rig.model, rig.dialogs) == LoadResult::Loaded);
+        rig.window.peaks().ShowPeakTable();
+        const auto* table = rig.window.findChild<QTableWidget*>(QStringLiteral("peaktable"));
+        QVERIFY(table);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("0003.900"));
+        QVERIFY(qAbs(table->item(0, 4)->text().toDouble() - margin) <= 0.051);
     }
 };
 

@@ -1,0 +1,258 @@
+#include "PeakTable.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "BoundaryLevels.h"
+#include "Format.h"
+#include "GraphDrawing.h"
+#include "Units.h"
+
+namespace tk {
+namespace {
+
+constexpr int NO_LEVEL = std::numeric_limits<int>::max();
+
+// For each point, the lowest level between it and the nearest strictly higher point before it (the point
+// included), or from the start of the sweep when nothing before it is higher. One pass with a stack of the
+// points that are still higher than everything after them; each keeps the lowest level between itself and
+// the point above it on the stack, so the walk stays linear however the levels lie.
+std::vector<int> BasesFromLeft(std::span<const std::int16_t> levels) {
+    struct Entry {
+        int level;
+        int lowestAfter;
+    };
+    std::vector<Entry> stack;
+    std::vector<int> bases(levels.size());
+    int lowestSoFar = NO_LEVEL;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const int x = levels[i];
+        int merged = NO_LEVEL;
+        while (!stack.empty() && stack.back().level <= x) {
+            merged = std::min({merged, stack.back().level, stack.back().lowestAfter});
+            stack.pop_back();
+        }
+        lowestSoFar = std::min(lowestSoFar, x);
+        if (stack.empty()) {
+            bases[i] = lowestSoFar;
+        } else {
+            stack.back().lowestAfter = std::min(stack.back().lowestAfter, merged);
+            bases[i] = std::min(stack.back().lowestAfter, x);
+        }
+        stack.push_back({x, NO_LEVEL});
+    }
+    return bases;
+}
+
+QString Field(const QString& text, QChar separator) {
+    if (separator != QLatin1Char(',') ||
+        !(text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+bool BoundaryOn(const MeasurementSettings& s, BoundaryTrace trace) {
+    switch (trace) {
+        case BoundaryTrace::Actual:
+            return s.limitActual;
+        case BoundaryTrace::Average:
+            return s.limitAverage;
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return s.limitPeak;
+}
+
+const BoundaryLine& BoundaryOf(const MeasurementModel& model, BoundaryTrace trace) {
+    switch (trace) {
+        case BoundaryTrace::Actual:
+            return model.boundaryActual;
+        case BoundaryTrace::Average:
+            return model.boundaryAverage;
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return model.boundaryPeak;
+}
+
+}  // namespace
+
+std::vector<int> FindPeaks(std::span<const std::int16_t> levels, double noiseFloor,
+                           const PeakOptions& options) {
+    const int n = static_cast<int>(levels.size());
+    if (n < 2 || options.count < 1) return {};
+    const std::vector<int> leftBases = BasesFromLeft(levels);
+    std::vector<std::int16_t> reversed(levels.rbegin(), levels.rend());
+    std::vector<int> rightBases = BasesFromLeft(reversed);
+    std::reverse(rightBases.begin(), rightBases.end());
+
+    struct Candidate {
+        int level;
+        int index;
+    };
+    std::vector<Candidate> candidates;
+    for (int a = 0; a < n;) {
+        int b = a;
+        while (b + 1 < n && levels[b + 1] == levels[a]) ++b;
+        const int level = levels[a];
+        const bool leftSide = a > 0;
+        const bool rightSide = b < n - 1;
+        const bool top = (!leftSide || levels[a - 1] < level) && (!rightSide || levels[b + 1] < level) &&
+                         (leftSide || rightSide);
+        if (top && level > noiseFloor) {
+            int base = 0;
+            if (leftSide && rightSide)
+                base = std::max(leftBases[a], rightBases[b]);
+            else
+                base = leftSide ? leftBases[a] : rightBases[b];
+            // In whole raw units against the dB threshold, so that a rise of exactly the prominence counts.
+            if (static_cast<double>(level - base) * 80.0 >= options.prominenceDb * 255.0)
+                candidates.push_back({level, (a + b) / 2});
+        }
+        a = b + 1;
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& l, const Candidate& r) {
+        return l.level != r.level ? l.level > r.level : l.index < r.index;
+    });
+    std::vector<int> peaks;
+    for (const Candidate& c : candidates) {
+        const bool crowded = std::any_of(
+            peaks.begin(), peaks.end(), [&](int p) { return std::abs(p - c.index) < options.spacingPoints; });
+        if (crowded) continue;
+        peaks.push_back(c.index);
+        if (static_cast<int>(peaks.size()) == options.count) break;
+    }
+    return peaks;
+}
+
+const TraceArray& TraceOf(const MeasurementModel& model, BoundaryTrace trace) {
+    switch (trace) {
+        case BoundaryTrace::Actual:
+            return model.traceActual;
+        case BoundaryTrace::Average:
+            return model.traceAverage;
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return model.tracePeak;
+}
+
+int TraceColour(BoundaryTrace trace) {
+    switch (trace) {
+        case BoundaryTrace::Actual:
+            return COLOUR_GREEN;
+        case BoundaryTrace::Average:
+            return COLOUR_LIGHT_BLUE;
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return COLOUR_LIGHT_RED;
+}
+
+QString TraceTitle(BoundaryTrace trace) {
+    switch (trace) {
+        case BoundaryTrace::Actual:
+            return QStringLiteral("Actual");
+        case BoundaryTrace::Average:
+            return QStringLiteral("Average");
+        case BoundaryTrace::Peak:
+            break;
+    }
+    return QStringLiteral("Peak");
+}
+
+std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trace,
+                               const PeakOptions& options) {
+    const MeasurementSettings& s = model.settings;
+    if (s.resolution <= 0) return {};
+    const int points = std::min(4000 / s.resolution, TRACE_LAST_INDEX + 1);
+    const TraceArray& levels = TraceOf(model, trace);
+    const std::vector<int> peaks =
+        FindPeaks(std::span<const std::int16_t>(levels.data(), std::size_t(points)),
+                  NoiseFloor(s, model.graphLevelMin), options);
+    const bool boundaryOn = BoundaryOn(s, trace);
+    const BoundaryLine& boundary = BoundaryOf(model, trace);
+    // A level in dBm moves into the level unit as a raw level does.
+    const double unitShift = 107.0 + LevelOffset(s, s.levelUnit);
+    std::vector<PeakRow> rows;
+    rows.reserve(peaks.size());
+    for (int i : peaks) {
+        PeakRow row;
+        row.index = i;
+        row.frequencyMHz = FrequencyOfPoint(s, i);
+        const double raw = levels[static_cast<std::size_t>(i)];
+        row.level = LevelInUnit(s, raw, s.levelUnit);
+        if (boundaryOn) {
+            const std::int16_t limit = BoundaryLevelAt(boundary, row.frequencyMHz);
+            if (limit != BOUNDARY_NOT_COVERED) {
+                // The trace's level in dBm in single precision, as the violation list takes it.
+                const float dbm = ToSingle(raw * 80.0 / 255.0 - 107.0 + s.attenuation);
+                row.boundaryLevel = limit + unitShift;
+                row.marginDb = static_cast<double>(limit) - static_cast<double>(dbm);
+                row.reached = ReachesBoundary(dbm, limit);
+            }
+        }
+        rows.push_back(row);
+    }
+    // The peaks come highest first; a stable sort keeps that order among equal margins.
+    if (boundaryOn)
+        std::stable_sort(rows.begin(), rows.end(), [](const PeakRow& l, const PeakRow& r) {
+            if (l.marginDb && r.marginDb) return *l.marginDb < *r.marginDb;
+            return l.marginDb.has_value() && !r.marginDb.has_value();
+        });
+    for (std::size_t k = 0; k < rows.size(); ++k) rows[k].number = static_cast<int>(k) + 1;
+    return rows;
+}
+
+QStringList PeakTableHeader(const MeasurementSettings& settings) {
+    const QString unit = UnitText(settings, settings.levelUnit);
+    return {QStringLiteral("No"),
+            QStringLiteral("Frequency (MHz)"),
+            QStringLiteral("Level (%1)").arg(unit),
+            QStringLiteral("Boundary (%1)").arg(unit),
+            QStringLiteral("Margin (dB)"),
+            QStringLiteral("Reached")};
+}
+
+QStringList PeakRowFields(const PeakRow& r) {
+    return {QString::number(r.number),
+            FormatNumber(r.frequencyMHz, u"0000.000"),
+            FormatNumber(r.level, u"0.0"),
+            r.boundaryLevel ? FormatNumber(*r.boundaryLevel, u"0.0") : QString(),
+            r.marginDb ? FormatNumber(*r.marginDb, u"0.0") : QString(),
+            r.reached ? QStringLiteral("*") : QString()};
+}
+
+QString PeakTableText(const MeasurementSettings& settings, const std::vector<PeakRow>& rows,
+                      QChar separator) {
+    const auto line = [separator](const QStringList& fields) {
+        QStringList out;
+        for (const QString& f : fields) out << Field(f, separator);
+        return out.join(separator) + QLatin1Char('\n');
+    };
+    QString text = line(PeakTableHeader(settings));
+    for (const PeakRow& r : rows) text += line(PeakRowFields(r));
+    return text;
+}
+
+void DrawPeakMarkers(const MeasurementModel& model, Canvas& canvas, BoundaryTrace trace,
+                     const std::vector<PeakRow>& rows) {
+    const int resolution = model.settings.resolution;
+    const int levelMin = model.graphLevelMin;
+    const int levelMax = model.graphLevelMax;
+    const double d = LabelUnitHeight(levelMin, levelMax);
+    const TraceArray& levels = TraceOf(model, trace);
+    const int colour = canvas.penColour();
+    canvas.setPenColour(TraceColour(trace));
+    for (const PeakRow& r : rows) {
+        const double x = static_cast<double>(r.index) * resolution;
+        const double y = std::clamp<double>(levels[static_cast<std::size_t>(r.index)], levelMin, levelMax);
+        canvas.line(x, y + 3.0 * d, x, y + 9.0 * d);
+        canvas.text(x - 25.0, y + 22.0 * d, QString::number(r.number));
+    }
+    canvas.setPenColour(colour);
+}
+
+}  // namespace tk

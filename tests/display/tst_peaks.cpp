@@ -1,0 +1,195 @@
+// The peak table's analysis: which points are peaks, their margins to the boundary and their order, the
+// table's text and the markers on the graph.
+#include <QTest>
+#include <vector>
+
+#include "PeakTable.h"
+#include "RecordingCanvas.h"
+#include "Units.h"
+
+using namespace tk;
+
+namespace {
+
+QString Found(const std::vector<std::int16_t>& levels, double floor, const PeakOptions& options) {
+    QStringList out;
+    for (int i : FindPeaks(levels, floor, options)) out << QString::number(i);
+    return out.join(QLatin1Char(' '));
+}
+
+// 100..200 MHz at 500 points (0.2 MHz a point), raw 0 at -107 dBm: peaks at 110, 150, 170 and 190 MHz of
+// -59, -75, -43 and -43 dBm.
+MeasurementModel SweepWithFourPeaks() {
+    MeasurementModel m;
+    m.settings.centerFreq = 150.0f;
+    m.settings.scanWidth = 10.0f;
+    m.settings.resolution = 8;
+    m.settings.attenuation = 0.0f;
+    m.traceActual.fill(0);
+    m.traceActual[50] = 153;
+    m.traceActual[250] = 102;
+    m.traceActual[350] = 204;
+    m.traceActual[450] = 204;
+    return m;
+}
+
+void SetBoundary(BoundaryLine& b, std::initializer_list<std::pair<float, float>> points, bool log) {
+    int i = 0;
+    for (const auto& [f, level] : points) {
+        b.freqMHz[i] = f;
+        b.levelDbm[i] = level;
+        b.logSegment[i] = log ? -1 : 0;
+        ++i;
+    }
+}
+
+}  // namespace
+
+class TestPeaks : public QObject {
+    Q_OBJECT
+private slots:
+    void find_data() {
+        QTest::addColumn<std::vector<std::int16_t>>("levels");
+        QTest::addColumn<double>("floor");
+        QTest::addColumn<double>("prominence");  // dB; 16 dB is 51 raw units
+        QTest::addColumn<int>("spacing");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("peaks");  // indices, highest first
+        using L = std::vector<std::int16_t>;
+        QTest::newRow("one peak") << L{0, 10, 100, 10, 0} << 0.0 << 16.0 << 3 << 10 << "2";
+        QTest::newRow("odd plateau at its middle") << L{0, 100, 100, 100, 0} << 0.0 << 16.0 << 3 << 10 << "2";
+        QTest::newRow("even plateau at its lower middle")
+            << L{0, 100, 100, 0} << 0.0 << 16.0 << 3 << 10 << "1";
+        QTest::newRow("step up is no plateau peak")
+            << L{0, 100, 100, 120, 0} << 0.0 << 16.0 << 1 << 10 << "3";
+        QTest::newRow("peaks at both ends") << L{100, 40, 0, 0, 60} << 0.0 << 16.0 << 3 << 10 << "0 4";
+        QTest::newRow("plateau at the start") << L{90, 90, 0, 0, 0} << 0.0 << 16.0 << 3 << 10 << "0";
+        QTest::newRow("end peak too low above its side")
+            << L{0, 100, 40, 50} << 0.0 << 16.0 << 1 << 10 << "1";
+        QTest::newRow("rise of exactly the prominence") << L{0, 51, 0} << 0.0 << 16.0 << 3 << 10 << "1";
+        QTest::newRow("one unit short of it") << L{1, 51, 1} << 0.0 << 16.0 << 3 << 10 << "";
+        QTest::newRow("one deep side is not enough") << L{0, 60, 20, 100, 0} << 0.0 << 16.0 << 1 << 10 << "3";
+        QTest::newRow("shoulder on a slope")
+            << L{0, 100, 200, 160, 170, 100, 0} << 0.0 << 16.0 << 1 << 10 << "2";
+        QTest::newRow("valley beyond a lower hill counts")
+            << L{0, 200, 0, 100, 30, 120, 0} << 0.0 << 16.0 << 1 << 10 << "1 5 3";
+        QTest::newRow("closer than the spacing") << L{0, 100, 0, 120, 0} << 0.0 << 16.0 << 3 << 10 << "3";
+        QTest::newRow("just at the spacing") << L{0, 100, 0, 120, 0} << 0.0 << 16.0 << 2 << 10 << "3 1";
+        QTest::newRow("equal peaks lower index first")
+            << L{0, 80, 0, 0, 80, 0} << 0.0 << 16.0 << 3 << 10 << "1 4";
+        QTest::newRow("the count highest") << L{0, 60, 0, 80, 0, 70, 0} << 0.0 << 16.0 << 1 << 2 << "3 5";
+        QTest::newRow("at the noise floor") << L{0, 100, 0} << 100.0 << 16.0 << 3 << 10 << "";
+        QTest::newRow("one above the noise floor") << L{0, 100, 0} << 99.0 << 16.0 << 3 << 10 << "1";
+        QTest::newRow("noise floor trace") << L{3, 5, 2, 6, 4, 5} << 6.0 << 0.0 << 1 << 10 << "";
+        QTest::newRow("flat trace") << L{5, 5, 5} << 0.0 << 0.0 << 1 << 10 << "";
+    }
+    void find() {
+        QFETCH(std::vector<std::int16_t>, levels);
+        QFETCH(double, floor);
+        QFETCH(double, prominence);
+        QFETCH(int, spacing);
+        QFETCH(int, count);
+        QFETCH(QString, peaks);
+        QCOMPARE(Found(levels, floor, PeakOptions{count, prominence, spacing}), peaks);
+    }
+
+    // Only the points the interface sends count: 4000 / resolution of them.
+    void sweepPoints_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("last");
+        QTest::newRow("resolution 1") << 1 << 3999;
+        QTest::newRow("resolution 8") << 8 << 499;
+    }
+    void sweepPoints() {
+        QFETCH(int, resolution);
+        QFETCH(int, last);
+        MeasurementModel m;
+        m.settings.resolution = static_cast<std::int16_t>(resolution);
+        m.traceAverage.fill(0);
+        m.traceAverage[static_cast<std::size_t>(last)] = 100;
+        m.traceAverage[static_cast<std::size_t>(last) + 1] = 200;
+        const std::vector<PeakRow> rows = PeakTable(m, BoundaryTrace::Average, {});
+        QCOMPARE(rows.size(), std::size_t(1));
+        QCOMPARE(rows[0].index, last);
+    }
+
+    void table_data() {
+        QTest::addColumn<QString>("boundary");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("rows");
+        const QString linear = QStringLiteral(
+            "1;0170.000;-43.0;-46.0;-3.0;*|2;0190.000;-43.0;-38.0;5.0;|3;0150.000;-75.0;-54.0;21.0;"
+            "|4;0110.000;-59.0;;;");
+        QTest::newRow("linear, dBm") << "linear" << UNIT_DBM << linear;
+        QTest::newRow("linear, dBuV") << "linear" << UNIT_DBUV
+                                      << "1;0170.000;64.0;61.0;-3.0;*|2;0190.000;64.0;69.0;5.0;|3;0150.000;"
+                                         "32.0;53.0;21.0;|4;0110.000;48.0;;;";
+        QTest::newRow("linear, dBpW") << "linear" << UNIT_DBPW
+                                      << "1;0170.000;47.0;44.0;-3.0;*|2;0190.000;47.0;52.0;5.0;|3;0150.000;"
+                                         "15.0;36.0;21.0;|4;0110.000;31.0;;;";
+        QTest::newRow("linear, user unit 100 below dBuV")
+            << "linear" << UNIT_USER
+            << "1;0170.000;-36.0;-39.0;-3.0;*|2;0190.000;-36.0;-31.0;5.0;|3;0150.000;-68.0;-47.0;21.0;"
+               "|4;0110.000;-52.0;;;";
+        QTest::newRow("log segment")
+            << "log" << UNIT_DBM
+            << "1;0170.000;-43.0;-44.0;-1.0;*|2;0190.000;-43.0;-37.0;6.0;|3;0150.000;-75.0;-52.0;23.0;"
+               "|4;0110.000;-59.0;;;";
+        QTest::newRow("vertical step, equal margins keep the level order")
+            << "step" << UNIT_DBM
+            << "1;0170.000;-43.0;-40.0;3.0;|2;0190.000;-43.0;-40.0;3.0;|3;0150.000;-75.0;-66.0;9.0;"
+               "|4;0110.000;-59.0;;;";
+        QTest::newRow("boundary off: highest first")
+            << "off" << UNIT_DBM
+            << "1;0170.000;-43.0;;;|2;0190.000;-43.0;;;|3;0110.000;-59.0;;;|4;0150.000;-75.0;;;";
+    }
+    void table() {
+        QFETCH(QString, boundary);
+        QFETCH(int, unit);
+        QFETCH(QString, rows);
+        MeasurementModel m = SweepWithFourPeaks();
+        m.settings.levelUnit = static_cast<std::int16_t>(unit);
+        m.settings.userUnitOffset = -100.0f;
+        m.settings.limitActual = boundary != QStringLiteral("off");
+        if (boundary == QStringLiteral("step"))
+            SetBoundary(m.boundaryActual,
+                        {{120.0f, -66.0f}, {170.0f, -66.0f}, {170.0f, -40.0f}, {200.0f, -40.0f}}, false);
+        else
+            SetBoundary(m.boundaryActual, {{120.0f, -66.0f}, {200.0f, -34.0f}},
+                        boundary == QStringLiteral("log"));
+        QStringList shown;
+        for (const PeakRow& r : PeakTable(m, BoundaryTrace::Actual, {})) shown << PeakRowFields(r).join(u';');
+        QCOMPARE(shown.join(u'|'), rows);
+    }
+
+    void text() {
+        MeasurementModel m = SweepWithFourPeaks();
+        m.settings.levelUnit = UNIT_USER;
+        m.settings.userUnitName.set(QStringLiteral("dB,x"));
+        m.settings.userUnitOffset = 0.0f;
+        std::vector<PeakRow> rows = PeakTable(m, BoundaryTrace::Actual, {});
+        rows.resize(1);
+        QCOMPARE(PeakTableText(m.settings, rows, u'\t'),
+                 QStringLiteral("No\tFrequency (MHz)\tLevel (dB,x)\tBoundary (dB,x)\tMargin (dB)\tReached\n"
+                                "1\t0170.000\t64.0\t\t\t\n"));
+        QCOMPARE(
+            PeakTableText(m.settings, rows, u','),
+            QStringLiteral("No,Frequency (MHz),\"Level (dB,x)\",\"Boundary (dB,x)\",Margin (dB),Reached\n"
+                           "1,0170.000,64.0,,,\n"));
+    }
+
+    void markers() {
+        MeasurementModel m = SweepWithFourPeaks();
+        m.graphLevelMax = 510;  // d = 2
+        RecordingCanvas canvas;
+        canvas.setPenColour(COLOUR_MAGENTA);
+        canvas.log.clear();
+        DrawPeakMarkers(m, canvas, BoundaryTrace::Actual,
+                        PeakTable(m, BoundaryTrace::Actual, {PEAK_COUNT_MIN}));
+        QCOMPARE(canvas.log, QStringList({"colour 2", "line 2800,210-2800,222 c2 w1",
+                                          "text 2775,248 c2 \"1\"", "colour 5"}));
+    }
+};
+
+QTEST_MAIN(TestPeaks)
+#include "tst_peaks.moc"

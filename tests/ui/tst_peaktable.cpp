@@ -1,0 +1,224 @@
+// The peak table against the in-process emulated interface with the shipped CISPR 32 class B limit, in
+// simulated time: its rows, its refresh in place, the capture on violation, and pointing at a frequency.
+#include <QCheckBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "BoundariesFile.h"
+#include "EmulatorAppRig.h"
+#include "LimitCommands.h"
+#include "PeakCommands.h"
+#include "PointListWindow.h"
+#include "RecordingCanvas.h"
+#include "Units.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+// 0..30 MHz at 500 points (0.06 MHz a point) with the class B limits loaded and switched off; the
+// emulator's strongest carrier stands at 3.9 MHz, point 65, above the quasi-peak limit there.
+struct App : EmulatorAppRig {
+    QTemporaryDir captures;
+
+    App() {
+        model.settings.baudIndex = 5;
+        model.settings.resolution = 8;
+        model.settings.centerFreq = 15.0f;
+        model.settings.scanWidth = 3.0f;
+        model.settings.limitActual = model.settings.limitAverage = model.settings.limitPeak = false;
+        QFile limits(QStringLiteral(TK_SOURCE_DIR "/examples/limits/cispr32-class-b-mains.grn"));
+        if (limits.open(QIODevice::ReadOnly)) LoadBoundaries(limits.readAll(), model);
+        window->link().ConnectInterface();
+        model.autoMeasurement = false;
+        trigger("mnupeaks");
+    }
+    QTableWidget* table() { return find<QTableWidget>("peaktable"); }
+    QString cell(int row, int column) { return table()->item(row, column)->text(); }
+    void single() {
+        clock.advance(1.0);
+        find<QToolButton>("Command1")->click();
+    }
+    void enableCapture(const QString& folder) {
+        find<QLineEdit>("peakfolder")->setText(folder);
+        find<QCheckBox>("peakcapture")->setChecked(true);
+    }
+    QStringList captured() const { return QDir(captures.path()).entryList(QDir::Files, QDir::Name); }
+    QString information() {
+        auto* box = find<QMdiSubWindow>("infobox");
+        return box && box->isVisible() ? box->findChild<QLabel*>(QStringLiteral("infotext"))->text()
+                                       : QString();
+    }
+};
+
+}  // namespace
+
+class TestPeakTable : public QObject {
+    Q_OBJECT
+private slots:
+    void carrierFirst() {
+        App app;
+        app.single();
+        QCOMPARE(app.table()->rowCount(), 10);
+        QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
+        QCOMPARE(app.cell(0, 4), QString());  // the boundary is off: no margin
+        app.model.settings.limitActual = true;
+        app.single();
+        QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
+        QCOMPARE(app.cell(0, 5), QStringLiteral("*"));
+        QVERIFY(app.cell(0, 4).startsWith(u'-'));
+        // The columns name the display unit, also after it changed.
+        app.model.settings.levelUnit = UNIT_DBUV;
+        app.window->RedrawGraph();
+        QStringList header;
+        for (int c = 0; c < app.table()->columnCount(); ++c)
+            header << app.table()->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(header, QStringList({"No", "Frequency (MHz)", "Level (dBuV)", "Boundary (dBuV)",
+                                      "Margin (dB)", "Reached"}));
+    }
+
+    // The graph numbers the peaks in the trace's colour while the table is open.
+    void markersComeAndGo() {
+        App app;
+        app.single();
+        RecordingCanvas canvas;
+        Canvas* shown = app.window->graph().canvas();
+        app.window->graph().setCanvas(&canvas);
+        app.window->RedrawGraph();
+        QCOMPARE(canvas.log.filter(QRegularExpression(QStringLiteral("^text .* c2 \"(10|[1-9])\"$"))).size(),
+                 10);
+        canvas.log.clear();
+        app.find<QWidget>("boxpeaks")->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(canvas.log.filter(QRegularExpression(QStringLiteral("^text .* c2 "))).size(), 0);
+        QVERIFY(canvas.log.contains(QStringLiteral("refresh")));
+        app.window->graph().setCanvas(shown);
+    }
+
+    // Fires on the read that crosses, not while the violation lasts, and again after it cleared.
+    void captureOnCrossing() {
+        App app;
+        app.enableCapture(app.captures.path());
+        auto* state = app.find<QLabel>("peakcapturestate");
+        app.single();
+        QCOMPARE(app.captured().size(), 0);
+        app.model.settings.limitActual = true;
+        app.single();
+        QCOMPARE(app.captured().size(), 2);
+        QVERIFY(app.captured()[0].startsWith(QStringLiteral("capture-")));
+        QVERIFY(app.captured()[0].endsWith(QStringLiteral(".mes")));
+        QVERIFY(app.captured()[1].endsWith(QStringLiteral(".png")));
+        QCOMPARE(state->text(), QStringLiteral("Captures: 1, last: ") + app.captured()[0].chopped(4));
+        app.single();
+        QCOMPARE(app.captured().size(), 2);
+        app.model.settings.limitActual = false;
+        app.single();
+        app.model.settings.limitActual = true;
+        app.find<QCheckBox>("peakcapturestop")->setChecked(true);
+        app.model.autoMeasurement = true;
+        app.model.fastMode = true;
+        app.window->Tick();
+        QCOMPARE(app.captured().size(), 4);
+        QVERIFY(state->text().startsWith(QStringLiteral("Captures: 2, last: ")));
+        QVERIFY(!app.model.autoMeasurement);
+        QVERIFY(!app.window->action(QStringLiteral("mnuauto"))->isChecked());
+        QVERIFY(app.information().isEmpty());
+    }
+
+    // Told once in the information window; the measurement goes on.
+    void captureNotWritten() {
+        App app;
+        const QString missing = app.captures.filePath(QStringLiteral("none"));
+        app.enableCapture(missing);
+        app.model.settings.limitActual = true;
+        app.model.autoMeasurement = true;
+        app.model.fastMode = true;
+        app.window->Tick();
+        QCOMPARE(app.information(),
+                 QStringLiteral("Capture not written to ") + QDir::toNativeSeparators(missing));
+        QVERIFY(app.model.autoMeasurement);
+        app.model.settings.limitActual = false;
+        app.window->Tick();
+        app.model.settings.limitActual = true;
+        const QString before = app.model.timeActual.text();
+        app.clock.advance(5.0);
+        app.window->Tick();
+        QVERIFY(app.model.timeActual.text() != before);
+        QCOMPARE(app.information(), QString());
+        QVERIFY(
+            app.find<QLabel>("peakcapturestate")->text().endsWith(QStringLiteral("could not be written")));
+    }
+
+    void refreshKeepsSelectionAndScroll() {
+        App app;
+        app.find<QDoubleSpinBox>("peakprominence")->setValue(0.0);
+        app.find<QSpinBox>("peakspacing")->setValue(1);
+        app.find<QSpinBox>("peakcount")->setValue(PEAK_COUNT_MAX);
+        app.single();
+        QTableWidget* table = app.table();
+        QCOMPARE(table->rowCount(), PEAK_COUNT_MAX);
+        table->parentWidget()->resize(520, 300);
+        table->selectRow(30);
+        table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum() / 2);
+        const int scroll = table->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
+        app.single();
+        QCOMPARE(table->currentRow(), 30);
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(table->verticalScrollBar()->value(), scroll);
+    }
+
+    // A click on the graph and a double click on a peak move the open lists' marked point.
+    void pointAt() {
+        App app;
+        app.single();
+        app.window->limits().ShowLevelWindow(UNIT_DBM);
+        auto* grafik = app.find<QWidget>("grafik");
+        grafik->resize(451, 300);  // 10 x units a pixel from x = -310
+        app.window->RedrawGraph();
+        QTest::mouseClick(grafik, Qt::LeftButton, {}, QPoint(231, 100));  // x 2000: point 250
+        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), 245);
+        QCOMPARE(app.model.levelCursorX, 2000);
+        QVERIFY(!app.window->limits().violationList());
+
+        QTableWidget* table = app.table();
+        const QRect first = table->visualItemRect(table->item(0, 1));
+        // A double click is the second press of a click.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), 65 - 5);
+        QCOMPARE(app.model.levelCursorX, 65 * 8);
+    }
+
+    void exportCsv() {
+        App app;
+        app.single();
+        const QString name = app.captures.filePath(QStringLiteral("peaks.csv"));
+        app.dialogs.saveAnswers << name << app.captures.filePath(QStringLiteral("none/peaks.csv"));
+        app.window->peaks().window()->ExportRows();
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines[0], QByteArray("No,Frequency (MHz),Level (dBm),Boundary (dBm),Margin (dB),Reached"));
+        QVERIFY(lines[1].startsWith("1,0003.900,"));
+        QVERIFY(app.dialogs.messages.isEmpty());
+        app.window->peaks().window()->ExportRows();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("File error"));
+        QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("File handling"));
+    }
+};
+
+QTEST_MAIN(TestPeakTable)
+#include "tst_peaktable.moc"
