@@ -1,5 +1,8 @@
 #include "ScriptRunner.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +38,12 @@ private:
     bool& m_flag;
 };
 
+// "run.mes" -> "run.pdf"; a name without an extension gets one.
+QString WithPdfExtension(const QString& name) {
+    const QFileInfo info(name);
+    return (info.suffix().isEmpty() ? name : name.chopped(info.suffix().size() + 1)) + QStringLiteral(".pdf");
+}
+
 }  // namespace
 
 ScriptRunner::ScriptRunner(MeasurementModel& model, Clock& clock, UserDialogs& dialogs,
@@ -53,6 +62,7 @@ void ScriptRunner::StartScript() {
     m_model.autoMeasurement = true;
     m_actions.SetAutoMeasurementChecked(true);
     m_model.scriptStepIndex = 0;
+    m_printouts.clear();
     RunScriptStep();
 }
 
@@ -81,7 +91,7 @@ void ScriptRunner::Execute(int s) {
                 if (saved == FileSave::CannotOpen) return;
             }
         }
-        if (previous.printMeasurement) m_actions.Print();
+        if (previous.printMeasurement) m_actions.Print(PrintoutName(s - 1, previous));
     }
 
     const ScriptStep& step = table[static_cast<std::size_t>(s)];
@@ -182,6 +192,22 @@ bool ScriptRunner::SendControlByte(std::uint8_t byte) {
         m_clock.sleepMs(DRAIN_POLL_MS);
     }
     return true;
+}
+
+QString ScriptRunner::PrintoutName(int step, const ScriptStep& finished) {
+    QString name = IsUsed(finished.measurementFile) ? WithPdfExtension(Used(finished.measurementFile)) : QString();
+    if (name.isEmpty() || m_printouts.contains(name)) {
+        // Beside the script; a script never saved is still called "*.scp".
+        const QFileInfo script(m_model.scriptFileName);
+        QString base = script.completeBaseName();
+        if (base.isEmpty() || base.contains(QLatin1Char('*'))) base = QStringLiteral("script");
+        const QDate date = QDate::fromString(m_clock.dateText(), QStringLiteral("dd.MM.yyyy"));
+        const QString stamp = (date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : m_clock.dateText()) +
+                              QLatin1Char('-') + m_clock.timeText().remove(QLatin1Char(':'));
+        name = script.dir().filePath(QStringLiteral("%1-step%2-%3.pdf").arg(base).arg(step).arg(stamp));
+    }
+    m_printouts.insert(name);
+    return name;
 }
 
 void ScriptRunner::Arm(int delay) {

@@ -62,8 +62,8 @@ public:
         if (saved == FileSave::Ok) m_run.Stored(path);
         return saved;
     }
-    void Print() override {
-        m_files.Print();
+    void Print(const QString& pdfName) override {
+        m_files.Print(pdfName);
         m_run.Printed(m_files.lastPrintout());
     }
     void ConnectInterface() override { m_files.ConnectInterface(); }
