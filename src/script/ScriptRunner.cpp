@@ -67,7 +67,7 @@ void ScriptRunner::StartScript() {
 }
 
 bool ScriptRunner::IsScriptStepDue() {
-    return !m_executing && m_model.scriptRunning && m_clock.seconds() >= m_model.dueSeconds;
+    return !m_executing && m_model.scriptRunning && m_clock.wallSeconds() >= m_model.dueSeconds;
 }
 
 void ScriptRunner::RunScriptStep() {
@@ -219,8 +219,9 @@ void ScriptRunner::Arm(int delay) {
     }
     m_model.dueHour = static_cast<std::int16_t>(hour);
     m_model.dueMinute = static_cast<std::int16_t>(minute);
-    // Second 0 of the due minute on the steady scale, which runs on across midnight.
-    const double now = m_clock.seconds();
+    // Second 0 of the due minute on the wall scale, which runs on across midnight and follows the wall clock
+    // where it jumps.
+    const double now = m_clock.wallSeconds();
     m_model.dueSeconds = std::floor(now / 60.0) * 60.0 + delay * 60.0;
 }
 

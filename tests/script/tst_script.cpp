@@ -120,6 +120,30 @@ private slots:
         QVERIFY(qAbs(ranAt - runsAt) < 1e-6);
     }
 
+    // The step comes at the hh:mm the status line shows, also when the wall clock jumps a minute into the
+    // wait; the steady clock does not move with it.
+    void dueTimeFollowsTheWallClock_data() {
+        QTest::addColumn<double>("jump");
+        QTest::addColumn<double>("runsAt");  // on the wall clock, due 10:05
+        QTest::newRow("suspended half an hour") << 1800.0 << At(10, 31, 1);
+        QTest::newRow("summer time begins") << 3600.0 << At(11, 1, 1);
+        QTest::newRow("summer time ends") << -3600.0 << At(10, 5);
+    }
+    void dueTimeFollowsTheWallClock() {
+        QFETCH(double, jump);
+        QFETCH(double, runsAt);
+        Rig r;
+        r.step(0).delayMinutes = 5;
+        r.runner.StartScript();
+        r.run(60, 1);
+        r.clock.jumpWall(jump);
+        double ranAt = -1;
+        r.dialogs.duringMessage = [&] { ranAt = r.clock.wallSeconds(); };
+        r.run(2 * 3600, 1);
+        QCOMPARE(r.messages(), QStringList({"Script done"}));
+        QVERIFY2(qAbs(ranAt - runsAt) < 1e-6, qPrintable(QString::number(ranAt - runsAt)));
+    }
+
     void delayCountsFromTheEndOfTheStep() {
         Rig r;
         r.step(0).delayMinutes = 5;
