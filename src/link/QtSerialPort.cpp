@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +29,11 @@ bool QtSerialPort::open(const QString& deviceName) {
             std::fprintf(stderr, "tk820-2: %s\n", qPrintable(AccessDeniedText(deviceName)));
         return false;
     }
-    applySettings();
+    // Without the handshake asked for, control bytes would leave unguarded.
+    if (!applySettings()) {
+        m_port.close();
+        return false;
+    }
     return true;
 }
 
@@ -45,9 +50,9 @@ void QtSerialPort::setLineSettings(const QString& settings) {
     if (m_port.isOpen()) applySettings();
 }
 
-void QtSerialPort::applySettings() {
+bool QtSerialPort::applySettings() {
     LineSettings s;
-    if (!ParseLineSettings(m_settings, s)) return;
+    if (!ParseLineSettings(m_settings, s)) return true;
     m_port.setBaudRate(s.baud);
     switch (s.parity) {
         case 'E':
@@ -68,25 +73,35 @@ void QtSerialPort::applySettings() {
     }
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
     m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    // The port knows one kind of handshaking at a time; with both asked for, RTS/CTS holds the output.
     switch (m_flow) {
         case FlowControl::None:
-            m_port.setFlowControl(QSerialPort::NoFlowControl);
-            break;
+            return m_port.setFlowControl(QSerialPort::NoFlowControl);
         case FlowControl::XonXoff:
-            m_port.setFlowControl(QSerialPort::SoftwareControl);
-            break;
+            return m_port.setFlowControl(QSerialPort::SoftwareControl);
         case FlowControl::Rts:
+            return m_port.setFlowControl(QSerialPort::HardwareControl);
         case FlowControl::XonXoffAndRts:
-            m_port.setFlowControl(QSerialPort::HardwareControl);
             break;
     }
+    // Qt knows one kind of handshaking at a time; the port's termios takes both: RTS/CTS, then Xon/Xoff on
+    // top. The port's later settings change only their own bits of it.
+    if (!m_port.setFlowControl(QSerialPort::HardwareControl)) return false;
+#ifdef Q_OS_LINUX
+    termios tio{};
+    if (::tcgetattr(m_port.handle(), &tio) != 0) return false;
+    tio.c_iflag |= IXON | IXOFF;
+    return ::tcsetattr(m_port.handle(), TCSANOW, &tio) == 0;
+#else
+    return false;
+#endif
 }
 
 bool QtSerialPort::setFlowControl(FlowControl flow) {
     m_flow = flow;
-    if (m_port.isOpen()) applySettings();
-    return true;
+#ifndef Q_OS_LINUX
+    if (flow == FlowControl::XonXoffAndRts) return false;
+#endif
+    return !m_port.isOpen() || applySettings();
 }
 
 bool QtSerialPort::accessDenied(const QString& deviceName) const {

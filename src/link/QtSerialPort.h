@@ -26,7 +26,8 @@ public:
     bool accessDenied(const QString& deviceName) const override;
 
 private:
-    void applySettings();
+    // False when the flow control asked for could not be set on the open port.
+    bool applySettings();
     QSerialPort m_port;
     QString m_settings = QStringLiteral("2400,N,8,1");
     FlowControl m_flow = FlowControl::None;

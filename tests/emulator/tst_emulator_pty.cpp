@@ -6,6 +6,10 @@
 #include <QTest>
 #include <thread>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "AnalyzerLink.h"
 #include "PtyServer.h"
 #include "QtSerialPort.h"
@@ -29,6 +33,20 @@ QByteArray ReadFor(SerialPort& port, int n, int ms) {
     }
     return got;
 }
+
+// A bare pseudo-terminal: the port opens its slave side, the test keeps the master and a second handle on
+// the slave to look at its settings and to hold its output.
+struct Pty {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QString slave = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
+                        ? QString::fromLocal8Bit(::ptsname(master))
+                        : QString();
+    int observer = slave.isEmpty() ? -1 : ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ~Pty() {
+        if (observer >= 0) ::close(observer);
+        if (master >= 0) ::close(master);
+    }
+};
 
 }  // namespace
 
@@ -78,6 +96,37 @@ private slots:
         server.stop();
         serving.join();
         QCOMPARE(server.device().received(), QByteArray("i5bvbobfbobrab"));
+    }
+
+    // Each flow control of a script step's control port reaches the open port's termios, both together too.
+    void flowControlOnTheOpenPort_data() {
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<bool>("rtsCts");
+        QTest::addColumn<bool>("xonXoff");
+        QTest::newRow("none") << int(FlowControl::None) << false << false;
+        QTest::newRow("Xon/Xoff") << int(FlowControl::XonXoff) << false << true;
+        QTest::newRow("RTS") << int(FlowControl::Rts) << true << false;
+        QTest::newRow("Xon/RTS") << int(FlowControl::XonXoffAndRts) << true << true;
+    }
+    void flowControlOnTheOpenPort() {
+        QFETCH(int, flow);
+        Pty pty;
+        QVERIFY(pty.observer >= 0);
+        QtSerialPort port;
+        port.setLineSettings(QStringLiteral("9600,N,8,1"));
+        // As a step sets up its port: settings first, then open; and again on the open port.
+        QVERIFY(port.setFlowControl(static_cast<FlowControl>(flow)));
+        QVERIFY(port.open(pty.slave));
+        for (int pass = 0; pass < 2; ++pass) {
+            termios tio{};
+            QCOMPARE(::tcgetattr(pty.observer, &tio), 0);
+            QFETCH(bool, rtsCts);
+            QFETCH(bool, xonXoff);
+            QCOMPARE((tio.c_cflag & CRTSCTS) != 0, rtsCts);
+            QCOMPARE((tio.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF), xonXoff);
+            QVERIFY(port.setFlowControl(FlowControl::None));
+            QVERIFY(port.setFlowControl(static_cast<FlowControl>(flow)));
+        }
     }
 };
 
