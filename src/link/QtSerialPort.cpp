@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -142,9 +143,14 @@ QByteArray QtSerialPort::read(int n) {
 void QtSerialPort::write(const QByteArray& bytes) {
     if (!m_port.isOpen()) return;
     m_port.write(bytes);
-    // Nothing runs the event loop while the link waits, so the bytes are pushed out here.
-    for (int i = 0; i < 50 && m_port.bytesToWrite() > 0; ++i)
-        if (!m_port.waitForBytesWritten(100)) break;
+    // Nothing runs the event loop while the link waits, so the bytes are handed on here; a driver that
+    // holds its output keeps the rest in the port's buffer, and a wait for an answer sends it on.
+    pushToDriver();
+}
+
+void QtSerialPort::pushToDriver() {
+    for (int i = 0; i < 64 && m_port.bytesToWrite() > 0; ++i)
+        if (!m_port.waitForBytesWritten(0)) break;
 }
 
 void QtSerialPort::clearBuffers() {
@@ -152,7 +158,15 @@ void QtSerialPort::clearBuffers() {
 }
 
 int QtSerialPort::bytesToWrite() {
-    return m_port.isOpen() ? static_cast<int>(m_port.bytesToWrite()) : 0;
+    if (!m_port.isOpen()) return 0;
+    pushToDriver();
+    qint64 pending = m_port.bytesToWrite();
+#ifdef Q_OS_LINUX
+    // A byte in the driver's queue has not left either: flow control may be holding it.
+    int queued = 0;
+    if (::ioctl(m_port.handle(), TIOCOUTQ, &queued) == 0) pending += queued;
+#endif
+    return static_cast<int>(pending);
 }
 
 }  // namespace tk

@@ -128,6 +128,26 @@ private slots:
             QVERIFY(port.setFlowControl(static_cast<FlowControl>(flow)));
         }
     }
+
+    // Output held off by flow control: the write returns at once and the byte counts as not yet sent until
+    // the line lets it go.
+    void heldOffOutputIsNotSent() {
+        Pty pty;
+        QVERIFY(pty.observer >= 0);
+        QtSerialPort port;
+        QVERIFY(port.open(pty.slave));
+        QCOMPARE(::tcflow(pty.observer, TCOOFF), 0);
+        QElapsedTimer timer;
+        timer.start();
+        port.write("x");
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(port.bytesToWrite(), 1);
+        QCOMPARE(::tcflow(pty.observer, TCOON), 0);
+        QCOMPARE(port.bytesToWrite(), 0);
+        char got = 0;
+        QCOMPARE(::read(pty.master, &got, 1), ssize_t(1));
+        QCOMPARE(got, 'x');
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEmulatorPty)
