@@ -147,6 +147,10 @@ private slots:
         char got = 0;
         QCOMPARE(::read(pty.master, &got, 1), ssize_t(1));
         QCOMPARE(got, 'x');
+        // A closed port has nothing waiting either way.
+        port.close();
+        QCOMPARE(port.bytesWaiting(), 0);
+        QCOMPARE(port.bytesToWrite(), 0);
     }
 };
 
