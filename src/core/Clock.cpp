@@ -27,7 +27,8 @@ double SystemClock::seconds() {
 
 double SystemClock::wallSeconds() {
     const QDateTime now = QDateTime::currentDateTime();
-    return static_cast<double>(now.date().toJulianDay()) * 86400.0 + now.time().msecsSinceStartOfDay() / 1000.0;
+    return static_cast<double>(now.date().toJulianDay()) * 86400.0 +
+           now.time().msecsSinceStartOfDay() / 1000.0;
 }
 
 void SystemClock::sleepMs(int ms) {

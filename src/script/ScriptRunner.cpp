@@ -195,15 +195,17 @@ bool ScriptRunner::SendControlByte(std::uint8_t byte) {
 }
 
 QString ScriptRunner::PrintoutName(int step, const ScriptStep& finished) {
-    QString name = IsUsed(finished.measurementFile) ? WithPdfExtension(Used(finished.measurementFile)) : QString();
+    QString name =
+        IsUsed(finished.measurementFile) ? WithPdfExtension(Used(finished.measurementFile)) : QString();
     if (name.isEmpty() || m_printouts.contains(name)) {
         // Beside the script; a script never saved is still called "*.scp".
         const QFileInfo script(m_model.scriptFileName);
         QString base = script.completeBaseName();
         if (base.isEmpty() || base.contains(QLatin1Char('*'))) base = QStringLiteral("script");
         const QDate date = QDate::fromString(m_clock.dateText(), QStringLiteral("dd.MM.yyyy"));
-        const QString stamp = (date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : m_clock.dateText()) +
-                              QLatin1Char('-') + m_clock.timeText().remove(QLatin1Char(':'));
+        const QString stamp =
+            (date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : m_clock.dateText()) +
+            QLatin1Char('-') + m_clock.timeText().remove(QLatin1Char(':'));
         name = script.dir().filePath(QStringLiteral("%1-step%2-%3.pdf").arg(base).arg(step).arg(stamp));
     }
     m_printouts.insert(name);

@@ -62,8 +62,9 @@ public:
         if (saved == FileSave::Ok)
             m_run.Stored(path);
         else
-            m_run.NotWritten(path, saved == FileSave::CannotOpen ? QStringLiteral("the file could not be created")
-                                                                 : QStringLiteral("a write failed"));
+            m_run.NotWritten(path, saved == FileSave::CannotOpen
+                                       ? QStringLiteral("the file could not be created")
+                                       : QStringLiteral("a write failed"));
         return saved;
     }
     void Print(const QString& pdfName) override {

@@ -86,8 +86,9 @@ void ScriptFileActions::Print(const QString& pdfName) {
     QString note;
     if (m_print && m_print->PrinterSetUp()) {
         const QString printer = m_print->printer().printerName();
-        note = m_print->PrintOnPrinter() ? QStringLiteral("Script printout sent to the printer ") + printer
-                                         : QStringLiteral("Script printout could not be printed on ") + printer;
+        note = m_print->PrintOnPrinter()
+                   ? QStringLiteral("Script printout sent to the printer ") + printer
+                   : QStringLiteral("Script printout could not be printed on ") + printer;
     } else if (WritePdfPage(m_model, pdfName, LongDateText(m_model.readDate.text()))) {
         m_lastPrintout = pdfName;
         note = QStringLiteral("Script printout written to ") + QDir::toNativeSeparators(pdfName);

@@ -164,8 +164,7 @@ private slots:
             "->0002.000 MHz - Ac: 0107.0 dBuV  Av: 0187.0 dBuV  Pk: 0123.0 dBuV");
         Row("level dBpW", false, UNIT_DBPW,
             "->0002.000 MHz - Ac: 0090.0 dBpW  Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
-        Row("level user", false, UNIT_USER,
-            "->0002.000 MHz - Ac: 0010.0 mV  Av: 0090.0 mV  Pk: 0026.0 mV");
+        Row("level user", false, UNIT_USER, "->0002.000 MHz - Ac: 0010.0 mV  Av: 0090.0 mV  Pk: 0026.0 mV");
         // Only the average (80 dBm) and peak (16 dBm) reach their boundaries of 50 dBm and 16 dBm.
         Row("limit dBm", true, UNIT_DBM,
             "->0002.000 MHz - " + QString(16, u' ') + "Av: 0080.0 dBm  Pk: 0016.0 dBm");
@@ -174,7 +173,8 @@ private slots:
         Row("limit dBpW", true, UNIT_DBPW,
             "->0002.000 MHz - " + QString(16, u' ') + "Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
         // The user unit's filler is twelve blanks and one per letter of the trimmed name.
-        Row("limit user", true, UNIT_USER, "->0002.000 MHz - " + QString(14, u' ') + "Av: 0090.0 mV  Pk: 0026.0 mV");
+        Row("limit user", true, UNIT_USER,
+            "->0002.000 MHz - " + QString(14, u' ') + "Av: 0090.0 mV  Pk: 0026.0 mV");
     }
     void rowTexts() {
         QFETCH(bool, violations);

@@ -233,7 +233,8 @@ private slots:
             rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
             RunCorrection(rig.link, rig.reader);
             took[settle != 0] = rig.clock.seconds() - start;
-            QCOMPARE(rig.port.device().received().mid(setup), QByteArray("br") + command + QByteArray(65, 'm'));
+            QCOMPARE(rig.port.device().received().mid(setup),
+                     QByteArray("br") + command + QByteArray(65, 'm'));
             QVERIFY(c.freqMHz[99] != 9999.0f);
             QCOMPARE(c.freqMHz[100], 9999.0f);
         }

@@ -1,14 +1,14 @@
 // End to end on the real clock: the link layer on the real serial port, talking to the emulated interface
 // served on a pseudo-terminal from a thread of the test.
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTest>
 #include <thread>
-
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "AnalyzerLink.h"
 #include "PtyServer.h"

@@ -18,8 +18,8 @@
 #include "CalibrationFile.h"
 #include "FileIO.h"
 #include "FileOperations.h"
-#include "RunReport.h"
 #include "MeasurementFile.h"
+#include "RunReport.h"
 #include "ScriptFile.h"
 #include "ScriptedDialogs.h"
 #include "SettingsFile.h"
@@ -211,7 +211,9 @@ private slots:
     void runReportJson() {
         RunReport r;
         r.script = QStringLiteral("/runs/emc.scp");
-        r.steps = {{0, {QStringLiteral("/runs/a.mes")}, {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}}},
+        r.steps = {{0,
+                    {QStringLiteral("/runs/a.mes")},
+                    {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}}},
                    {1, {}, {{"average", true, -1.234, 3.9}}}};
         r.unwritten = {{QStringLiteral("/runs/b.pdf"), QStringLiteral("the printout could not be written")}};
         const QJsonObject o = QJsonDocument::fromJson(RunReportJson(r)).object();

@@ -210,8 +210,10 @@ private slots:
         QStringList prints;
         for (const QString& line : r.actions.log)
             if (line.contains(QStringLiteral(" print "))) prints.append(line);
-        QCOMPARE(prints, QStringList({"10:01:00 print /runs/a.pdf", "10:02:00 print /runs/emc-step1-20261206-100200.pdf",
-                                      "10:03:00 print /runs/emc-step2-20261206-100300.pdf", "10:04:00 print b.pdf"}));
+        QCOMPARE(
+            prints,
+            QStringList({"10:01:00 print /runs/a.pdf", "10:02:00 print /runs/emc-step1-20261206-100200.pdf",
+                         "10:03:00 print /runs/emc-step2-20261206-100300.pdf", "10:04:00 print b.pdf"}));
     }
 
     void byteLists_data() {

@@ -3,8 +3,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
-#include <QLabel>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -232,7 +232,8 @@ private slots:
         QCOMPARE(pdfs.filter(QStringLiteral("emc-step")).size(), 2);
         QVERIFY(pdfs.contains(QStringLiteral("a.pdf")));
         const QString note = app.find<QLabel>("scrprint")->text();
-        QVERIFY2(note.startsWith(QStringLiteral("Script printout written to ")) && note.contains(QStringLiteral("emc-step2-")),
+        QVERIFY2(note.startsWith(QStringLiteral("Script printout written to ")) &&
+                     note.contains(QStringLiteral("emc-step2-")),
                  qPrintable(note));
     }
 };

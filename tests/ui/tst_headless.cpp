@@ -15,10 +15,12 @@
 #include "FileIO.h"
 #include "HeadlessRun.h"
 #include "MainWindow.h"
+#include "Rows.h"
 #include "ScriptFile.h"
 #include "SettingsFile.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
 
@@ -86,12 +88,12 @@ private slots:
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QString>("worst");  // the smallest margin's step and frequency
         // The emulator's strongest carrier, 66 dBuV (-41 dBm), stands at grid 520: 3.9 MHz.
-        QTest::newRow("under the boundary") << 0.0f << "scan.set" << "" << 0 << "0 3.9";
-        QTest::newRow("boundary reached") << -50.0f << "scan.set" << "" << 1 << "0 3.9";
-        QTest::newRow("settings file missing") << 0.0f << "none.set" << "" << 2 << "";
-        QTest::newRow("measurement not written") << 0.0f << "scan.set" << "scan.mes" << 2 << "";
+        Row("under the boundary", 0.0f, "scan.set", "", 0, "0 3.9");
+        Row("boundary reached", -50.0f, "scan.set", "", 1, "0 3.9");
+        Row("settings file missing", 0.0f, "none.set", "", 2, "");
+        Row("measurement not written", 0.0f, "scan.set", "scan.mes", 2, "");
         // The run goes on to "Script done" after the page is lost, and still fails.
-        QTest::newRow("printout not written") << 0.0f << "scan.set" << "scan.pdf" << 2 << "0 3.9";
+        Row("printout not written", 0.0f, "scan.set", "scan.pdf", 2, "0 3.9");
     }
     void run() {
         QFETCH(float, boundaryDbm);

@@ -5,6 +5,7 @@
 
 #include "LinkRig.h"
 #include "PrintCommands.h"
+#include "Rows.h"
 #include "ScriptFileActions.h"
 #include "ScriptedDialogs.h"
 
@@ -26,9 +27,9 @@ void TestPrintCommands::scriptStepPage_data() {
     QTest::addColumn<QString>("pdf");
     QTest::addColumn<QString>("written");  // the file that holds the page, empty for none
     QTest::addColumn<QString>("note");     // its start
-    QTest::newRow("on the printer") << true << "run.pdf" << "printer.pdf" << "Script printout sent to the printer";
-    QTest::newRow("no printer") << false << "run.pdf" << "run.pdf" << "Script printout written to ";
-    QTest::newRow("folder missing") << false << "no/run.pdf" << "" << "Script printout could not be written";
+    test::Row("on the printer", true, "run.pdf", "printer.pdf", "Script printout sent to the printer");
+    test::Row("no printer", false, "run.pdf", "run.pdf", "Script printout written to ");
+    test::Row("folder missing", false, "no/run.pdf", "", "Script printout could not be written");
 }
 
 void TestPrintCommands::scriptStepPage() {
