@@ -25,6 +25,12 @@ double SystemClock::seconds() {
     return m_startOfDay + static_cast<double>(SteadyTimer().nsecsElapsed() - m_startNs) / 1e9;
 }
 
+double SystemClock::wallSeconds() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return static_cast<double>(now.date().toJulianDay()) * 86400.0 +
+           now.time().msecsSinceStartOfDay() / 1000.0;
+}
+
 void SystemClock::sleepMs(int ms) {
     if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
 }

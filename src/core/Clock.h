@@ -12,6 +12,10 @@ public:
     virtual ~Clock() = default;
     // Seconds with fractions on a steady scale that starts at the time of day when the program started.
     virtual double seconds() = 0;
+    // The wall clock's local date and time in seconds, on a scale of its own that jumps with the wall clock
+    // (a suspended PC, a daylight-saving change) as its hour and minute do. Clocks whose time of day never
+    // jumps keep it on the steady scale.
+    virtual double wallSeconds() { return seconds(); }
     // Lets the given milliseconds pass without using the processor.
     virtual void sleepMs(int ms) = 0;
     virtual int hour() = 0;
@@ -26,6 +30,7 @@ class SystemClock final : public Clock {
 public:
     SystemClock();
     double seconds() override;
+    double wallSeconds() override;
     void sleepMs(int ms) override;
     int hour() override;
     int minute() override;

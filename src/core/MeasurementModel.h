@@ -175,9 +175,9 @@ struct MeasurementModel {
     int printFontSize = 0;
     QString scriptFileName = QStringLiteral("*.scp");
 
-    // The script and its run. The due time is kept on the clock's steady scale as well, so that a step
-    // armed before midnight or checked by a late tick still comes; dueHour and dueMinute are what the
-    // status text shows.
+    // The script and its run. The due time is kept on the clock's wall scale (date and time of day) as well,
+    // so that a step armed before midnight or checked by a late tick still comes, and comes at the hh:mm the
+    // status text shows (dueHour, dueMinute) after a suspend or a daylight-saving change.
     ScriptTable scriptTable{};
     std::int16_t scriptStepIndex = 0;
     VbBool scriptRunning = false;

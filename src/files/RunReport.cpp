@@ -77,11 +77,15 @@ QByteArray RunReportJson(const RunReport& report) {
         s.insert(QStringLiteral("peaks"), PeaksJson(step.peaks));
         steps.append(s);
     }
+    QJsonArray unwritten;
+    for (const RunReport::Unwritten& u : report.unwritten)
+        unwritten.append(QJsonObject{{QStringLiteral("file"), u.file}, {QStringLiteral("reason"), u.reason}});
     QJsonObject root;
     root.insert(QStringLiteral("script"), report.script);
     root.insert(QStringLiteral("exitStatus"), report.exitStatus);
     root.insert(QStringLiteral("outcome"), report.outcome);
     root.insert(QStringLiteral("steps"), steps);
+    root.insert(QStringLiteral("unwritten"), unwritten);
     root.insert(QStringLiteral("worst"), worst);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

@@ -35,15 +35,21 @@ struct RunReport {
         QString levelUnit;      // the unit of the peaks' levels
         QList<TracePeaks> peaks;  // the highest peaks of each trace
     };
+    struct Unwritten {
+        QString file;
+        QString reason;
+    };
     QString script;
     int exitStatus = 2;
     QString outcome;
     QList<Step> steps;
+    QList<Unwritten> unwritten;  // every file the run was to write and did not, its printouts included
 };
 
-// The report as indented JSON: the script, the exit status and its meaning, the steps, and the smallest
-// margin of the whole run ("worst", null when no boundary was checked), and each step's highest peaks.
-// Margins are given in dB to two decimals, frequencies in MHz to three.
+// The report as indented JSON: the script, the exit status and its meaning, the steps, the files not
+// written with the reason, the smallest margin of the whole run ("worst", null when no boundary was
+// checked), and each step's highest peaks. Margins are given in dB to two decimals, frequencies in MHz to
+// three.
 QByteArray RunReportJson(const RunReport& report);
 
 }  // namespace tk

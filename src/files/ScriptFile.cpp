@@ -1,5 +1,7 @@
 #include "ScriptFile.h"
 
+#include <algorithm>
+
 #include "ByteCodec.h"
 #include "FileIO.h"
 
@@ -8,9 +10,11 @@ namespace {
 
 const QString kFileHandling = QStringLiteral("File handling");
 
+// A delay outside 0..2000 is kept in range as the script window keeps a typed one; the step never keeps the
+// delay another script left at its position.
 void ReadDelay(ByteReader& reader, std::int16_t& delay) {
     std::int16_t value = 0;
-    if (reader.read(value) && value >= 0 && value <= SCRIPT_MAX_DELAY) delay = value;
+    if (reader.read(value)) delay = std::clamp<std::int16_t>(value, 0, SCRIPT_MAX_DELAY);
 }
 
 void ReadStep(ByteReader& r, ScriptStep& s, bool withPrintFlag) {

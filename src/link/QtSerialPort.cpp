@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +30,11 @@ bool QtSerialPort::open(const QString& deviceName) {
             std::fprintf(stderr, "tk820-2: %s\n", qPrintable(AccessDeniedText(deviceName)));
         return false;
     }
-    applySettings();
+    // Without the handshake asked for, control bytes would leave unguarded.
+    if (!applySettings()) {
+        m_port.close();
+        return false;
+    }
     return true;
 }
 
@@ -45,9 +51,9 @@ void QtSerialPort::setLineSettings(const QString& settings) {
     if (m_port.isOpen()) applySettings();
 }
 
-void QtSerialPort::applySettings() {
+bool QtSerialPort::applySettings() {
     LineSettings s;
-    if (!ParseLineSettings(m_settings, s)) return;
+    if (!ParseLineSettings(m_settings, s)) return true;
     m_port.setBaudRate(s.baud);
     switch (s.parity) {
         case 'E':
@@ -68,25 +74,35 @@ void QtSerialPort::applySettings() {
     }
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
     m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    // The port knows one kind of handshaking at a time; with both asked for, RTS/CTS holds the output.
     switch (m_flow) {
         case FlowControl::None:
-            m_port.setFlowControl(QSerialPort::NoFlowControl);
-            break;
+            return m_port.setFlowControl(QSerialPort::NoFlowControl);
         case FlowControl::XonXoff:
-            m_port.setFlowControl(QSerialPort::SoftwareControl);
-            break;
+            return m_port.setFlowControl(QSerialPort::SoftwareControl);
         case FlowControl::Rts:
+            return m_port.setFlowControl(QSerialPort::HardwareControl);
         case FlowControl::XonXoffAndRts:
-            m_port.setFlowControl(QSerialPort::HardwareControl);
             break;
     }
+    // Qt knows one kind of handshaking at a time; the port's termios takes both: RTS/CTS, then Xon/Xoff on
+    // top. The port's later settings change only their own bits of it.
+    if (!m_port.setFlowControl(QSerialPort::HardwareControl)) return false;
+#ifdef Q_OS_LINUX
+    termios tio{};
+    if (::tcgetattr(m_port.handle(), &tio) != 0) return false;
+    tio.c_iflag |= IXON | IXOFF;
+    return ::tcsetattr(m_port.handle(), TCSANOW, &tio) == 0;
+#else
+    return false;
+#endif
 }
 
 bool QtSerialPort::setFlowControl(FlowControl flow) {
     m_flow = flow;
-    if (m_port.isOpen()) applySettings();
-    return true;
+#ifndef Q_OS_LINUX
+    if (flow == FlowControl::XonXoffAndRts) return false;
+#endif
+    return !m_port.isOpen() || applySettings();
 }
 
 bool QtSerialPort::accessDenied(const QString& deviceName) const {
@@ -127,9 +143,14 @@ QByteArray QtSerialPort::read(int n) {
 void QtSerialPort::write(const QByteArray& bytes) {
     if (!m_port.isOpen()) return;
     m_port.write(bytes);
-    // Nothing runs the event loop while the link waits, so the bytes are pushed out here.
-    for (int i = 0; i < 50 && m_port.bytesToWrite() > 0; ++i)
-        if (!m_port.waitForBytesWritten(100)) break;
+    // Nothing runs the event loop while the link waits, so the bytes are handed on here; a driver that
+    // holds its output keeps the rest in the port's buffer, and a wait for an answer sends it on.
+    pushToDriver();
+}
+
+void QtSerialPort::pushToDriver() {
+    for (int i = 0; i < 64 && m_port.bytesToWrite() > 0; ++i)
+        if (!m_port.waitForBytesWritten(0)) break;
 }
 
 void QtSerialPort::clearBuffers() {
@@ -137,7 +158,15 @@ void QtSerialPort::clearBuffers() {
 }
 
 int QtSerialPort::bytesToWrite() {
-    return m_port.isOpen() ? static_cast<int>(m_port.bytesToWrite()) : 0;
+    if (!m_port.isOpen()) return 0;
+    pushToDriver();
+    qint64 pending = m_port.bytesToWrite();
+#ifdef Q_OS_LINUX
+    // A byte in the driver's queue has not left either: flow control may be holding it.
+    int queued = 0;
+    if (::ioctl(m_port.handle(), TIOCOUTQ, &queued) == 0) pending += queued;
+#endif
+    return static_cast<int>(pending);
 }
 
 }  // namespace tk

@@ -7,7 +7,8 @@
 namespace tk {
 
 // The real serial port. Used without an event loop: waits block in the operating system through
-// QSerialPort's waitForReadyRead.
+// QSerialPort's waitForReadyRead. Output is handed to the driver without waiting for it to leave; what the
+// driver still holds (flow control held off) counts as not yet sent.
 class QtSerialPort final : public SerialPort {
 public:
     QtSerialPort();
@@ -26,7 +27,10 @@ public:
     bool accessDenied(const QString& deviceName) const override;
 
 private:
-    void applySettings();
+    // False when the flow control asked for could not be set on the open port.
+    bool applySettings();
+    // Hands what the port's buffer holds to the driver, as far as the driver takes it now.
+    void pushToDriver();
     QSerialPort m_port;
     QString m_settings = QStringLiteral("2400,N,8,1");
     FlowControl m_flow = FlowControl::None;

@@ -1,5 +1,8 @@
 #include "ScriptRunner.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +38,12 @@ private:
     bool& m_flag;
 };
 
+// "run.mes" -> "run.pdf"; a name without an extension gets one.
+QString WithPdfExtension(const QString& name) {
+    const QFileInfo info(name);
+    return (info.suffix().isEmpty() ? name : name.chopped(info.suffix().size() + 1)) + QStringLiteral(".pdf");
+}
+
 }  // namespace
 
 ScriptRunner::ScriptRunner(MeasurementModel& model, Clock& clock, UserDialogs& dialogs,
@@ -53,11 +62,12 @@ void ScriptRunner::StartScript() {
     m_model.autoMeasurement = true;
     m_actions.SetAutoMeasurementChecked(true);
     m_model.scriptStepIndex = 0;
+    m_printouts.clear();
     RunScriptStep();
 }
 
 bool ScriptRunner::IsScriptStepDue() {
-    return !m_executing && m_model.scriptRunning && m_clock.seconds() >= m_model.dueSeconds;
+    return !m_executing && m_model.scriptRunning && m_clock.wallSeconds() >= m_model.dueSeconds;
 }
 
 void ScriptRunner::RunScriptStep() {
@@ -81,7 +91,7 @@ void ScriptRunner::Execute(int s) {
                 if (saved == FileSave::CannotOpen) return;
             }
         }
-        if (previous.printMeasurement) m_actions.Print();
+        if (previous.printMeasurement) m_actions.Print(PrintoutName(s - 1, previous));
     }
 
     const ScriptStep& step = table[static_cast<std::size_t>(s)];
@@ -184,6 +194,24 @@ bool ScriptRunner::SendControlByte(std::uint8_t byte) {
     return true;
 }
 
+QString ScriptRunner::PrintoutName(int step, const ScriptStep& finished) {
+    QString name =
+        IsUsed(finished.measurementFile) ? WithPdfExtension(Used(finished.measurementFile)) : QString();
+    if (name.isEmpty() || m_printouts.contains(name)) {
+        // Beside the script; a script never saved is still called "*.scp".
+        const QFileInfo script(m_model.scriptFileName);
+        QString base = script.completeBaseName();
+        if (base.isEmpty() || base.contains(QLatin1Char('*'))) base = QStringLiteral("script");
+        const QDate date = QDate::fromString(m_clock.dateText(), QStringLiteral("dd.MM.yyyy"));
+        const QString stamp =
+            (date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : m_clock.dateText()) +
+            QLatin1Char('-') + m_clock.timeText().remove(QLatin1Char(':'));
+        name = script.dir().filePath(QStringLiteral("%1-step%2-%3.pdf").arg(base).arg(step).arg(stamp));
+    }
+    m_printouts.insert(name);
+    return name;
+}
+
 void ScriptRunner::Arm(int delay) {
     int hour = m_clock.hour();
     int minute = m_clock.minute() + delay;
@@ -193,8 +221,9 @@ void ScriptRunner::Arm(int delay) {
     }
     m_model.dueHour = static_cast<std::int16_t>(hour);
     m_model.dueMinute = static_cast<std::int16_t>(minute);
-    // Second 0 of the due minute on the steady scale, which runs on across midnight.
-    const double now = m_clock.seconds();
+    // Second 0 of the due minute on the wall scale, which runs on across midnight and follows the wall clock
+    // where it jumps.
+    const double now = m_clock.wallSeconds();
     m_model.dueSeconds = std::floor(now / 60.0) * 60.0 + delay * 60.0;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <cstdint>
 
@@ -45,6 +46,9 @@ private:
     void ParallelOutput(const ScriptStep& step);
     void SerialOutput(const ScriptStep& step);
     void Arm(int delay);
+    // The PDF name of a finished step's page: its measurement file's name with ".pdf", or, where the step
+    // stores none or another page of the run took that name, the script's name with the step and the time.
+    QString PrintoutName(int step, const ScriptStep& finished);
 
     MeasurementModel& m_model;
     Clock& m_clock;
@@ -54,6 +58,7 @@ private:
     ParallelPort& m_parallel;
     const PortMap& m_portMap;
     bool m_executing = false;
+    QSet<QString> m_printouts;  // the PDF names given out since the run started
 };
 
 }  // namespace tk

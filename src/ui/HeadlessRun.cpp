@@ -62,12 +62,20 @@ public:
     }
     FileSave SaveMeasurement(const QString& path) override {
         const FileSave saved = m_files.SaveMeasurement(path);
-        if (saved == FileSave::Ok) m_run.Stored(path);
+        if (saved == FileSave::Ok)
+            m_run.Stored(path);
+        else
+            m_run.NotWritten(path, saved == FileSave::CannotOpen
+                                       ? QStringLiteral("the file could not be created")
+                                       : QStringLiteral("a write failed"));
         return saved;
     }
-    void Print() override {
-        m_files.Print();
-        m_run.Printed(m_files.lastPrintout());
+    void Print(const QString& pdfName) override {
+        m_files.Print(pdfName);
+        if (m_files.lastPrintout().isEmpty())
+            m_run.NotWritten(pdfName, QStringLiteral("the printout could not be written"));
+        else
+            m_run.Printed(m_files.lastPrintout());
     }
     void ConnectInterface() override { m_files.ConnectInterface(); }
     bool LinkOpen() override { return m_files.LinkOpen(); }
@@ -163,8 +171,11 @@ void HeadlessRun::Stored(const QString& measurementFile) {
 }
 
 void HeadlessRun::Printed(const QString& pdf) {
-    if (!pdf.isEmpty())
-        StepRecord(m_model.scriptStepIndex - 1).files.append(QFileInfo(pdf).absoluteFilePath());
+    StepRecord(m_model.scriptStepIndex - 1).files.append(QFileInfo(pdf).absoluteFilePath());
+}
+
+void HeadlessRun::NotWritten(const QString& file, const QString& reason) {
+    m_report.unwritten.append({QFileInfo(file).absoluteFilePath(), reason});
 }
 
 void HeadlessRun::AfterTick() {
@@ -174,6 +185,8 @@ void HeadlessRun::AfterTick() {
 
 HeadlessExit HeadlessRun::Outcome() const {
     if (!m_started) return HeadlessExit::Failed;
+    // A file the run was to write and did not fails it, even where the script went on to "Script done".
+    if (!m_report.unwritten.isEmpty()) return HeadlessExit::Failed;
     // A run ends with "Script done", or stops: after a failure, which is always reported, or silently after
     // a step 0 without a delay.
     bool done = false;
@@ -203,6 +216,8 @@ void HeadlessRun::Finish() {
         // Whoever asked for the report reads it: a run without it has not done its job.
         m_exit = HeadlessExit::Failed;
     }
+    for (const RunReport::Unwritten& u : m_report.unwritten)
+        std::fprintf(stderr, "tk820-2: not written: %s (%s)\n", qPrintable(u.file), qPrintable(u.reason));
     std::fprintf(stderr, "tk820-2: run ended, %s (exit status %d)\n", qPrintable(OutcomeText(m_exit)),
                  static_cast<int>(m_exit));
     if (m_loop) m_loop->exit(static_cast<int>(m_exit));

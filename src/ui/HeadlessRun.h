@@ -19,7 +19,7 @@ class SimulatedClock;
 enum class HeadlessExit {
     Passed = 0,           // every stored measurement stayed under its switched-on boundaries
     BoundaryReached = 1,  // a trace reached a switched-on boundary
-    Failed = 2,           // the run stopped on an error, or never started
+    Failed = 2,           // the run stopped on an error, never started, or a file it was to write was not
 };
 
 // A script run without windows on screen (tk820-2 --headless). The main window works unseen, its messages
@@ -49,6 +49,7 @@ private:
     void Started();
     void Stored(const QString& measurementFile);
     void Printed(const QString& pdf);
+    void NotWritten(const QString& file, const QString& reason);
     void AfterTick();
     HeadlessExit Outcome() const;
     void Finish();

@@ -194,6 +194,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs);
     m_print->SetWindowHooks([this](QWidget* w) { ShowChild(w); }, [this] { RedrawGraph(); });
     m_print->Connect(lookup, this);
+    m_scripts->UsePrinter(*m_print, statusBar());
     ConnectFileCommands();
     WireCalibration();
     WirePeakTable();

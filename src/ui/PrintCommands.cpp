@@ -78,8 +78,7 @@ void PrintCommands::PrinterSelection() {
                           QStringLiteral("Printer setup"), MessageIcon::Information);
         return;
     }
-    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(m_printer.get());
+    QPrintDialog dialog(&printer());
     dialog.setWindowTitle(QStringLiteral("Printer setup"));
     dialog.exec();
 }
@@ -101,8 +100,7 @@ bool PrintCommands::SavePdf() {
 
 void PrintCommands::PrintLines(const QStringList& lines) {
     if (m_printerAvailable()) {
-        if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        if (!PrintTextLines(lines, *m_printer))
+        if (!PrintTextLines(lines, printer()))
             m_dialogs.message(QStringLiteral("The page could not be printed."), PRINT_TITLE,
                               MessageIcon::Critical);
         return;
@@ -133,10 +131,14 @@ bool PrintCommands::WritePdfAsked(const QString& dataFileName,
     return true;
 }
 
-bool PrintCommands::PrintOnPrinter() {
+QPrinter& PrintCommands::printer() {
     if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_printer->setDocName(QStringLiteral("tk820-2"));
-    return PrintPage(m_model, *m_printer, LongDate());
+    return *m_printer;
+}
+
+bool PrintCommands::PrintOnPrinter() {
+    printer().setDocName(QStringLiteral("tk820-2"));
+    return PrintPage(m_model, printer(), LongDate());
 }
 
 QString PrintCommands::LongDate() const {

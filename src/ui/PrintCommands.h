@@ -43,8 +43,14 @@ public:
     // named after the curve file.
     void PrintLines(const QStringList& lines);
 
-private:
+    // For a page printed without anyone to answer (a script step): whether a printer is set up, and the
+    // page on it, as "&Print" prints it; false when the printer service failed.
+    bool PrinterSetUp() const { return m_printerAvailable(); }
     bool PrintOnPrinter();
+    // The printer "&Print" uses: the one chosen in the printer selection, the system's default until then.
+    QPrinter& printer();
+
+private:
     // Asks for the PDF's name (the data file's name with "pdf" proposed), writes it and says where.
     bool WritePdfAsked(const QString& dataFileName, const std::function<bool(const QString&)>& write);
     QString LongDate() const;

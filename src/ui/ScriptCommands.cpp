@@ -1,5 +1,6 @@
 #include "ScriptCommands.h"
 
+#include <QLabel>
 #include <QMdiSubWindow>
 
 #include "ScriptFile.h"
@@ -38,6 +39,15 @@ void ScriptCommands::UsePorts(SerialPort& control, ParallelPort& parallel) {
 void ScriptCommands::UseActions(ScriptActions& actions) {
     m_actions = &actions;
     Rebuild();
+}
+
+void ScriptCommands::UsePrinter(PrintCommands& print, QStatusBar* statusBar) {
+    auto* note = new QLabel(statusBar);
+    note->setObjectName(QStringLiteral("scrprint"));
+    statusBar->addWidget(note);
+    m_ownActions.UsePrinter(&print, [note = QPointer<QLabel>(note)](const QString& text) {
+        if (note) note->setText(text);
+    });
 }
 
 void ScriptCommands::LoadCommand() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStatusBar>
 #include <functional>
 #include <memory>
 
@@ -16,6 +17,8 @@ namespace tk {
 
 // The script commands of the main window: load, save, the script window, the start-script dialog and the
 // start at program start; and the runner that the measurement cycle asks at each tick.
+class PrintCommands;
+
 class ScriptCommands final : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +34,8 @@ public:
     void UsePorts(SerialPort& control, ParallelPort& parallel);
     // Puts other file, printer and link actions in place of the real ones.
     void UseActions(ScriptActions& actions);
+    // A step's page goes where "&Print" sends it; where it went shows in the status bar.
+    void UsePrinter(PrintCommands& print, QStatusBar* statusBar);
     ScriptRunner& runner() { return *m_runner; }
     ScriptWindow* editor() const { return m_editor; }
 

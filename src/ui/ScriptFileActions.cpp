@@ -1,11 +1,14 @@
 #include "ScriptFileActions.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QPrinter>
 
 #include "BoundariesFile.h"
 #include "CalibrationFile.h"
 #include "FileIO.h"
 #include "MeasurementFile.h"
+#include "PrintCommands.h"
 #include "PrintOut.h"
 #include "PrintPage.h"
 #include "SettingsFile.h"
@@ -74,20 +77,28 @@ FileSave ScriptFileActions::SaveMeasurement(const QString& path) {
             opened = true;
             return d.write(b) == b.size();
         });
-    m_lastMeasurement = path;
     if (saved) return FileSave::Ok;
     return opened ? FileSave::WriteFailed : FileSave::CannotOpen;
 }
 
-void ScriptFileActions::Print() {
-    // An unattended step prints without asking: the page goes to a PDF beside the step's measurement file
-    // (or beside the script when the step stored none).
-    const QString pdf = PdfNameFor(m_lastMeasurement.isEmpty() ? m_model.scriptFileName : m_lastMeasurement);
+void ScriptFileActions::Print(const QString& pdfName) {
     m_lastPrintout.clear();
-    if (WritePdfPage(m_model, pdf, LongDateText(m_model.readDate.text())))
-        m_lastPrintout = pdf;
+    QString note;
+    if (m_print && m_print->PrinterSetUp()) {
+        const QString printer = m_print->printer().printerName();
+        note = m_print->PrintOnPrinter()
+                   ? QStringLiteral("Script printout sent to the printer ") + printer
+                   : QStringLiteral("Script printout could not be printed on ") + printer;
+    } else if (WritePdfPage(m_model, pdfName, LongDateText(m_model.readDate.text()))) {
+        m_lastPrintout = pdfName;
+        note = QStringLiteral("Script printout written to ") + QDir::toNativeSeparators(pdfName);
+    } else {
+        note = QStringLiteral("Script printout could not be written to ") + QDir::toNativeSeparators(pdfName);
+    }
+    if (m_note)
+        m_note(note);
     else
-        qWarning("tk820-2: script step: the printout could not be written to %s", qPrintable(pdf));
+        qWarning("tk820-2: %s", qPrintable(note));
 }
 
 void ScriptFileActions::ProcessEvents() {

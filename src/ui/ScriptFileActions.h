@@ -7,6 +7,8 @@
 
 namespace tk {
 
+class PrintCommands;
+
 // What a script step does with files, the printer and the link in the real program.
 class ScriptFileActions final : public ScriptActions {
 public:
@@ -17,22 +19,28 @@ public:
     FileLoad LoadBoundaries(const QString& path) override;
     FileLoad LoadCalibration(const QString& path) override;
     FileSave SaveMeasurement(const QString& path) override;
-    void Print() override;
+    void Print(const QString& pdfName) override;
+    // Pages go to the printer of "&Print" when one is set up, otherwise into their PDF; either way `note`
+    // says where (a run nobody watches must not wait for a box). Without it every page is a PDF.
+    void UsePrinter(PrintCommands* print, std::function<void(const QString&)> note) {
+        m_print = print;
+        m_note = std::move(note);
+    }
     void ConnectInterface() override { m_link.ConnectInterface(); }
     bool LinkOpen() override { return m_link.IsOpen(); }
     void SetAutoMeasurementChecked(bool checked) override {
         if (m_setAutoChecked) m_setAutoChecked(checked);
     }
     void ProcessEvents() override;
-    // The PDF the last Print wrote; empty when it could not be written.
+    // The PDF the last Print wrote; empty when it went to the printer or could not be written.
     QString lastPrintout() const { return m_lastPrintout; }
 
 private:
     MeasurementModel& m_model;
     AnalyzerLink& m_link;
-    // The file the last step's measurement went to: its printout is written beside it.
-    QString m_lastMeasurement;
     QString m_lastPrintout;
+    PrintCommands* m_print = nullptr;
+    std::function<void(const QString&)> m_note;
     std::function<void(bool)> m_setAutoChecked;
 };
 

@@ -62,6 +62,8 @@ private slots:
         Row("log at the geometric mean", "100:-40L 200:-60", 141.42f, -50);
         Row("log flag of the upper point does not count", "100:-40 200:-60L 300:-60", 141.42f, -48);
         Row("halves to even", "100:-41.5 200:-41.5", 150.0f, -42);
+        Row("interpolated half to even", "100:-40 200:-61", 150.0f, -50);
+        Row("level not a number", "100:nan 200:-60", 150.0f, 32000);
         // Out of order: the last point in use at or below F and the first at or above it, whatever lies
         // between.
         Row("out of order", "100:-40 300:0 200:-60 400:-80", 150.0f, -30);
@@ -162,8 +164,7 @@ private slots:
             "->0002.000 MHz - Ac: 0107.0 dBuV  Av: 0187.0 dBuV  Pk: 0123.0 dBuV");
         Row("level dBpW", false, UNIT_DBPW,
             "->0002.000 MHz - Ac: 0090.0 dBpW  Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
-        Row("level user", false, UNIT_USER,
-            "->0002.000 MHz - Ac: 0010.0 Volt  Av: 0090.0 Volt  Pk: 0026.0 Volt");
+        Row("level user", false, UNIT_USER, "->0002.000 MHz - Ac: 0010.0 mV  Av: 0090.0 mV  Pk: 0026.0 mV");
         // Only the average (80 dBm) and peak (16 dBm) reach their boundaries of 50 dBm and 16 dBm.
         Row("limit dBm", true, UNIT_DBM,
             "->0002.000 MHz - " + QString(16, u' ') + "Av: 0080.0 dBm  Pk: 0016.0 dBm");
@@ -173,7 +174,7 @@ private slots:
             "->0002.000 MHz - " + QString(16, u' ') + "Av: 0170.0 dBpW  Pk: 0106.0 dBpW");
         // The user unit's filler is twelve blanks and one per letter of the trimmed name.
         Row("limit user", true, UNIT_USER,
-            "->0002.000 MHz - " + QString(16, u' ') + "Av: 0090.0 Volt  Pk: 0026.0 Volt");
+            "->0002.000 MHz - " + QString(14, u' ') + "Av: 0090.0 mV  Pk: 0026.0 mV");
     }
     void rowTexts() {
         QFETCH(bool, violations);
@@ -181,7 +182,7 @@ private slots:
         QFETCH(QString, row);
         MeasurementModel m = Sweep();
         m.settings.attenuation = 107.0f;
-        m.settings.userUnitName.set(QStringLiteral("  Volt"));
+        m.settings.userUnitName.set(QStringLiteral("  mV"));
         m.settings.userUnitOffset = -97.0f;
         m.traceActual[1] = 0;
         m.traceAverage[1] = 255;
@@ -219,9 +220,12 @@ private slots:
         QVERIFY(rows[5].startsWith("->0000.000 MHz"));
         QCOMPARE(ListCursorX(LIST_SCROLL_MINIMUM, resolution), std::int16_t(0));
 
-        // At the bottom: the sweep's last point marked, and the list ends after it.
+        // At the bottom: the sweep's last point marked, and the list ends after it; the first row, m - 5,
+        // has a prefix of two blanks.
         rows = Rows(LevelWindowText(m, maximum));
         QCOMPARE(rows.size(), 6);
+        const float first = FrequencyOfPoint(m.settings, 4000 / resolution - 6);
+        QVERIFY(rows[0].startsWith("  " + FormatNumber(first, u"0000.000 MHz")));
         const float last = FrequencyOfPoint(m.settings, 4000 / resolution - 1);
         QVERIFY(rows[5].startsWith("->" + FormatNumber(last, u"0000.000 MHz")));
         QCOMPARE(ListCursorX(maximum, resolution), std::int16_t(4000 - resolution));

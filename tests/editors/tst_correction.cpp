@@ -208,6 +208,40 @@ private slots:
         QVERIFY2(after < 1.0, qPrintable(QString::number(after)));
     }
 
+    // The run's structure: "br" and the resolution command, then 65 average reads (two for the first curve,
+    // one per refinement pass, one per search step) with a pause of the settle delay before each of the
+    // three refinement passes only; the write position reaches 100 and goes no further.
+    void runStructure_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<QByteArray>("command");
+        QTest::newRow("500 points") << 8 << QByteArray("bf");
+        QTest::newRow("1000 points") << 4 << QByteArray("be");
+    }
+    void runStructure() {
+        QFETCH(int, resolution);
+        QFETCH(QByteArray, command);
+        double took[2] = {};
+        for (const int settle : {0, 50}) {
+            Rig rig;
+            rig.port.setLossDb(LOSS_DB);
+            rig.model.settings.resolution = static_cast<std::int16_t>(resolution);
+            rig.model.parameters.settleDelay = settle;
+            CalibrationCurve& c = rig.model.calibrationCurve;
+            c.freqMHz[99] = c.freqMHz[100] = 9999.0f;  // found again only where nothing was written
+            const qsizetype setup = rig.port.device().received().size();
+            const double start = rig.clock.seconds();
+            rig.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+            RunCorrection(rig.link, rig.reader);
+            took[settle != 0] = rig.clock.seconds() - start;
+            QCOMPARE(rig.port.device().received().mid(setup),
+                     QByteArray("br") + command + QByteArray(65, 'm'));
+            QVERIFY(c.freqMHz[99] != 9999.0f);
+            QCOMPARE(c.freqMHz[100], 9999.0f);
+        }
+        // Each pause starts at a whole second, so it lasts the delay give or take half a second.
+        QVERIFY2(std::abs(took[1] - took[0] - 3 * 50) <= 1.5, qPrintable(QString::number(took[1] - took[0])));
+    }
+
     void answer_data() {
         QTest::addColumn<std::optional<QString>>("answer");
         QTest::addColumn<double>("factor");  // 0: the curve is discarded

@@ -1,6 +1,10 @@
 // End to end on the real clock: the link layer on the real serial port, talking to the emulated interface
 // served on a pseudo-terminal from a thread of the test.
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTest>
@@ -29,6 +33,20 @@ QByteArray ReadFor(SerialPort& port, int n, int ms) {
     }
     return got;
 }
+
+// A bare pseudo-terminal: the port opens its slave side, the test keeps the master and a second handle on
+// the slave to look at its settings and to hold its output.
+struct Pty {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QString slave = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
+                        ? QString::fromLocal8Bit(::ptsname(master))
+                        : QString();
+    int observer = slave.isEmpty() ? -1 : ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ~Pty() {
+        if (observer >= 0) ::close(observer);
+        if (master >= 0) ::close(master);
+    }
+};
 
 }  // namespace
 
@@ -78,6 +96,61 @@ private slots:
         server.stop();
         serving.join();
         QCOMPARE(server.device().received(), QByteArray("i5bvbobfbobrab"));
+    }
+
+    // Each flow control of a script step's control port reaches the open port's termios, both together too.
+    void flowControlOnTheOpenPort_data() {
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<bool>("rtsCts");
+        QTest::addColumn<bool>("xonXoff");
+        QTest::newRow("none") << int(FlowControl::None) << false << false;
+        QTest::newRow("Xon/Xoff") << int(FlowControl::XonXoff) << false << true;
+        QTest::newRow("RTS") << int(FlowControl::Rts) << true << false;
+        QTest::newRow("Xon/RTS") << int(FlowControl::XonXoffAndRts) << true << true;
+    }
+    void flowControlOnTheOpenPort() {
+        QFETCH(int, flow);
+        Pty pty;
+        QVERIFY(pty.observer >= 0);
+        QtSerialPort port;
+        port.setLineSettings(QStringLiteral("9600,N,8,1"));
+        // As a step sets up its port: settings first, then open; and again on the open port.
+        QVERIFY(port.setFlowControl(static_cast<FlowControl>(flow)));
+        QVERIFY(port.open(pty.slave));
+        for (int pass = 0; pass < 2; ++pass) {
+            termios tio{};
+            QCOMPARE(::tcgetattr(pty.observer, &tio), 0);
+            QFETCH(bool, rtsCts);
+            QFETCH(bool, xonXoff);
+            QCOMPARE((tio.c_cflag & CRTSCTS) != 0, rtsCts);
+            QCOMPARE((tio.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF), xonXoff);
+            QVERIFY(port.setFlowControl(FlowControl::None));
+            QVERIFY(port.setFlowControl(static_cast<FlowControl>(flow)));
+        }
+    }
+
+    // Output held off by flow control: the write returns at once and the byte counts as not yet sent until
+    // the line lets it go.
+    void heldOffOutputIsNotSent() {
+        Pty pty;
+        QVERIFY(pty.observer >= 0);
+        QtSerialPort port;
+        QVERIFY(port.open(pty.slave));
+        QCOMPARE(::tcflow(pty.observer, TCOOFF), 0);
+        QElapsedTimer timer;
+        timer.start();
+        port.write("x");
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(port.bytesToWrite(), 1);
+        QCOMPARE(::tcflow(pty.observer, TCOON), 0);
+        QCOMPARE(port.bytesToWrite(), 0);
+        char got = 0;
+        QCOMPARE(::read(pty.master, &got, 1), ssize_t(1));
+        QCOMPARE(got, 'x');
+        // A closed port has nothing waiting either way.
+        port.close();
+        QCOMPARE(port.bytesWaiting(), 0);
+        QCOMPARE(port.bytesToWrite(), 0);
     }
 };
 

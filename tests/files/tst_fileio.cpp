@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -16,6 +19,7 @@
 #include "FileIO.h"
 #include "FileOperations.h"
 #include "MeasurementFile.h"
+#include "RunReport.h"
 #include "ScriptFile.h"
 #include "ScriptedDialogs.h"
 #include "SettingsFile.h"
@@ -200,6 +204,29 @@ private slots:
         QVERIFY(!ReadFileBytes(dir.filePath(QStringLiteral("missing.grn")), 100));
         QVERIFY(WriteFileAtomically(dir.filePath(QStringLiteral("big")), QByteArray(50, 'z')));
         QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("big")), 10)->size(), 10);
+    }
+
+    // The run report: margins to 0.01 dB and 0.001 MHz, null where a boundary covers no point; the worst is
+    // the smallest margin of all steps; the script and the files not written are named.
+    void runReportJson() {
+        RunReport r;
+        r.script = QStringLiteral("/runs/emc.scp");
+        r.steps = {{0,
+                    {QStringLiteral("/runs/a.mes")},
+                    {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}}},
+                   {1, {}, {{"average", true, -1.234, 3.9}}}};
+        r.unwritten = {{QStringLiteral("/runs/b.pdf"), QStringLiteral("the printout could not be written")}};
+        const QJsonObject o = QJsonDocument::fromJson(RunReportJson(r)).object();
+        QCOMPARE(o["script"].toString(), r.script);
+        const QJsonArray first = o["steps"][0]["boundaries"].toArray();
+        QCOMPARE(first[0]["marginDb"].toDouble(), 3.14);
+        QCOMPARE(first[0]["frequencyMHz"].toDouble(), 12.346);
+        QVERIFY(first[1].toObject().contains("marginDb") && first[1]["marginDb"].isNull());
+        QVERIFY(first[1].toObject().contains("frequencyMHz") && first[1]["frequencyMHz"].isNull());
+        QCOMPARE(o["worst"]["step"].toInt(), 1);
+        QCOMPARE(o["worst"]["marginDb"].toDouble(), -1.23);
+        QCOMPARE(o["unwritten"][0]["file"].toString(), QStringLiteral("/runs/b.pdf"));
+        QCOMPARE(o["unwritten"][0]["reason"].toString(), QStringLiteral("the printout could not be written"));
     }
 };
 

@@ -120,14 +120,16 @@ private slots:
                      i < stepsRead ? QStringLiteral("Step %1").arg(i) : QStringLiteral("-"));
     }
 
-    void delayOutOfRangeKeepsTheStepsDelay_data() {
+    // Out of range is brought into 0..2000; nothing stays of the delay the position held before.
+    void delayOutOfRangeIsClamped_data() {
         QTest::addColumn<int>("stored");
         QTest::addColumn<int>("loaded");
         QTest::newRow("2000") << 2000 << 2000;
-        QTest::newRow("2001") << 2001 << 7;
-        QTest::newRow("negative") << -5 << 7;
+        QTest::newRow("2001") << 2001 << 2000;
+        QTest::newRow("largest") << 32767 << 2000;
+        QTest::newRow("negative") << -5 << 0;
     }
-    void delayOutOfRangeKeepsTheStepsDelay() {
+    void delayOutOfRangeIsClamped() {
         QFETCH(int, stored);
         QByteArray bytes = Golden(true);
         PutInt16(bytes, 5 + 2 + 80, static_cast<qint16>(stored));

@@ -41,6 +41,8 @@ class TestPrint : public QObject {
 private slots:
     void page_data();
     void page();
+    void boundaries_data();
+    void boundaries();
     void pdfNames_data();
     void pdfNames();
     void pdfFile();
@@ -148,6 +150,40 @@ void TestPrint::page() {
     for (const QString& part : absent) QVERIFY2(Count(log, part) == 0, qPrintable(part));
     QCOMPARE(Count(log, QStringLiteral(" w2")), traceSegments);
     QCOMPARE(log.last(), QStringLiteral("refresh"));
+}
+
+// Each print flag draws its own boundary, in its colour (black in black and white), with width 2, in the
+// order actual, average, peak; the levels are not rounded (-50 dBm lies at 182.4).
+void TestPrint::boundaries_data() {
+    QTest::addColumn<QString>("printed");  // A actual (-50 dBm), V average (-60), P peak (-70)
+    QTest::addColumn<bool>("blackWhite");
+    QTest::addColumn<QStringList>("lines");  // every line of width 2
+    Row("actual", "A", false, QStringList{"line 400,182.4-800,182.4 c2 w2"});
+    Row("average", "V", false, QStringList{"line 400,150.4-800,150.4 c9 w2"});
+    Row("peak", "P", false, QStringList{"line 400,118.4-800,118.4 c12 w2"});
+    Row("all, black and white", "PAV", true,
+        QStringList{"line 400,182.4-800,182.4 c0 w2", "line 400,150.4-800,150.4 c0 w2",
+                    "line 400,118.4-800,118.4 c0 w2"});
+}
+
+void TestPrint::boundaries() {
+    QFETCH(QString, printed);
+    QFETCH(bool, blackWhite);
+    MeasurementModel model = DefaultModel();
+    model.printBlackWhite = blackWhite;
+    const auto set = [&](BoundaryLine& b, VbBool& flag, char letter, float level) {
+        b.freqMHz[0] = 100.0f;
+        b.freqMHz[1] = 200.0f;
+        b.levelDbm[0] = b.levelDbm[1] = level;
+        flag = printed.contains(QLatin1Char(letter));
+    };
+    set(model.boundaryActual, model.printBoundaryActual, 'A', -50.0f);
+    set(model.boundaryAverage, model.printBoundaryAverage, 'V', -60.0f);
+    set(model.boundaryPeak, model.printBoundaryPeak, 'P', -70.0f);
+    QStringList wide;
+    for (const QString& entry : Page(model))
+        if (entry.endsWith(QStringLiteral(" w2"))) wide.append(entry);
+    QTEST(wide, "lines");
 }
 
 void TestPrint::pdfNames_data() {

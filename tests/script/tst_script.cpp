@@ -120,6 +120,30 @@ private slots:
         QVERIFY(qAbs(ranAt - runsAt) < 1e-6);
     }
 
+    // The step comes at the hh:mm the status line shows, also when the wall clock jumps a minute into the
+    // wait; the steady clock does not move with it.
+    void dueTimeFollowsTheWallClock_data() {
+        QTest::addColumn<double>("jump");
+        QTest::addColumn<double>("runsAt");  // on the wall clock, due 10:05
+        QTest::newRow("suspended half an hour") << 1800.0 << At(10, 31, 1);
+        QTest::newRow("summer time begins") << 3600.0 << At(11, 1, 1);
+        QTest::newRow("summer time ends") << -3600.0 << At(10, 5);
+    }
+    void dueTimeFollowsTheWallClock() {
+        QFETCH(double, jump);
+        QFETCH(double, runsAt);
+        Rig r;
+        r.step(0).delayMinutes = 5;
+        r.runner.StartScript();
+        r.run(60, 1);
+        r.clock.jumpWall(jump);
+        double ranAt = -1;
+        r.dialogs.duringMessage = [&] { ranAt = r.clock.wallSeconds(); };
+        r.run(2 * 3600, 1);
+        QCOMPARE(r.messages(), QStringList({"Script done"}));
+        QVERIFY2(qAbs(ranAt - runsAt) < 1e-6, qPrintable(QString::number(ranAt - runsAt)));
+    }
+
     void delayCountsFromTheEndOfTheStep() {
         Rig r;
         r.step(0).delayMinutes = 5;
@@ -163,10 +187,33 @@ private slots:
         QStringList saves;
         for (const QString& line : r.actions.log)
             if (!line.endsWith(QStringLiteral("connect"))) saves.append(line.mid(9));
-        expected.append(QStringLiteral("print"));
+        expected.append(QStringLiteral("print m9.pdf"));
         QCOMPARE(saves, expected);
         QCOMPARE(r.messages(), QStringList({"Script done"}));
         QCOMPARE(r.model.scriptStepIndex, SCRIPT_END_POSITION);
+    }
+
+    // Each page of a run gets a name of its own: a step that stores no measurement, or one whose measurement
+    // file another page already took, is named after the script, the step and the time.
+    void everyPrintedPageHasItsOwnName() {
+        Rig r;
+        r.model.scriptFileName = QStringLiteral("/runs/emc.scp");
+        for (int i = 0; i < 4; ++i) {
+            r.step(i).delayMinutes = 1;
+            r.step(i).printMeasurement = true;
+        }
+        r.step(0).measurementFile.set(QStringLiteral("/runs/a.mes"));
+        r.step(2).measurementFile.set(QStringLiteral("/runs/a.mes"));
+        r.step(3).measurementFile.set(QStringLiteral("b"));
+        r.runner.StartScript();
+        r.run(5 * 60, 1);
+        QStringList prints;
+        for (const QString& line : r.actions.log)
+            if (line.contains(QStringLiteral(" print "))) prints.append(line);
+        QCOMPARE(
+            prints,
+            QStringList({"10:01:00 print /runs/a.pdf", "10:02:00 print /runs/emc-step1-20261206-100200.pdf",
+                         "10:03:00 print /runs/emc-step2-20261206-100300.pdf", "10:04:00 print b.pdf"}));
     }
 
     void byteLists_data() {

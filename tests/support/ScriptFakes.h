@@ -33,7 +33,7 @@ public:
         record(QStringLiteral("save ") + p);
         return saveResults.value(p, FileSave::Ok);
     }
-    void Print() override { record(QStringLiteral("print")); }
+    void Print(const QString& pdfName) override { record(QStringLiteral("print ") + pdfName); }
     void ConnectInterface() override {
         record(QStringLiteral("connect"));
         linkOpen = linkOpensOnConnect;

@@ -2,7 +2,9 @@
 // interface, connect, measure, and change the display while measuring.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -204,6 +206,35 @@ private slots:
                 red += c.red() > 200 && c.green() < 120 && c.blue() < 120;
             }
         QVERIFY2(green > 50 && red > 50, qPrintable(QStringLiteral("%1 green, %2 red").arg(green).arg(red)));
+    }
+
+    // A script run where no printer is set up: each printing step's page lands in a PDF of its own (a step
+    // without a measurement file too), the status bar says where the last one went, and no box waits.
+    void scriptPagesWithoutPrinter() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is set up: the pages would go to it");
+        App app;
+        app.model.scriptFileName = app.home.filePath(QStringLiteral("emc.scp"));
+        for (int i = 0; i < 3; ++i) {
+            app.model.scriptTable[i].delayMinutes = 1;
+            app.model.scriptTable[i].printMeasurement = true;
+        }
+        app.model.scriptTable[0].measurementFile.set(app.home.filePath(QStringLiteral("a.mes")));
+        app.window->scripts().runner().StartScript();
+        for (int i = 0; i < 300 && app.model.scriptRunning; ++i) {
+            app.clock.advance(1.0);
+            app.window->Tick();
+        }
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("Script done"));
+        const QStringList pdfs = QDir(app.home.path()).entryList({QStringLiteral("*.pdf")});
+        QCOMPARE(pdfs.size(), 3);
+        QCOMPARE(pdfs.filter(QStringLiteral("emc-step")).size(), 2);
+        QVERIFY(pdfs.contains(QStringLiteral("a.pdf")));
+        const QString note = app.find<QLabel>("scrprint")->text();
+        QVERIFY2(note.startsWith(QStringLiteral("Script printout written to ")) &&
+                     note.contains(QStringLiteral("emc-step2-")),
+                 qPrintable(note));
     }
 };
 

@@ -1,5 +1,7 @@
 // Scripts run without windows against the in-process emulated interface, in simulated time: the exit status
-// and the report of a passing run, of one that reaches its boundary and of one that cannot load its files.
+// and the report of a passing run, of one that reaches its boundary, of one that cannot load its files and of
+// ones that could not write theirs.
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,10 +18,12 @@
 #include "HeadlessRun.h"
 #include "MainWindow.h"
 #include "PeakCommands.h"
+#include "Rows.h"
 #include "ScriptFile.h"
 #include "SettingsFile.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
 
@@ -62,13 +66,14 @@ struct Rig {
     MainWindow window{{model, emulator, clock, dialogs, help, portMap, dir.path(), {}}};
 
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    // A scan of one minute stored in scan.mes, then "Script done".
+    // A scan of one minute stored in scan.mes and printed, then "Script done".
     QString writeScript(const char* settingsFile) {
         ScriptTable table{};
         table[0].settingsFile.set(QString::fromLatin1(settingsFile));
         table[0].boundariesFile.set(QStringLiteral("limits.grn"));
         table[0].measurementFile.set(path("scan.mes"));
         table[0].delayMinutes = 1;
+        table[0].printMeasurement = true;
         WriteFileAtomically(path("run.scp"), ScriptBytes(table));
         return path("run.scp");
     }
@@ -82,19 +87,25 @@ private slots:
     void run_data() {
         QTest::addColumn<float>("boundaryDbm");
         QTest::addColumn<QString>("settingsFile");
+        QTest::addColumn<QString>("blocked");  // a folder stands where the run writes this file
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QString>("worst");  // the smallest margin's step and frequency
         // The emulator's strongest carrier, 66 dBuV (-41 dBm), stands at grid 520: 3.9 MHz.
-        QTest::newRow("under the boundary") << 0.0f << "scan.set" << 0 << "0 3.9";
-        QTest::newRow("boundary reached") << -50.0f << "scan.set" << 1 << "0 3.9";
-        QTest::newRow("settings file missing") << 0.0f << "none.set" << 2 << "";
+        Row("under the boundary", 0.0f, "scan.set", "", 0, "0 3.9");
+        Row("boundary reached", -50.0f, "scan.set", "", 1, "0 3.9");
+        Row("settings file missing", 0.0f, "none.set", "", 2, "");
+        Row("measurement not written", 0.0f, "scan.set", "scan.mes", 2, "");
+        // The run goes on to "Script done" after the page is lost, and still fails.
+        Row("printout not written", 0.0f, "scan.set", "scan.pdf", 2, "0 3.9");
     }
     void run() {
         QFETCH(float, boundaryDbm);
         QFETCH(QString, settingsFile);
+        QFETCH(QString, blocked);
         QFETCH(int, exitStatus);
         QFETCH(QString, worst);
         Rig rig;
+        if (!blocked.isEmpty()) QVERIFY(QDir(rig.dir.path()).mkdir(blocked));
         // Files named without a folder are found beside the script, wherever the run is started.
         QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
         QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
@@ -106,19 +117,28 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QJsonObject report = QJsonDocument::fromJson(file.readAll()).object();
         QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
+        const QJsonArray unwritten = report.value("unwritten").toArray();
+        QCOMPARE(unwritten.size(), blocked.isEmpty() ? 0 : 1);
+        if (!blocked.isEmpty()) {
+            QCOMPARE(unwritten[0].toObject().value("file").toString(), rig.path(qPrintable(blocked)));
+            QVERIFY(!unwritten[0].toObject().value("reason").toString().isEmpty());
+        }
         const QJsonObject w = report.value("worst").toObject();
         QCOMPARE(w.isEmpty() ? QString()
                              : QStringLiteral("%1 %2")
                                    .arg(w.value("step").toInt())
                                    .arg(w.value("frequencyMHz").toDouble()),
                  worst);
-        if (exitStatus == 2) {
+        if (worst.isEmpty()) {
             QCOMPARE(report.value("steps").toArray().size(), 0);
             return;
         }
-        // One scan stored, checked on all three traces; the carrier's margin to the flat line.
+        QCOMPARE(rig.dialogs.messages().last().text, QStringLiteral("Script done"));
+        // One scan stored and printed, checked on all three traces; the carrier's margin to the flat line.
         const QJsonObject step = report.value("steps").toArray().at(0).toObject();
-        QCOMPARE(step.value("files").toArray().at(0).toString(), rig.path("scan.mes"));
+        QStringList files({rig.path("scan.mes"), rig.path("scan.pdf")});
+        files.removeAll(rig.path(qPrintable(blocked)));
+        QCOMPARE(step.value("files").toVariant().toStringList(), files);
         QCOMPARE(step.value("boundaries").toArray().size(), 3);
         const double margin = w.value("marginDb").toDouble();
         QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,

@@ -1,8 +1,12 @@
 #include <QFile>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "LinkRig.h"
 #include "PrintCommands.h"
+#include "Rows.h"
+#include "ScriptFileActions.h"
 #include "ScriptedDialogs.h"
 
 using namespace tk;
@@ -13,7 +17,44 @@ class TestPrintCommands : public QObject {
 private slots:
     void withoutPrinter_data();
     void withoutPrinter();
+    void scriptStepPage_data();
+    void scriptStepPage();
 };
+
+// A script step's page goes to the printer of "&Print" or into the PDF it was given; never a box.
+void TestPrintCommands::scriptStepPage_data() {
+    QTest::addColumn<bool>("printer");
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<QString>("written");  // the file that holds the page, empty for none
+    QTest::addColumn<QString>("note");     // its start
+    test::Row("on the printer", true, "run.pdf", "printer.pdf", "Script printout sent to the printer");
+    test::Row("no printer", false, "run.pdf", "run.pdf", "Script printout written to ");
+    test::Row("folder missing", false, "no/run.pdf", "", "Script printout could not be written");
+}
+
+void TestPrintCommands::scriptStepPage() {
+    QFETCH(bool, printer);
+    QFETCH(QString, pdf);
+    QFETCH(QString, written);
+    QFETCH(QString, note);
+    QTemporaryDir dir;
+    test::LinkRig rig;
+    SetModelDefaults(rig.model, QStringLiteral("06.12.2026"));
+    test::ScriptedDialogs dialogs;
+    PrintCommands commands(rig.model, dialogs, [printer] { return printer; });
+    // The printer's output is caught in a file.
+    commands.printer().setOutputFileName(dir.filePath(QStringLiteral("printer.pdf")));
+    ScriptFileActions actions(rig.model, rig.link, {});
+    QString shown;
+    actions.UsePrinter(&commands, [&shown](const QString& text) { shown = text; });
+    actions.Print(dir.filePath(pdf));
+
+    const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.pdf")});
+    QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList({written}));
+    QVERIFY2(shown.startsWith(note), qPrintable(shown));
+    if (!printer) QVERIFY(shown.endsWith(QDir::toNativeSeparators(dir.filePath(pdf))));
+    QVERIFY(dialogs.messages.isEmpty());
+}
 
 void TestPrintCommands::withoutPrinter_data() {
     QTest::addColumn<QString>("answer");  // relative to a fresh folder; empty cancels

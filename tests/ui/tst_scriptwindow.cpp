@@ -206,8 +206,8 @@ private slots:
         const QString mes = dir.filePath(QStringLiteral("m.mes"));
         QCOMPARE(actions.SaveMeasurement(mes), FileSave::Ok);
         QCOMPARE(QFileInfo(mes).size(), MeasurementFileSize(rig.model.settings.resolution));
-        // A step that prints writes its page beside the measurement it stored.
-        actions.Print();
+        // Without a printer a step that prints writes its page into the PDF the runner named.
+        actions.Print(dir.filePath(QStringLiteral("m.pdf")));
         QFile pdf(dir.filePath(QStringLiteral("m.pdf")));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QCOMPARE(pdf.read(4), QByteArray("%PDF"));
