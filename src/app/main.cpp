@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "HeadlessRun.h"
 #include "HelpLanguage.h"
 #include "HelpWindow.h"
+#include "LiveStart.h"
 #include "MainWindow.h"
 #include "MeasurementModel.h"
 #include "PortMap.h"
@@ -102,18 +104,25 @@ int main(int argc, char* argv[]) {
     tk::QtSerialPort serial;
     tk::RoutingSerialPort port(serial);
 
-    // With --emulator the simulated interface is attached as COM2, picked like any other device.
+    // With --emulator the simulated interface is attached as COM2, picked like any other device. In a
+    // windowed run it answers at 115200 baud unless told otherwise, so that the live start shows all three
+    // traces at once (at 2400 baud one trace of 500 points takes two seconds on the line).
+    tk::QtUserDialogs qtDialogs;
+    tk::LiveStart liveStart(qtDialogs, cl);
     std::unique_ptr<tk::EmulatorPort> emulator;
     if (emulatorOptions) {
+        const bool rateGiven =
+            std::any_of(cl.emulatorOptions.cbegin(), cl.emulatorOptions.cend(),
+                        [](const QString& o) { return o.startsWith(QStringLiteral("--emu-baud")); });
+        if (liveStart.live() && !rateGiven) emulatorOptions->baudIndex = 5;
         emulator = std::make_unique<tk::EmulatorPort>(clock, *emulatorOptions);
         port.addDevice(QStringLiteral("emulator"), *emulator);
         portMap.set(2, QStringLiteral("emulator"));
     }
 
     tk::MeasurementModel model;
-    tk::QtUserDialogs qtDialogs;
     tk::HeadlessDialogs headlessDialogs;
-    tk::UserDialogs& dialogs = cl.headless ? static_cast<tk::UserDialogs&>(headlessDialogs) : qtDialogs;
+    tk::UserDialogs& dialogs = cl.headless ? static_cast<tk::UserDialogs&>(headlessDialogs) : liveStart;
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
@@ -125,6 +134,6 @@ int main(int argc, char* argv[]) {
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.show();
-    window.Load(cl.scriptName);
+    liveStart.Load(window, cl.scriptName, emulatorOptions ? emulatorOptions->baudIndex : 1);
     return QApplication::exec();
 }
