@@ -99,21 +99,56 @@ private slots:
         if (boundaryOn) QVERIFY(green[0] > cyan[0]);
     }
 
-    void vectorAndPage() {
+    void vector() {
         QTemporaryDir dir;
         QVERIFY(Write(dir.filePath("run.mes"), Measurement(true)));
         QCOMPARE(Convert({dir.filePath("run.mes"), dir.filePath("run.svg")}).status, 0);
         QFile svg(dir.filePath("run.svg"));
         QVERIFY(svg.open(QIODevice::ReadOnly));
-        // Three traces and the comparison curve, each one polyline.
-        QVERIFY(svg.readAll().count("<polyline") >= 4);
+        const QByteArray text = svg.readAll();
+        // Three traces and the comparison curve, each one polyline, on a picture of the default size.
+        QVERIFY(text.count("<polyline") >= 4);
+        QVERIFY(text.contains("viewBox=\"0 0 1200 800\"") && text.contains("<title>Spectrum</title>"));
+    }
 
-        QCOMPARE(Convert({dir.filePath("run.mes"), dir.filePath("run.pdf")}).status, 0);
+    // One page; without a printer setup it prints what the graph shows, else what the settings file says.
+    void page_data() {
+        QTest::addColumn<bool>("withSettings");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("what the graph shows")
+            << false << QStringList{"ZELOR Instruments", "Actual:", "Peak:", "Comparison meas.", "CENTERFR."}
+            << QStringList{"Cable run 7"};
+        QTest::newRow("printer setup of a settings file")
+            << true << QStringList{"Cable run 7", "Average:"}
+            << QStringList{"ZELOR", "Actual:", "Peak:", "Comparison meas.", "CENTERFR."};
+    }
+    void page() {
+        QFETCH(bool, withSettings);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QTemporaryDir dir;
+        QVERIFY(Write(dir.filePath("run.mes"), Measurement(true)));
+        MeasurementModel setup;
+        setup.printHeadline.set(QStringLiteral("Cable run 7"));
+        setup.printAverage = true;
+        setup.printSettings = 0;
+        QVERIFY(Write(dir.filePath("print.set"), WriteSettings(setup)));
+        QStringList args{dir.filePath("run.mes"), dir.filePath("run.pdf")};
+        if (withSettings) args = QStringList{"--settings", dir.filePath("print.set")} + args;
+        QCOMPARE(Convert(args).status, 0);
+
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {dir.filePath("run.pdf")});
         QVERIFY(info.waitForFinished(60000));
         const QString pages = QString::fromLatin1(info.readAllStandardOutput());
         QVERIFY2(pages.contains(QRegularExpression(QStringLiteral("\\nPages:\\s+1\\n"))), qPrintable(pages));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {dir.filePath("run.pdf"), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        for (const QString& t : present) QVERIFY2(page.contains(t), qPrintable(t));
+        for (const QString& t : absent) QVERIFY2(!page.contains(t), qPrintable(t));
     }
 
     void refused_data() {

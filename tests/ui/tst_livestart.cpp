@@ -77,6 +77,9 @@ private slots:
         QCOMPARE(window.action(QStringLiteral("mnufastmode"))->isChecked(), live);
         QCOMPARE(dialogs.messages.size(), box ? 1 : 0);
         if (box) QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot open file"));
+        // Only the start-up's message is kept back; a later load that fails says so.
+        liveStart.message(QStringLiteral("Cannot open file"), QStringLiteral("File handling"));
+        QCOMPARE(dialogs.messages.size(), box ? 2 : 1);
         auto* info = window.findChild<QLabel*>(QStringLiteral("infotext"));
         QCOMPARE(info != nullptr && info->text() == QString::fromUtf8(FIRST_START_NOTICE), live && !box);
     }
