@@ -17,6 +17,7 @@
 #include "MainWindow.h"
 #include "MeasurementModel.h"
 #include "PortMap.h"
+#include "PortMapFile.h"
 #include "ProgramDirectory.h"
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
@@ -90,10 +91,8 @@ int main(int argc, char* argv[]) {
     const QString exeDir = QApplication::applicationDirPath();
     const QString programDir = tk::ResolveProgramDirectory(cl.home, exeDir);
 
-    tk::PortMap portMap;
-    portMap.load(QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)));
-    for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it)
-        portMap.set(it.key(), it.value());
+    tk::PortMap portMap = tk::LoadPortMap(
+        QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)), cl.portOverrides);
 
     // Against the emulated interface a run without windows goes in simulated time: the minutes between its
     // script steps pass at once.
