@@ -12,6 +12,20 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tk820-2.desktop DESTINATION ${CMAKE_INST
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tk820-2.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# Who answers for the package: the Maintainer field and the changelog's signature.
+set(TK_PACKAGE_MAINTAINER "tk820-2 developers <tk820-2@users.noreply.github.com>"
+    CACHE STRING "Name and mail address of the package's maintainer")
+
+# The licence is the package's copyright file; the changelog goes compressed, as Debian keeps it.
+set(TK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tk820-2)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${TK_DOC_DIR} RENAME copyright)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/doc/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog VERBATIM)
+add_custom_target(package_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION ${TK_DOC_DIR})
+
 # Manual pages go compressed, as Debian keeps them.
 foreach(page tk820-2 tk820-emu tk820-convert)
     set(gz ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
@@ -26,16 +40,20 @@ install(FILES ${TK_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME tk820-2)
 set(CPACK_PACKAGE_VENDOR "ZELOR Instruments")
-set(CPACK_PACKAGE_CONTACT "tk820-2 maintainers <tk820-2@localhost>")
+set(CPACK_PACKAGE_CONTACT "${TK_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop front end for the TK820-2 interface of TR61xx spectrum analyzers")
+# Debian's lines of the long description are at most 80 characters.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Reads the actual, peak-hold and average traces of a TR61xx spectrum analyzer through the TK820-2 serial\n"
-    "interface, shows them as a spectrum graph, checks them against boundary lines, and stores settings,\n"
-    "measurements, calibration curves and scripts. With tk820-emu, an emulated interface, and tk820-convert,\n"
-    "which turns the data files into JSON and CSV and back.")
+    "Reads the actual, peak-hold and average traces of a TR61xx spectrum analyzer\n"
+    "through the TK820-2 serial interface, shows them as a spectrum graph, checks\n"
+    "them against boundary lines, and stores settings, measurements, calibration\n"
+    "curves and scripts. With tk820-emu, an emulated interface, and tk820-convert,\n"
+    "which turns the data files into JSON and CSV and back and draws pictures of\n"
+    "measurements.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

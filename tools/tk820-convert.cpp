@@ -1,7 +1,9 @@
-// tk820-convert: the program's data files to JSON and CSV and back, through the program's own codecs.
+// tk820-convert: the program's data files to JSON and CSV and back, through the program's own codecs, and
+// pictures of measurements through the program's own drawing.
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QStringList>
 #include <cstdio>
@@ -11,17 +13,18 @@
 #include "FileIO.h"
 #include "JsonConvert.h"
 #include "MeasurementCsv.h"
+#include "MeasurementPicture.h"
 #include "Units.h"
 
 namespace {
 
-constexpr int EXIT_WRITE_FAILED = 1;
-constexpr int EXIT_BAD_INPUT = 2;
+// Anything that keeps OUT from being written, as a headless run of the program counts it.
+constexpr int EXIT_FAILED = 2;
 // Far above any data file or its JSON form; a larger file is no input of this program.
 constexpr qint64 MAX_INPUT_BYTES = 64 * 1024 * 1024;
 
 const char* const kUsage =
-    "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] IN OUT\n"
+    "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] [--size WxH] [--settings FILE.set] IN OUT\n"
     "Converts a data file of tk820-2: the parameter file (TK820-2.par), settings (*.set), boundaries "
     "(*.grn),\n"
     "measurements (*.mes), calibration curves (*.eic) or scripts (*.scp), of any version the program reads.\n"
@@ -29,17 +32,22 @@ const char* const kUsage =
     "  *.json  every field of the file under the program's own names\n"
     "  *.csv   a measurement's points: frequency in MHz and the actual, average and peak levels, in the\n"
     "          unit given with --unit (else the measurement's own unit)\n"
+    "  *.png   a measurement's graph as the graph window draws it, --size pixels (default 1200x800)\n"
+    "  *.svg   the same as a vector picture\n"
+    "  *.pdf   a measurement's printout page; the printer setup of --settings FILE.set, else the traces,\n"
+    "          comparison curve and switched-on boundaries the graph shows, in colour\n"
     "  other   the data file as tk820-2 writes it, in the current version\n"
-    "Exit status: 0 done, 1 OUT could not be written, 2 bad command line or bad input.\n";
+    "OUT is replaced only when it was written completely.\n"
+    "Exit status: 0 done, 2 bad command line, bad input, or OUT could not be written.\n";
 
-int Fail(const QString& file, const QString& what, int status = EXIT_BAD_INPUT) {
+int Fail(const QString& file, const QString& what) {
     std::fprintf(stderr, "tk820-convert: %s: %s\n", qPrintable(file), qPrintable(what));
-    return status;
+    return EXIT_FAILED;
 }
 
 int UsageError(const QString& what) {
     std::fprintf(stderr, "tk820-convert: %s\n%s", qPrintable(what), kUsage);
-    return EXIT_BAD_INPUT;
+    return EXIT_FAILED;
 }
 
 bool IsJsonName(const QString& name) {
@@ -72,11 +80,45 @@ bool ReadInput(const QString& name, tk::DataFile& file, QString& error) {
     return tk::DataFileFromJson(doc.object(), file, error);
 }
 
+// Draws the measurement's picture. The drawing needs fonts, so a GUI application, on the offscreen platform:
+// no display is needed.
+int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kind, const QString& inName,
+                 const QString& outName, QSize size, const std::optional<QString>& settingsName) {
+    if (file.kind != tk::FileKind::Measurement)
+        return Fail(inName,
+                    QStringLiteral("a %1 file has no traces for a picture").arg(tk::KindName(file.kind)));
+    tk::MeasurementModel& model = *file.model;
+    tk::PrintWhatTheGraphShows(model);
+    if (settingsName) {
+        tk::DataFile settings;
+        QString error;
+        if (!ReadInput(*settingsName, settings, error)) return Fail(*settingsName, error);
+        if (settings.kind != tk::FileKind::Settings)
+            return Fail(*settingsName,
+                        QStringLiteral("a %1 file holds no printer setup").arg(tk::KindName(settings.kind)));
+        tk::TakePrintSetup(*settings.model, model);
+    }
+    model.fileNames.measurement = inName;
+    // The converter's own messages are the only ones its user is meant to read; Qt's notes about the
+    // environment (no runtime folder, say) would only hide them.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "tk820-convert: %s\n", qPrintable(text));
+    });
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (!tk::WriteMeasurementPicture(model, kind, outName, size, QGuiApplication::font()))
+        return Fail(outName, QStringLiteral("cannot write"));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QStringList names;
     std::optional<int> unit;
+    QSize size(1200, 800);
+    std::optional<QString> settingsName;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QStringLiteral("--help")) {
@@ -95,6 +137,23 @@ int main(int argc, char* argv[]) {
             }
             unit = tk::UnitOfName(value);
             if (!unit) return UsageError(QStringLiteral("unknown unit %1").arg(value));
+        } else if (arg == QStringLiteral("--size") || arg.startsWith(QStringLiteral("--size="))) {
+            QString value = arg.mid(7);
+            if (arg == QStringLiteral("--size")) {
+                if (++i >= argc) return UsageError(QStringLiteral("--size needs a value"));
+                value = QString::fromLocal8Bit(argv[i]);
+            }
+            const auto parsed = tk::ParsePictureSize(value);
+            if (!parsed)
+                return UsageError(QStringLiteral("a size is WxH, 16 to 16384 pixels each: %1").arg(value));
+            size = *parsed;
+        } else if (arg == QStringLiteral("--settings") || arg.startsWith(QStringLiteral("--settings="))) {
+            if (arg == QStringLiteral("--settings")) {
+                if (++i >= argc) return UsageError(QStringLiteral("--settings needs a file"));
+                settingsName = QString::fromLocal8Bit(argv[i]);
+            } else {
+                settingsName = arg.mid(11);
+            }
         } else if (arg.startsWith(QStringLiteral("--"))) {
             return UsageError(QStringLiteral("unknown option %1").arg(arg));
         } else {
@@ -108,6 +167,9 @@ int main(int argc, char* argv[]) {
     tk::DataFile file;
     QString error;
     if (!ReadInput(inName, file, error)) return Fail(inName, error);
+
+    if (const auto picture = tk::PictureKindOfName(outName))
+        return WritePicture(argc, argv, file, *picture, inName, outName, size, settingsName);
 
     QByteArray out;
     const QString suffix = QFileInfo(outName).suffix().toLower();
@@ -126,7 +188,6 @@ int main(int argc, char* argv[]) {
                                      .arg(tk::KindName(file.kind), tk::KindExtension(file.kind)));
         out = tk::WriteDataFile(file);
     }
-    if (!tk::WriteFileAtomically(outName, out))
-        return Fail(outName, QStringLiteral("cannot write"), EXIT_WRITE_FAILED);
+    if (!tk::WriteFileAtomically(outName, out)) return Fail(outName, QStringLiteral("cannot write"));
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -12,9 +13,11 @@
 #include "HeadlessRun.h"
 #include "HelpLanguage.h"
 #include "HelpWindow.h"
+#include "LiveStart.h"
 #include "MainWindow.h"
 #include "MeasurementModel.h"
 #include "PortMap.h"
+#include "PortMapFile.h"
 #include "ProgramDirectory.h"
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
@@ -88,10 +91,8 @@ int main(int argc, char* argv[]) {
     const QString exeDir = QApplication::applicationDirPath();
     const QString programDir = tk::ResolveProgramDirectory(cl.home, exeDir);
 
-    tk::PortMap portMap;
-    portMap.load(QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)));
-    for (auto it = cl.portOverrides.cbegin(); it != cl.portOverrides.cend(); ++it)
-        portMap.set(it.key(), it.value());
+    tk::PortMap portMap = tk::LoadPortMap(
+        QDir(programDir).filePath(QString::fromLatin1(tk::PORT_MAP_FILE_NAME)), cl.portOverrides);
 
     // Against the emulated interface a run without windows goes in simulated time: the minutes between its
     // script steps pass at once.
@@ -102,18 +103,25 @@ int main(int argc, char* argv[]) {
     tk::QtSerialPort serial;
     tk::RoutingSerialPort port(serial);
 
-    // With --emulator the simulated interface is attached as COM2, picked like any other device.
+    // With --emulator the simulated interface is attached as COM2, picked like any other device. In a
+    // windowed run it answers at 115200 baud unless told otherwise, so that the live start shows all three
+    // traces at once (at 2400 baud one trace of 500 points takes two seconds on the line).
+    tk::QtUserDialogs qtDialogs;
+    tk::LiveStart liveStart(qtDialogs, cl);
     std::unique_ptr<tk::EmulatorPort> emulator;
     if (emulatorOptions) {
+        const bool rateGiven =
+            std::any_of(cl.emulatorOptions.cbegin(), cl.emulatorOptions.cend(),
+                        [](const QString& o) { return o.startsWith(QStringLiteral("--emu-baud")); });
+        if (liveStart.live() && !rateGiven) emulatorOptions->baudIndex = 5;
         emulator = std::make_unique<tk::EmulatorPort>(clock, *emulatorOptions);
         port.addDevice(QStringLiteral("emulator"), *emulator);
         portMap.set(2, QStringLiteral("emulator"));
     }
 
     tk::MeasurementModel model;
-    tk::QtUserDialogs qtDialogs;
     tk::HeadlessDialogs headlessDialogs;
-    tk::UserDialogs& dialogs = cl.headless ? static_cast<tk::UserDialogs&>(headlessDialogs) : qtDialogs;
+    tk::UserDialogs& dialogs = cl.headless ? static_cast<tk::UserDialogs&>(headlessDialogs) : liveStart;
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
@@ -126,6 +134,6 @@ int main(int argc, char* argv[]) {
     help.setOwner(&window);
     window.EnableLiveWaits();
     window.show();
-    window.Load(cl.scriptName);
+    liveStart.Load(window, cl.scriptName, emulatorOptions ? emulatorOptions->baudIndex : 1);
     return QApplication::exec();
 }

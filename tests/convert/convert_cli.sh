@@ -57,7 +57,7 @@ printf 'eic1 \000\000' >"$dir/empty.eic"
 check curve-to-csv 2 "a calibrationCurve file has no points for CSV" "$dir/empty.eic" "$dir/o.csv"
 check unit 2 "unknown unit dBW" --unit dBW "$dir/m.mes" "$dir/o.csv"
 check no-out 2 "expected IN and OUT" "$dir/m.mes"
-check unwritable 1 "cannot write" "$dir/m.mes" "$dir/no/such/dir/o.json"
+check unwritable 2 "cannot write" "$dir/m.mes" "$dir/no/such/dir/o.json"
 
 echo "$((checks - fails)) passed, $fails failed"
 [ "$fails" -eq 0 ]

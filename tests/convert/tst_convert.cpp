@@ -7,6 +7,7 @@
 #include "JsonConvert.h"
 #include "JsonValues.h"
 #include "MeasurementCsv.h"
+#include "MeasurementPicture.h"
 #include "Units.h"
 
 using namespace tk;
@@ -306,6 +307,31 @@ private slots:
         // The user unit by its name without blanks, UTF-8 encoded.
         QVERIFY(MeasurementCsv(*file.model, UNIT_USER)
                     .startsWith("Frequency (MHz),Actual (V \xC2\xB5),Average (V"));
+    }
+
+    // The picture's kind comes from OUT's extension, its size from --size.
+    void pictureNames_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");    // -1: no picture
+        QTest::addColumn<QSize>("size");  // invalid: refused
+        QTest::newRow("png") << "run.png" << int(PictureKind::Png) << QSize();
+        QTest::newRow("SVG") << "Run.SVG" << int(PictureKind::Svg) << QSize();
+        QTest::newRow("pdf") << "a.b/run.pdf" << int(PictureKind::Pdf) << QSize();
+        QTest::newRow("csv") << "run.csv" << -1 << QSize();
+        QTest::newRow("smallest") << "16x16" << -1 << QSize(16, 16);
+        QTest::newRow("largest") << "16384x16384" << -1 << QSize(16384, 16384);
+        QTest::newRow("too narrow") << "15x800" << -1 << QSize();
+        QTest::newRow("too high") << "1200x16385" << -1 << QSize();
+        QTest::newRow("no height") << "1200x" << -1 << QSize();
+        QTest::newRow("blank") << " 1200x800" << -1 << QSize();
+    }
+    void pictureNames() {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(QSize, size);
+        const auto k = PictureKindOfName(text);
+        QCOMPARE(k ? int(*k) : -1, kind);
+        QCOMPARE(ParsePictureSize(text).value_or(QSize()), size);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "LinkRig.h"
 #include "ModuleCommands.h"
 #include "ParameterFile.h"
+#include "PortMapFile.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
@@ -316,6 +317,10 @@ private slots:
         QCOMPARE(map.deviceFor(2), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(map.deviceFor(3), QStringLiteral("/dev/ttyS2"));
         QCOMPARE(map.deviceFor(4), QStringLiteral("/dev/pts/7"));
+        // A run's --port overrides an entry of the file and leaves the others.
+        const PortMap run = LoadPortMap(path, {{2, QStringLiteral("/dev/pts/9")}});
+        QCOMPARE(run.deviceFor(2), QStringLiteral("/dev/pts/9"));
+        QCOMPARE(run.deviceFor(4), QStringLiteral("/dev/pts/7"));
         map.set(1, QStringLiteral("/dev/ttyACM0"));
         QVERIFY(map.save(path));
         PortMap again;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree's programs, checks what it holds and its dependencies, and
-# starts the unpacked program, which must find its help in the unpacked share folder.
+# Builds the Debian package from the build tree's programs, checks what it holds and its dependencies, lets
+# Debian's own checker judge it, and starts the unpacked program, which must find its help in the unpacked
+# share folder.
 set -u
 build="$1"
 dir=$(mktemp -d)
@@ -22,7 +23,8 @@ for path in ./usr/bin/tk820-2 ./usr/bin/tk820-emu ./usr/bin/tk820-convert \
     ./usr/share/tk820-2/examples/limits/cispr32-class-b-mains.grn \
     ./usr/share/applications/tk820-2.desktop ./usr/share/icons/hicolor/scalable/apps/tk820-2.svg \
     ./usr/share/man/man1/tk820-2.1.gz ./usr/share/man/man1/tk820-emu.1.gz \
-    ./usr/share/man/man1/tk820-convert.1.gz; do
+    ./usr/share/man/man1/tk820-convert.1.gz ./usr/share/doc/tk820-2/copyright \
+    ./usr/share/doc/tk820-2/changelog.gz; do
     checks=$((checks + 1))
     grep -qx -- "$path" <<<"$contents" || fail "package lacks $path"
 done
@@ -34,6 +36,15 @@ for lib in libqt6widgets6 libqt6serialport6 libqt6core6 libc6; do
     checks=$((checks + 1))
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+
+# Any error or warning of lintian fails the package; its notes (I:, P:) do not.
+checks=$((checks + 1))
+if ! command -v lintian >/dev/null; then
+    fail "lintian is not installed (scripts/install-deps.sh installs it)"
+else
+    findings=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep '^[EW]: ')
+    [ -z "$findings" ] || fail "lintian: $findings"
+fi
 
 dpkg-deb -x "$deb" "$dir/root"
 export HOME="$dir/home"  # the program may create its configuration folder

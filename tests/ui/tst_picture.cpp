@@ -23,6 +23,8 @@ void TestPicture::save_data() {
     QTest::newRow("png") << "graph.png" << true << -1;
     QTest::newRow("svg holds the three traces") << "graph.SVG" << true << 3;
     QTest::newRow("folder missing") << "missing/graph.svg" << false << 0;
+    // A graph never drawn has no picture to write.
+    QTest::newRow("png of no picture") << "empty.png" << false << -1;
 }
 
 void TestPicture::save() {
@@ -36,6 +38,7 @@ void TestPicture::save() {
     model.traceActual.fill(100);
     QImage shown(320, 200, QImage::Format_RGB32);
     shown.fill(Qt::white);
+    if (name.startsWith(QStringLiteral("empty"))) shown = QImage();
 
     QTemporaryDir dir;
     const QString path = dir.filePath(name);

@@ -1,0 +1,42 @@
+#include "LiveStart.h"
+
+#include <QAction>
+#include <QFileInfo>
+
+#include "MainWindow.h"
+#include "Units.h"
+
+namespace tk {
+
+LiveStart::LiveStart(UserDialogs& dialogs, const CommandLine& commandLine)
+    : m_dialogs(dialogs), m_live(commandLine.emulator && !commandLine.headless) {}
+
+void LiveStart::message(const QString& text, const QString& title, MessageIcon icon) {
+    if (m_holdMissingFile && text == QStringLiteral("Cannot open file") &&
+        title == QStringLiteral("File handling")) {
+        m_missingFileHeld = true;
+        return;
+    }
+    m_dialogs.message(text, title, icon);
+}
+
+void LiveStart::Load(MainWindow& window, const QString& commandLineScript, int interfaceBaudIndex) {
+    // Only a file that is not there is the first start; an unreadable or foreign one still says so in a box.
+    m_holdMissingFile = m_live && !QFileInfo::exists(window.parameterFilePath());
+    window.Load(commandLineScript);
+    m_holdMissingFile = false;
+    if (!m_live) return;
+    if (m_missingFileHeld) window.ShowInformation(QString::fromUtf8(FIRST_START_NOTICE));
+
+    MeasurementModel& model = window.link().Model();
+    if (model.scriptRunning) return;  // the script opens the line at its own steps
+    const auto lineSettings = LineSettingsOfIndex(interfaceBaudIndex);
+    if (!lineSettings) return;
+    model.settings.baudIndex = static_cast<std::int16_t>(interfaceBaudIndex);
+    window.link().Port().setLineSettings(*lineSettings);
+    if (!window.action(QStringLiteral("mopen"))->isChecked())
+        window.action(QStringLiteral("mopen"))->trigger();
+    if (window.link().IsOpen() && !model.fastMode) window.action(QStringLiteral("mnufastmode"))->trigger();
+}
+
+}  // namespace tk
