@@ -25,6 +25,8 @@ public:
     virtual void TracesErased() = 0;
     // The full redraw of the graph after a completed trace read.
     virtual void RedrawGraph() = 0;
+    // A read of the actual trace completed (after its redraw): the waterfall takes its row.
+    virtual void ActualTraceRead() {}
     // The information window: shows one line of text, or is closed.
     virtual void ShowInformation(const QString& text) = 0;
     virtual void CloseInformation() = 0;

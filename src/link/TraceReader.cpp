@@ -85,6 +85,7 @@ void TraceReader::Read(TraceKind kind) {
             if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector);
             model.graphOpen = true;
             m_link.View().RedrawGraph();
+            if (kind == TraceKind::Actual) m_link.View().ActualTraceRead();
             break;
         case Outcome::Stopped: {
             // The user stopped the read: the points received are kept and shown; the rest of the answer

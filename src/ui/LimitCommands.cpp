@@ -65,6 +65,14 @@ void LimitCommands::RefreshViolationList() {
     if (m_boxlim) m_boxlim->Refresh();
 }
 
+void LimitCommands::MarkX(int x) {
+    const int resolution = m_model.settings.resolution;
+    if (resolution < 1) return;
+    const int point = x / resolution;
+    if (m_boxwerte) m_boxwerte->MarkPoint(point);
+    if (m_boxlim) m_boxlim->MarkPoint(point);
+}
+
 void LimitCommands::ReopenBoundaryEditor() {
     if (CloseUnlessMinimised(m_boxgrenze)) ShowBoundaryEditor();
 }

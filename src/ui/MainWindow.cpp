@@ -28,6 +28,7 @@
 #include "SerialSetup.h"
 #include "Units.h"
 #include "UserUnitWindow.h"
+#include "WaterfallCommands.h"
 
 namespace tk {
 namespace {
@@ -96,6 +97,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzübuv", "dB&uV"},
         {"mnugrenzübuser", "User"}}},
       {"mnugrenzbox", "&Boundary-Edit"},
+      {"mnuwaterfall", "&Waterfall"},
       {"mnuboxeich", "Cali&bration level-Edit", true},
       {"mnuboxvergl", "Co&mparative measurement", true},
       {"mnurefbox", "&Reference calcul.", true},
@@ -164,6 +166,9 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     const auto lookup = [this](const QString& name) { return action(name); };
     m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
     m_limits->Connect(lookup, this);
+    m_waterfall = std::make_unique<WaterfallCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_limits,
+                                                      [this](QWidget* w) { ShowChild(w); });
+    m_waterfall->Connect(action(QStringLiteral("mnuwaterfall")), this);
     m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
         ReopenControlBox();
         m_limits->ReopenBoundaryEditor();
@@ -413,12 +418,17 @@ void MainWindow::RedrawGraph() {
     m_graph.RedrawGraph();
 }
 
+void MainWindow::ActualTraceRead() {
+    m_waterfall->ActualTraceRead();
+}
+
 GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
         m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
-        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture"))});
+        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
+                              action(QStringLiteral("mnuwaterfall"))});
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,

@@ -62,6 +62,9 @@ public:
         return *m_limits;
     }
     ScriptCommands& scripts() { return *m_scripts; }
+    class WaterfallCommands& waterfall() {
+        return *m_waterfall;
+    }
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
@@ -70,6 +73,7 @@ public:
     void SetCalculatingChecked(bool checked) override;
     void TracesErased() override;
     void RedrawGraph() override;
+    void ActualTraceRead() override;
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
     void ShowReadProgress(const QString& trace, int blocks, int of) override;
@@ -154,6 +158,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;
+    std::unique_ptr<class WaterfallCommands> m_waterfall;
     std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
     std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;

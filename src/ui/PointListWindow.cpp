@@ -84,6 +84,16 @@ void PointListWindow::Refresh() {
     ShowRows(true);
 }
 
+void PointListWindow::MarkPoint(int point) {
+    SetScrollMaximum();
+    {
+        // Position p marks point p + 5, the first position.
+        const QSignalBlocker block(m_scroll);
+        m_scroll->setValue(point + LIST_SCROLL_MINIMUM);
+    }
+    ShowRows(true);
+}
+
 bool PointListWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text->viewport() && event->type() == QEvent::MouseButtonPress)
         ShowRows(m_kind.clickMovesCursor);

@@ -22,6 +22,9 @@ public:
     // what a menu entry and every graph redraw ask of an open list.
     void Refresh();
 
+    // Marks a sweep point (as far as the scroll bar reaches) and moves the cursor line to it.
+    void MarkPoint(int point);
+
     QScrollBar* scrollBar() const { return m_scroll; }
     QPlainTextEdit* textBox() const { return m_text; }
 
