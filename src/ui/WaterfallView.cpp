@@ -122,14 +122,22 @@ void WaterfallView::paintEvent(QPaintEvent*) {
 void WaterfallView::PaintTimes(QPainter& painter) {
     const int margin = m_columns.firstColumn - 2;
     if (margin < 8 || m_history.rowCount() == 0) return;
-    const int step = fontMetrics().height() * 3;
+    // The margin is the graph's room for level labels; the times are made to fit it.
+    QFont font = painter.font();
+    const int wanted = QFontMetrics(font).horizontalAdvance(QStringLiteral("00:00:00"));
+    if (wanted > margin - 5) font.setPointSizeF(font.pointSizeF() * (margin - 5) / wanted);
+    painter.save();
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int step = metrics.height() * 3;
     painter.setPen(palette().color(QPalette::WindowText));
     const int shown = std::min(m_history.rowCount(), m_rows.height());
     for (int y = 0; y < shown; y += step) {
         painter.drawLine(margin - 3, y, margin, y);
-        painter.drawText(QRect(0, y, margin - 4, fontMetrics().height()), Qt::AlignRight | Qt::AlignTop,
+        painter.drawText(QRect(0, y, margin - 4, metrics.height()), Qt::AlignRight | Qt::AlignTop,
                          WaterfallTimeText(m_history.time(y)));
     }
+    painter.restore();
 }
 
 void WaterfallView::PaintLegend(QPainter& painter) {
