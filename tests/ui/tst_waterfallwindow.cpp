@@ -1,5 +1,7 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -95,6 +97,40 @@ private slots:
         QCOMPARE(int{app.model.levelCursorX}, spot.x);
         QCOMPARE(int{app.model.limitCursorX}, spot.x);
         QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), spot.x / 8 - 5);
+    }
+
+    // The colours span the graph's level range, or the two typed levels (dBm = raw * 80 / 255 - 107).
+    void levelRangeOfTheColours_data() {
+        QTest::addColumn<bool>("followGraph");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<double>("rawMin");
+        QTest::addColumn<double>("rawMax");
+        QTest::newRow("the graph's, widened") << true << QString() << QString() << -20.0 << 300.0;
+        QTest::newRow("typed") << false << QStringLiteral("-87") << QStringLiteral("-47 dBm") << 63.75
+                               << 191.25;
+        QTest::newRow("typed high to low")
+            << false << QStringLiteral("-47") << QStringLiteral("-87") << 63.75 << 191.25;
+    }
+    void levelRangeOfTheColours() {
+        QFETCH(bool, followGraph);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(double, rawMin);
+        QFETCH(double, rawMax);
+        App app;
+        app.single();
+        app.model.graphLevelMin = -20;
+        app.model.graphLevelMax = 300;
+        app.find<QCheckBox>("wffollow")->setChecked(followGraph);
+        if (!followGraph) {
+            app.find<QLineEdit>("wffrom")->setText(from);
+            app.find<QLineEdit>("wfto")->setText(to);
+            emit app.find<QLineEdit>("wfto")->editingFinished();
+        }
+        app.waterfall->UpdateRange();
+        QCOMPARE(app.waterfall->view()->rangeMin(), rawMin);
+        QCOMPARE(app.waterfall->view()->rangeMax(), rawMax);
     }
 
     void savePicture() {
