@@ -72,6 +72,12 @@ void LimitCommands::MarkPoint(int point) {
         if (list) list->ScrollTo(ListScrollOfPoint(point));
 }
 
+void LimitCommands::MarkX(int x) {
+    const int resolution = m_model.settings.resolution;
+    if (resolution < 1) return;
+    MarkPoint(x / resolution);
+}
+
 void LimitCommands::ReopenBoundaryEditor() {
     if (CloseUnlessMinimised(m_boxgrenze)) ShowBoundaryEditor();
 }

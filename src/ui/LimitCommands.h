@@ -36,6 +36,9 @@ public:
     // The point becomes the marked point of the open level window and violation list; closed ones stay
     // closed.
     void MarkPoint(int point);
+    // A click on the waterfall: the open level window and violation list mark the sweep point at plot x
+    // (0..4000) of the present resolution, and their cursor lines move there.
+    void MarkX(int x);
     // After a load: the editor, unless minimised, is closed and opened again to show the loaded lines.
     void ReopenBoundaryEditor();
 

@@ -30,6 +30,7 @@
 #include "SerialSetup.h"
 #include "Units.h"
 #include "UserUnitWindow.h"
+#include "WaterfallCommands.h"
 
 namespace tk {
 namespace {
@@ -99,6 +100,7 @@ const std::initializer_list<Item> kMenus = {
         {"mnugrenzübuser", "User"}}},
       {"mnupeaks", "&Peak table", true},
       {"mnugrenzbox", "&Boundary-Edit"},
+      {"mnuwaterfall", "&Waterfall"},
       {"mnuboxeich", "Cali&bration level-Edit", true},
       {"mnuboxvergl", "Co&mparative measurement", true},
       {"mnurefbox", "&Reference calcul.", true},
@@ -173,6 +175,9 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     const auto lookup = [this](const QString& name) { return action(name); };
     m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
     m_limits->Connect(lookup, this);
+    m_waterfall = std::make_unique<WaterfallCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_limits,
+                                                      [this](QWidget* w) { ShowChild(w); });
+    m_waterfall->Connect(action(QStringLiteral("mnuwaterfall")), this);
     m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
         ReopenControlBox();
         m_limits->ReopenBoundaryEditor();
@@ -378,6 +383,7 @@ void MainWindow::WirePeakTable() {
 
 void MainWindow::TraceRead(TraceKind kind) {
     m_peaks->TraceRead(kind);
+    if (kind == TraceKind::Actual) m_waterfall->ActualTraceRead();
 }
 
 void MainWindow::SetEnglishCaptions() {
@@ -450,7 +456,7 @@ GraphWindow* MainWindow::ShowGraphWindow() {
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
         m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
-                              action(QStringLiteral("mnupeaks"))});
+                              action(QStringLiteral("mnupeaks")), action(QStringLiteral("mnuwaterfall"))});
         connect(m_grafik, &GraphWindow::clickedAt, this,
                 [this](double x) { m_limits->MarkPoint(PointAtX(x, m_ctx.model.settings.resolution)); });
         m_graph.setCanvas(&m_grafik->canvas());

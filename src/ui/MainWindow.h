@@ -65,6 +65,9 @@ public:
         return *m_peaks;
     }
     ScriptCommands& scripts() { return *m_scripts; }
+    class WaterfallCommands& waterfall() {
+        return *m_waterfall;
+    }
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
@@ -160,6 +163,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;
+    std::unique_ptr<class WaterfallCommands> m_waterfall;
     std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
     std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;

@@ -1,0 +1,152 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "EmulatorAppRig.h"
+#include "LimitCommands.h"
+#include "PointListWindow.h"
+#include "Units.h"
+#include "WaterfallView.h"
+#include "WaterfallWindow.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+struct App : EmulatorAppRig {
+    WaterfallWindow* waterfall = nullptr;
+    App() {
+        trigger("mnuwaterfall");
+        waterfall = find<WaterfallWindow>("waterfall");
+        trigger("mopen");
+    }
+    void single() {
+        clock.advance(5.0);
+        find<QToolButton>("Command1")->click();
+    }
+    QString status() { return find<QLabel>("wfstatus")->text(); }
+};
+
+}  // namespace
+
+class TestWaterfallWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void readsAddRowsUnlessPaused() {
+        App app;
+        QVERIFY(app.waterfall);
+        QVERIFY(app.port.isOpen());
+        app.single();
+        app.single();
+        const WaterfallHistory& history = app.waterfall->history();
+        QCOMPARE(history.rowCount(), 2);
+        QVERIFY(history.time(0) - history.time(1) >= 5.0);
+        QCOMPARE(history.row(0)[123], app.model.traceActual[123]);
+
+        app.waterfall->pauseAction()->trigger();
+        app.single();
+        QCOMPARE(history.rowCount(), 2);
+        QCOMPARE(app.status(), QStringLiteral("Paused: reads add no rows"));
+        app.waterfall->pauseAction()->trigger();
+        app.single();
+        QCOMPARE(history.rowCount(), 3);
+
+        app.waterfall->clearAction()->trigger();
+        QCOMPARE(history.rowCount(), 0);
+        // Closed, it takes no rows; opened again, it starts empty.
+        app.waterfall->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        app.single();
+        app.trigger("mnuwaterfall");
+        QCOMPARE(app.find<WaterfallWindow>("waterfall")->history().rowCount(), 0);
+    }
+
+    void settingChangeStartsANewHistory() {
+        App app;
+        app.single();
+        app.single();
+        app.model.settings.centerFreq = 250.0f;
+        app.single();
+        QCOMPARE(app.waterfall->history().rowCount(), 1);
+        QCOMPARE(app.status(),
+                 QStringLiteral("New history: the resolution, centre frequency or scan width changed"));
+    }
+
+    // Centre 500 MHz, 100 MHz per division, 500 points: x = 2000 is 500 MHz, each point 8 x units, 2 MHz.
+    void hoverAndClickAtTheCentre() {
+        App app;
+        app.single();
+        app.window->limits().ShowLevelWindow(UNIT_DBM);
+        app.window->limits().ShowViolationList(UNIT_DBM);
+        WaterfallView* view = app.waterfall->view();
+        const QPoint centre(WaterfallColumnOfX(2000.0, view->width()), 0);
+        const WaterfallView::Spot spot = view->SpotAt(centre);
+        QVERIFY(spot.x % 8 == 0 && std::abs(spot.x - 2000) <= 8);
+        QVERIFY2(spot.text.startsWith(QString::number(spot.x / 4.0, 'f', 3) + QStringLiteral(" MHz   ") +
+                                      app.clock.timeText().left(5)),
+                 qPrintable(spot.text));
+        QVERIFY(spot.text.endsWith(QStringLiteral(" dBm")));
+        QVERIFY(view->SpotAt(QPoint(centre.x(), 1)).text.isEmpty());  // one read, one row
+
+        QTest::mouseClick(view, Qt::LeftButton, {}, centre);
+        QCOMPARE(int{app.model.levelCursorX}, spot.x);
+        QCOMPARE(int{app.model.limitCursorX}, spot.x);
+        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), spot.x / 8 - 5);
+    }
+
+    // The colours span the graph's level range, or the two typed levels (dBm = raw * 80 / 255 - 107).
+    void levelRangeOfTheColours_data() {
+        QTest::addColumn<bool>("followGraph");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<double>("rawMin");
+        QTest::addColumn<double>("rawMax");
+        QTest::newRow("the graph's, widened") << true << QString() << QString() << -20.0 << 300.0;
+        QTest::newRow("typed") << false << QStringLiteral("-87") << QStringLiteral("-47 dBm") << 63.75
+                               << 191.25;
+        QTest::newRow("typed high to low")
+            << false << QStringLiteral("-47") << QStringLiteral("-87") << 63.75 << 191.25;
+    }
+    void levelRangeOfTheColours() {
+        QFETCH(bool, followGraph);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(double, rawMin);
+        QFETCH(double, rawMax);
+        App app;
+        app.single();
+        app.model.graphLevelMin = -20;
+        app.model.graphLevelMax = 300;
+        app.find<QCheckBox>("wffollow")->setChecked(followGraph);
+        if (!followGraph) {
+            app.find<QLineEdit>("wffrom")->setText(from);
+            app.find<QLineEdit>("wfto")->setText(to);
+            emit app.find<QLineEdit>("wfto")->editingFinished();
+        }
+        app.waterfall->UpdateRange();
+        QCOMPARE(app.waterfall->view()->rangeMin(), rawMin);
+        QCOMPARE(app.waterfall->view()->rangeMax(), rawMax);
+    }
+
+    void savePicture() {
+        App app;
+        app.single();
+        const QString name = app.home.filePath(QStringLiteral("waterfall.png"));
+        app.dialogs.saveAnswers.enqueue(name);
+        app.waterfall->pictureAction()->trigger();
+        QCOMPARE(app.dialogs.requests.last().title, QStringLiteral("Save picture"));
+        QCOMPARE(QImage(name).size(), app.waterfall->view()->size());
+        app.dialogs.saveAnswers.enqueue(app.home.filePath(QStringLiteral("none/waterfall.png")));
+        app.waterfall->pictureAction()->trigger();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("Save picture"));
+    }
+};
+
+QTEST_MAIN(TestWaterfallWindow)
+#include "tst_waterfallwindow.moc"
