@@ -62,6 +62,9 @@ public:
         return *m_limits;
     }
     ScriptCommands& scripts() { return *m_scripts; }
+    // After the model was changed from outside the windows (a remote command): the open windows and the
+    // check marks show it again, as after loading a settings file.
+    void ShowModelAgain();
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
