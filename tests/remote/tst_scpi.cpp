@@ -117,6 +117,7 @@ private slots:
         QTest::newRow("non-text byte ends the line") << QByteArray("*CLS;SYST:ERR\x01?;*OPC?") << "*CLS | -101";
         QTest::newRow("byte above ASCII in a string") << QByteArray("MMEM:LOAD:LIM \"\xe4\"") << "-101";
         QTest::newRow("empty node") << QByteArray("TRAC::DATA?") << "-102";
+        QTest::newRow("punctuation in a header") << QByteArray("TRAC%DATA?") << "-102";
         QTest::newRow("common with nodes") << QByteArray("*IDN:X?") << "-102";
         QTest::newRow("unterminated string") << QByteArray("MMEM:LOAD:LIM \"abc") << "-102";
         QTest::newRow("missing comma") << QByteArray("CALC:LIM:STAT ACT ON") << "-102";
@@ -240,6 +241,7 @@ private slots:
             << QStringList{"INIT:CONT", "*CLS 1", "FREQ:CENT ON", "INST:CONN MAYBE"}
             << "-109,\"Missing parameter\" | -108,\"Parameter not allowed\" | -104,\"Data type error;a number\" | "
                "-224,\"Illegal parameter value;ON or OFF\" | 0,\"No error\"";
+        QTest::newRow("*WAI and *OPC are taken") << QStringList{"*WAI;*OPC;*OPC?"} << "1 | 0,\"No error\"";
         QTest::newRow("*CLS empties the queue") << QStringList{"FOO", "*CLS"} << "0,\"No error\"";
         QTest::newRow("switches") << QStringList{"INST:CONN ON;INST:CONN?;INIT:CONT 0;INIT:CONT?;FAST 1;FAST?"}
                                   << "1;0;1 | 0,\"No error\"";
