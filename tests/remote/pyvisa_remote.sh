@@ -45,5 +45,19 @@ wait "$server"
 rc=$?
 server=""
 [ "$rc" -eq 0 ] || fail "the server ended with status $rc: $(cat "$work/server.txt")"
+# SIGTERM ends a server as SYST:EXIT does.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --remote 0 \
+    --emulator --remote-dir "$work/files" 2>"$work/term.txt" &
+server=$!
+for _ in $(seq 100); do
+    grep -q '^tk820-2: remote control on' "$work/term.txt" && break
+    sleep 0.1
+done
+kill -TERM "$server"
+wait "$server"
+rc=$?
+server=""
+[ "$rc" -eq 0 ] || fail "after SIGTERM the server ended with status $rc: $(cat "$work/term.txt")"
+
 [ "$fails" -eq 0 ] && echo "remote control over PyVISA: ok"
 exit "$fails"
