@@ -1,5 +1,6 @@
 #include "RemoteServer.h"
 
+#include <QPointer>
 #include <QTcpSocket>
 #include <cstdio>
 #include <vector>
@@ -9,7 +10,8 @@
 namespace tk {
 
 struct RemoteServer::Client {
-    QTcpSocket* socket = nullptr;
+    QTcpSocket* socket = nullptr;  // a key only once the client is gone; `live` holds it while it exists
+    QPointer<QTcpSocket> live;
     std::shared_ptr<ScpiSession> session;
     LineFramer framer;
 };
@@ -22,9 +24,10 @@ RemoteServer::RemoteServer(RemoteTarget& target, RemoteOptions options, QObject*
 
 RemoteServer::~RemoteServer() {
     for (auto& c : m_clients) {
-        c->socket->disconnect(this);
-        c->socket->abort();
-        delete c->socket;
+        if (!c->live) continue;
+        c->live->disconnect(this);
+        c->live->abort();
+        delete c->live.data();
     }
 }
 
@@ -52,6 +55,15 @@ void RemoteServer::Drop(QTcpSocket* socket, const char* why) {
     socket->deleteLater();
 }
 
+// The client's session and line buffer go once the event loop is back: a client may leave while its own
+// lines are being cut and run (from an answer that overflows, or from the events that run while an
+// exchange waits), and what is running must not lose them under its feet.
+void RemoteServer::Forget(QTcpSocket* socket) {
+    QMetaObject::invokeMethod(
+        this, [this, socket] { std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; }); },
+        Qt::QueuedConnection);
+}
+
 void RemoteServer::Accept() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         if (!Allowed(socket->peerAddress())) {
@@ -64,6 +76,7 @@ void RemoteServer::Accept() {
         }
         auto client = std::make_unique<Client>();
         client->socket = socket;
+        client->live = socket;
         Client* c = client.get();
         client->session = ScpiSession::Create(m_target, m_options.folder, [this, socket](const QByteArray& answer) {
             if (socket->state() != QAbstractSocket::ConnectedState) return;
@@ -71,7 +84,7 @@ void RemoteServer::Accept() {
             if (socket->bytesToWrite() > MAX_UNREAD) {
                 // The client asks and never reads: it goes, before its answers fill the memory.
                 Drop(socket, "does not read its answers: closed");
-                std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; });
+                Forget(socket);
             }
         });
         m_clients.push_back(std::move(client));
@@ -91,7 +104,7 @@ void RemoteServer::Accept() {
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             socket->deleteLater();
-            std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; });
+            Forget(socket);
         });
     }
 }

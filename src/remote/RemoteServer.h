@@ -43,6 +43,7 @@ private:
     struct Client;
     void Accept();
     void Drop(QTcpSocket* socket, const char* why);
+    void Forget(QTcpSocket* socket);
     bool Allowed(const QHostAddress& peer) const;
 
     RemoteTarget& m_target;

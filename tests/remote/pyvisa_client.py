@@ -59,6 +59,22 @@ others[0].close()
 check(tk.query("*OPC?") == "1", "the session after a client left in a query")
 for s in others[1:] + [fifth]:
     s.close()
+
+# A client that asks and never reads is closed once 16 MiB of answers wait for it; the others go on.
+greedy = socket.create_connection((host, int(port)))
+greedy.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+greedy.sendall(b"TRAC:DATA? ACT;:TRAC:DATA? PEAK\n" * 3000)
+check(tk.query("*OPC?") == "1", "the session beside a client that never reads")
+greedy.settimeout(10)
+closed = False
+try:
+    while greedy.recv(1 << 20):
+        pass
+    closed = True
+except (ConnectionResetError, socket.timeout) as e:
+    closed = isinstance(e, ConnectionResetError)
+check(closed, "a client that never reads was not closed")
+greedy.close()
 tk.close()
 if failures:
     print("FAIL:", *failures, sep="\n  ")
