@@ -1,9 +1,13 @@
 #include <QApplication>
 #include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 #include "Clock.h"
 #include "CommandLine.h"
@@ -19,8 +23,11 @@
 #include "PortMap.h"
 #include "PortMapFile.h"
 #include "ProgramDirectory.h"
+#include "ProgramRemoteTarget.h"
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
+#include "RemoteDialogs.h"
+#include "RemoteServer.h"
 #include "RoutingSerialPort.h"
 
 namespace {
@@ -46,6 +53,43 @@ int PrintHelpPaths(int argc, char* argv[], const tk::CommandLine& cl) {
         }
     }
     return status;
+}
+
+// SIGTERM ends a server without windows as SYST:EXIT does: the handler only writes a byte that the event
+// loop reads.
+int g_termPipe[2] = {-1, -1};
+void OnTerm(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_termPipe[1], &byte, 1);
+}
+
+// The server's options from the command line; an error text when they do not hold.
+std::optional<tk::RemoteOptions> RemoteOptionsOf(const tk::CommandLine& cl, QString* error) {
+    tk::RemoteOptions o;
+    if (!o.address.setAddress(cl.remoteAddress)) {
+        *error = QStringLiteral("--remote: %1 is no address").arg(cl.remoteAddress);
+        return std::nullopt;
+    }
+    o.port = static_cast<quint16>(cl.remotePort);
+    for (const QString& cidr : cl.remoteAllow) {
+        const auto subnet = QHostAddress::parseSubnet(cidr.contains(u'/') ? cidr : cidr + QStringLiteral("/32"));
+        if (subnet.first.isNull()) {
+            *error = QStringLiteral("--remote-allow: %1 is no address or CIDR block").arg(cidr);
+            return std::nullopt;
+        }
+        o.allowed.append(subnet);
+    }
+    // Beyond the machine itself, only those named may come in.
+    if (!o.address.isLoopback() && o.allowed.isEmpty()) {
+        *error = QStringLiteral("--remote on %1 needs --remote-allow").arg(cl.remoteAddress);
+        return std::nullopt;
+    }
+    o.folder = QDir(cl.remoteDir.isEmpty() ? QDir::currentPath() : cl.remoteDir).absolutePath();
+    if (!QDir(o.folder).exists()) {
+        *error = QStringLiteral("--remote-dir: %1 does not exist").arg(o.folder);
+        return std::nullopt;
+    }
+    return o;
 }
 
 }  // namespace
@@ -77,6 +121,16 @@ int main(int argc, char* argv[]) {
         if (!emulatorOptions) {
             std::fprintf(stderr, "tk820-2: %s\n%s", qPrintable(error),
                          qPrintable(tk::EmulatorOptionsUsage()));
+            return 2;
+        }
+    }
+
+    std::optional<tk::RemoteOptions> remoteOptions;
+    if (cl.remote) {
+        QString error;
+        remoteOptions = RemoteOptionsOf(cl, &error);
+        if (!remoteOptions) {
+            std::fprintf(stderr, "tk820-2: %s\n", qPrintable(error));
             return 2;
         }
     }
@@ -125,7 +179,40 @@ int main(int argc, char* argv[]) {
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
-    tk::MainWindow window({model, port, clock, dialogs, help, portMap, programDir, helpDirs});
+    // A remote command answers its own file dialogs and takes the messages it causes.
+    tk::RemoteDialogs remoteDialogs(dialogs);
+    tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
+    const bool serveOnly = cl.headless && cl.scriptName.isEmpty();
+    std::optional<tk::ProgramRemoteTarget> remoteTarget;
+    std::optional<tk::RemoteServer> server;
+    if (remoteOptions) {
+        std::function<void()> exit;
+        if (serveOnly) exit = [] { QCoreApplication::exit(0); };
+        remoteTarget.emplace(window, model, clock, remoteDialogs, exit);
+        server.emplace(*remoteTarget, *remoteOptions);
+        QString error;
+        if (!server->Listen(&error)) {
+            std::fprintf(stderr, "tk820-2: --remote: %s\n", qPrintable(error));
+            return 2;
+        }
+        std::fprintf(stderr, "tk820-2: remote control on %s:%u\n", qPrintable(remoteOptions->address.toString()),
+                     server->Port());
+    }
+    if (serveOnly) {
+        if (::pipe(g_termPipe) == 0) {
+            auto* term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, &app);
+            QObject::connect(term, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+            std::signal(SIGTERM, OnTerm);
+        }
+        // In simulated time each tick moves the clock on by its 100 ms.
+        if (simulatedClock)
+            QObject::connect(window.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &app,
+                             [&] { simulatedClock->advance(0.1); });
+        window.Load(QString());
+        QApplication::exec();
+        std::fprintf(stderr, "tk820-2: remote server ended\n");
+        return 0;
+    }
     if (cl.headless) {
         tk::HeadlessRun run(window, model, headlessDialogs, simulatedClock ? &*simulatedClock : nullptr);
         return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));

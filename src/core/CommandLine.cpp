@@ -17,7 +17,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         std::optional<QString> value;
         const qsizetype eq = arg.indexOf(u'=');
         if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port") ||
-                       arg.left(eq) == QStringLiteral("--report"))) {
+                       arg.left(eq) == QStringLiteral("--report") || arg.left(eq) == QStringLiteral("--remote") ||
+                       arg.left(eq) == QStringLiteral("--remote-allow") ||
+                       arg.left(eq) == QStringLiteral("--remote-dir"))) {
             name = arg.left(eq);
             value = arg.mid(eq + 1);
         }
@@ -41,6 +43,27 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
         } else if (name == QStringLiteral("--report")) {
             if (auto v = nextValue()) result.reportFile = *v;
+        } else if (name == QStringLiteral("--remote")) {
+            result.remote = true;
+            // The value may be left out: what follows is taken only when it reads as [ADDRESS:]PORT.
+            static const QRegularExpression endpoint(QStringLiteral("^(?:(.+):)?([0-9]+)$"));
+            if (!value && i + 1 < arguments.size() && endpoint.match(arguments[i + 1]).hasMatch())
+                value = arguments[++i];
+            if (value) {
+                const auto m = endpoint.match(*value);
+                bool ok = false;
+                const int port = m.captured(2).toInt(&ok);
+                if (!m.hasMatch() || !ok || port > 65535) {
+                    result.errors.append(QStringLiteral("--remote expects [ADDRESS:]PORT with a port up to 65535"));
+                } else {
+                    result.remotePort = port;
+                    if (!m.captured(1).isEmpty()) result.remoteAddress = m.captured(1);
+                }
+            }
+        } else if (name == QStringLiteral("--remote-allow")) {
+            if (auto v = nextValue()) result.remoteAllow += v->split(u',', Qt::SkipEmptyParts);
+        } else if (name == QStringLiteral("--remote-dir")) {
+            if (auto v = nextValue()) result.remoteDir = *v;
         } else if (name == QStringLiteral("--headless")) {
             result.headless = true;
         } else if (name == QStringLiteral("--emulator")) {
@@ -59,8 +82,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     result.scriptName = rest.join(u' ');
     // A run without windows has nothing to do but its script, and nobody to show a report to otherwise.
-    if (result.headless && result.scriptName.isEmpty())
-        result.errors.append(QStringLiteral("--headless needs a script file"));
+    // A server without windows serves instead.
+    if (result.headless && result.scriptName.isEmpty() && !result.remote)
+        result.errors.append(QStringLiteral("--headless needs a script file or --remote"));
+    if ((!result.remoteAllow.isEmpty() || !result.remoteDir.isEmpty()) && !result.remote)
+        result.errors.append(QStringLiteral("--remote-allow and --remote-dir are only for --remote"));
     if (!result.reportFile.isEmpty() && !result.headless)
         result.errors.append(QStringLiteral("--report is only for --headless runs"));
     return result;
@@ -80,6 +106,12 @@ QString CommandLineUsage() {
         "                       2 the run stopped on an error or never started\n"
         "  --report FILE.json   with --headless: the files each step stored and, per trace with a\n"
         "                       switched-on boundary, the smallest margin to it and its frequency\n"
+        "  --remote [ADDRESS:]PORT  serve SCPI commands on a TCP port (default 127.0.0.1:5025);\n"
+        "                       with --headless and no script: until SYST:EXIT or SIGTERM\n"
+        "  --remote-allow CIDR[,CIDR...]  who may connect; needed to listen on an address other\n"
+        "                       than loopback\n"
+        "  --remote-dir DIR     take the file names of MMEM commands inside DIR (default: the\n"
+        "                       working directory)\n"
         "  --help               show this text\n"
         "  --version            show the program version\n"
         "  --help-path          show where the help files are found\n"

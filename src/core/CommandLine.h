@@ -17,7 +17,13 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     bool helpPath = false;  // --help-path: where the help files are found
-    QString scriptName;     // what remains of the command line, taken whole
+    // --remote [ADDRESS:]PORT: the SCPI server, on loopback port 5025 unless told otherwise.
+    bool remote = false;
+    QString remoteAddress = QStringLiteral("127.0.0.1");
+    int remotePort = 5025;
+    QStringList remoteAllow;  // --remote-allow CIDR[,CIDR...]
+    QString remoteDir;        // --remote-dir DIR, where MMEM file names are taken; empty: the working directory
+    QString scriptName;       // what remains of the command line, taken whole
     QStringList errors;
 };
 

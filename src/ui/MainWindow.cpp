@@ -784,6 +784,16 @@ void MainWindow::ConnectFileCommands() {
     wire("mnudefuser", [this] { ShowUserUnitWindow(); });
 }
 
+void MainWindow::ShowModelAgain() {
+    const MeasurementModel& m = m_ctx.model;
+    ReopenControlBox();
+    SetUserUnitCaptions();
+    m_limits->ReopenBoundaryEditor();
+    SetAutoMeasurementChecked(m.autoMeasurement);
+    action(QStringLiteral("mnufastmode"))->setChecked(m.fastMode);
+    m_mdifast->setChecked(m.fastMode);
+}
+
 void MainWindow::ReopenControlBox() {
     // A control box the user closed stays closed; a minimised one is left as it is. Taking the window down
     // at once, rather than closing it, keeps a field that had the focus from storing its old text over the

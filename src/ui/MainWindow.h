@@ -68,6 +68,9 @@ public:
     class WaterfallCommands& waterfall() {
         return *m_waterfall;
     }
+    // After the model was changed from outside the windows (a remote command): the open windows and the
+    // check marks show it again, as after loading a settings file.
+    void ShowModelAgain();
 
     // LinkView
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }

@@ -210,7 +210,7 @@ private slots:
             << QStringList{"--headless", "--report", "r.json", "a.scp"} << "1|r.json|";
         QTest::newRow("report in equals form")
             << QStringList{"--headless", "--report=r.json", "a.scp"} << "1|r.json|";
-        QTest::newRow("no script") << QStringList{"--headless"} << "1||--headless needs a script file";
+        QTest::newRow("no script") << QStringList{"--headless"} << "1||--headless needs a script file or --remote";
         QTest::newRow("report without headless")
             << QStringList{"--report", "r.json", "a.scp"} << "0|r.json|--report is only for --headless runs";
     }
@@ -218,6 +218,33 @@ private slots:
         QFETCH(QStringList, args);
         const CommandLine cl = ParseCommandLine(args);
         QTEST(QStringLiteral("%1|%2|%3").arg(int(cl.headless)).arg(cl.reportFile, cl.errors.value(0)),
+              "expected");
+    }
+
+    void remoteOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("expected");  // address:port|allow|dir|script|first error
+        QTest::newRow("port left out: the value is the script")
+            << QStringList{"--remote", "a.scp"} << "127.0.0.1:5025|||a.scp|";
+        QTest::newRow("port only") << QStringList{"--headless", "--remote", "0"} << "127.0.0.1:0||||";
+        QTest::newRow("address and port, allow list, folder")
+            << QStringList{"--remote=0.0.0.0:6000", "--remote-allow", "10.0.0.0/8,192.168.1.7/32", "--remote-dir",
+                           "/srv/lab"}
+            << "0.0.0.0:6000|10.0.0.0/8 192.168.1.7/32|/srv/lab||";
+        QTest::newRow("IPv6 address") << QStringList{"--remote", "::1:5026"} << "::1:5026||||";
+        QTest::newRow("port too big") << QStringList{"--remote=70000"}
+                                      << "127.0.0.1:5025||||--remote expects [ADDRESS:]PORT with a port up to 65535";
+        QTest::newRow("allow without server") << QStringList{"--remote-allow", "10.0.0.0/8"}
+                                              << "127.0.0.1:5025|10.0.0.0/8|||--remote-allow and --remote-dir are "
+                                                 "only for --remote";
+    }
+    void remoteOptions() {
+        QFETCH(QStringList, args);
+        const CommandLine cl = ParseCommandLine(args);
+        QTEST(QStringLiteral("%1:%2|%3|%4|%5|%6")
+                  .arg(cl.remoteAddress)
+                  .arg(cl.remotePort)
+                  .arg(cl.remoteAllow.join(u' '), cl.remoteDir, cl.scriptName, cl.errors.value(0)),
               "expected");
     }
 };

@@ -146,5 +146,17 @@ int main(int argc, char** argv) {
                       seed);
         }
     }
+    // Program lines of the SCPI server, as a test script sends them.
+    const char* const scpiLines[] = {
+        "*IDN?;*OPC?\n",
+        "SENS:FREQ:CENT 3.9;:SENSE:FREQUENCY:SPAN:DIV 0.5;RES 1;UNIT:POW DBUV\n",
+        "FORM REAL,32;:TRAC:DATA? ACT;:TRAC:FREQ?;TRAC:TIME? PEAK\r\n",
+        "MMEM:LOAD:LIM \"a;b\"\"c.grn\";:MMEM:STOR:MEAS 'x.mes'\n",
+        "CALC:LIM:STAT ACT,ON;:CALC:LIM:FAIL?;MARG? ACT;:SYST:ERR?\n",
+        "X #15ab;c\n,1;*CLS;INIT:CONT OFF;SCR:STAT?\n",
+    };
+    int n = 0;
+    for (const char* line : scpiLines)
+        ok &= Put(out + QStringLiteral("/scpi"), QStringLiteral("line%1").arg(++n), QByteArray(line));
     return ok ? 0 : 1;
 }

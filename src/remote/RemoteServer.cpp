@@ -1,0 +1,112 @@
+#include "RemoteServer.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <cstdio>
+#include <vector>
+
+#include "ScpiSession.h"
+
+namespace tk {
+
+struct RemoteServer::Client {
+    QTcpSocket* socket = nullptr;  // a key only once the client is gone; `live` holds it while it exists
+    QPointer<QTcpSocket> live;
+    std::shared_ptr<ScpiSession> session;
+    LineFramer framer;
+};
+
+RemoteServer::RemoteServer(RemoteTarget& target, RemoteOptions options, QObject* parent)
+    : QObject(parent), m_target(target), m_options(std::move(options)) {
+    m_server.setMaxPendingConnections(MAX_CLIENTS + 1);
+    connect(&m_server, &QTcpServer::newConnection, this, &RemoteServer::Accept);
+}
+
+RemoteServer::~RemoteServer() {
+    for (auto& c : m_clients) {
+        if (!c->live) continue;
+        c->live->disconnect(this);
+        c->live->abort();
+        delete c->live.data();
+    }
+}
+
+bool RemoteServer::Listen(QString* error) {
+    if (m_server.listen(m_options.address, m_options.port)) return true;
+    if (error) *error = m_server.errorString();
+    return false;
+}
+
+bool RemoteServer::Allowed(const QHostAddress& peer) const {
+    if (m_options.allowed.isEmpty()) return true;
+    // An IPv4 client of a dual-stack socket comes as ::ffff:a.b.c.d.
+    bool mapped = false;
+    const QHostAddress v4(peer.toIPv4Address(&mapped));
+    for (const auto& subnet : m_options.allowed)
+        if (peer.isInSubnet(subnet) || (mapped && v4.isInSubnet(subnet))) return true;
+    return false;
+}
+
+void RemoteServer::Drop(QTcpSocket* socket, const char* why) {
+    std::fprintf(stderr, "tk820-2: remote client %s:%u %s\n", qPrintable(socket->peerAddress().toString()),
+                 socket->peerPort(), why);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+// The client's session and line buffer go once the event loop is back: a client may leave while its own
+// lines are being cut and run (from an answer that overflows, or from the events that run while an
+// exchange waits), and what is running must not lose them under its feet.
+void RemoteServer::Forget(QTcpSocket* socket) {
+    QMetaObject::invokeMethod(
+        this, [this, socket] { std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; }); },
+        Qt::QueuedConnection);
+}
+
+void RemoteServer::Accept() {
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (!Allowed(socket->peerAddress())) {
+            Drop(socket, "is not in --remote-allow: closed");
+            continue;
+        }
+        if (Clients() >= MAX_CLIENTS) {
+            Drop(socket, "refused: too many clients");
+            continue;
+        }
+        auto client = std::make_unique<Client>();
+        client->socket = socket;
+        client->live = socket;
+        Client* c = client.get();
+        client->session = ScpiSession::Create(m_target, m_options.folder, [this, socket](const QByteArray& answer) {
+            if (socket->state() != QAbstractSocket::ConnectedState) return;
+            socket->write(answer);
+            if (socket->bytesToWrite() > MAX_UNREAD) {
+                // The client asks and never reads: it goes, before its answers fill the memory.
+                Drop(socket, "does not read its answers: closed");
+                Forget(socket);
+            }
+        });
+        m_clients.push_back(std::move(client));
+        connect(socket, &QTcpSocket::readyRead, this, [this, c] {
+            // The session may be gone by the time a line of it ran: a weak reference decides.
+            const QByteArray bytes = c->socket->readAll();
+            std::weak_ptr<ScpiSession> session = c->session;
+            c->framer.Feed(
+                bytes,
+                [session](const QByteArray& line) {
+                    if (auto s = session.lock()) s->Receive(line);
+                },
+                [session] {
+                    if (auto s = session.lock())
+                        s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
+                });
+        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            socket->deleteLater();
+            Forget(socket);
+        });
+    }
+}
+
+}  // namespace tk

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QTcpServer>
+#include <memory>
+
+#include "LineFramer.h"
+#include "RemoteTarget.h"
+
+class QTcpSocket;
+
+namespace tk {
+
+class ScpiSession;
+
+struct RemoteOptions {
+    QHostAddress address = QHostAddress::LocalHost;
+    quint16 port = 5025;
+    // Who may connect; empty: anyone who can reach the address (only the machine itself on loopback).
+    QList<QPair<QHostAddress, int>> allowed;
+    QString folder;  // MMEM names are taken inside it
+};
+
+// The SCPI server on a raw TCP socket: at most MAX_CLIENTS at once, each with its own session.
+class RemoteServer final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MAX_CLIENTS = 4;
+    // Answers a client leaves unread beyond this end its connection.
+    static constexpr qint64 MAX_UNREAD = 16 * 1024 * 1024;
+
+    RemoteServer(RemoteTarget& target, RemoteOptions options, QObject* parent = nullptr);
+    ~RemoteServer() override;
+
+    bool Listen(QString* error);
+    quint16 Port() const { return m_server.serverPort(); }
+    int Clients() const { return static_cast<int>(m_clients.size()); }
+
+private:
+    struct Client;
+    void Accept();
+    void Drop(QTcpSocket* socket, const char* why);
+    void Forget(QTcpSocket* socket);
+    bool Allowed(const QHostAddress& peer) const;
+
+    RemoteTarget& m_target;
+    RemoteOptions m_options;
+    QTcpServer m_server;
+    std::vector<std::unique_ptr<Client>> m_clients;
+};
+
+}  // namespace tk

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "MeasurementModel.h"
+
+namespace tk {
+
+enum class RemoteFile { Settings, Boundaries, Calibration, Measurement, Script, Table };
+
+// The closest approach of one trace to its switched-on boundary (0 actual, 1 average, 2 peak).
+struct RemoteMargin {
+    int trace = 0;
+    bool reached = false;
+    std::optional<double> marginDb;
+    float frequencyMHz = 0.0f;
+};
+
+// What the remote commands ask of the program. The windowed program and the run without windows implement
+// it with the commands the menus use; tests with a fake.
+class RemoteTarget {
+public:
+    virtual ~RemoteTarget() = default;
+
+    // Runs the step when no exchange has the line: at once when it is free, else after the exchange and
+    // after everything that was asked before. What a step asks for the line runs after the step.
+    virtual void WhenLineFree(std::function<void()> step) = 0;
+
+    virtual MeasurementModel& Model() = 0;
+    virtual QString ProgramVersion() const = 0;
+
+    // From KeepMessages until TakeMessages, a message the program would show in a box is kept (and counts
+    // as confirmed) instead of shown; TakeMessages returns them.
+    virtual void KeepMessages() = 0;
+    virtual QStringList TakeMessages() = 0;
+
+    virtual void Reset() = 0;  // the start-up defaults of the model, shown
+    virtual bool Online() = 0;
+    virtual void SetOnline(bool on) = 0;                    // "M&odule online"
+    virtual void Single() = 0;                              // "Single"
+    virtual void SetAutoMeasurement(bool on) = 0;           // "&Auto measurement"
+    virtual void SetFastMode(bool on) = 0;                  // "&Fast-Mode"
+    virtual void SettingsChanged() = 0;                     // the windows show the changed settings
+    virtual void Load(RemoteFile kind, const QString& path) = 0;
+    // unit: the level unit of a table, coded like levelUnit.
+    virtual void Store(RemoteFile kind, const QString& path, int unit) = 0;
+    virtual std::vector<RemoteMargin> Margins() = 0;
+    virtual void RunScript() = 0;
+    virtual void StopScript() = 0;
+    // SYST:EXIT; false where the program does not end that way (it has windows: the user ends it).
+    virtual bool Exit() = 0;
+};
+
+}  // namespace tk

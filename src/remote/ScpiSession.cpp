@@ -1,0 +1,422 @@
+#include "ScpiSession.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "FieldIo.h"
+#include "RemotePaths.h"
+#include "Units.h"
+
+namespace tk {
+namespace {
+
+// The MHz per division the display setup offers.
+constexpr std::array<float, 12> SCAN_WIDTHS{100.0f, 50.0f, 20.0f, 10.0f, 5.0f, 2.0f,
+                                            1.0f,   0.5f,  0.2f,  0.1f,  0.0f, 0.05f};
+// The center frequency's typed range in the display setup.
+constexpr double CENTER_MIN_MHZ = 0.0;
+constexpr double CENTER_MAX_MHZ = 3000.0;
+// SCPI's "not a number".
+constexpr const char* NOT_A_NUMBER = "9.91E+37";
+
+QByteArray Shortest(double value) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    return QByteArray(buf, static_cast<int>(end - buf));
+}
+
+QByteArray Shortest(float value) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    return QByteArray(buf, static_cast<int>(end - buf));
+}
+
+bool Choice(const QByteArray& value, const char* pattern) {
+    return HeaderMatches(pattern, {value.toUpper()});
+}
+
+const TraceArray& TraceOf(const MeasurementModel& m, int trace) {
+    switch (trace) {
+        case 0: return m.traceActual;
+        case 1: return m.traceAverage;
+        case 2: return m.tracePeak;
+        default: break;
+    }
+    return m.traceComparison;
+}
+
+}  // namespace
+
+std::shared_ptr<ScpiSession> ScpiSession::Create(RemoteTarget& target, QString folder, Output output) {
+    return std::shared_ptr<ScpiSession>(new ScpiSession(target, std::move(folder), std::move(output)));
+}
+
+ScpiSession::ScpiSession(RemoteTarget& target, QString folder, Output output)
+    : m_target(target), m_folder(std::move(folder)), m_output(std::move(output)) {}
+
+void ScpiSession::Receive(const QByteArray& line) {
+    std::vector<ScpiItem> items = ParseProgramLine(line);
+    if (items.empty()) return;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        m_queue.push_back({std::move(items[i]), i + 1 == items.size()});
+    Kick();
+}
+
+void ScpiSession::Refuse(int code, const QString& detail) {
+    m_queue.push_back({ScpiError{code, ScpiErrorText(code) + QStringLiteral("; ") + detail}, true});
+    Kick();
+}
+
+void ScpiSession::Kick() {
+    if (m_scheduled || m_queue.empty()) return;
+    m_scheduled = true;
+    std::weak_ptr<ScpiSession> self = weak_from_this();
+    m_target.WhenLineFree([self] {
+        if (auto s = self.lock()) s->Step();
+    });
+}
+
+// A command runs in its own step; what it asks for the line runs after it, and the step after that collects
+// the messages it caused, so that a query behind it sees the command's effect.
+void ScpiSession::Step() {
+    const Queued next = m_queue.front();
+    m_target.KeepMessages();
+    if (const auto* error = std::get_if<ScpiError>(&next.item)) {
+        m_errors.Push(error->code, error->text);
+        m_lineFailed = true;
+    } else if (!m_lineFailed) {
+        Execute(std::get<ScpiCommand>(next.item));
+    }
+    std::weak_ptr<ScpiSession> self = weak_from_this();
+    RemoteTarget& target = m_target;
+    const bool last = next.lastOfLine;
+    m_target.WhenLineFree([self, &target, last] {
+        const QStringList messages = target.TakeMessages();
+        if (auto s = self.lock()) {
+            for (const QString& text : messages) s->Fail(-200, text.trimmed());
+            s->Finish(last);
+        }
+    });
+}
+
+void ScpiSession::Finish(bool lastOfLine) {
+    m_queue.pop_front();
+    if (lastOfLine) {
+        if (m_answered) m_output(m_answers + '\n');
+        m_answers.clear();
+        m_answered = false;
+        m_lineFailed = false;
+        m_path.clear();
+    }
+    m_scheduled = false;
+    Kick();
+}
+
+void ScpiSession::Fail(int code, const QString& detail) {
+    m_errors.Push(code, detail.isEmpty() ? ScpiErrorText(code) : ScpiErrorText(code) + u';' + detail);
+    // A command error (-1xx) leaves the rest of the line unread; an execution error only its command.
+    if (code <= -100 && code > -200) m_lineFailed = true;
+}
+
+void ScpiSession::Answer(const QByteArray& text) {
+    if (m_answered) m_answers += ';';
+    m_answers += text;
+    m_answered = true;
+}
+
+bool ScpiSession::Count(const ScpiCommand& c, std::size_t n) {
+    if (c.parameters.size() < n) {
+        Fail(-109);
+        return false;
+    }
+    if (c.parameters.size() > n) {
+        Fail(-108);
+        return false;
+    }
+    return true;
+}
+
+std::optional<bool> ScpiSession::Switch(const ScpiCommand& c, std::size_t index) {
+    const QByteArray v = c.parameters[index].value.toUpper();
+    if (v == "ON" || v == "1") return true;
+    if (v == "OFF" || v == "0") return false;
+    Fail(-224, QStringLiteral("ON or OFF"));
+    return std::nullopt;
+}
+
+std::optional<double> ScpiSession::Number(const ScpiCommand& c, std::size_t index) {
+    const ScpiParameter& p = c.parameters[index];
+    bool ok = false;
+    const double v = p.kind == ScpiParameter::Kind::Token ? p.value.toDouble(&ok) : 0.0;
+    if (!ok || !std::isfinite(v)) {
+        Fail(-104, QStringLiteral("a number"));
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<int> ScpiSession::TraceChoice(const ScpiCommand& c, bool withComparison) {
+    const QByteArray& v = c.parameters[0].value;
+    if (Choice(v, "ACTual")) return 0;
+    if (Choice(v, "AVERage")) return 1;
+    if (Choice(v, "PEAK")) return 2;
+    if (withComparison && Choice(v, "COMParison")) return 3;
+    Fail(-224, withComparison ? QStringLiteral("ACT, AVER, PEAK or COMP") : QStringLiteral("ACT, AVER or PEAK"));
+    return std::nullopt;
+}
+
+QByteArray ScpiSession::Values(const std::vector<double>& values, int decimals) const {
+    if (m_format == Format::Real32) {
+        QByteArray bytes(static_cast<qsizetype>(values.size() * 4), '\0');
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const float single = static_cast<float>(values[i]);
+            std::uint32_t bits;
+            std::memcpy(&bits, &single, 4);
+            for (int b = 0; b < 4; ++b) bytes[static_cast<qsizetype>(i * 4 + b)] = char((bits >> (8 * b)) & 0xff);
+        }
+        const QByteArray length = QByteArray::number(bytes.size());
+        return '#' + QByteArray::number(length.size()) + length + bytes;
+    }
+    QByteArray text;
+    text.reserve(static_cast<qsizetype>(values.size() * 9));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i) text += ',';
+        // Levels with the decimals of the table export; frequencies as the single-precision value they are.
+        text += decimals < 0 ? Shortest(static_cast<float>(values[i])) : QByteArray::number(values[i], 'f', decimals);
+    }
+    return text;
+}
+
+void ScpiSession::FileCommand(const ScpiCommand& c, bool store) {
+    if (!Count(c, 1)) return;
+    if (c.parameters[0].kind != ScpiParameter::Kind::String) return Fail(-104, QStringLiteral("a quoted name"));
+    const QByteArray& kindNode = c.nodes[2];
+    std::optional<RemoteFile> kind;
+    if (HeaderMatches("STATe", {kindNode})) kind = RemoteFile::Settings;
+    if (HeaderMatches("LIMit", {kindNode})) kind = RemoteFile::Boundaries;
+    if (HeaderMatches("MEASurement", {kindNode})) kind = RemoteFile::Measurement;
+    if (!store && HeaderMatches("CORRection", {kindNode})) kind = RemoteFile::Calibration;
+    if (!store && HeaderMatches("SCRipt", {kindNode})) kind = RemoteFile::Script;
+    if (store && HeaderMatches("TABLe", {kindNode})) kind = RemoteFile::Table;
+    if (!kind) return Fail(-113);
+    const RemotePath p = ResolveRemotePath(m_folder, QString::fromLatin1(c.parameters[0].value),
+                                           store ? RemoteAccess::Write : RemoteAccess::Read);
+    if (p.path.isEmpty()) return Fail(p.error, p.reason);
+    if (store)
+        m_target.Store(*kind, p.path, m_target.Model().settings.levelUnit);
+    else
+        m_target.Load(*kind, p.path);
+}
+
+void ScpiSession::Execute(const ScpiCommand& c) {
+    bool known = Dispatch(c);
+    QList<QByteArray> nodes = c.nodes;
+    if (!known && !c.fromRoot && !m_path.isEmpty() && !c.nodes[0].startsWith('*')) {
+        ScpiCommand below = c;
+        below.nodes = m_path + c.nodes;
+        known = Dispatch(below);
+        nodes = below.nodes;
+    }
+    if (!known) return Fail(-113);
+    if (!nodes[0].startsWith('*')) m_path = nodes.mid(0, nodes.size() - 1);
+}
+
+bool ScpiSession::Dispatch(const ScpiCommand& c) {
+    m_unknown = false;
+    Handle(c);
+    return !m_unknown;
+}
+
+void ScpiSession::Handle(const ScpiCommand& c) {
+    MeasurementModel& m = m_target.Model();
+    MeasurementSettings& s = m.settings;
+    const auto is = [&](const char* pattern, bool query) { return c.query == query && HeaderMatches(pattern, c.nodes); };
+
+    if (is("*IDN", true)) {
+        if (!Count(c, 0)) return;
+        QString version = m.interfaceVersion.trimmed();
+        version.remove(u',');
+        if (version.isEmpty()) version = QStringLiteral("0");
+        return Answer("ZELOR Instruments,TK820-2," + version.toLatin1() + ',' + m_target.ProgramVersion().toLatin1());
+    }
+    if (is("*RST", false)) {
+        if (!Count(c, 0)) return;
+        m_format = Format::Ascii;
+        return m_target.Reset();
+    }
+    if (is("*CLS", false)) return Count(c, 0) ? m_errors.Clear() : void();
+    if (is("*OPC", true)) return Count(c, 0) ? Answer("1") : void();
+    // Commands run one after the other: there is nothing to wait for, nor an operation to signal.
+    if (is("*WAI", false) || is("*OPC", false)) return void(Count(c, 0));
+    if (is("SYSTem:ERRor[:NEXT]", true)) return Count(c, 0) ? Answer(m_errors.Next()) : void();
+    if (is("SYSTem:EXIT", false)) {
+        if (Count(c, 0) && !m_target.Exit()) Fail(-200, QStringLiteral("the program with windows is ended by its user"));
+        return;
+    }
+    if (is("INSTrument:CONNect", true)) return Count(c, 0) ? Answer(m_target.Online() ? "1" : "0") : void();
+    if (is("INSTrument:CONNect", false)) {
+        if (!Count(c, 1)) return;
+        if (const auto on = Switch(c, 0)) m_target.SetOnline(*on);
+        return;
+    }
+    if (is("INITiate[:IMMediate]", false)) return Count(c, 0) ? m_target.Single() : void();
+    if (is("INITiate:CONTinuous", true)) return Count(c, 0) ? Answer(m.autoMeasurement ? "1" : "0") : void();
+    if (is("INITiate:CONTinuous", false)) {
+        if (!Count(c, 1)) return;
+        if (const auto on = Switch(c, 0)) m_target.SetAutoMeasurement(*on);
+        return;
+    }
+    if (is("[SENSe:]FAST", true)) return Count(c, 0) ? Answer(m.fastMode ? "1" : "0") : void();
+    if (is("[SENSe:]FAST", false)) {
+        if (!Count(c, 1)) return;
+        if (const auto on = Switch(c, 0)) m_target.SetFastMode(*on);
+        return;
+    }
+    if (is("[SENSe:]FREQuency:CENTer", true)) return Count(c, 0) ? Answer(Shortest(s.centerFreq)) : void();
+    if (is("[SENSe:]FREQuency:CENTer", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        if (*v < CENTER_MIN_MHZ || *v > CENTER_MAX_MHZ) return Fail(-222, QStringLiteral("0 to 3000 MHz"));
+        s.centerFreq = static_cast<float>(*v);
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
+    if (is("[SENSe:]FREQuency:SPAN:DIVision", true)) return Count(c, 0) ? Answer(Shortest(s.scanWidth)) : void();
+    if (is("[SENSe:]FREQuency:SPAN:DIVision", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        const auto w = std::find(SCAN_WIDTHS.begin(), SCAN_WIDTHS.end(), static_cast<float>(*v));
+        if (w == SCAN_WIDTHS.end()) return Fail(-222, QStringLiteral("one of the display setup's scan widths"));
+        s.scanWidth = *w;
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
+    if (is("[SENSe:]BANDwidth", true)) return Count(c, 0) ? Answer(QByteArray::number(s.bandwidthIndex)) : void();
+    if (is("[SENSe:]BANDwidth", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        if (*v != std::floor(*v) || *v < 0 || *v > 3) return Fail(-222, QStringLiteral("0 to 3"));
+        s.bandwidthIndex = static_cast<std::int16_t>(*v);
+        return m_target.SettingsChanged();
+    }
+    if (is("[SENSe:]RESolution", true)) return Count(c, 0) ? Answer(QByteArray::number(s.resolution)) : void();
+    if (is("[SENSe:]RESolution", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        if (*v != 1 && *v != 2 && *v != 4 && *v != 8) return Fail(-222, QStringLiteral("1, 2, 4 or 8"));
+        s.resolution = static_cast<std::int16_t>(*v);
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
+    if (is("UNIT:POWer", true)) {
+        static const std::array<const char*, 4> names{"DBPW", "DBM", "DBUV", "USER"};
+        return Count(c, 0) ? Answer(names[static_cast<std::size_t>(std::clamp<int>(s.levelUnit, 0, 3))]) : void();
+    }
+    if (is("UNIT:POWer", false)) {
+        if (!Count(c, 1)) return;
+        const QByteArray v = c.parameters[0].value.toUpper();
+        int unit = -1;
+        if (v == "DBPW") unit = UNIT_DBPW;
+        if (v == "DBM") unit = UNIT_DBM;
+        if (v == "DBUV") unit = UNIT_DBUV;
+        if (v == "USER") unit = UNIT_USER;
+        if (unit < 0) return Fail(-224, QStringLiteral("DBM, DBUV, DBPW or USER"));
+        s.levelUnit = static_cast<std::int16_t>(unit);
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
+    if (is("FORMat[:DATA]", true))
+        return Count(c, 0) ? Answer(m_format == Format::Ascii ? "ASC" : "REAL,32") : void();
+    if (is("FORMat[:DATA]", false)) {
+        if (c.parameters.empty()) return Fail(-109);
+        const QByteArray& v = c.parameters[0].value;
+        if (Choice(v, "ASCii") && c.parameters.size() == 1) {
+            m_format = Format::Ascii;
+        } else if (Choice(v, "REAL") &&
+                   (c.parameters.size() == 1 || (c.parameters.size() == 2 && c.parameters[1].value == "32"))) {
+            m_format = Format::Real32;
+        } else {
+            Fail(-224, QStringLiteral("ASC or REAL,32"));
+        }
+        return;
+    }
+    if (is("TRACe[:DATA]", true)) {
+        if (!Count(c, 1)) return;
+        const auto trace = TraceChoice(c, true);
+        if (!trace) return;
+        const TraceArray& t = TraceOf(m, *trace);
+        std::vector<double> levels;
+        const int points = StoredPoints(s.resolution);
+        for (int i = 1; i <= points; ++i) levels.push_back(LevelInUnit(s, t[static_cast<std::size_t>(i)], s.levelUnit));
+        return Answer(Values(levels, 2));
+    }
+    if (is("TRACe:FREQuency", true)) {
+        if (!Count(c, 0)) return;
+        std::vector<double> freqs;
+        const int points = StoredPoints(s.resolution);
+        for (int i = 1; i <= points; ++i) freqs.push_back(FrequencyOfPoint(s, i));
+        return Answer(Values(freqs, -1));
+    }
+    if (is("TRACe:TIME", true)) {
+        if (!Count(c, 1)) return;
+        const auto trace = TraceChoice(c, false);
+        if (!trace) return;
+        const auto& time = *trace == 0 ? m.timeActual : *trace == 1 ? m.timeAverage : m.timePeak;
+        return Answer('"' + time.text().trimmed().toLatin1() + '"');
+    }
+    if (is("CALCulate:LIMit:STATe", true) || is("CALCulate:LIMit:STATe", false)) {
+        if (!Count(c, c.query ? 1 : 2)) return;
+        const auto trace = TraceChoice(c, false);
+        if (!trace) return;
+        VbBool& flag = *trace == 0 ? s.limitActual : *trace == 1 ? s.limitAverage : s.limitPeak;
+        if (c.query) return Answer(flag ? "1" : "0");
+        const auto on = Switch(c, 1);
+        if (!on) return;
+        flag = *on;
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
+    if (is("CALCulate:LIMit:FAIL", true)) {
+        if (!Count(c, 0)) return;
+        bool fail = false;
+        const std::array<bool, 3> shown{bool(s.showActual), bool(s.showAverage), bool(s.showPeak)};
+        for (const RemoteMargin& r : m_target.Margins())
+            fail = fail || (r.reached && shown[static_cast<std::size_t>(r.trace)]);
+        return Answer(fail ? "1" : "0");
+    }
+    if (is("CALCulate:LIMit:MARGin", true)) {
+        if (!Count(c, 1)) return;
+        const auto trace = TraceChoice(c, false);
+        if (!trace) return;
+        for (const RemoteMargin& r : m_target.Margins()) {
+            if (r.trace != *trace) continue;
+            if (!r.marginDb) return Answer(QByteArray(NOT_A_NUMBER) + ',' + NOT_A_NUMBER);
+            // Rounded as in the headless report: to 0.01 dB and to the kHz.
+            return Answer(QByteArray::number(*r.marginDb, 'f', 2) + ',' +
+                          Shortest(std::round(double(r.frequencyMHz) * 1000.0) / 1000.0));
+        }
+        return Fail(-200, QStringLiteral("the boundary check of that trace is off"));
+    }
+    if (c.nodes.size() == 3 && HeaderMatches("MMEMory", {c.nodes[0]}) && !c.query) {
+        if (HeaderMatches("LOAD", {c.nodes[1]})) return FileCommand(c, false);
+        if (HeaderMatches("STORe", {c.nodes[1]})) return FileCommand(c, true);
+    }
+    if (is("SCRipt:RUN", false)) return Count(c, 0) ? m_target.RunScript() : void();
+    if (is("SCRipt:STOP", false)) return Count(c, 0) ? m_target.StopScript() : void();
+    if (is("SCRipt:STATe", true)) {
+        if (!Count(c, 0)) return;
+        const QString due = QStringLiteral("%1:%2").arg(m.dueHour, 2, 10, QLatin1Char('0')).arg(m.dueMinute, 2, 10, QLatin1Char('0'));
+        return Answer(QByteArray(m.scriptRunning ? "1," : "0,") + QByteArray::number(m.scriptStepIndex) + ",\"" +
+                      due.toLatin1() + '"');
+    }
+    m_unknown = true;
+}
+
+}  // namespace tk

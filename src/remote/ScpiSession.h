@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "ErrorQueue.h"
+#include "RemoteTarget.h"
+#include "ScpiParser.h"
+
+namespace tk {
+
+// One remote client's conversation: its program lines become commands that run one after another on the
+// program's thread, each when no exchange has the line; the answers of one line's queries go out together
+// as one line. A session that ends (its client left) drops what it had not yet run.
+class ScpiSession final : public std::enable_shared_from_this<ScpiSession> {
+public:
+    using Output = std::function<void(const QByteArray&)>;
+
+    // folder: where the MMEM names are taken. output gets each answer line, LF included.
+    static std::shared_ptr<ScpiSession> Create(RemoteTarget& target, QString folder, Output output);
+
+    // One program line without its LF.
+    void Receive(const QByteArray& line);
+    // An error found before the line could be read (too long, say).
+    void Refuse(int code, const QString& detail);
+    // Commands received and not yet finished.
+    std::size_t Pending() const { return m_queue.size(); }
+    ErrorQueue& errors() { return m_errors; }
+
+private:
+    ScpiSession(RemoteTarget& target, QString folder, Output output);
+    struct Queued {
+        ScpiItem item;
+        bool lastOfLine = false;
+    };
+    enum class Format { Ascii, Real32 };
+
+    void Kick();
+    void Step();
+    void Finish(bool lastOfLine);
+    void Execute(const ScpiCommand& c);
+    // Runs a command of a known header; false, with nothing done, for an unknown one.
+    bool Dispatch(const ScpiCommand& c);
+    void Handle(const ScpiCommand& c);  // sets m_unknown for an unknown header
+    void Fail(int code, const QString& detail = {});
+    void Answer(const QByteArray& text);
+
+    // Command helpers; each reports its own errors.
+    std::optional<bool> Switch(const ScpiCommand& c, std::size_t index);
+    std::optional<double> Number(const ScpiCommand& c, std::size_t index);
+    std::optional<int> TraceChoice(const ScpiCommand& c, bool withComparison);
+    bool Count(const ScpiCommand& c, std::size_t n);
+    QByteArray Values(const std::vector<double>& values, int decimals) const;
+    void FileCommand(const ScpiCommand& c, bool store);
+
+    RemoteTarget& m_target;
+    QString m_folder;
+    Output m_output;
+    ErrorQueue m_errors;
+    std::deque<Queued> m_queue;
+    QByteArray m_answers;  // the answers of the line being run
+    bool m_answered = false;
+    bool m_scheduled = false;
+    bool m_lineFailed = false;
+    // The header path of the line's last command with nodes ("CALC:LIM" after CALC:LIM:FAIL?): a header
+    // that does not start with ':' and is not known from the root is taken below it, as in SCPI.
+    QList<QByteArray> m_path;
+    bool m_unknown = false;
+    Format m_format = Format::Ascii;
+};
+
+}  // namespace tk

@@ -1,0 +1,81 @@
+# A real VISA client against a headless server on the emulator: the traces as text and as blocks, the same
+# levels in a stored measurement read back by tk820-convert, pass/fail and the worst margin, and what is refused.
+import csv, socket, subprocess, sys
+import pyvisa
+
+address, folder, convert = sys.argv[1], sys.argv[2], sys.argv[3]
+host, port = address.split("::")
+failures = []
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+tk = pyvisa.ResourceManager("@py").open_resource(f"TCPIP::{address}::SOCKET", read_termination="\n",
+                                                 write_termination="\n", timeout=20000)
+idn = tk.query("*IDN?").split(",")
+check(idn[0:2] == ["ZELOR Instruments", "TK820-2"] and idn[3] == "2.68", f"*IDN? {idn}")
+tk.write('INST:CONN ON;:MMEM:LOAD:STAT "campaign.set";:MMEM:LOAD:LIM "cispr32-class-b-mains.grn"')
+check(tk.query("CALC:LIM:STAT ACT,ON;:INIT:IMM;*OPC?") == "1", "INIT:IMM;*OPC?")
+error = tk.query("SYST:ERR?")
+check(error == '0,"No error"', f"error after the measurement: {error}")
+points = 4000 // int(tk.query("SENS:RES?"))
+text, block = {}, {}
+for trace in ("ACT", "AVER", "PEAK"):
+    text[trace] = tk.query_ascii_values(f"TRAC:DATA? {trace}")
+    tk.write("FORM REAL,32")
+    block[trace] = tk.query_binary_values(f"TRAC:DATA? {trace}", datatype="f", is_big_endian=False)
+    tk.write("FORM ASC")
+    check(len(text[trace]) == points and len(block[trace]) == points, f"{trace}: {len(text[trace])} points")
+    check(all(abs(a - b) <= 0.005 for a, b in zip(text[trace], block[trace])), f"{trace}: text and block differ")
+freqs = tk.query_ascii_values("TRAC:FREQ?")
+tk.write('MMEM:STOR:MEAS "remote.mes"')
+check(tk.query("*OPC?;:SYST:ERR?") == '1;0,"No error"', "storing the measurement")
+subprocess.run([convert, f"{folder}/remote.mes", f"{folder}/remote.csv"], check=True)
+rows = list(csv.reader(open(f"{folder}/remote.csv")))[1:]
+check(len(rows) == points, f"{len(rows)} rows in the stored measurement")
+for column, trace in ((1, "ACT"), (2, "AVER"), (3, "PEAK")):
+    check([float(r[column]) for r in rows] == text[trace], f"{trace} differs from the stored measurement")
+check([float(r[0]) for r in rows] == freqs, "frequencies differ from the stored measurement")
+check(tk.query("CALC:LIM:FAIL?") == "1", "CALC:LIM:FAIL?")
+margin, at = tk.query("CALC:LIM:MARG? ACT").split(",")
+check(float(margin) < 0 and at == "3.9", f"worst margin {margin} dB at {at} MHz")
+
+for name, code in (("/etc/passwd", "-256"), ("../x.grn", "-256"), ("missing.grn", "-256"), ("out.grn", "-200"),
+                   ("null.grn", "-200")):
+    tk.write(f'MMEM:LOAD:LIM "{name}"')
+    check(tk.query("SYST:ERR?").startswith(code + ","), f"{name} not refused with {code}")
+tk.write("X" * 70000)
+check(tk.query("SYST:ERR?").startswith("-223,"), "a line over 64 KiB")
+check(tk.query("*OPC?") == "1", "the session after a line over 64 KiB")
+
+# Four clients at once; a fifth is closed at once. A client that leaves in the middle of a query harms nobody.
+others = [socket.create_connection((host, int(port))) for _ in range(3)]
+fifth = socket.create_connection((host, int(port)))
+fifth.settimeout(5)
+check(fifth.recv(1) == b"", "a fifth client was let in")
+others[0].sendall(b"INIT:IMM;*OPC?\n")
+others[0].close()
+check(tk.query("*OPC?") == "1", "the session after a client left in a query")
+for s in others[1:] + [fifth]:
+    s.close()
+
+# A client that asks and never reads is closed once 16 MiB of answers wait for it; the others go on.
+greedy = socket.create_connection((host, int(port)))
+greedy.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+greedy.sendall(b"TRAC:DATA? ACT;:TRAC:DATA? PEAK\n" * 3000)
+check(tk.query("*OPC?") == "1", "the session beside a client that never reads")
+greedy.settimeout(10)
+closed = False
+try:
+    while greedy.recv(1 << 20):
+        pass
+    closed = True
+except (ConnectionResetError, socket.timeout) as e:
+    closed = isinstance(e, ConnectionResetError)
+check(closed, "a client that never reads was not closed")
+greedy.close()
+tk.close()
+if failures:
+    print("FAIL:", *failures, sep="\n  ")
+    sys.exit(1)

@@ -1,0 +1,113 @@
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "EmulatorOptionsOf.h"
+#include "EmulatorPort.h"
+#include "MainWindowRig.h"
+#include "ProgramRemoteTarget.h"
+#include "RemoteDialogs.h"
+#include "RoutingSerialPort.h"
+#include "ScpiSession.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+// The main window over the emulated interface in simulated time, with its dialogs behind the remote ones,
+// and one remote session whose files are in a folder of their own.
+struct RemoteRig {
+    QTemporaryDir home;
+    QTemporaryDir folder;
+    FakeClock clock;
+    ScriptedPort absent{clock};
+    EmulatorPort emulator{clock, EmulatorOptionsOf({})};
+    RoutingSerialPort port{absent};
+    MeasurementModel model;
+    ScriptedDialogs shown;
+    RemoteDialogs dialogs{shown};
+    NoHelp help;
+    PortMap portMap;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ProgramRemoteTarget> target;
+    std::shared_ptr<ScpiSession> session;
+    QList<QByteArray> answers;
+
+    RemoteRig() {
+        absent.openFails = true;
+        port.addDevice(QStringLiteral("emulator"), emulator);
+        portMap.set(2, QStringLiteral("emulator"));
+        window = std::make_unique<MainWindow>(
+            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
+        window->Load(QString());
+        shown.messages.clear();  // the first start's "Cannot open file"
+        window->show();
+        target = std::make_unique<ProgramRemoteTarget>(*window, model, clock, dialogs, nullptr);
+        session = ScpiSession::Create(*target, folder.path(), [this](const QByteArray& a) { answers << a; });
+        for (const char* f : {"limits/cispr32-class-b-mains.grn", "scripts/campaign.set"})
+            QFile::copy(QStringLiteral(EXAMPLES_DIR "/") + QString::fromLatin1(f),
+                        QDir(folder.path()).filePath(QFileInfo(QString::fromLatin1(f)).fileName()));
+    }
+    void trigger(const char* name) { window->action(QString::fromUtf8(name))->trigger(); }
+    // The answer to a line that ends with a query.
+    QByteArray ask(const QByteArray& line) {
+        answers.clear();
+        session->Receive(line);
+        return answers.isEmpty() ? QByteArray("(none)") : answers.join("|").chopped(1);
+    }
+};
+
+}  // namespace
+
+class TestRemoteProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void measurementAgainstTheClassBLimit() {
+        RemoteRig rig;
+        QCOMPARE(rig.ask("INST:CONN ON;INST:CONN?"), QByteArray("1"));
+        QVERIFY(rig.ask("*IDN?").startsWith("ZELOR Instruments,TK820-2,"));
+        rig.trigger("mnucontrollbox");
+        rig.ask("MMEM:LOAD:STAT \"campaign.set\";:MMEM:LOAD:LIM \"cispr32-class-b-mains.grn\"");
+        // the display setup, open before, shows the loaded center frequency as after the menu's load
+        QCOMPARE(rig.window->findChild<QLineEdit*>(QStringLiteral("centerfreq"))->text(),
+                 QString::number(double(rig.model.settings.centerFreq)));
+        QCOMPARE(rig.ask("CALC:LIM:STAT ACT,ON;:INIT:IMM;*OPC?;:INIT:CONT?"), QByteArray("1;0"));
+        QVERIFY(rig.ask("TRAC:TIME? ACT") != "\"--:--:--\"");
+        QCOMPARE(rig.ask("CALC:LIM:FAIL?"), QByteArray("1"));
+        const QList<QByteArray> margin = rig.ask("CALC:LIM:MARG? ACT").split(',');
+        QVERIFY(margin[0].toDouble() < 0);
+        QCOMPARE(margin[1], QByteArray("3.9"));
+        QCOMPARE(rig.ask("MMEM:STOR:MEAS \"scan.mes\";*OPC?;:SYST:ERR?"), QByteArray("1;0,\"No error\""));
+        QVERIFY(QFileInfo(QDir(rig.folder.path()).filePath(QStringLiteral("scan.mes"))).size() > 8000);
+        QVERIFY(rig.shown.messages.isEmpty());
+    }
+
+    void messagesGoToTheErrorQueueNotToABox() {
+        RemoteRig rig;
+        QFile bad(QDir(rig.folder.path()).filePath(QStringLiteral("bad.set")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a settings file");
+        bad.close();
+        const float center = rig.model.settings.centerFreq;
+        const QByteArray error = rig.ask("MMEM:LOAD:STAT \"bad.set\";*OPC?;:SYST:ERR?;:SYST:ERR?");
+        QVERIFY2(error.startsWith("1;-200,\"Execution error;"), error);
+        QVERIFY2(error.endsWith(";0,\"No error\""), error);
+        QCOMPARE(rig.model.settings.centerFreq, center);
+        QVERIFY(rig.shown.messages.isEmpty());
+        // after the command, the program's own messages are shown again
+        rig.trigger("mnusetload");
+        QCOMPARE(rig.shown.messages.size(), 0);  // the file dialog was cancelled: no message
+    }
+
+    void resetRestoresTheStartUpDefaults() {
+        RemoteRig rig;
+        rig.ask("FREQ:CENT 12;UNIT:POW DBUV;FAST ON");
+        QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?"), QByteArray("500;DBM;0"));
+        QVERIFY(!rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
+    }
+};
+
+QTEST_MAIN(TestRemoteProgram)
+#include "tst_remote_program.moc"

@@ -1,0 +1,356 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <deque>
+#include <sys/stat.h>
+
+#include "ErrorQueue.h"
+#include "LineFramer.h"
+#include "RemotePaths.h"
+#include "ScpiParser.h"
+#include "ScpiSession.h"
+
+using namespace tk;
+
+namespace {
+
+// A program whose line can be held busy: steps asked meanwhile wait, in order, as behind an exchange.
+class FakeTarget final : public RemoteTarget {
+public:
+    MeasurementModel model;
+    bool busy = false;
+    bool online = false;
+    QStringList calls;
+    QStringList messages;  // what the next command "shows"
+    std::vector<RemoteMargin> margins;
+
+    // The exchange ends: what waited runs in order, and what it asks for the line after it.
+    void Release() {
+        busy = false;
+        m_running = true;
+        while (!m_waiting.empty()) {
+            auto step = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            step();
+        }
+        m_running = false;
+    }
+    void WhenLineFree(std::function<void()> step) override {
+        if (busy || m_running) return m_waiting.push_back(std::move(step));
+        m_running = true;
+        step();
+        while (!m_waiting.empty() && !busy) {
+            auto next = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            next();
+        }
+        m_running = false;
+    }
+    MeasurementModel& Model() override { return model; }
+    QString ProgramVersion() const override { return QStringLiteral("2.68"); }
+    void KeepMessages() override {}
+    QStringList TakeMessages() override { return std::exchange(messages, {}); }
+    void Reset() override { calls << QStringLiteral("reset"); }
+    bool Online() override { return online; }
+    void SetOnline(bool on) override { online = on; }
+    void Single() override {
+        calls << QStringLiteral("single");
+        // the read asks for the line and runs after the command, as the menu's "Single" does
+        WhenLineFree([this] { calls << QStringLiteral("read"); });
+    }
+    void SetAutoMeasurement(bool on) override { model.autoMeasurement = on; }
+    void SetFastMode(bool on) override { model.fastMode = on; }
+    void SettingsChanged() override { calls << QStringLiteral("shown"); }
+    void Load(RemoteFile kind, const QString& path) override {
+        calls << QStringLiteral("load %1 %2").arg(int(kind)).arg(QFileInfo(path).fileName());
+    }
+    void Store(RemoteFile kind, const QString& path, int unit) override {
+        calls << QStringLiteral("store %1 %2 %3").arg(int(kind)).arg(QFileInfo(path).fileName()).arg(unit);
+    }
+    std::vector<RemoteMargin> Margins() override { return margins; }
+    void RunScript() override { calls << QStringLiteral("run"); }
+    void StopScript() override { calls << QStringLiteral("stop"); }
+    bool Exit() override { return false; }
+
+private:
+    bool m_running = false;
+    std::deque<std::function<void()>> m_waiting;
+};
+
+QString Render(const std::vector<ScpiItem>& items) {
+    QStringList out;
+    for (const ScpiItem& item : items) {
+        if (const auto* e = std::get_if<ScpiError>(&item)) {
+            out << QString::number(e->code);
+            continue;
+        }
+        const auto& c = std::get<ScpiCommand>(item);
+        QString text = QString::fromLatin1(c.nodes.join(':')) + (c.query ? QStringLiteral("?") : QString());
+        for (const ScpiParameter& p : c.parameters)
+            text += QStringLiteral(" %1<%2>").arg(QChar::fromLatin1("TSB"[int(p.kind)])).arg(QString::fromLatin1(p.value));
+        out << text;
+    }
+    return out.join(QStringLiteral(" | "));
+}
+
+}  // namespace
+
+class TestScpi : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("common query") << QByteArray("*idn?") << "*IDN?";
+        QTest::newRow("nodes, CR LF, blanks") << QByteArray(" :trac:Data?  ACT \r") << "TRAC:DATA? T<ACT>";
+        QTest::newRow("several commands") << QByteArray("INIT:IMM;*OPC?;;FORM REAL,32")
+                                          << "INIT:IMM | *OPC? | FORM T<REAL> T<32>";
+        QTest::newRow("strings keep ; and , and doubled quotes")
+            << QByteArray("MMEM:LOAD:LIM \"a;b,\"\"c\"\"\";MMEM:LOAD:STAT 'x''y'")
+            << "MMEM:LOAD:LIM S<a;b,\"c\"> | MMEM:LOAD:STAT S<x'y>";
+        QTest::newRow("block") << QByteArray("X #15ab;c\n,1") << "X B<ab;c\n> T<1>";
+        QTest::newRow("block shorter than its length") << QByteArray("*CLS;X #19abc") << "*CLS | -161";
+        QTest::newRow("block longer than its length") << QByteArray("X #12abc") << "-161";
+        QTest::newRow("indefinite block") << QByteArray("X #0abc") << "-161";
+        QTest::newRow("non-text byte ends the line") << QByteArray("*CLS;SYST:ERR\x01?;*OPC?") << "*CLS | -101";
+        QTest::newRow("byte above ASCII in a string") << QByteArray("MMEM:LOAD:LIM \"\xe4\"") << "-101";
+        QTest::newRow("empty node") << QByteArray("TRAC::DATA?") << "-102";
+        QTest::newRow("punctuation in a header") << QByteArray("TRAC%DATA?") << "-102";
+        QTest::newRow("common with nodes") << QByteArray("*IDN:X?") << "-102";
+        QTest::newRow("unterminated string") << QByteArray("MMEM:LOAD:LIM \"abc") << "-102";
+        QTest::newRow("missing comma") << QByteArray("CALC:LIM:STAT ACT ON") << "-102";
+        QTest::newRow("empty parameter") << QByteArray("CALC:LIM:STAT ACT,") << "-102";
+    }
+    void parse() {
+        QFETCH(QByteArray, line);
+        QTEST(Render(ParseProgramLine(line)), "expected");
+    }
+
+    void headers_data() {
+        QTest::addColumn<QByteArray>("pattern");
+        QTest::addColumn<QString>("nodes");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("short") << QByteArray("TRACe:DATA") << "TRAC:DATA" << true;
+        QTest::newRow("long") << QByteArray("TRACe:DATA") << "TRACE:DATA" << true;
+        QTest::newRow("neither short nor long") << QByteArray("TRACe:DATA") << "TRA:DATA" << false;
+        QTest::newRow("optional left out") << QByteArray("[SENSe:]FREQuency:CENTer") << "FREQ:CENT" << true;
+        QTest::newRow("optional given") << QByteArray("[SENSe:]FREQuency:CENTer") << "SENS:FREQ:CENTER" << true;
+        QTest::newRow("optional at the end") << QByteArray("INITiate[:IMMediate]") << "INIT" << true;
+        QTest::newRow("one node too many") << QByteArray("INITiate[:IMMediate]") << "INIT:IMM:X" << false;
+        QTest::newRow("one node too few") << QByteArray("SYSTem:ERRor") << "SYST" << false;
+    }
+    void headers() {
+        QFETCH(QByteArray, pattern);
+        QFETCH(QString, nodes);
+        QTEST(HeaderMatches(pattern, nodes.toLatin1().split(':')), "matches");
+    }
+
+    void errorQueueKeepsTheFirstCauses() {
+        ErrorQueue q;
+        for (int i = 0; i < 20; ++i) q.Push(-100 - i, QStringLiteral("e%1").arg(i));
+        QCOMPARE(q.Size(), ErrorQueue::CAPACITY);
+        QCOMPARE(q.Next(), QByteArray("-100,\"e0\""));
+        for (std::size_t i = 1; i + 1 < ErrorQueue::CAPACITY; ++i) q.Next();
+        QCOMPARE(q.Next(), QByteArray("-350,\"Queue overflow\""));
+        QCOMPARE(q.Next(), QByteArray("0,\"No error\""));
+    }
+
+    void framer() {
+        LineFramer f;
+        QStringList seen;
+        const auto line = [&](const QByteArray& l) { seen << QString::fromLatin1(l); };
+        const auto tooLong = [&] { seen << QStringLiteral("TOO LONG"); };
+        f.Feed("*IDN?\n*O", line, tooLong);
+        f.Feed("PC?\r\n", line, tooLong);
+        f.Feed(QByteArray(LineFramer::MAX_LINE, 'A'), line, tooLong);  // exactly the limit: taken
+        f.Feed("\n", line, tooLong);
+        f.Feed(QByteArray(LineFramer::MAX_LINE, 'B'), line, tooLong);
+        f.Feed("B", line, tooLong);  // one more: refused once, dropped up to its LF
+        f.Feed(QByteArray(100, 'B') + "\n*CLS\n", line, tooLong);
+        QCOMPARE(seen.size(), 5);
+        QCOMPARE(seen[0], QStringLiteral("*IDN?"));
+        QCOMPARE(seen[1], QStringLiteral("*OPC?\r"));
+        QCOMPARE(seen[2].size(), LineFramer::MAX_LINE);
+        QCOMPARE(seen.mid(3), (QStringList{"TOO LONG", "*CLS"}));
+    }
+
+    void paths_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("expected");  // path inside the folder, or the error
+        QTest::newRow("plain file") << "a.grn" << false << "a.grn";
+        QTest::newRow("in a subfolder") << "sub/b.set" << false << "sub/b.set";
+        QTest::newRow("missing") << "c.grn" << false << "-256";
+        QTest::newRow("new file") << "c.mes" << true << "c.mes";
+        QTest::newRow("new file in a missing folder") << "none/c.mes" << true << "-256";
+        QTest::newRow("absolute") << "/etc/passwd" << false << "-256";
+        QTest::newRow("drive letter") << "C:\\x.set" << true << "-256";
+        QTest::newRow("dot dot") << "sub/../a.grn" << false << "-256";
+        QTest::newRow("backslash dot dot") << "sub\\..\\..\\x" << true << "-256";
+        QTest::newRow("link inside") << "in.grn" << false << "a.grn";
+        QTest::newRow("link out, read") << "out" << false << "-200";
+        QTest::newRow("link out, write") << "out" << true << "-200";
+        QTest::newRow("folder link out, write") << "outdir/x.mes" << true << "-200";
+        QTest::newRow("dangling link, write") << "dangling" << true << "-200";
+        QTest::newRow("device file") << "null" << false << "-200";
+        QTest::newRow("pipe") << "fifo" << false << "-200";
+        QTest::newRow("folder") << "sub" << false << "-200";
+    }
+    void paths() {
+        QFETCH(QString, name);
+        QFETCH(bool, write);
+        QTemporaryDir outside;
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        QDir(root).mkdir(QStringLiteral("sub"));
+        for (const char* f : {"a.grn", "sub/b.set"}) {
+            QFile file(QDir(root).filePath(QString::fromLatin1(f)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QFile::link(QDir(root).filePath(QStringLiteral("a.grn")), QDir(root).filePath(QStringLiteral("in.grn")));
+        QFile::link(QStringLiteral("/etc/hostname"), QDir(root).filePath(QStringLiteral("out")));
+        QFile::link(outside.path(), QDir(root).filePath(QStringLiteral("outdir")));
+        QFile::link(QDir(outside.path()).filePath(QStringLiteral("x")), QDir(root).filePath(QStringLiteral("dangling")));
+        QFile::link(QStringLiteral("/dev/null"), QDir(root).filePath(QStringLiteral("null")));
+        QCOMPARE(::mkfifo(qPrintable(QDir(root).filePath(QStringLiteral("fifo"))), 0600), 0);
+        const RemotePath p = ResolveRemotePath(root, name, write ? RemoteAccess::Write : RemoteAccess::Read);
+        const QString canonicalRoot = QFileInfo(root).canonicalFilePath() + u'/';
+        QTEST(p.path.isEmpty() ? QString::number(p.error) : QString(p.path).remove(canonicalRoot), "expected");
+    }
+
+    void commands_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("expected");  // the answer lines, then the error queue, joined by " | "
+        QTest::newRow("identity, several answers in one line")
+            << QStringList{"*idn?;*OPC?"} << "ZELOR Instruments,TK820-2,0,2.68;1 | 0,\"No error\"";
+        QTest::newRow("center frequency") << QStringList{"SENSE:FREQUENCY:CENTER 123.5;:FREQ:CENT?", "FREQ:CENT 3000.5"}
+                                          << "123.5 | -222,\"Data out of range;0 to 3000 MHz\" | 0,\"No error\"";
+        QTest::newRow("scan widths of the display setup")
+            << QStringList{"FREQ:SPAN:DIV 0.05;FREQ:SPAN:DIV?", "FREQ:SPAN:DIV 0.3"}
+            << "0.05 | -222,\"Data out of range;one of the display setup's scan widths\" | 0,\"No error\"";
+        QTest::newRow("resolution and bandwidth") << QStringList{"RES 4;RES?;BAND 3;BAND?", "RES 3", "BAND 1.5"}
+                                                  << "4;3 | -222,\"Data out of range;1, 2, 4 or 8\" | "
+                                                     "-222,\"Data out of range;0 to 3\" | 0,\"No error\"";
+        QTest::newRow("unit") << QStringList{"UNIT:POW dbuv;UNIT:POW?", "UNIT:POW DBW"}
+                              << "DBUV | -224,\"Illegal parameter value;DBM, DBUV, DBPW or USER\" | 0,\"No error\"";
+        QTest::newRow("an error ends its line") << QStringList{"FOO?;*OPC?", "*OPC?"}
+                                                << "1 | -113,\"Undefined header\" | 0,\"No error\"";
+        QTest::newRow("parameter counts and types")
+            << QStringList{"INIT:CONT", "*CLS 1", "FREQ:CENT ON", "INST:CONN MAYBE"}
+            << "-109,\"Missing parameter\" | -108,\"Parameter not allowed\" | -104,\"Data type error;a number\" | "
+               "-224,\"Illegal parameter value;ON or OFF\" | 0,\"No error\"";
+        QTest::newRow("*WAI and *OPC are taken") << QStringList{"*WAI;*OPC;*OPC?"} << "1 | 0,\"No error\"";
+        QTest::newRow("*CLS empties the queue") << QStringList{"FOO", "*CLS"} << "0,\"No error\"";
+        QTest::newRow("switches") << QStringList{"INST:CONN ON;INST:CONN?;INIT:CONT 0;INIT:CONT?;FAST 1;FAST?"}
+                                  << "1;0;1 | 0,\"No error\"";
+        QTest::newRow("boundary checks")
+            << QStringList{"CALC:LIM:STAT PEAK,ON;CALC:LIM:STAT? PEAK;CALC:LIM:STAT? AVER", "CALC:LIM:STAT COMP,ON"}
+            << "1;0 | -224,\"Illegal parameter value;ACT, AVER or PEAK\" | 0,\"No error\"";
+        QTest::newRow("margin of a trace without check")
+            << QStringList{"CALC:LIM:MARG? PEAK"}
+            << "-200,\"Execution error;the boundary check of that trace is off\" | 0,\"No error\"";
+        QTest::newRow("file names") << QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn",
+                                                   "MMEM:STOR:CORR \"x.eic\""}
+                                    << "-256,\"File name not found;absolute names are refused\" | "
+                                       "-104,\"Data type error;a quoted name\" | -113,\"Undefined header\" | "
+                                       "0,\"No error\"";
+        QTest::newRow("script state") << QStringList{"SCR:STAT?"} << "0,0,\"00:00\" | 0,\"No error\"";
+        QTest::newRow("exit with windows") << QStringList{"SYST:EXIT"}
+                                           << "-200,\"Execution error;the program with windows is ended by its "
+                                              "user\" | 0,\"No error\"";
+    }
+    void commands() {
+        QFETCH(QStringList, lines);
+        FakeTarget target;
+        QStringList answers;
+        auto session = ScpiSession::Create(target, QDir::tempPath(),
+                                           [&](const QByteArray& a) { answers << QString::fromLatin1(a.chopped(1)); });
+        for (const QString& l : lines) session->Receive(l.toLatin1());
+        for (int i = 0; i < 8 && !answers.endsWith(QStringLiteral("0,\"No error\"")); ++i)
+            session->Receive("SYST:ERR?");
+        QTEST(answers.join(QStringLiteral(" | ")), "expected");
+    }
+
+    void tracesInTheLevelUnitAsTextAndBlock() {
+        FakeTarget target;
+        target.model.settings.resolution = 8;  // 500 points
+        target.model.settings.levelUnit = 1;   // dBm: raw 0 is -107 dBm, a raw step 80/255 dB
+        target.model.traceActual[1] = 255;
+        target.model.traceActual[500] = 51;
+        QList<QByteArray> answers;
+        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
+        session->Receive("TRAC? ACT;:FORM REAL,32;:TRAC? ACT;:FORM?");
+        QCOMPARE(answers.size(), 1);
+        const QByteArray& a = answers[0];
+        const QList<QByteArray> text = a.left(a.indexOf('#') - 1).split(',');
+        QCOMPARE(text.size(), 500);
+        QCOMPARE(text[0], QByteArray("-27.00"));
+        QCOMPARE(text[1], QByteArray("-107.00"));
+        QCOMPARE(text[499], QByteArray("-91.00"));
+        const qsizetype block = a.indexOf('#');
+        QCOMPARE(a.mid(block, 6), QByteArray("#42000"));
+        float first = 0, last = 0;
+        std::memcpy(&first, a.constData() + block + 6, 4);
+        std::memcpy(&last, a.constData() + block + 6 + 499 * 4, 4);
+        QCOMPARE(first, -27.0f);
+        QCOMPARE(last, -91.0f);
+        QCOMPARE(a.mid(block + 6 + 2000), QByteArray(";REAL,32\n"));
+    }
+
+    void failAndMarginOfShownTraces() {
+        FakeTarget target;
+        target.margins = {{0, false, 2.5, 10.0f}, {2, true, -1.25, 3.9f}};
+        QList<QByteArray> answers;
+        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
+        session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK");
+        target.model.settings.showPeak = false;  // a trace not shown fails nothing
+        session->Receive("CALC:LIM:FAIL?");
+        QCOMPARE(answers, (QList<QByteArray>{"1;2.50,10;-1.25,3.9\n", "0\n"}));
+    }
+
+    void commandsWaitForTheLineInOrder() {
+        FakeTarget target;
+        QList<QByteArray> answers;
+        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
+        target.busy = true;  // an exchange has the line
+        session->Receive("INIT:IMM;*OPC?");
+        session->Receive("MMEM:STOR:TABL \"t.tab\"");
+        QVERIFY(answers.isEmpty());
+        QVERIFY(target.calls.isEmpty());
+        target.Release();
+        // the read that "Single" asked for ran before *OPC? answered
+        QCOMPARE(target.calls, (QStringList{"single", "read", QStringLiteral("store 5 t.tab 1")}));
+        QCOMPARE(answers, QList<QByteArray>{"1\n"});
+    }
+
+    void aSessionThatEndsDropsWhatWaits() {
+        FakeTarget target;
+        target.busy = true;
+        {
+            auto session = ScpiSession::Create(target, QDir::tempPath(), [](const QByteArray&) { QFAIL("answered"); });
+            session->Receive("INIT:IMM;*OPC?");
+        }
+        target.Release();  // the client left: nothing runs, nothing is answered
+        QVERIFY(target.calls.isEmpty());
+    }
+
+    void messagesBecomeExecutionErrors() {
+        FakeTarget target;
+        QList<QByteArray> answers;
+        QTemporaryDir dir;
+        QFile f(QDir(dir.path()).filePath(QStringLiteral("bad.grn")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        auto session = ScpiSession::Create(target, dir.path(), [&](const QByteArray& a) { answers << a; });
+        target.messages = {QStringLiteral("Boundaries: Wrong file format  ")};
+        session->Receive("MMEM:LOAD:LIM \"bad.grn\";*OPC?");
+        session->Receive("SYST:ERR?");
+        QCOMPARE(target.calls, QStringList{"load 1 bad.grn"});
+        QCOMPARE(answers, (QList<QByteArray>{"1\n", "-200,\"Execution error;Boundaries: Wrong file format\"\n"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScpi)
+#include "tst_scpi.moc"
