@@ -2,6 +2,8 @@
 
 // What the measured runs of the link need around it: messages printed, a view that counts, processor time.
 
+#include <QProcess>
+
 #include "AnalyzerLink.h"
 #include "UserDialogs.h"
 
@@ -37,6 +39,17 @@ public:
     QString caption;
     int redraws = 0;
 };
+
+// Starts tk820-emu at `path` with pacing on and returns the pseudo-terminal it serves (its first line of
+// output); an empty text, with the reason on standard error, when it did not start.
+inline QString StartEmulator(QProcess& emu, const QString& path) {
+    emu.start(path, {QStringLiteral("--emu-pacing=on")});
+    if (!emu.waitForStarted(5000) || !emu.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "tk820-emu did not start\n");
+        return {};
+    }
+    return QString::fromLatin1(emu.readLine()).trimmed();
+}
 
 // Processor time of this process, user and system, in seconds.
 inline double CpuSeconds() {

@@ -25,12 +25,8 @@ using tk::bench::CpuSeconds;
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QProcess emu;
-    emu.start(QStringLiteral(TK_EMU_PATH), {QStringLiteral("--emu-pacing=on")});
-    if (!emu.waitForStarted(5000) || !emu.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "tk820-emu did not start\n");
-        return 1;
-    }
-    const QString device = QString::fromLatin1(emu.readLine()).trimmed();
+    const QString device = tk::bench::StartEmulator(emu, QStringLiteral(TK_EMU_PATH));
+    if (device.isEmpty()) return 1;
 
     tk::MeasurementModel model;
     tk::SystemClock clock;
