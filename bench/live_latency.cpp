@@ -16,18 +16,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "BenchSupport.h"
+#include "WindowOnEmulator.h"
 #include "HelpViewer.h"
 #include "MainWindow.h"
 #include "PortMap.h"
 #include "QtSerialPort.h"
 
 namespace {
-
-class NoHelp final : public tk::HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
 
 struct Probe {
     std::vector<double> lateMs;
@@ -74,19 +69,12 @@ void RunFor(double seconds, const std::function<bool()>& done = {}) {
 int main(int argc, char* argv[]) {
     const bool before = argc > 1 && QByteArray(argv[1]) == "--before";
     QApplication app(argc, argv);
-    QProcess emu;
-    const QString device = tk::bench::StartEmulator(emu, QStringLiteral(TK_EMU_PATH));
-    if (device.isEmpty()) return 1;
-
-    QTemporaryDir home;
-    tk::MeasurementModel model;
-    tk::SystemClock clock;
-    tk::QtSerialPort port;
-    tk::bench::PrintingDialogs dialogs;
-    NoHelp help;
-    tk::PortMap map;
-    map.set(2, device);
-    tk::MainWindow window({model, port, clock, dialogs, help, map, home.path(), {}});
+    tk::bench::WindowOnEmulator run;
+    if (!run.Start(QStringLiteral(TK_EMU_PATH))) return 1;
+    const QString& device = run.device;
+    tk::MeasurementModel& model = run.model;
+    tk::bench::PrintingDialogs& dialogs = run.dialogs;
+    tk::MainWindow& window = *run.window;
     if (!before) window.EnableLiveWaits();
     window.show();
     window.Load(QString());
@@ -139,7 +127,5 @@ int main(int argc, char* argv[]) {
                 lineSeconds * 1e3, walls[walls.size() / 2] * 1e3,
                 100.0 * (walls[walls.size() / 2] / lineSeconds - 1.0), 100.0 * cpu / wallTotal);
     std::printf("messages: %d\n", dialogs.count);
-    emu.terminate();
-    emu.waitForFinished(2000);
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "BenchSupport.h"
+#include "WindowOnEmulator.h"
 #include "GraphWindow.h"
 #include "HelpViewer.h"
 #include "MainWindow.h"
@@ -21,11 +21,6 @@
 #include "WaterfallWindow.h"
 
 namespace {
-
-class NoHelp final : public tk::HelpViewer {
-public:
-    bool ShowContents(const QString&) override { return false; }
-};
 
 void RunFor(double seconds) {
     QEventLoop loop;
@@ -38,19 +33,11 @@ void RunFor(double seconds) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QProcess emu;
-    const QString device = tk::bench::StartEmulator(emu, QStringLiteral(TK_EMU_PATH));
-    if (device.isEmpty()) return 1;
-
-    QTemporaryDir home;
-    tk::MeasurementModel model;
-    tk::SystemClock clock;
-    tk::QtSerialPort port;
-    tk::bench::PrintingDialogs dialogs;
-    NoHelp help;
-    tk::PortMap map;
-    map.set(2, device);
-    tk::MainWindow window({model, port, clock, dialogs, help, map, home.path(), {}});
+    tk::bench::WindowOnEmulator run;
+    if (!run.Start(QStringLiteral(TK_EMU_PATH))) return 1;
+    tk::MeasurementModel& model = run.model;
+    tk::bench::PrintingDialogs& dialogs = run.dialogs;
+    tk::MainWindow& window = *run.window;
     window.EnableLiveWaits();
     window.resize(1700, 1900);
     window.show();
@@ -85,7 +72,5 @@ int main(int argc, char* argv[]) {
     std::printf("messages: %d\n", dialogs.count);
     model.fastMode = false;
     model.autoMeasurement = false;
-    emu.terminate();
-    emu.waitForFinished(2000);
     return 0;
 }
