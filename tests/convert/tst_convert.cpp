@@ -2,103 +2,18 @@
 #include <QtTest>
 #include <bit>
 
-#include "../files/LayoutBytes.h"
 #include "DataFile.h"
 #include "JsonConvert.h"
 #include "JsonValues.h"
 #include "MeasurementCsv.h"
 #include "MeasurementPicture.h"
+#include "SampleFiles.h"
 #include "Units.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
-
-const float kNaN = std::bit_cast<float>(0x7FC12345u);   // a NaN with a payload
-const float kTiny = std::bit_cast<float>(0x00000001u);  // the smallest subnormal
-
-// The fields of each version, from the layout tables, with values that a lossy path would change: NaN,
-// -0, a subnormal, Booleans stored as 1, texts with inner and trailing blanks and Latin-1 letters.
-void Unit(LayoutBytes& b) {
-    b.i16(3).text(30, "V \xB5 ").f32(-0.0f);
-}
-void Tail(LayoutBytes& b) {
-    b.i16(4).i16(1).i16(5).i16(1).i16(0).i16(-1).i32(-7).i32(2147483647).i32(0);
-    b.f32(kNaN).f32(kTiny).f32(433.92f).f32(0.1f).i16(-1).i16(0).i16(-1);
-}
-void PrintAndUnit(LayoutBytes& b) {
-    for (int i = 0; i < 8; ++i) b.i16(i % 3 - 1);
-    b.text(80, "  Head line  ").i16(0).i16(-1).f32(1e-3f).f32(3.4e38f);
-    Unit(b);
-}
-void Groups(LayoutBytes& b) {
-    for (int i = 0; i < 10; ++i)
-        for (int k = 0; k < 3; ++k)
-            b.f32(100.5f * i + k)
-                .f32(i == 3 ? std::numeric_limits<float>::infinity() : -50.25f - i)
-                .i16(i % 2 ? -1 : k);
-}
-QByteArray Measurement(int version, int resolution) {
-    LayoutBytes b;
-    b.raw(QByteArray(version == 0 ? "mes  " : "mes" + QByteArray::number(version) + " "));
-    if (version == 1) b.i16(2).raw("Volt").f32(-97.5f);
-    if (version == 2) Unit(b);
-    if (version >= 3) {
-        for (int i = 1; i <= 4000; ++i)
-            version == 3 ? b.raw(QByteArray(1, char(i % 251))) : b.i16(i * 7 - 9000);
-        b.i16(0);
-        Unit(b);
-    }
-    if (version == 5) b.i16(2).i16(1);
-    b.i16(resolution);
-    for (int t = 0; t < 3; ++t)
-        for (int i = 1; i <= 4000 / resolution; ++i) b.i16((i * (t + 3)) % 700 - 300);
-    Groups(b);
-    b.f32(2.5f).f32(-10.0f).f32(500.0f).f32(100.0f);
-    b.text(10, "06.12.2026").text(10, "12:00:01").text(10, "").text(10, "23:59:59 x");
-    b.i16(-1).i16(1).i16(0);
-    return b.bytes();
-}
-QByteArray Settings(int version) {
-    LayoutBytes b;
-    b.raw(version == 0 ? "set  " : "set" + QByteArray::number(version) + " ");
-    if (version == 1) b.i16(2).raw("Volt").f32(-97.5f);
-    if (version == 2) Unit(b);
-    if (version >= 3) PrintAndUnit(b);
-    if (version == 4) b.i16(0).i16(1).i16(0);
-    Tail(b);
-    return b.bytes();
-}
-QByteArray Script(bool current) {
-    LayoutBytes b;
-    b.tag(current ? "scp1 " : "scp  ");
-    for (int i = 0; i < 10; ++i) {
-        if (current) b.i16(i == 2 ? -1 : 0);
-        b.text(80, i == 0 ? "Antenna up  " : "-").i16(i * 200);
-        for (int f = 0; f < 6; ++f)
-            b.text(80, f == 4 ? "\x1b"
-                                "A\r"
-                              : "c:\\mes\\step.mes");
-        b.i16(1 + i % 4).i16(2).i16(9600).text(1, "E").i16(8).i16(1).i16(3);
-    }
-    return b.bytes();
-}
-QByteArray Curve(bool current) {
-    LayoutBytes b;
-    b.tag(current ? "eic1 " : "eic  ");
-    if (current) b.i16(3);
-    for (int i = 0; i < (current ? 3 : 10); ++i) b.f32(30.0f * i + 0.1f).f32(i == 1 ? -0.0f : 1.7f * i);
-    return b.bytes();
-}
-QByteArray Parameters() {
-    return LayoutBytes()
-        .tag("par01")
-        .raw(QByteArray(1, 7))
-        .text(160, "C:\\TK820\\start.scp ")
-        .raw(QByteArray("\x03\xFF\x00", 3))
-        .bytes();
-}
 
 // The whole way of a user's conversion: bytes, JSON text, bytes.
 QByteArray ThroughJson(const QByteArray& bytes, QJsonObject* json = nullptr) {
@@ -120,18 +35,14 @@ class TestConvert : public QObject {
 private slots:
     void currentVersionsComeBackByteIdentical_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("parameters") << Parameters();
-        QTest::newRow("set4") << Settings(4);
-        QTest::newRow("grn") << LayoutBytes().tag("grn  ").bytes() + [] {
-            LayoutBytes b;
-            Groups(b);
-            return b.bytes();
-        }();
-        QTest::newRow("mes5 r8") << Measurement(5, 8);
-        QTest::newRow("mes5 r1") << Measurement(5, 1);
-        QTest::newRow("eic1") << Curve(true);
-        QTest::newRow("eic1 empty") << LayoutBytes().tag("eic1 ").i16(0).bytes();
-        QTest::newRow("scp1") << Script(true);
+        QTest::newRow("parameters") << ParameterSample().bytes;
+        QTest::newRow("set4") << SettingsSample(4).bytes;
+        QTest::newRow("grn") << BoundariesSample().bytes;
+        QTest::newRow("mes5 r8") << MeasurementSample(5, 8).bytes;
+        QTest::newRow("mes5 r1") << MeasurementSample(5, 1).bytes;
+        QTest::newRow("eic1") << CalibrationSample(1).bytes;
+        QTest::newRow("eic1 empty") << CalibrationSample(1, 0).bytes;
+        QTest::newRow("scp1") << ScriptSample(1).bytes;
     }
     void currentVersionsComeBackByteIdentical() {
         QFETCH(QByteArray, bytes);
@@ -144,27 +55,27 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("absentKey");
         QTest::addColumn<QString>("presentKey");
-        QTest::newRow("set") << Settings(0) << "levelUnit"
+        QTest::newRow("set") << SettingsSample(0).bytes << "levelUnit"
                              << "scanWidth";
-        QTest::newRow("set1") << Settings(1) << "printHeadline"
+        QTest::newRow("set1") << SettingsSample(1).bytes << "printHeadline"
                               << "userUnitName";
-        QTest::newRow("set2") << Settings(2) << "printHeadline"
+        QTest::newRow("set2") << SettingsSample(2).bytes << "printHeadline"
                               << "userUnitOffset";
-        QTest::newRow("set3") << Settings(3) << "bandwidthIndex"
+        QTest::newRow("set3") << SettingsSample(3).bytes << "bandwidthIndex"
                               << "printHeadline";
-        QTest::newRow("mes") << Measurement(0, 4) << "userUnitName"
+        QTest::newRow("mes") << MeasurementSample(0, 4).bytes << "userUnitName"
                              << "tracePeak";
-        QTest::newRow("mes1") << Measurement(1, 8) << "traceComparison"
+        QTest::newRow("mes1") << MeasurementSample(1, 8).bytes << "traceComparison"
                               << "levelUnit";
-        QTest::newRow("mes2") << Measurement(2, 2) << "showComparison"
+        QTest::newRow("mes2") << MeasurementSample(2, 2).bytes << "showComparison"
                               << "userUnitName";
-        QTest::newRow("mes3") << Measurement(3, 8) << "videoFilterOn"
+        QTest::newRow("mes3") << MeasurementSample(3, 8).bytes << "videoFilterOn"
                               << "traceComparison";
-        QTest::newRow("mes4") << Measurement(4, 8) << "bandwidthIndex"
+        QTest::newRow("mes4") << MeasurementSample(4, 8).bytes << "bandwidthIndex"
                               << "showComparison";
-        QTest::newRow("eic") << Curve(false) << "tag"
+        QTest::newRow("eic") << CalibrationSample(0).bytes << "tag"
                              << "offsetDb";
-        QTest::newRow("scp") << Script(false) << "scriptTable[0].printMeasurement"
+        QTest::newRow("scp") << ScriptSample(0).bytes << "scriptTable[0].printMeasurement"
                              << "scriptTable";
     }
     void oldVersionsBecomeCurrent() {
@@ -250,7 +161,7 @@ private slots:
         QFETCH(QString, message);
         DataFile in;
         QString error;
-        QVERIFY(ReadDataFile(Measurement(5, 8), in, error));
+        QVERIFY(ReadDataFile(MeasurementSample(5, 8).bytes, in, error));
         QJsonObject json = DataFileToJson(in);
         if (value.isUndefined())
             json.remove(key);
@@ -264,7 +175,7 @@ private slots:
     void nestedFaultsCarryTheirPath() {
         DataFile in;
         QString error;
-        QVERIFY(ReadDataFile(Script(true), in, error));
+        QVERIFY(ReadDataFile(ScriptSample(1).bytes, in, error));
         QJsonObject json = DataFileToJson(in);
         QJsonArray steps = json["scriptTable"].toArray();
         QJsonObject step = steps[4].toObject();
@@ -280,9 +191,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << QByteArray() << "too short";
         QTest::newRow("tag") << QByteArray("SET4 and more") << "unknown version tag \"SET4 \"";
-        QTest::newRow("cut") << Settings(4).left(150) << "the file ends before its layout does";
-        QTest::newRow("cut script") << Script(true).chopped(1) << "the file ends before its layout does";
-        QTest::newRow("resolution") << Measurement(5, 8).replace(8047, 2, "\x03\x00")
+        QTest::newRow("cut") << SettingsSample(4).bytes.left(150) << "the file ends before its layout does";
+        QTest::newRow("cut script") << ScriptSample(1).bytes.chopped(1)
+                                    << "the file ends before its layout does";
+        QTest::newRow("resolution") << MeasurementSample(5, 8).bytes.replace(8047, 2, "\x03\x00")
                                     << "the stored resolution";
     }
     void badBinarySaysWhatIsWrong() {
@@ -295,18 +207,23 @@ private slots:
     }
 
     void csvHasHeaderAndEveryStoredPoint() {
-        DataFile file;
-        QString error;
-        QVERIFY(ReadDataFile(Measurement(5, 8), file, error));
-        const QList<QByteArray> lines = MeasurementCsv(*file.model, UNIT_DBUV).split('\n');
+        MeasurementModel m;  // 500 points from 0 to 1000 MHz
+        m.settings.attenuation = -10.0f;
+        m.settings.userUnitName.setBytes("V \xB5");
+        m.traceActual[1] = -297;
+        m.traceAverage[1] = -296;
+        m.tracePeak[1] = -295;
+        m.traceActual[500] = -200;
+        m.traceAverage[500] = 300;
+        m.tracePeak[500] = 100;
+        const QList<QByteArray> lines = MeasurementCsv(m, UNIT_DBUV).split('\n');
         QCOMPARE(lines.size(), 1 + 500 + 1);  // the last line ends with LF too
         QCOMPARE(lines[0], "Frequency (MHz),Actual (dBuV),Average (dBuV),Peak (dBuV)");
-        // Point 1 of 500 at 2 MHz steps from 0 MHz; raw -297 at -10 dB attenuation.
+        // In dBuV a raw level is 80/255 dB a step plus the attenuation: -297 * 80 / 255 - 10 = -103.18.
         QCOMPARE(lines[1], "2,-103.18,-102.86,-102.55");
         QCOMPARE(lines[500], "1000,-72.75,84.12,21.37");
         // The user unit by its name without blanks, UTF-8 encoded.
-        QVERIFY(MeasurementCsv(*file.model, UNIT_USER)
-                    .startsWith("Frequency (MHz),Actual (V \xC2\xB5),Average (V"));
+        QVERIFY(MeasurementCsv(m, UNIT_USER).startsWith("Frequency (MHz),Actual (V \xC2\xB5),Average (V"));
     }
 
     // The picture's kind comes from OUT's extension, its size from --size.

@@ -42,22 +42,41 @@ struct Fixture {
 class TestGraphWindow : public QObject {
     Q_OBJECT
 private slots:
-    // 100 x 100 pixels for x 0..10 to the right and y 0..10 upwards.
-    void userCoordinatesColoursAndWidth() {
-        ImageCanvas canvas(QSize(100, 100));
-        canvas.setScale(0, 10, 10, 0);
-        canvas.setPenColour(COLOUR_GREY);
-        canvas.line(0, 5, 10, 5, COLOUR_LIGHT_BLUE);  // a colour for this line only
-        canvas.line(0, 2, 10, 2);
+    // A picture of 200 x 100 pixels for x 100..300 and y 60 down to -40: one pixel a unit, pixel column
+    // x - 100, pixel row 60 - y. A trace, a wide boundary, a dashed line and a dotted cursor in not-xor mode,
+    // each at the pixels worked out from that. Qt's
+    // aliased dashes are 4 pixels on and 2 off, its dots 1 on and 2 off; not-xor of light green over the
+    // light red boundary gives blue.
+    void drawnPictureInPixels() {
+        ImageCanvas canvas(QSize(200, 100));
+        canvas.setScale(100, 60, 300, -40);
+        canvas.setPenColour(COLOUR_GREEN);
+        const std::vector<QPointF> trace{{100, 60}, {150, 10}, {200, 10}};
+        canvas.polyline(trace);
         canvas.setLineWidth(3);
-        canvas.line(7, 0, 7, 10, COLOUR_BLACK);
-        QCOMPARE(canvas.penColour(), COLOUR_GREY);
-        QCOMPARE(Pixel(canvas, 20, 50), QRgb(0x0000ff));
-        QCOMPARE(Pixel(canvas, 20, 80), QRgb(0x808080));
-        QCOMPARE(Pixel(canvas, 20, 30), QRgb(0xffffff));
-        int wide = 0;
-        for (int x = 60; x < 80; ++x) wide += Pixel(canvas, x, 10) == 0;
-        QCOMPARE(wide, 3);
+        canvas.line(100, 20, 300, 20, COLOUR_LIGHT_RED);
+        canvas.setLineWidth(1);
+        canvas.setLineStyle(LineStyle::Dashed);
+        canvas.line(100, -20, 300, -20, COLOUR_BLACK);
+        canvas.setLineStyle(LineStyle::Dotted);
+        canvas.setDrawMode(DrawMode::NotXor);
+        canvas.setPenColour(COLOUR_LIGHT_GREEN);
+        canvas.line(250, 60, 250, -40);
+        QCOMPARE(canvas.penColour(), COLOUR_LIGHT_GREEN);
+        QString rows;
+        for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+                 {0, 0},   {25, 25}, {50, 50}, {99, 50}, {101, 50}, {25, 30},  {20, 38},
+                 {20, 39}, {20, 41}, {20, 42}, {0, 80},  {3, 80},   {4, 80},   {5, 80},
+                 {6, 80},  {150, 0}, {150, 1}, {150, 3}, {149, 3},  {150, 39}, {150, 40}})
+            rows +=
+                QStringLiteral("%1,%2 %3\n").arg(x).arg(y).arg(Pixel(canvas, x, y), 6, 16, QLatin1Char('0'));
+        QCOMPARE(
+            rows,
+            QStringLiteral(
+                "0,0 008000\n25,25 008000\n50,50 008000\n99,50 008000\n101,50 ffffff\n"
+                "25,30 ffffff\n20,38 ffffff\n20,39 ff0000\n20,41 ff0000\n20,42 ffffff\n"
+                "0,80 000000\n3,80 000000\n4,80 ffffff\n5,80 ffffff\n6,80 000000\n"
+                "150,0 00ff00\n150,1 ffffff\n150,3 00ff00\n149,3 ffffff\n150,39 0000ff\n150,40 ff0000\n"));
     }
 
     void notXorTwiceLeavesTheImage_data() {

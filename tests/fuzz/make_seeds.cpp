@@ -1,19 +1,13 @@
-// Writes the seed corpus of every fuzz target: the files the program itself writes, in each layout the
-// loaders know, and complete trace transfers as the interface sends them.
-#include <QBuffer>
+// Writes the seed corpus of every fuzz target: every version of every data file, laid out field by field,
+// and complete trace transfers as the interface sends them.
 #include <QDir>
 #include <QFile>
 #include <cstdio>
-#include <memory>
 
-#include "BoundariesFile.h"
-#include "CalibrationFile.h"
-#include "MeasurementFile.h"
-#include "ParameterFile.h"
-#include "ScriptFile.h"
-#include "SettingsFile.h"
+#include "SampleFiles.h"
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
@@ -21,38 +15,6 @@ bool Put(const QString& dir, const QString& name, const QByteArray& bytes) {
     QDir().mkpath(dir);
     QFile f(dir + QLatin1Char('/') + name);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// The same bytes under an older tag of the format.
-QByteArray Retagged(QByteArray bytes, const char* tag) {
-    return bytes.replace(0, 5, QByteArray(tag, 5));
-}
-
-// A model whose fields differ from the defaults, so that the seeds carry values in every field.
-std::unique_ptr<MeasurementModel> BusyModel(std::int16_t resolution) {
-    auto m = std::make_unique<MeasurementModel>();
-    MeasurementSettings& s = m->settings;
-    s.centerFreq = 123.5f;
-    s.scanWidth = 2.0f;
-    s.resolution = resolution;
-    s.levelUnit = 3;
-    s.userUnitName.set(QStringLiteral("dBuA"));
-    s.limitPeak = true;
-    m->showComparison = true;
-    for (std::size_t i = 0; i < m->traceActual.size(); ++i) {
-        m->traceActual[i] = static_cast<std::int16_t>(i % 256);
-        m->tracePeak[i] = static_cast<std::int16_t>((i * 3) % 256);
-        m->traceAverage[i] = static_cast<std::int16_t>((i * 7) % 256);
-        m->traceComparison[i] = static_cast<std::int16_t>((i * 5) % 256);
-    }
-    for (std::size_t i = 0; i < m->boundaryPeak.freqMHz.size(); ++i) {
-        m->boundaryPeak.freqMHz[i] = 30.0f + 100.0f * static_cast<float>(i);
-        m->boundaryPeak.levelDbm[i] = -40.0f - static_cast<float>(i);
-        m->boundaryPeak.logSegment[i] = static_cast<std::int16_t>(i % 2 ? -1 : 0);
-    }
-    m->readDate.set(QStringLiteral("06.12.2026"));
-    m->timeActual.set(QStringLiteral("12:00:01"));
-    return m;
 }
 
 QByteArray Trace(char header, int blocks, int brokenBlock = -1) {
@@ -74,64 +36,20 @@ int main(int argc, char** argv) {
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     bool ok = true;
-    const auto plain = std::make_unique<MeasurementModel>();
-
-    ParameterFields fields;
-    for (int named = 0; named < 2; ++named) {
-        if (named) fields.startScriptName.set(QStringLiteral("/home/user/night.scp"));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        ok &= WriteParameterFile(buffer, fields);
-        ok &= Put(out + QStringLiteral("/parameterfile"), QStringLiteral("par%1").arg(named), bytes);
+    // Every version of every data file, each field with a value of its own.
+    const auto put = [&](const char* corpus, const QString& name, const QByteArray& bytes) {
+        ok &= Put(out + QLatin1Char('/') + QLatin1String(corpus), name, bytes);
+    };
+    put("parameterfile", QStringLiteral("par"), ParameterSample().bytes);
+    for (int v = 0; v <= 4; ++v) put("settingsfile", QStringLiteral("set%1").arg(v), SettingsSample(v).bytes);
+    put("boundariesfile", QStringLiteral("grn"), BoundariesSample().bytes);
+    for (int v = 0; v <= 5; ++v)
+        put("measurementfile", QStringLiteral("mes%1").arg(v), MeasurementSample(v, 8).bytes);
+    put("measurementfile", QStringLiteral("mes5-4000"), MeasurementSample(5, 1).bytes);
+    for (int v = 0; v <= 1; ++v) {
+        put("calibrationfile", QStringLiteral("eic%1").arg(v), CalibrationSample(v, 12).bytes);
+        put("scriptfile", QStringLiteral("scp%1").arg(v), ScriptSample(v).bytes);
     }
-
-    for (const char* tag : {"set4 ", "set3 ", "set2 ", "set1 ", "set  "}) {
-        const QString name = QString::fromLatin1(tag).trimmed();
-        ok &= Put(out + QStringLiteral("/settingsfile"), name, Retagged(WriteSettings(*plain), tag));
-        ok &= Put(out + QStringLiteral("/settingsfile"), name + QStringLiteral("-busy"),
-                  Retagged(WriteSettings(*BusyModel(2)), tag));
-    }
-
-    ok &= Put(out + QStringLiteral("/boundariesfile"), QStringLiteral("plain"), BoundariesBytes(*plain));
-    ok &=
-        Put(out + QStringLiteral("/boundariesfile"), QStringLiteral("busy"), BoundariesBytes(*BusyModel(8)));
-
-    for (const char* tag : {"mes5 ", "mes4 ", "mes3 ", "mes2 ", "mes1 ", "mes  "}) {
-        const QString name = QString::fromLatin1(tag).trimmed();
-        ok &= Put(out + QStringLiteral("/measurementfile"), name,
-                  Retagged(WriteMeasurement(*BusyModel(8)), tag));
-    }
-    ok &= Put(out + QStringLiteral("/measurementfile"), QStringLiteral("mes5-4000"),
-              WriteMeasurement(*BusyModel(1)));
-
-    CalibrationCurve curve;
-    ok &= Put(out + QStringLiteral("/calibrationfile"), QStringLiteral("empty"), CalibrationFileBytes(curve));
-    for (int i = 0; i < 12; ++i) {
-        curve.freqMHz[static_cast<std::size_t>(i)] = 10.0f * static_cast<float>(i + 1);
-        curve.offsetDb[static_cast<std::size_t>(i)] = 0.5f * static_cast<float>(i);
-    }
-    curve.pointCount = 12;
-    const QByteArray twelve = CalibrationFileBytes(curve);
-    ok &= Put(out + QStringLiteral("/calibrationfile"), QStringLiteral("eic1"), twelve);
-    ok &= Put(out + QStringLiteral("/calibrationfile"), QStringLiteral("eic"),
-              QByteArray("eic  ") + twelve.mid(7, 80));
-
-    ScriptTable table{};
-    ok &= Put(out + QStringLiteral("/scriptfile"), QStringLiteral("scp1-plain"), ScriptBytes(table));
-    table[0].printMeasurement = true;
-    table[0].messageText.set(QStringLiteral("Night run"));
-    table[0].delayMinutes = 15;
-    table[1].settingsFile.set(QStringLiteral("a.set"));
-    table[1].controlPort = 2;
-    table[1].controlBaud = 9600;
-    table[1].controlParity.set(QStringLiteral("N"));
-    ok &= Put(out + QStringLiteral("/scriptfile"), QStringLiteral("scp1"), ScriptBytes(table));
-    // The older layout: the same groups without their leading print flag.
-    QByteArray old("scp  ");
-    const QByteArray current = ScriptBytes(table);
-    for (int g = 0; g < 10; ++g) old += current.mid(5 + g * SCRIPT_GROUP_SIZE + 2, SCRIPT_GROUP_SIZE_OLD);
-    ok &= Put(out + QStringLiteral("/scriptfile"), QStringLiteral("scp"), old);
 
     // Trace seeds: mode byte (resolution in bits 0-1, trace in bits 2-3), pace byte, then the answers.
     const char headers[] = {'A', 'S', 'M'};
