@@ -51,8 +51,10 @@ private slots:
         ImageCanvas canvas(QSize(200, 100));
         canvas.setScale(100, 60, 300, -40);
         canvas.setPenColour(COLOUR_GREEN);
-        const std::vector<QPointF> trace{{100, 60}, {150, 10}, {200, 10}};
-        canvas.polyline(trace);
+        // The trace in two parts: a polyline of two points is one segment.
+        const std::vector<QPointF> fall{{100, 60}, {150, 10}}, flat{{150, 10}, {175, 10}, {200, 10}};
+        canvas.polyline(fall);
+        canvas.polyline(flat);
         canvas.setLineWidth(3);
         canvas.line(100, 20, 300, 20, COLOUR_LIGHT_RED);
         canvas.setLineWidth(1);

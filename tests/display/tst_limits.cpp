@@ -2,7 +2,6 @@
 
 #include "BoundaryLevels.h"
 #include "BoundaryMargins.h"
-#include "Format.h"
 #include "PointLists.h"
 #include "Rows.h"
 #include "Units.h"
@@ -202,12 +201,16 @@ private slots:
     void scrollLimits_data() {
         QTest::addColumn<int>("resolution");
         QTest::addColumn<int>("maximum");
-        Row("8", 8, 494);
-        Row("1", 1, 3994);
+        QTest::addColumn<QString>("first");  // the frequencies of the last six points
+        QTest::addColumn<QString>("last");
+        Row("8", 8, 494, QStringLiteral("0988.000"), QStringLiteral("0998.000"));
+        Row("1", 1, 3994, QStringLiteral("0998.500"), QStringLiteral("0999.750"));
     }
     void scrollLimits() {
         QFETCH(int, resolution);
         QFETCH(int, maximum);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
         QCOMPARE(ListScrollMaximum(resolution), maximum);
         MeasurementModel m = Sweep();
         m.settings.resolution = static_cast<std::int16_t>(resolution);
@@ -224,10 +227,8 @@ private slots:
         // has a prefix of two blanks.
         rows = Rows(LevelWindowText(m, maximum));
         QCOMPARE(rows.size(), 6);
-        const float first = FrequencyOfPoint(m.settings, 4000 / resolution - 6);
-        QVERIFY(rows[0].startsWith("  " + FormatNumber(first, u"0000.000 MHz")));
-        const float last = FrequencyOfPoint(m.settings, 4000 / resolution - 1);
-        QVERIFY(rows[5].startsWith("->" + FormatNumber(last, u"0000.000 MHz")));
+        QVERIFY2(rows[0].startsWith("  " + first + " MHz"), qPrintable(rows[0]));
+        QVERIFY2(rows[5].startsWith("->" + last + " MHz"), qPrintable(rows[5]));
         QCOMPARE(ListCursorX(maximum, resolution), std::int16_t(4000 - resolution));
     }
 };

@@ -9,6 +9,7 @@
 #include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "TraceReader.h"
 
@@ -118,21 +119,20 @@ private slots:
         QTest::addColumn<int>("j");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
-        QTest::newRow("500 points, first") << 8 << 0 << 0 << 49;
-        QTest::newRow("500 points, last") << 8 << 9 << 450 << 499;
-        QTest::newRow("1000 points") << 4 << 3 << 300 << 399;
-        QTest::newRow("4000 points") << 1 << 9 << 3600 << 3999;
-        QTest::newRow("a third: halves to even") << 3 << 1 << 133 << 266;
+        QTest::addColumn<int>("sweepLast");
+        Row("500 points, first", 8, 0, 0, 49, 499);
+        Row("500 points, last", 8, 9, 450, 499, 499);
+        Row("1000 points", 4, 3, 300, 399, 999);
+        Row("4000 points", 1, 9, 3600, 3999, 3999);
+        Row("a third: halves to even", 3, 1, 133, 266, 1332);
     }
     void divisions() {
         QFETCH(int, resolution);
         QFETCH(int, j);
-        QFETCH(int, first);
-        QFETCH(int, last);
         const IndexRange r = CorrectionDivision(j, resolution);
-        QCOMPARE(r.first, first);
-        QCOMPARE(r.last, last);
-        QCOMPARE(CorrectionSweep(resolution).last, CorrectionDivision(9, resolution).last);
+        QTEST(r.first, "first");
+        QTEST(r.last, "last");
+        QTEST(CorrectionSweep(resolution).last, "sweepLast");
     }
 
     void largestDeviation_data() {
@@ -140,13 +140,13 @@ private slots:
         QTest::addColumn<QList<int>>("average");
         QTest::addColumn<int>("largest");
         QTest::addColumn<int>("remembered");
-        QTest::newRow("a tie keeps the earlier") << QList<int>{3, 5, 7, -5} << QList<int>{} << 5 << 3;
-        QTest::newRow("the larger size wins") << QList<int>{2, 3, 4, -9} << QList<int>{} << -9 << 4;
-        QTest::newRow("no deviation keeps the index") << QList<int>{} << QList<int>{} << 0 << 42;
-        QTest::newRow("outside the range") << QList<int>{60, 100} << QList<int>{} << 0 << 42;
-        QTest::newRow("equal traces") << QList<int>{5, 80} << QList<int>{5, 80} << 0 << 42;
-        QTest::newRow("beyond 16 bits")
-            << QList<int>{5, 32767, 6, 200} << QList<int>{5, -32768} << 65535 << 5;
+        using L = QList<int>;
+        Row("a tie keeps the earlier", L{3, 5, 7, -5}, L{}, 5, 3);
+        Row("the larger size wins", L{2, 3, 4, -9}, L{}, -9, 4);
+        Row("no deviation keeps the index", L{}, L{}, 0, 42);
+        Row("outside the range", L{60, 100}, L{}, 0, 42);
+        Row("equal traces", L{5, 80}, L{5, 80}, 0, 42);
+        Row("beyond 16 bits", L{5, 32767, 6, 200}, L{5, -32768}, 65535, 5);
     }
     void largestDeviation() {
         QFETCH(QList<int>, comparison);

@@ -6,20 +6,14 @@
 
 #include "CalibrationFile.h"
 #include "CurvePoints.h"
-#include "LayoutBytes.h"
 #include "Rows.h"
+#include "SampleFiles.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
 
-QByteArray I16(int v) {
-    return LayoutBytes().i16(v).bytes();
-}
-QByteArray F32(float v) {
-    return LayoutBytes().f32(v).bytes();
-}
 QByteArray Pairs(const Points& points) {
     QByteArray b;
     for (const auto& p : points) b += F32(p.first) + F32(p.second);

@@ -2,20 +2,11 @@
 // which traces and which comparison curve a load keeps, refused files, and the graph caption.
 #include <QtTest>
 
-#include "LayoutBytes.h"
 #include "MeasurementFile.h"
 #include "SampleFiles.h"
 
 using namespace tk;
 using namespace tk::test;
-
-namespace {
-
-QByteArray I16(int v) {
-    return LayoutBytes().i16(v).bytes();
-}
-
-}  // namespace
 
 class TestMeasurementFile : public QObject {
     Q_OBJECT

@@ -18,6 +18,20 @@
 
 namespace tk::test {
 
+// Little-endian bytes of a value.
+template <typename T>
+QByteArray Le(std::int64_t v) {
+    QByteArray b(sizeof(T), '\0');
+    qToLittleEndian<T>(static_cast<T>(v), b.data());
+    return b;
+}
+inline QByteArray I16(int v) {
+    return Le<std::int16_t>(v);
+}
+inline QByteArray F32(float v) {
+    return Le<std::uint32_t>(std::bit_cast<std::uint32_t>(v));
+}
+
 template <typename Model>
 struct SampleFile {
     QByteArray bytes;
@@ -45,15 +59,15 @@ public:
 
     SampleBuilder& i16(std::int16_t& field) { return i16(field, next()); }
     SampleBuilder& i16(std::int16_t& field, int value) {
-        return put(field, static_cast<std::int16_t>(value), le<std::int16_t>(value));
+        return put(field, static_cast<std::int16_t>(value), I16(value));
     }
     SampleBuilder& flag(VbBool& field) {
         const auto raw = static_cast<std::int16_t>(-next());  // non-zero: true, and a value of its own
-        return put(field, VbBool::fromRaw(raw), le<std::int16_t>(raw));
+        return put(field, VbBool::fromRaw(raw), I16(raw));
     }
     SampleBuilder& i32(std::int32_t& field) {
         const std::int32_t v = 70000 + next();
-        return put(field, v, le<std::int32_t>(v));
+        return put(field, v, Le<std::int32_t>(v));
     }
     SampleBuilder& f32(float& field) { return f32(field, nextFloat()); }
     SampleBuilder& f32(float& field, float value) { return put(field, value, F32(value)); }
@@ -96,14 +110,6 @@ public:
         return k < 4 ? std::bit_cast<float>(special[k]) : static_cast<float>(next()) + 0.25f;
     }
     SampleFile<Model> done() { return std::move(m_file); }
-
-    template <typename T>
-    static QByteArray le(std::int64_t v) {
-        QByteArray b(sizeof(T), '\0');
-        qToLittleEndian<T>(static_cast<T>(v), b.data());
-        return b;
-    }
-    static QByteArray F32(float v) { return le<std::uint32_t>(std::bit_cast<std::uint32_t>(v)); }
 
 private:
     template <typename T>
@@ -207,11 +213,11 @@ inline SampleFile<CalibrationCurve> CalibrationSample(int version, int points = 
     using B = SampleBuilder<CalibrationCurve>;
     B b(version == 0 ? "eic  " : "eic1 ");
     if (version == 0) points = 10;
-    b.field(version == 0 ? QByteArray() : B::le<std::int16_t>(points),
+    b.field(version == 0 ? QByteArray() : I16(points),
             [](CalibrationCurve& c) { c.pointCount = 0; });
     for (std::size_t i = 0; i < static_cast<std::size_t>(points); ++i) {
         const float f = b.nextFloat(), o = b.nextFloat();
-        b.field(B::F32(f) + B::F32(o), [i, f, o](CalibrationCurve& c) {
+        b.field(F32(f) + F32(o), [i, f, o](CalibrationCurve& c) {
             c.freqMHz[i] = f;
             c.offsetDb[i] = o;
             c.pointCount = static_cast<std::int16_t>(i + 1);
