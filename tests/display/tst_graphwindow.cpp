@@ -43,10 +43,12 @@ class TestGraphWindow : public QObject {
     Q_OBJECT
 private slots:
     // A picture of 200 x 100 pixels for x 100..300 and y 60 down to -40: one pixel a unit, pixel column
-    // x - 100, pixel row 60 - y. A trace, a wide boundary, a dashed line and a dotted cursor in not-xor mode,
-    // each at the pixels worked out from that. Qt's
-    // aliased dashes are 4 pixels on and 2 off, its dots 1 on and 2 off; not-xor of light green over the
-    // light red boundary gives blue.
+    // x - 100, pixel row 60 - y. A trace, a wide boundary, wide and thin dashed lines and two cursors in
+    // not-xor mode, each at the pixels worked out from that; the lines after the boundary share its colour
+    // and change one thing at a time, so each change must reach the painter. Qt's aliased dashes are 4 pen
+    // widths on and 2 off, its dots 1 on and 2 off, and a wide pen's square caps add half its width at both
+    // ends of a dash (3-pixel dashes of 15 with gaps of 3, the first cut at the picture's edge); not-xor of a
+    // colour over white gives the colour, light red over itself white, light green over light red blue.
     void drawnPictureInPixels() {
         ImageCanvas canvas(QSize(200, 100));
         canvas.setScale(100, 60, 300, -40);
@@ -55,30 +57,32 @@ private slots:
         const std::vector<QPointF> fall{{100, 60}, {150, 10}}, flat{{150, 10}, {175, 10}, {200, 10}};
         canvas.polyline(fall);
         canvas.polyline(flat);
+        canvas.setPenColour(COLOUR_LIGHT_RED);
         canvas.setLineWidth(3);
-        canvas.line(100, 20, 300, 20, COLOUR_LIGHT_RED);
-        canvas.setLineWidth(1);
+        canvas.line(100, 20, 300, 20);
         canvas.setLineStyle(LineStyle::Dashed);
-        canvas.line(100, -20, 300, -20, COLOUR_BLACK);
-        canvas.setLineStyle(LineStyle::Dotted);
+        canvas.line(100, -20, 300, -20);
+        canvas.setLineWidth(1);
+        canvas.line(100, -30, 300, -30);
         canvas.setDrawMode(DrawMode::NotXor);
-        canvas.setPenColour(COLOUR_LIGHT_GREEN);
         canvas.line(250, 60, 250, -40);
-        QCOMPARE(canvas.penColour(), COLOUR_LIGHT_GREEN);
-        QString rows;
-        for (const auto& [x, y] : std::vector<std::pair<int, int>>{
-                 {0, 0},   {25, 25}, {50, 50}, {99, 50}, {101, 50}, {25, 30},  {20, 38},
-                 {20, 39}, {20, 41}, {20, 42}, {0, 80},  {3, 80},   {4, 80},   {5, 80},
-                 {6, 80},  {150, 0}, {150, 1}, {150, 3}, {149, 3},  {150, 39}, {150, 40}})
-            rows +=
-                QStringLiteral("%1,%2 %3\n").arg(x).arg(y).arg(Pixel(canvas, x, y), 6, 16, QLatin1Char('0'));
-        QCOMPARE(
-            rows,
-            QStringLiteral(
-                "0,0 008000\n25,25 008000\n50,50 008000\n99,50 008000\n101,50 ffffff\n"
-                "25,30 ffffff\n20,38 ffffff\n20,39 ff0000\n20,41 ff0000\n20,42 ffffff\n"
-                "0,80 000000\n3,80 000000\n4,80 ffffff\n5,80 ffffff\n6,80 000000\n"
-                "150,0 00ff00\n150,1 ffffff\n150,3 00ff00\n149,3 ffffff\n150,39 0000ff\n150,40 ff0000\n"));
+        canvas.setLineStyle(LineStyle::Dotted);
+        canvas.line(260, 60, 260, -40, COLOUR_LIGHT_GREEN);
+        QCOMPARE(canvas.penColour(), COLOUR_LIGHT_RED);
+        const char* const expected[] = {
+            "0,0 008000",    "25,25 008000", "50,50 008000", "99,50 008000", "101,50 ffffff",
+            "25,30 ffffff",  "20,38 ffffff", "20,39 ff0000", "20,41 ff0000", "20,42 ffffff",
+            "5,78 ffffff",   "13,79 ff0000", "13,81 ff0000", "5,82 ffffff",  "14,80 ffffff",
+            "16,80 ffffff",  "17,80 ff0000", "3,89 ffffff",  "3,90 ff0000",  "4,90 ffffff",
+            "5,90 ffffff",   "6,90 ff0000",  "150,3 ff0000", "150,4 ffffff", "150,39 ffffff",
+            "150,40 ff0000", "160,0 00ff00", "160,1 ffffff", "160,3 00ff00", "160,39 0000ff"};
+        for (const char* e : expected) {
+            const QStringList xy = QString::fromLatin1(e).section(u' ', 0, 0).split(u',');
+            const QRgb pixel = Pixel(canvas, xy[0].toInt(), xy[1].toInt());
+            QCOMPARE(QString::fromLatin1(e).section(u' ', 0, 0) + u' ' +
+                         QStringLiteral("%1").arg(pixel, 6, 16, QLatin1Char('0')),
+                     QString::fromLatin1(e));
+        }
     }
 
     void notXorTwiceLeavesTheImage_data() {
