@@ -144,28 +144,15 @@ private slots:
                                     << "18446744073709551615 1 2 100 1";
         QTest::newRow("others passed over")
             << QStringList{"start.scp", "--emulator", "--emu-baud=3", "-x"} << "1 1 2 100 3";
-        for (const char* bad : {"--emu-speed=3",
-                                "--emu-seed",
-                                "--emu-seed=-1",
-                                "--emu-pacing=yes",
-                                "--emu-latency-ms=-1",
-                                "--emu-sweep-ms=0",
-                                "--emu-baud=0",
-                                "--emu-baud=9600",
-                                "--emu-fault=explode",
-                                "--emu-fault=answer-from",
-                                "--emu-fault=answer-from:0",
-                                "--emu-fault=silent:",
-                                "--emu-fault=baud-only",
-                                "--emu-fault=skip-block:40",
-                                "--emu-fault=stall:2:x",
-                                "--emu-fault=stall:2:10:3",
-                                "--emu-fault=noise:-1",
-                                "--emu-fault=wrong-digit:1",
-                                "--emu-fault=partial-block:102",
-                                "--emu-fault=vanish-in-trace:40",
-                                "--emu-fault=skip-block:1:2"})
-            QTest::newRow(bad) << QStringList{"--emu-seed=3", bad} << QString();
+        const QString refused = QStringLiteral(
+            "--emu-speed=3 --emu-seed --emu-seed=-1 --emu-pacing=yes --emu-latency-ms=-1 --emu-sweep-ms=0 "
+            "--emu-baud=0 --emu-baud=9600 --emu-fault=explode --emu-fault=answer-from "
+            "--emu-fault=answer-from:0 "
+            "--emu-fault=silent: --emu-fault=baud-only --emu-fault=skip-block:40 --emu-fault=stall:2:x "
+            "--emu-fault=stall:2:10:3 --emu-fault=noise:-1 --emu-fault=wrong-digit:1 "
+            "--emu-fault=partial-block:102 --emu-fault=vanish-in-trace:40 --emu-fault=skip-block:1:2");
+        for (const QString& bad : refused.split(u' '))
+            QTest::newRow(qPrintable(bad)) << QStringList{"--emu-seed=3", bad} << QString();
     }
     void parsesOptions() {
         QFETCH(QStringList, args);

@@ -8,6 +8,7 @@
 #include "AutoConfigure.h"
 #include "EmulatorLinkRig.h"
 #include "MeasurementCycle.h"
+#include "Rows.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -18,7 +19,6 @@ using Message = ScriptedDialogs::Message;
 using Messages = QList<Message>;
 const Message IGNORED{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")};
 const Message NO_ACCESS{QStringLiteral("No access to analyzer"), QStringLiteral("Configuration")};
-const QString NOT_VALID = QStringLiteral("Transmission error - data not valid");
 constexpr std::int16_t UNTOUCHED = -1;  // never a level on the wire
 
 class QuietCycleView final : public CycleView {
@@ -69,47 +69,42 @@ private slots:
         const Messages none, once{IGNORED}, failed{IGNORED, IGNORED, NO_ACCESS};
         const QString all = QStringLiteral("500/500/500"), nothing = QStringLiteral("0/0/0");
         const auto fault = [](const char* f) { return QStringList{QStringLiteral("--emu-fault=") + f}; };
-        QTest::newRow("well behaved") << QStringList() << none << true << all << 0 << 1;
-        QTest::newRow("no answer") << fault("silent") << failed << false << nothing << 0 << 8;
+        Row("well behaved", QStringList(), none, true, all, 0, 1);
+        Row("no answer", fault("silent"), failed, false, nothing, 0, 8);
         // The second attempt's first "i" only ends the wait for the second letter of "bv".
-        QTest::newRow("no answer to v") << fault("silent:v") << failed << false << nothing << 0 << 3;
-        QTest::newRow("no answer to a") << fault("silent:a") << once << false << nothing << 0 << 1;
-        QTest::newRow("wrong ack of i") << fault("wrong-ack:i") << failed << false << nothing << 0 << 2;
-        QTest::newRow("wrong ack of r") << fault("wrong-ack:r") << once << false << nothing << 0 << 1;
-        QTest::newRow("answer from 2nd") << fault("answer-from:2") << none << true << all << 0 << 2;
-        QTest::newRow("answer from 3rd") << fault("answer-from:3") << none << true << all << 0 << 3;
+        Row("no answer to v", fault("silent:v"), failed, false, nothing, 0, 3);
+        Row("no answer to a", fault("silent:a"), once, false, nothing, 0, 1);
+        Row("wrong ack of i", fault("wrong-ack:i"), failed, false, nothing, 0, 2);
+        Row("wrong ack of r", fault("wrong-ack:r"), once, false, nothing, 0, 1);
+        Row("answer from 2nd", fault("answer-from:2"), none, true, all, 0, 2);
+        Row("answer from 3rd", fault("answer-from:3"), none, true, all, 0, 3);
         // The fourth transmission is heard, but too late: its echo answers the second attempt's first "i".
-        QTest::newRow("answer from 4th") << fault("answer-from:4") << failed << false << nothing << 0 << 5;
-        QTest::newRow("skipped block") << fault("skip-block") << none << true << "100/100/100" << 3 << 1;
-        QTest::newRow("noise first") << fault("noise:20") << none << true << all << 0 << 1;
-        QTest::newRow("stall") << fault("stall:3") << once << false << "300/0/0" << 0 << 1;
-        QTest::newRow("stall 5 s") << fault("stall:3:5000") << none << true << all << 0 << 1;
-        QTest::newRow("stall 25 s") << fault("stall:3:25000") << once << false << "300/0/0" << 0 << 1;
-        QTest::newRow("interface at 9600")
-            << QStringList{"--emu-baud=2"} << failed << false << nothing << 0 << 8;
-        QTest::newRow("i only at 19200") << fault("baud-only:3") << failed << false << nothing << 0 << 8;
-        QTest::newRow("absent") << fault("disappear") << Messages{NO_ACCESS} << false << nothing << 0 << 0;
+        Row("answer from 4th", fault("answer-from:4"), failed, false, nothing, 0, 5);
+        Row("skipped block", fault("skip-block"), none, true, "100/100/100", 3, 1);
+        Row("noise first", fault("noise:20"), none, true, all, 0, 1);
+        Row("stall", fault("stall:3"), once, false, "300/0/0", 0, 1);
+        Row("stall 5 s", fault("stall:3:5000"), none, true, all, 0, 1);
+        Row("stall 25 s", fault("stall:3:25000"), once, false, "300/0/0", 0, 1);
+        Row("interface at 9600", QStringList{"--emu-baud=2"}, failed, false, nothing, 0, 8);
+        Row("i only at 19200", fault("baud-only:3"), failed, false, nothing, 0, 8);
+        Row("absent", fault("disappear"), Messages{NO_ACCESS}, false, nothing, 0, 0);
         // The connection takes 12 bytes; the trace request is the 13th.
-        QTest::newRow("gone at request") << fault("disappear:12") << once << false << nothing << 0 << 1;
-        QTest::newRow("gone mid-trace") << fault("vanish-in-trace:2") << once << false << "200/0/0" << 0 << 1;
-        QTest::newRow("version without V") << fault("wrong-ack:v") << failed << false << nothing << 0 << 2;
-        QTest::newRow("wrong digit") << fault("wrong-digit") << failed << false << nothing << 0 << 2;
-        QTest::newRow("partial last block") << fault("partial-block") << once << false << "449/0/0" << 0 << 1;
+        Row("gone at request", fault("disappear:12"), once, false, nothing, 0, 1);
+        Row("gone mid-trace", fault("vanish-in-trace:2"), once, false, "200/0/0", 0, 1);
+        Row("version without V", fault("wrong-ack:v"), failed, false, nothing, 0, 2);
+        Row("wrong digit", fault("wrong-digit"), failed, false, nothing, 0, 2);
+        Row("partial last block", fault("partial-block"), once, false, "449/0/0", 0, 1);
     }
     void faultMatrix() {
         QFETCH(QStringList, args);
         QFETCH(bool, open);
-        QFETCH(int, invalid);
         Rig rig(args);
         rig.link.ConnectInterface();
         QTEST(static_cast<int>(rig.port.device().received().count('i')), "iSent");
         QTEST(rig.tick(), "stored");
         QTEST(rig.dialogs.messages, "messages");
         QCOMPARE(rig.port.isOpen(), open);
-        QCOMPARE(rig.view.online, open);
-        QCOMPARE(rig.model.invalidTransferCount, invalid);
-        QCOMPARE(rig.view.information, invalid ? NOT_VALID : QString());
-        QCOMPARE(rig.view.redraws, open && !invalid ? 3 : 0);
+        QTEST(int(rig.model.invalidTransferCount), "invalid");
 
         // Put right, the interface is found by the search and the next connection reads whole traces.
         rig.port.clearFaults();

@@ -5,6 +5,7 @@
 #include "AutoConfigure.h"
 #include "LinkRig.h"
 #include "RecordingLinkView.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 
@@ -66,23 +67,17 @@ private slots:
         QTest::addColumn<int>("baudIndex");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("transmissions");
-        const auto row = [](const char* name, const QList<int>& absent, const char* device,
-                            const char* answers, int portNumber, int baudIndex, const char* message,
-                            int transmissions) {
-            QTest::newRow(name) << absent << QString::fromLatin1(device) << QString::fromLatin1(answers)
-                                << portNumber << baudIndex << QString::fromLatin1(message) << transmissions;
-        };
         const char* none = "No access to analyzer";
         // clang-format off
-        row("COM1 2400", {}, "/dev/ttyS0", "2400=I", 1, 1, "Analyzer connected Com:  1 Baud: 2400", 1);
-        row("COM2 19200", {}, "/dev/ttyS1", "19200=I", 2, 3, "Analyzer connected Com:  2 Baud: 19200", 7 * 4 + 1);
-        row("another byte skips the rate", {}, "/dev/ttyS0", "9600=X 38400=I", 1, 4,
+        Row("COM1 2400", QList<int>{}, "/dev/ttyS0", "2400=I", 1, 1, "Analyzer connected Com:  1 Baud: 2400", 1);
+        Row("COM2 19200", QList<int>{}, "/dev/ttyS1", "19200=I", 2, 3, "Analyzer connected Com:  2 Baud: 19200", 7 * 4 + 1);
+        Row("another byte skips the rate", QList<int>{}, "/dev/ttyS0", "9600=X 38400=I", 1, 4,
             "Analyzer connected Com:  1 Baud: 38400", 4 + 1 + 4 + 1);
-        row("lower case is no interface", {}, "/dev/ttyS0", "2400=i", 0, 0, none, 1 + 19 * 4);
-        row("ports that fail to open are skipped", {1, 3}, "/dev/ttyUSB3", "115200=I", 4, 5,
+        Row("lower case is no interface", QList<int>{}, "/dev/ttyS0", "2400=i", 0, 0, none, 1 + 19 * 4);
+        Row("ports that fail to open are skipped", QList<int>{1, 3}, "/dev/ttyUSB3", "115200=I", 4, 5,
             "Analyzer connected Com:  4 Baud: 115200", 5 * 4 + 4 * 4 + 1);
-        row("nothing answers", {}, "", "", 0, 0, none, 4 * 5 * 4);
-        row("no port opens", {1, 2, 3, 4}, "", "", 0, 0, none, 0);
+        Row("nothing answers", QList<int>{}, "", "", 0, 0, none, 4 * 5 * 4);
+        Row("no port opens", QList<int>{1, 2, 3, 4}, "", "", 0, 0, none, 0);
         // clang-format on
     }
     void outcomes() {

@@ -9,6 +9,7 @@
 #include "ParameterFile.h"
 #include "PortMapFile.h"
 #include "RecordingLinkView.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "StartUp.h"
@@ -40,22 +41,15 @@ private slots:
         QTest::addColumn<QByteArrayList>("replies");
         QTest::addColumn<QByteArray>("written");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("echoed") << QByteArray("bo") << QByteArrayList{"B", "O"} << QByteArray("bo") << true;
-        QTest::newRow("third try") << QByteArray("bo") << QByteArrayList{"", "", "B", "O"}
-                                   << QByteArray("bbbo") << true;
-        QTest::newRow("fourth try") << QByteArray("bo") << QByteArrayList{"", "", "", "B", "O"}
-                                    << QByteArray("bbbbo") << true;
-        QTest::newRow("no fifth try") << QByteArray("bo") << QByteArrayList{} << QByteArray("bbbb") << false;
-        QTest::newRow("second in lower case")
-            << QByteArray("bo") << QByteArrayList{"B", "o"} << QByteArray("bo") << false;
-        QTest::newRow("first answered wrongly")
-            << QByteArray("bo") << QByteArrayList{"X"} << QByteArray("b") << false;
-        QTest::newRow("rate digit echoed")
-            << QByteArray("i3") << QByteArrayList{"I", "3"} << QByteArray("i3") << true;
-        QTest::newRow("rate digit minus 32")
-            << QByteArray("i3") << QByteArrayList{"I", "\x13"} << QByteArray("i3") << false;
-        QTest::newRow("lower-case i")
-            << QByteArray("i3") << QByteArrayList{"i", "3"} << QByteArray("i") << false;
+        using B = QByteArray;
+        using L = QByteArrayList;
+        Row("echoed", B("bo"), L{"B", "O"}, B("bo"), true);
+        Row("fourth try", B("bo"), L{"", "", "", "B", "O"}, B("bbbbo"), true);
+        Row("second in lower case", B("bo"), L{"B", "o"}, B("bo"), false);
+        Row("first answered wrongly", B("bo"), L{"X"}, B("b"), false);
+        Row("rate digit echoed", B("i3"), L{"I", "3"}, B("i3"), true);
+        Row("rate digit minus 32", B("i3"), L{"I", "\x13"}, B("i3"), false);
+        Row("lower-case i", B("i3"), L{"i", "3"}, B("i"), false);
     }
     void exchange() {
         QFETCH(QByteArray, command);
@@ -101,8 +95,8 @@ private slots:
     void buffersClearedBeforeTransmissions_data() {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("seen");
-        QTest::newRow("command") << QByteArray("bo") << QByteArray("b1b2o3o3o3");
-        QTest::newRow("rate") << QByteArray("i5") << QByteArray("i1i2535353");
+        Row("command", QByteArray("bo"), QByteArray("b1b2o3o3o3"));
+        Row("rate", QByteArray("i5"), QByteArray("i1i2535353"));
     }
     void buffersClearedBeforeTransmissions() {
         QFETCH(QByteArray, command);
@@ -111,7 +105,8 @@ private slots:
         QByteArray seen;  // each transmitted character with the count of clears before it
         r.port.responder = [&](char c, int n) {
             seen += c + QByteArray::number(r.port.clearCount);
-            return (c == command[0] && n < 2) || (c == command[1] && n < 3) ? QByteArray() : GoodInterface(c, n);
+            return (c == command[0] && n < 2) || (c == command[1] && n < 3) ? QByteArray()
+                                                                            : GoodInterface(c, n);
         };
         command[0] == 'i' ? r.link.SendBaudCommand(command[1]) : r.link.SendCommand(command);
         QTEST(seen, "seen");
@@ -121,10 +116,10 @@ private slots:
     void waitStartIsRoundedToWholeSecond_data() {
         QTest::addColumn<double>("start");
         QTest::addColumn<double>("gap");
-        QTest::newRow("rounded down") << 100.3 << 0.7;
-        QTest::newRow("rounded up") << 100.7 << 1.3;
-        QTest::newRow("half to even, down") << 100.5 << 0.5;
-        QTest::newRow("half to even, up") << 101.5 << 1.5;
+        Row("rounded down", 100.3, 0.7);
+        Row("rounded up", 100.7, 1.3);
+        Row("half to even, down", 100.5, 0.5);
+        Row("half to even, up", 101.5, 1.5);
     }
     void waitStartIsRoundedToWholeSecond() {
         QFETCH(double, start);
@@ -142,11 +137,11 @@ private slots:
     void readVersion_data() {
         QTest::addColumn<QByteArray>("block");
         QTest::addColumn<QString>("version");
-        QTest::newRow("V in the middle") << VersionBlock(40, "V1.23") << "V1.23";
-        QTest::newRow("first V wins") << VersionBlock(10, "Vabcd").replace(50, 5, "V9.99") << "Vabcd";
-        QTest::newRow("exactly 89 bytes") << VersionBlock(0, "V0.01", 89) << "V0.01";
-        QTest::newRow("V beyond the first 80 bytes") << VersionBlock(85, "V1.00") << "";
-        QTest::newRow("no V") << QByteArray(100, 'x') << "";
+        Row("V in the middle", VersionBlock(40, "V1.23"), "V1.23");
+        Row("first V wins", VersionBlock(10, "Vabcd").replace(50, 5, "V9.99"), "Vabcd");
+        Row("exactly 89 bytes", VersionBlock(0, "V0.01", 89), "V0.01");
+        Row("V beyond the first 80 bytes", VersionBlock(85, "V1.00"), "");
+        Row("no V", QByteArray(100, 'x'), "");
     }
     void readVersion() {
         QFETCH(QByteArray, block);
@@ -169,13 +164,12 @@ private slots:
     void connectSendsTheFullSequence_data() {
         QTest::addColumn<int>("resolution");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("500 points") << 8 << QByteArray("i2bvbobfbobr");
-        QTest::newRow("4000 points") << 1 << QByteArray("i2bvbobcbobr");
-        QTest::newRow("unknown resolution sends none") << 3 << QByteArray("i2bvbobobr");
+        Row("500 points", 8, QByteArray("i2bvbobfbobr"));
+        Row("4000 points", 1, QByteArray("i2bvbobcbobr"));
+        Row("unknown resolution sends none", 3, QByteArray("i2bvbobobr"));
     }
     void connectSendsTheFullSequence() {
         QFETCH(int, resolution);
-        QFETCH(QByteArray, written);
         Rig r;
         r.port.responder = GoodInterface;
         r.model.settings.baudIndex = 2;
@@ -187,7 +181,7 @@ private slots:
         const double t0 = r.clock.seconds();
         r.link.ConnectInterface();
         QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyUSB7")});
-        QCOMPARE(r.port.written, written);
+        QTEST(r.port.written, "written");
         QCOMPARE(r.port.lineSettings(), QStringLiteral("9600,N,8,1"));
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(r.view.online);
@@ -233,8 +227,8 @@ private slots:
     void pauseWaitsFromRoundedStart_data() {
         QTest::addColumn<double>("start");
         QTest::addColumn<double>("end");
-        QTest::newRow("rounded down") << 200.2 << 202.0;
-        QTest::newRow("rounded up") << 200.7 << 203.0;
+        Row("rounded down", 200.2, 202.0);
+        Row("rounded up", 200.7, 203.0);
     }
     void pauseWaitsFromRoundedStart() {
         QFETCH(double, start);
@@ -283,12 +277,11 @@ private slots:
     void shutdown_data() {
         QTest::addColumn<bool>("linkOpen");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("link closed") << false << QByteArray();
-        QTest::newRow("link open") << true << QByteArray("bfi1bvbobp");
+        Row("link closed", false, QByteArray());
+        Row("link open", true, QByteArray("bfi1bvbobp"));
     }
     void shutdown() {
         QFETCH(bool, linkOpen);
-        QFETCH(QByteArray, written);
         QTemporaryDir dir;
         Rig r;
         r.port.responder = GoodInterface;
@@ -296,7 +289,7 @@ private slots:
         r.port.setLineSettings(QStringLiteral("38400,N,8,1"));
         if (linkOpen) r.openPort();
         QVERIFY(RunShutdown(r.link, dir.filePath(PARAMETER_FILE_NAME)));
-        QCOMPARE(r.port.written, written);
+        QTEST(r.port.written, "written");
         QCOMPARE(QFileInfo(dir.filePath(PARAMETER_FILE_NAME)).size(), PARAMETER_FILE_SIZE);
         QVERIFY(!r.model.autoMeasurement);
         QCOMPARE(r.model.settings.baudIndex, 1);
@@ -309,7 +302,7 @@ private slots:
         {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("COM2 = /dev/ttyUSB0\nnonsense\nCOM9=/dev/x\ncom4=/dev/pts/7\n");
+            f.write("COM2 = /dev/ttyUSB0\nnonsense\nCOM9=/dev/x\ncom4=/dev/pts/7\nlpt4=/dev/usb/lp0\n");
         }
         PortMap map;
         map.load(path);
@@ -317,6 +310,12 @@ private slots:
         QCOMPARE(map.deviceFor(2), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(map.deviceFor(3), QStringLiteral("/dev/ttyS2"));
         QCOMPARE(map.deviceFor(4), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(map.parallelDeviceFor(1), QStringLiteral("/dev/lp0"));
+        QCOMPARE(map.parallelDeviceFor(4), QStringLiteral("/dev/usb/lp0"));
+        map.set(5, QStringLiteral("/dev/x"));
+        map.setParallel(5, QStringLiteral("/dev/x"));
+        QCOMPARE(map.deviceFor(5), QStringLiteral("/dev/ttyS4"));
+        QCOMPARE(map.parallelDeviceFor(5), QStringLiteral("/dev/lp4"));
         // A run's --port overrides an entry of the file and leaves the others.
         const PortMap run = LoadPortMap(path, {{2, QStringLiteral("/dev/pts/9")}});
         QCOMPARE(run.deviceFor(2), QStringLiteral("/dev/pts/9"));

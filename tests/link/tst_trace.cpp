@@ -5,6 +5,7 @@
 #include "LinkRig.h"
 #include "MeasurementCycle.h"
 #include "RecordingLinkView.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "TraceReader.h"
@@ -63,10 +64,10 @@ class TestTrace : public QObject {
 private slots:
     void fillsTheSweepOfEachResolution_data() {
         QTest::addColumn<int>("resolution");
-        QTest::newRow("500 points") << 8;
-        QTest::newRow("1000 points") << 4;
-        QTest::newRow("2000 points") << 2;
-        QTest::newRow("4000 points") << 1;
+        Row("500 points", 8);
+        Row("1000 points", 4);
+        Row("2000 points", 2);
+        Row("4000 points", 1);
     }
     void fillsTheSweepOfEachResolution() {
         QFETCH(int, resolution);
@@ -83,7 +84,7 @@ private slots:
         QVERIFY(r.model.graphOpen);
         QVERIFY(!r.model.peakBusy);
         QVERIFY(r.dialogs.messages.isEmpty());
-        QCOMPARE(r.model.timePeak.rightTrimmed(), r.clock.timeText());
+        QCOMPARE(r.model.timePeak.rightTrimmed(), QStringLiteral("10:00:00"));
     }
 
     void leadingNoiseAndHeaderLettersInData() {
@@ -130,8 +131,8 @@ private slots:
         QTest::addColumn<double>("bytesPerSecond");
         QTest::addColumn<bool>("complete");
         // 510 bytes: at 30 bytes/s the transfer needs 17 s, at 20 bytes/s 25.5 s, beyond the 20 s limit.
-        QTest::newRow("within the limit") << 30.0 << true;
-        QTest::newRow("beyond the limit") << 20.0 << false;
+        Row("within the limit", 30.0, true);
+        Row("beyond the limit", 20.0, false);
     }
     void transferLimit() {
         QFETCH(double, bytesPerSecond);
@@ -166,7 +167,8 @@ private slots:
         QVERIFY(r.port.written.isEmpty());
     }
 
-    void sleepingKeepsTheReadTime() {
+    // A read stamps its trace with the time and the date of its request, unless the module sleeps.
+    void readTimeOnlyWhileAwake() {
         Rig r;
         r.answerTraces();
         r.model.moduleSleeping = true;
@@ -175,6 +177,10 @@ private slots:
         QCOMPARE(r.model.timeActual.rightTrimmed(), QStringLiteral("--:--:--"));
         QCOMPARE(r.model.readDate.rightTrimmed(), QStringLiteral("old"));
         QCOMPARE(r.view.redraws, 1);
+        r.model.moduleSleeping = false;
+        r.reader.ReadActualTrace();
+        QCOMPARE(r.model.timeActual.rightTrimmed(), QStringLiteral("10:00:00"));
+        QCOMPARE(r.model.readDate.rightTrimmed(), QStringLiteral("06.12.2026"));
     }
 
     void correctionOfOneDecibel() {
@@ -200,21 +206,20 @@ private slots:
         QTest::addColumn<int>("resolution");
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("level");
-        QTest::newRow("left edge at 0 MHz") << 500.0f << 8 << 0 << 0;
-        QTest::newRow("200 MHz, 4 dB, rounded down") << 500.0f << 8 << 100 << 12;
-        QTest::newRow("500 MHz, 10 dB") << 500.0f << 8 << 250 << 31;
-        QTest::newRow("right edge, 1000 MHz") << 500.0f << 8 << 500 << 63;
-        QTest::newRow("4000 points, 500 MHz") << 500.0f << 1 << 2000 << 31;
-        QTest::newRow("left edge at 100 MHz") << 600.0f << 8 << 0 << 6;
-        QTest::newRow("centre 600, 1000 MHz") << 600.0f << 8 << 450 << 63;
+        Row("left edge at 0 MHz", 500.0f, 8, 0, 0);
+        Row("200 MHz, 4 dB, rounded down", 500.0f, 8, 100, 12);
+        Row("500 MHz, 10 dB", 500.0f, 8, 250, 31);
+        Row("right edge, 1000 MHz", 500.0f, 8, 500, 63);
+        Row("4000 points, 500 MHz", 500.0f, 1, 2000, 31);
+        Row("left edge at 100 MHz", 600.0f, 8, 0, 6);
+        Row("centre 600, 1000 MHz", 600.0f, 8, 450, 63);
         // A damaged curve whose offset is not a number leaves the level at 0 rather than garbage.
-        QTest::newRow("offset not a number") << -1.0f << 8 << 250 << 0;
+        Row("offset not a number", -1.0f, 8, 250, 0);
     }
     void correctionFollowsTheFrequencyOfEachPoint() {
         QFETCH(float, centre);
         QFETCH(int, resolution);
         QFETCH(int, index);
-        QFETCH(int, level);
         MeasurementModel m;
         m.settings.calibrationOn = true;
         m.settings.centerFreq = centre < 0 ? 500.0f : centre;
@@ -224,7 +229,7 @@ private slots:
         m.calibrationCurve.offsetDb[1] = centre < 0 ? std::numeric_limits<float>::quiet_NaN() : 20.0f;
         TraceArray t{};
         TraceReader::ApplyCorrection(m, t);
-        QCOMPARE(t[index], std::int16_t(level));
+        QTEST(int(t[index]), "level");
     }
 
     // Bytes left on the line after the last block of one trace are no part of the next.
@@ -252,22 +257,21 @@ private slots:
     void interpolation_data() {
         QTest::addColumn<float>("frequency");
         QTest::addColumn<float>("offset");
-        QTest::newRow("negative frequency") << -1.0f << 0.0f;
-        QTest::newRow("below the first point, from 0 dB at 0 MHz") << 50.0f << 1.0f;
-        QTest::newRow("at a point") << 100.0f << 2.0f;
-        QTest::newRow("between points") << 150.0f << 3.0f;
-        QTest::newRow("above the last point") << 300.0f << 0.0f;
+        Row("negative frequency", -1.0f, 0.0f);
+        Row("below the first point, from 0 dB at 0 MHz", 50.0f, 1.0f);
+        Row("at a point", 100.0f, 2.0f);
+        Row("between points", 150.0f, 3.0f);
+        Row("above the last point", 300.0f, 0.0f);
     }
     void interpolation() {
         QFETCH(float, frequency);
-        QFETCH(float, offset);
         CalibrationCurve c;
         c.pointCount = 2;
         c.freqMHz[0] = 100.0f;
         c.offsetDb[0] = 2.0f;
         c.freqMHz[1] = 200.0f;
         c.offsetDb[1] = 4.0f;
-        QCOMPARE(InterpolateCurve(c, frequency), offset);
+        QTEST(InterpolateCurve(c, frequency), "offset");
     }
 
     void referenceCalculation_data() {
@@ -276,18 +280,18 @@ private slots:
         QTest::addColumn<int>("trace");
         QTest::addColumn<int>("ref");
         QTest::addColumn<int>("expected");
-        QTest::newRow("ref - act") << 0 << 0 << 50 << 30 << -20;
-        QTest::newRow("act - ref") << 1 << 0 << 50 << 30 << 20;
-        QTest::newRow("act + ref") << 2 << 0 << 50 << 30 << 80;
-        QTest::newRow("act > ref, below") << 3 << 0 << 29 << 30 << 0;
-        QTest::newRow("act > ref, equal") << 3 << 0 << 30 << 30 << 30;
-        QTest::newRow("selector off") << 0 << 3 << 50 << 30 << 50;
-        QTest::newRow("unknown mode") << 7 << 0 << 50 << 30 << 50;
+        Row("ref - act", 0, 0, 50, 30, -20);
+        Row("act - ref", 1, 0, 50, 30, 20);
+        Row("act + ref", 2, 0, 50, 30, 80);
+        Row("act > ref, below", 3, 0, 29, 30, 0);
+        Row("act > ref, equal", 3, 0, 30, 30, 30);
+        Row("selector off", 0, 3, 50, 30, 50);
+        Row("unknown mode", 7, 0, 50, 30, 50);
         // Each selector picks its own curve: actual 30, average 20, peak 10.
-        QTest::newRow("average reference") << 1 << 1 << 50 << 20 << 30;
-        QTest::newRow("peak reference") << 1 << 2 << 50 << 10 << 40;
-        QTest::newRow("sum saturates") << 2 << 0 << 30000 << 30000 << 32767;
-        QTest::newRow("difference saturates") << 0 << 0 << 30000 << -30000 << -32768;
+        Row("average reference", 1, 1, 50, 20, 30);
+        Row("peak reference", 1, 2, 50, 10, 40);
+        Row("sum saturates", 2, 0, 30000, 30000, 32767);
+        Row("difference saturates", 0, 0, 30000, -30000, -32768);
     }
     void referenceCalculation() {
         QFETCH(int, mode);

@@ -1,18 +1,21 @@
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
 #include <deque>
-#include <sys/stat.h>
 
 #include "ErrorQueue.h"
 #include "LineFramer.h"
 #include "RemotePaths.h"
+#include "Rows.h"
 #include "ScpiParser.h"
 #include "ScpiSession.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
 
@@ -79,6 +82,15 @@ private:
     std::deque<std::function<void()>> m_waiting;
 };
 
+// A session over the fake target, its files in `folder`, that keeps every answer.
+struct Session {
+    explicit Session(const QString& folder = QDir::tempPath())
+        : session(ScpiSession::Create(target, folder, [this](const QByteArray& a) { answers << a; })) {}
+    FakeTarget target;
+    QList<QByteArray> answers;
+    std::shared_ptr<ScpiSession> session;
+};
+
 QString Render(const std::vector<ScpiItem>& items) {
     QStringList out;
     for (const ScpiItem& item : items) {
@@ -89,7 +101,9 @@ QString Render(const std::vector<ScpiItem>& items) {
         const auto& c = std::get<ScpiCommand>(item);
         QString text = QString::fromLatin1(c.nodes.join(':')) + (c.query ? QStringLiteral("?") : QString());
         for (const ScpiParameter& p : c.parameters)
-            text += QStringLiteral(" %1<%2>").arg(QChar::fromLatin1("TSB"[int(p.kind)])).arg(QString::fromLatin1(p.value));
+            text += QStringLiteral(" %1<%2>")
+                        .arg(QChar::fromLatin1("TSB"[int(p.kind)]))
+                        .arg(QString::fromLatin1(p.value));
         out << text;
     }
     return out.join(QStringLiteral(" | "));
@@ -103,25 +117,26 @@ private slots:
     void parse_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("common query") << QByteArray("*idn?") << "*IDN?";
-        QTest::newRow("nodes, CR LF, blanks") << QByteArray(" :trac:Data?  ACT \r") << "TRAC:DATA? T<ACT>";
-        QTest::newRow("several commands") << QByteArray("INIT:IMM;*OPC?;;FORM REAL,32")
-                                          << "INIT:IMM | *OPC? | FORM T<REAL> T<32>";
-        QTest::newRow("strings keep ; and , and doubled quotes")
-            << QByteArray("MMEM:LOAD:LIM \"a;b,\"\"c\"\"\";MMEM:LOAD:STAT 'x''y'")
-            << "MMEM:LOAD:LIM S<a;b,\"c\"> | MMEM:LOAD:STAT S<x'y>";
-        QTest::newRow("block") << QByteArray("X #15ab;c\n,1") << "X B<ab;c\n> T<1>";
-        QTest::newRow("block shorter than its length") << QByteArray("*CLS;X #19abc") << "*CLS | -161";
-        QTest::newRow("block longer than its length") << QByteArray("X #12abc") << "-161";
-        QTest::newRow("indefinite block") << QByteArray("X #0abc") << "-161";
-        QTest::newRow("non-text byte ends the line") << QByteArray("*CLS;SYST:ERR\x01?;*OPC?") << "*CLS | -101";
-        QTest::newRow("byte above ASCII in a string") << QByteArray("MMEM:LOAD:LIM \"\xe4\"") << "-101";
-        QTest::newRow("empty node") << QByteArray("TRAC::DATA?") << "-102";
-        QTest::newRow("punctuation in a header") << QByteArray("TRAC%DATA?") << "-102";
-        QTest::newRow("common with nodes") << QByteArray("*IDN:X?") << "-102";
-        QTest::newRow("unterminated string") << QByteArray("MMEM:LOAD:LIM \"abc") << "-102";
-        QTest::newRow("missing comma") << QByteArray("CALC:LIM:STAT ACT ON") << "-102";
-        QTest::newRow("empty parameter") << QByteArray("CALC:LIM:STAT ACT,") << "-102";
+        Row("common query", QByteArray("*idn?"), "*IDN?");
+        Row("nodes, CR LF, blanks", QByteArray(" :trac:Data?  ACT \r"), "TRAC:DATA? T<ACT>");
+        Row("several commands", QByteArray("INIT:IMM;*OPC?;;FORM REAL,32"),
+            "INIT:IMM | *OPC? | FORM T<REAL> T<32>");
+        Row("strings keep ; and , and doubled quotes",
+            QByteArray("MMEM:LOAD:LIM \"a;b,\"\"c\"\"\";MMEM:LOAD:STAT 'x''y'"),
+            "MMEM:LOAD:LIM S<a;b,\"c\"> | MMEM:LOAD:STAT S<x'y>");
+        Row("block", QByteArray("X #15ab;c\n,1"), "X B<ab;c\n> T<1>");
+        Row("block shorter than its length", QByteArray("*CLS;X #19abc"), "*CLS | -161");
+        Row("block longer than its length", QByteArray("X #12abc"), "-161");
+        Row("indefinite block", QByteArray("X #0abc"), "-161");
+        Row("non-text byte ends the line", QByteArray("*CLS;SYST:ERR\x01?;*OPC?"), "*CLS | -101");
+        Row("byte above ASCII in a string", QByteArray("MMEM:LOAD:LIM \"\xe4\""), "-101");
+        Row("DEL in a string", QByteArray("MMEM:LOAD:LIM \"\x7f\""), "-101");
+        Row("empty node", QByteArray("TRAC::DATA?"), "-102");
+        Row("punctuation in a header", QByteArray("TRAC%DATA?"), "-102");
+        Row("common with nodes", QByteArray("*IDN:X?"), "-102");
+        Row("unterminated string", QByteArray("MMEM:LOAD:LIM \"abc"), "-102");
+        Row("missing comma", QByteArray("CALC:LIM:STAT ACT ON"), "-102");
+        Row("empty parameter", QByteArray("CALC:LIM:STAT ACT,"), "-102");
     }
     void parse() {
         QFETCH(QByteArray, line);
@@ -132,14 +147,14 @@ private slots:
         QTest::addColumn<QByteArray>("pattern");
         QTest::addColumn<QString>("nodes");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("short") << QByteArray("TRACe:DATA") << "TRAC:DATA" << true;
-        QTest::newRow("long") << QByteArray("TRACe:DATA") << "TRACE:DATA" << true;
-        QTest::newRow("neither short nor long") << QByteArray("TRACe:DATA") << "TRA:DATA" << false;
-        QTest::newRow("optional left out") << QByteArray("[SENSe:]FREQuency:CENTer") << "FREQ:CENT" << true;
-        QTest::newRow("optional given") << QByteArray("[SENSe:]FREQuency:CENTer") << "SENS:FREQ:CENTER" << true;
-        QTest::newRow("optional at the end") << QByteArray("INITiate[:IMMediate]") << "INIT" << true;
-        QTest::newRow("one node too many") << QByteArray("INITiate[:IMMediate]") << "INIT:IMM:X" << false;
-        QTest::newRow("one node too few") << QByteArray("SYSTem:ERRor") << "SYST" << false;
+        Row("short", QByteArray("TRACe:DATA"), "TRAC:DATA", true);
+        Row("long", QByteArray("TRACe:DATA"), "TRACE:DATA", true);
+        Row("neither short nor long", QByteArray("TRACe:DATA"), "TRA:DATA", false);
+        Row("optional left out", QByteArray("[SENSe:]FREQuency:CENTer"), "FREQ:CENT", true);
+        Row("optional given", QByteArray("[SENSe:]FREQuency:CENTer"), "SENS:FREQ:CENTER", true);
+        Row("optional at the end", QByteArray("INITiate[:IMMediate]"), "INIT", true);
+        Row("one node too many", QByteArray("INITiate[:IMMediate]"), "INIT:IMM:X", false);
+        Row("one node too few", QByteArray("SYSTem:ERRor"), "SYST", false);
     }
     void headers() {
         QFETCH(QByteArray, pattern);
@@ -180,23 +195,23 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("write");
         QTest::addColumn<QString>("expected");  // path inside the folder, or the error
-        QTest::newRow("plain file") << "a.grn" << false << "a.grn";
-        QTest::newRow("in a subfolder") << "sub/b.set" << false << "sub/b.set";
-        QTest::newRow("missing") << "c.grn" << false << "-256";
-        QTest::newRow("new file") << "c.mes" << true << "c.mes";
-        QTest::newRow("new file in a missing folder") << "none/c.mes" << true << "-256";
-        QTest::newRow("absolute") << "/etc/passwd" << false << "-256";
-        QTest::newRow("drive letter") << "C:\\x.set" << true << "-256";
-        QTest::newRow("dot dot") << "sub/../a.grn" << false << "-256";
-        QTest::newRow("backslash dot dot") << "sub\\..\\..\\x" << true << "-256";
-        QTest::newRow("link inside") << "in.grn" << false << "a.grn";
-        QTest::newRow("link out, read") << "out" << false << "-200";
-        QTest::newRow("link out, write") << "out" << true << "-200";
-        QTest::newRow("folder link out, write") << "outdir/x.mes" << true << "-200";
-        QTest::newRow("dangling link, write") << "dangling" << true << "-200";
-        QTest::newRow("device file") << "null" << false << "-200";
-        QTest::newRow("pipe") << "fifo" << false << "-200";
-        QTest::newRow("folder") << "sub" << false << "-200";
+        Row("plain file", "a.grn", false, "a.grn");
+        Row("in a subfolder", "sub/b.set", false, "sub/b.set");
+        Row("missing", "c.grn", false, "-256");
+        Row("new file", "c.mes", true, "c.mes");
+        Row("new file in a missing folder", "none/c.mes", true, "-256");
+        Row("absolute", "/etc/passwd", false, "-256");
+        Row("drive letter", "C:\\x.set", true, "-256");
+        Row("dot dot", "sub/../a.grn", false, "-256");
+        Row("backslash dot dot", "sub\\..\\..\\x", true, "-256");
+        Row("link inside", "in.grn", false, "a.grn");
+        Row("link out, read", "out", false, "-200");
+        Row("link out, write", "out", true, "-200");
+        Row("folder link out, write", "outdir/x.mes", true, "-200");
+        Row("dangling link, write", "dangling", true, "-200");
+        Row("device file", "null", false, "-200");
+        Row("pipe", "fifo", false, "-200");
+        Row("folder", "sub", false, "-200");
     }
     void paths() {
         QFETCH(QString, name);
@@ -209,81 +224,79 @@ private slots:
             QFile file(QDir(root).filePath(QString::fromLatin1(f)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        QFile::link(QDir(root).filePath(QStringLiteral("a.grn")), QDir(root).filePath(QStringLiteral("in.grn")));
-        QFile::link(QStringLiteral("/etc/hostname"), QDir(root).filePath(QStringLiteral("out")));
-        QFile::link(outside.path(), QDir(root).filePath(QStringLiteral("outdir")));
-        QFile::link(QDir(outside.path()).filePath(QStringLiteral("x")), QDir(root).filePath(QStringLiteral("dangling")));
-        QFile::link(QStringLiteral("/dev/null"), QDir(root).filePath(QStringLiteral("null")));
+        const QDir in(root), out(outside.path());
+        const QList<std::pair<QString, QString>> links{{in.filePath("a.grn"), "in.grn"},
+                                                       {"/etc/hostname", "out"},
+                                                       {outside.path(), "outdir"},
+                                                       {out.filePath("x"), "dangling"},
+                                                       {"/dev/null", "null"}};
+        for (const auto& [to, name] : links) QFile::link(to, in.filePath(name));
         QCOMPARE(::mkfifo(qPrintable(QDir(root).filePath(QStringLiteral("fifo"))), 0600), 0);
         const RemotePath p = ResolveRemotePath(root, name, write ? RemoteAccess::Write : RemoteAccess::Read);
         const QString canonicalRoot = QFileInfo(root).canonicalFilePath() + u'/';
-        QTEST(p.path.isEmpty() ? QString::number(p.error) : QString(p.path).remove(canonicalRoot), "expected");
+        QTEST(p.path.isEmpty() ? QString::number(p.error) : QString(p.path).remove(canonicalRoot),
+              "expected");
     }
 
     void commands_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("expected");  // the answer lines, then the error queue, joined by " | "
-        QTest::newRow("identity, several answers in one line")
-            << QStringList{"*idn?;*OPC?"} << "ZELOR Instruments,TK820-2,0,2.68;1 | 0,\"No error\"";
-        QTest::newRow("center frequency") << QStringList{"SENSE:FREQUENCY:CENTER 123.5;:FREQ:CENT?", "FREQ:CENT 3000.5"}
-                                          << "123.5 | -222,\"Data out of range;0 to 3000 MHz\" | 0,\"No error\"";
-        QTest::newRow("scan widths of the display setup")
-            << QStringList{"FREQ:SPAN:DIV 0.05;FREQ:SPAN:DIV?", "FREQ:SPAN:DIV 0.3"}
-            << "0.05 | -222,\"Data out of range;one of the display setup's scan widths\" | 0,\"No error\"";
-        QTest::newRow("resolution and bandwidth") << QStringList{"RES 4;RES?;BAND 3;BAND?", "RES 3", "BAND 1.5"}
-                                                  << "4;3 | -222,\"Data out of range;1, 2, 4 or 8\" | "
-                                                     "-222,\"Data out of range;0 to 3\" | 0,\"No error\"";
-        QTest::newRow("unit") << QStringList{"UNIT:POW dbuv;UNIT:POW?", "UNIT:POW DBW"}
-                              << "DBUV | -224,\"Illegal parameter value;DBM, DBUV, DBPW or USER\" | 0,\"No error\"";
-        QTest::newRow("an error ends its line") << QStringList{"FOO?;*OPC?", "*OPC?"}
-                                                << "1 | -113,\"Undefined header\" | 0,\"No error\"";
-        QTest::newRow("parameter counts and types")
-            << QStringList{"INIT:CONT", "*CLS 1", "FREQ:CENT ON", "INST:CONN MAYBE"}
-            << "-109,\"Missing parameter\" | -108,\"Parameter not allowed\" | -104,\"Data type error;a number\" | "
-               "-224,\"Illegal parameter value;ON or OFF\" | 0,\"No error\"";
-        QTest::newRow("*WAI and *OPC are taken") << QStringList{"*WAI;*OPC;*OPC?"} << "1 | 0,\"No error\"";
-        QTest::newRow("*CLS empties the queue") << QStringList{"FOO", "*CLS"} << "0,\"No error\"";
-        QTest::newRow("switches") << QStringList{"INST:CONN ON;INST:CONN?;INIT:CONT 0;INIT:CONT?;FAST 1;FAST?"}
-                                  << "1;0;1 | 0,\"No error\"";
-        QTest::newRow("boundary checks")
-            << QStringList{"CALC:LIM:STAT PEAK,ON;CALC:LIM:STAT? PEAK;CALC:LIM:STAT? AVER", "CALC:LIM:STAT COMP,ON"}
-            << "1;0 | -224,\"Illegal parameter value;ACT, AVER or PEAK\" | 0,\"No error\"";
-        QTest::newRow("margin of a trace without check")
-            << QStringList{"CALC:LIM:MARG? PEAK"}
-            << "-200,\"Execution error;the boundary check of that trace is off\" | 0,\"No error\"";
-        QTest::newRow("file names") << QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn",
-                                                   "MMEM:STOR:CORR \"x.eic\""}
-                                    << "-256,\"File name not found;absolute names are refused\" | "
-                                       "-104,\"Data type error;a quoted name\" | -113,\"Undefined header\" | "
-                                       "0,\"No error\"";
-        QTest::newRow("script state") << QStringList{"SCR:STAT?"} << "0,0,\"00:00\" | 0,\"No error\"";
-        QTest::newRow("exit with windows") << QStringList{"SYST:EXIT"}
-                                           << "-200,\"Execution error;the program with windows is ended by its "
-                                              "user\" | 0,\"No error\"";
+        Row("identity, several answers in one line", QStringList{"*idn?;*OPC?"},
+            "ZELOR Instruments,TK820-2,0,2.68;1 | 0,\"No error\"");
+        Row("center frequency", QStringList{"SENSE:FREQUENCY:CENTER 123.5;:FREQ:CENT?", "FREQ:CENT 3000.5"},
+            "123.5 | -222,\"Data out of range;0 to 3000 MHz\" | 0,\"No error\"");
+        Row("scan widths of the display setup",
+            QStringList{"FREQ:SPAN:DIV 0.05;FREQ:SPAN:DIV?", "FREQ:SPAN:DIV 0.3"},
+            "0.05 | -222,\"Data out of range;one of the display setup's scan widths\" | 0,\"No error\"");
+        Row("resolution and bandwidth", QStringList{"RES 4;RES?;BAND 3;BAND?", "RES 3", "BAND 1.5"},
+            "4;3 | -222,\"Data out of range;1, 2, 4 or 8\" | -222,\"Data out of range;0 to 3\" | 0,\"No "
+            "error\"");
+        Row("unit", QStringList{"UNIT:POW dbuv;UNIT:POW?", "UNIT:POW DBW"},
+            "DBUV | -224,\"Illegal parameter value;DBM, DBUV, DBPW or USER\" | 0,\"No error\"");
+        Row("an error ends its line", QStringList{"FOO?;*OPC?", "*OPC?"},
+            "1 | -113,\"Undefined header\" | 0,\"No error\"");
+        Row("parameter counts and types",
+            QStringList{"INIT:CONT", "*CLS 1", "FREQ:CENT ON", "INST:CONN MAYBE"},
+            "-109,\"Missing parameter\" | -108,\"Parameter not allowed\" | "
+            "-104,\"Data type error;a number\" | -224,\"Illegal parameter value;ON or OFF\" | 0,\"No "
+            "error\"");
+        Row("*WAI and *OPC are taken", QStringList{"*WAI;*OPC;*OPC?"}, "1 | 0,\"No error\"");
+        Row("*CLS empties the queue", QStringList{"FOO", "*CLS"}, "0,\"No error\"");
+        Row("switches", QStringList{"INST:CONN ON;INST:CONN?;INIT:CONT 0;INIT:CONT?;FAST 1;FAST?"},
+            "1;0;1 | 0,\"No error\"");
+        Row("boundary checks",
+            QStringList{"CALC:LIM:STAT PEAK,ON;CALC:LIM:STAT? PEAK;CALC:LIM:STAT? AVER",
+                        "CALC:LIM:STAT COMP,ON"},
+            "1;0 | -224,\"Illegal parameter value;ACT, AVER or PEAK\" | 0,\"No error\"");
+        Row("margin of a trace without check", QStringList{"CALC:LIM:MARG? PEAK"},
+            "-200,\"Execution error;the boundary check of that trace is off\" | 0,\"No error\"");
+        Row("file names",
+            QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn", "MMEM:STOR:CORR \"x.eic\""},
+            "-256,\"File name not found;absolute names are refused\" | "
+            "-104,\"Data type error;a quoted name\" | -113,\"Undefined header\" | 0,\"No error\"");
+        Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");
+        Row("exit with windows", QStringList{"SYST:EXIT"},
+            "-200,\"Execution error;the program with windows is ended by its user\" | 0,\"No error\"");
     }
     void commands() {
         QFETCH(QStringList, lines);
-        FakeTarget target;
-        QStringList answers;
-        auto session = ScpiSession::Create(target, QDir::tempPath(),
-                                           [&](const QByteArray& a) { answers << QString::fromLatin1(a.chopped(1)); });
-        for (const QString& l : lines) session->Receive(l.toLatin1());
-        for (int i = 0; i < 8 && !answers.endsWith(QStringLiteral("0,\"No error\"")); ++i)
-            session->Receive("SYST:ERR?");
-        QTEST(answers.join(QStringLiteral(" | ")), "expected");
+        Session s;
+        for (const QString& l : lines) s.session->Receive(l.toLatin1());
+        for (int i = 0; i < 8 && !s.answers.endsWith("0,\"No error\"\n"); ++i)
+            s.session->Receive("SYST:ERR?");
+        QTEST(QString::fromLatin1(s.answers.join(" | ").replace('\n', "")), "expected");
     }
 
     void tracesInTheLevelUnitAsTextAndBlock() {
-        FakeTarget target;
-        target.model.settings.resolution = 8;  // 500 points
-        target.model.settings.levelUnit = 1;   // dBm: raw 0 is -107 dBm, a raw step 80/255 dB
-        target.model.traceActual[1] = 255;
-        target.model.traceActual[500] = 51;
-        QList<QByteArray> answers;
-        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
-        session->Receive("TRAC? ACT;:FORM REAL,32;:TRAC? ACT;:FORM?");
-        QCOMPARE(answers.size(), 1);
-        const QByteArray& a = answers[0];
+        Session s;
+        MeasurementModel& m = s.target.model;
+        m.settings.resolution = 8;  // 500 points
+        m.settings.levelUnit = 1;   // dBm: raw 0 is -107 dBm, a raw step 80/255 dB
+        m.traceActual[1] = 255;
+        m.traceActual[500] = 51;
+        s.session->Receive("TRAC? ACT;:FORM REAL,32;:TRAC? ACT;:FORM?");
+        QCOMPARE(s.answers.size(), 1);
+        const QByteArray& a = s.answers[0];
         const QList<QByteArray> text = a.left(a.indexOf('#') - 1).split(',');
         QCOMPARE(text.size(), 500);
         QCOMPARE(text[0], QByteArray("-27.00"));
@@ -300,36 +313,33 @@ private slots:
     }
 
     void failAndMarginOfShownTraces() {
-        FakeTarget target;
-        target.margins = {{0, false, 2.5, 10.0f}, {2, true, -1.25, 3.9f}};
-        QList<QByteArray> answers;
-        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
-        session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK");
-        target.model.settings.showPeak = false;  // a trace not shown fails nothing
-        session->Receive("CALC:LIM:FAIL?");
-        QCOMPARE(answers, (QList<QByteArray>{"1;2.50,10;-1.25,3.9\n", "0\n"}));
+        Session s;
+        s.target.margins = {{0, false, 2.5, 10.0f}, {2, true, -1.25, 3.9f}};
+        s.session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK");
+        s.target.model.settings.showPeak = false;  // a trace not shown fails nothing
+        s.session->Receive("CALC:LIM:FAIL?");
+        QCOMPARE(s.answers, (QList<QByteArray>{"1;2.50,10;-1.25,3.9\n", "0\n"}));
     }
 
     void commandsWaitForTheLineInOrder() {
-        FakeTarget target;
-        QList<QByteArray> answers;
-        auto session = ScpiSession::Create(target, QDir::tempPath(), [&](const QByteArray& a) { answers << a; });
-        target.busy = true;  // an exchange has the line
-        session->Receive("INIT:IMM;*OPC?");
-        session->Receive("MMEM:STOR:TABL \"t.tab\"");
-        QVERIFY(answers.isEmpty());
-        QVERIFY(target.calls.isEmpty());
-        target.Release();
+        Session s;
+        s.target.busy = true;  // an exchange has the line
+        s.session->Receive("INIT:IMM;*OPC?");
+        s.session->Receive("MMEM:STOR:TABL \"t.tab\"");
+        QVERIFY(s.answers.isEmpty());
+        QVERIFY(s.target.calls.isEmpty());
+        s.target.Release();
         // the read that "Single" asked for ran before *OPC? answered
-        QCOMPARE(target.calls, (QStringList{"single", "read", QStringLiteral("store 5 t.tab 1")}));
-        QCOMPARE(answers, QList<QByteArray>{"1\n"});
+        QCOMPARE(s.target.calls, (QStringList{"single", "read", QStringLiteral("store 5 t.tab 1")}));
+        QCOMPARE(s.answers, QList<QByteArray>{"1\n"});
     }
 
     void aSessionThatEndsDropsWhatWaits() {
         FakeTarget target;
         target.busy = true;
         {
-            auto session = ScpiSession::Create(target, QDir::tempPath(), [](const QByteArray&) { QFAIL("answered"); });
+            auto session =
+                ScpiSession::Create(target, QDir::tempPath(), [](const QByteArray&) { QFAIL("answered"); });
             session->Receive("INIT:IMM;*OPC?");
         }
         target.Release();  // the client left: nothing runs, nothing is answered
@@ -337,18 +347,17 @@ private slots:
     }
 
     void messagesBecomeExecutionErrors() {
-        FakeTarget target;
-        QList<QByteArray> answers;
         QTemporaryDir dir;
         QFile f(QDir(dir.path()).filePath(QStringLiteral("bad.grn")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        auto session = ScpiSession::Create(target, dir.path(), [&](const QByteArray& a) { answers << a; });
-        target.messages = {QStringLiteral("Boundaries: Wrong file format  ")};
-        session->Receive("MMEM:LOAD:LIM \"bad.grn\";*OPC?");
-        session->Receive("SYST:ERR?");
-        QCOMPARE(target.calls, QStringList{"load 1 bad.grn"});
-        QCOMPARE(answers, (QList<QByteArray>{"1\n", "-200,\"Execution error;Boundaries: Wrong file format\"\n"}));
+        Session s(dir.path());
+        s.target.messages = {QStringLiteral("Boundaries: Wrong file format  ")};
+        s.session->Receive("MMEM:LOAD:LIM \"bad.grn\";*OPC?");
+        s.session->Receive("SYST:ERR?");
+        QCOMPARE(s.target.calls, QStringList{"load 1 bad.grn"});
+        QCOMPARE(s.answers,
+                 (QList<QByteArray>{"1\n", "-200,\"Execution error;Boundaries: Wrong file format\"\n"}));
     }
 };
 

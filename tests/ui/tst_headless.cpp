@@ -13,17 +13,17 @@
 #include "BoundariesFile.h"
 #include "Clock.h"
 #include "EmulatorPort.h"
+#include "FileBytes.h"
 #include "FileIO.h"
 #include "FileOperations.h"
 #include "HeadlessRun.h"
 #include "MainWindow.h"
 #include "PeakCommands.h"
-#include "Rows.h"
 #include "ScriptFile.h"
 #include "SettingsFile.h"
 
 using namespace tk;
-using tk::test::Row;
+using tk::test::FileBytes;
 
 namespace {
 
@@ -66,6 +66,7 @@ struct Rig {
     MainWindow window{{model, emulator, clock, dialogs, help, portMap, dir.path(), {}}};
 
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QJsonObject report() const { return QJsonDocument::fromJson(FileBytes(path("report.json"))).object(); }
     // A scan of one minute stored in scan.mes and printed, then "Script done".
     QString writeScript(const char* settingsFile) {
         ScriptTable table{};
@@ -84,69 +85,66 @@ struct Rig {
 class TestHeadless : public QObject {
     Q_OBJECT
 private slots:
-    void run_data() {
-        QTest::addColumn<float>("boundaryDbm");
-        QTest::addColumn<QString>("settingsFile");
-        QTest::addColumn<QString>("blocked");  // a folder stands where the run writes this file
-        QTest::addColumn<int>("exitStatus");
-        QTest::addColumn<QString>("worst");  // the smallest margin's step and frequency
-        // The emulator's strongest carrier, 66 dBuV (-41 dBm), stands at grid 520: 3.9 MHz.
-        Row("under the boundary", 0.0f, "scan.set", "", 0, "0 3.9");
-        Row("boundary reached", -50.0f, "scan.set", "", 1, "0 3.9");
-        Row("settings file missing", 0.0f, "none.set", "", 2, "");
-        Row("measurement not written", 0.0f, "scan.set", "scan.mes", 2, "");
-        // The run goes on to "Script done" after the page is lost, and still fails.
-        Row("printout not written", 0.0f, "scan.set", "scan.pdf", 2, "0 3.9");
-    }
     void run() {
-        QFETCH(float, boundaryDbm);
-        QFETCH(QString, settingsFile);
-        QFETCH(QString, blocked);
-        QFETCH(int, exitStatus);
-        QFETCH(QString, worst);
-        Rig rig;
-        if (!blocked.isEmpty()) QVERIFY(QDir(rig.dir.path()).mkdir(blocked));
-        // Files named without a folder are found beside the script, wherever the run is started.
-        QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
-        QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
-        const QString script = rig.writeScript(qPrintable(settingsFile));
-        HeadlessRun run(rig.window, rig.model, rig.dialogs, &rig.clock);
-        QCOMPARE(static_cast<int>(run.Exec(script, rig.path("report.json"))), exitStatus);
+        const struct {
+            float boundaryDbm;
+            const char* settingsFile;
+            QString blocked;  // a folder stands where the run writes this file
+            int exitStatus;
+            QString worst;  // the smallest margin's step and frequency
+        } rows[] = {
+            // The emulator's strongest carrier, 66 dBuV (-41 dBm), stands at grid 520: 3.9 MHz.
+            {0.0f, "scan.set", "", 0, "0 3.9"},     // under the boundary
+            {-50.0f, "scan.set", "", 1, "0 3.9"},   // boundary reached
+            {0.0f, "none.set", "", 2, ""},          // settings file missing
+            {0.0f, "scan.set", "scan.mes", 2, ""},  // measurement not written
+            // The run goes on to "Script done" after the page is lost, and still fails.
+            {0.0f, "scan.set", "scan.pdf", 2, "0 3.9"},
+        };
+        for (const auto& [boundaryDbm, settingsFile, blocked, exitStatus, worst] : rows) {
+            Rig rig;
+            if (!blocked.isEmpty()) QVERIFY(QDir(rig.dir.path()).mkdir(blocked));
+            // Files named without a folder are found beside the script, wherever the run is started.
+            QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
+            QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
+            const QString script = rig.writeScript(settingsFile);
+            HeadlessRun run(rig.window, rig.model, rig.dialogs, &rig.clock);
+            QCOMPARE(static_cast<int>(run.Exec(script, rig.path("report.json"))), exitStatus);
 
-        QFile file(rig.path("report.json"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QJsonObject report = QJsonDocument::fromJson(file.readAll()).object();
-        QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
-        const QJsonArray unwritten = report.value("unwritten").toArray();
-        QCOMPARE(unwritten.size(), blocked.isEmpty() ? 0 : 1);
-        if (!blocked.isEmpty()) {
-            QCOMPARE(unwritten[0].toObject().value("file").toString(), rig.path(qPrintable(blocked)));
-            QVERIFY(!unwritten[0].toObject().value("reason").toString().isEmpty());
+            const QJsonObject report = rig.report();
+            QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
+            const QJsonArray unwritten = report.value("unwritten").toArray();
+            QCOMPARE(unwritten.size(), blocked.isEmpty() ? 0 : 1);
+            if (!blocked.isEmpty()) {
+                QCOMPARE(unwritten[0].toObject().value("file").toString(), rig.path(qPrintable(blocked)));
+                QVERIFY(!unwritten[0].toObject().value("reason").toString().isEmpty());
+            }
+            const QJsonObject w = report.value("worst").toObject();
+            QCOMPARE(w.isEmpty() ? QString()
+                                 : QStringLiteral("%1 %2")
+                                       .arg(w.value("step").toInt())
+                                       .arg(w.value("frequencyMHz").toDouble()),
+                     worst);
+            if (worst.isEmpty()) {
+                QCOMPARE(report.value("steps").toArray().size(), 0);
+                continue;
+            }
+            QCOMPARE(rig.dialogs.messages().last().text, QStringLiteral("Script done"));
+            // One scan stored and printed, checked on all three traces; the carrier's margin to the flat
+            // line.
+            const QJsonObject step = report.value("steps").toArray().at(0).toObject();
+            QStringList files({rig.path("scan.mes"), rig.path("scan.pdf")});
+            files.removeAll(rig.path(qPrintable(blocked)));
+            QCOMPARE(step.value("files").toVariant().toStringList(), files);
+            QCOMPARE(step.value("boundaries").toArray().size(), 3);
+            const double margin = w.value("marginDb").toDouble();
+            QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,
+                     qPrintable(QString::number(margin)));
+            QCOMPARE(w.value("reached").toBool(), exitStatus == 1);
+            // In simulated time the minute passed at once; the run ended with the script.
+            QCOMPARE(rig.clock.minute(), 1);
+            QVERIFY(!rig.model.scriptRunning);
         }
-        const QJsonObject w = report.value("worst").toObject();
-        QCOMPARE(w.isEmpty() ? QString()
-                             : QStringLiteral("%1 %2")
-                                   .arg(w.value("step").toInt())
-                                   .arg(w.value("frequencyMHz").toDouble()),
-                 worst);
-        if (worst.isEmpty()) {
-            QCOMPARE(report.value("steps").toArray().size(), 0);
-            return;
-        }
-        QCOMPARE(rig.dialogs.messages().last().text, QStringLiteral("Script done"));
-        // One scan stored and printed, checked on all three traces; the carrier's margin to the flat line.
-        const QJsonObject step = report.value("steps").toArray().at(0).toObject();
-        QStringList files({rig.path("scan.mes"), rig.path("scan.pdf")});
-        files.removeAll(rig.path(qPrintable(blocked)));
-        QCOMPARE(step.value("files").toVariant().toStringList(), files);
-        QCOMPARE(step.value("boundaries").toArray().size(), 3);
-        const double margin = w.value("marginDb").toDouble();
-        QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,
-                 qPrintable(QString::number(margin)));
-        QCOMPARE(w.value("reached").toBool(), exitStatus == 1);
-        // In simulated time the minute passed at once; the run ended with the script.
-        QCOMPARE(rig.clock.minute(), 1);
-        QVERIFY(!rig.model.scriptRunning);
     }
 
     // Each step lists the highest peaks of each trace; with the shipped class B limit the carrier at 3.9 MHz
@@ -158,10 +156,7 @@ private slots:
                             rig.path("limits.grn")));
         HeadlessRun run(rig.window, rig.model, rig.dialogs, &rig.clock);
         QCOMPARE(static_cast<int>(run.Exec(rig.writeScript("scan.set"), rig.path("report.json"))), 1);
-        QFile file(rig.path("report.json"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QJsonObject step =
-            QJsonDocument::fromJson(file.readAll()).object().value("steps").toArray().at(0).toObject();
+        const QJsonObject step = rig.report().value("steps").toArray().at(0).toObject();
         QCOMPARE(step.value("levelUnit").toString(), QStringLiteral("dBm"));
         const QJsonArray traces = step.value("peaks").toArray();
         QCOMPARE(traces.size(), 3);

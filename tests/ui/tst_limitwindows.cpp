@@ -83,11 +83,14 @@ private slots:
         r.trigger("mnugrenzübmw");
         QVERIFY(Lines(limbox).value(5).endsWith("Pk: 0009.0 dBm"));
 
-        // A redraw shows the latest traces.
-        r.model.graphOpen = true;
+        // A click on the rows and a redraw show the latest traces.
         r.model.tracePeak[5] = 0;
-        r.window.graph().RedrawGraph();
+        QTest::mouseClick(limbox->viewport(), Qt::LeftButton);
         QVERIFY(!Lines(limbox).value(5).contains("Pk"));
+        r.model.graphOpen = true;
+        r.model.tracePeak[5] = 51;
+        r.window.graph().RedrawGraph();
+        QVERIFY(Lines(limbox).value(5).contains("Pk"));
 
         // Closing removes the line: it is drawn once more at its place.
         r.canvas.log.clear();
@@ -122,14 +125,14 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<float>("userOffset");
         QTest::addColumn<QString>("shown");  // for a stored -50 dBm
-        QTest::newRow("dBm") << 0 << -107.0f << "-50";
-        QTest::newRow("dBpW") << 1 << -107.0f << "40";
-        QTest::newRow("dBuV") << 2 << -107.0f << "57";
-        QTest::newRow("user like dBm") << 3 << -107.0f << "-50";
-        QTest::newRow("user 10 dB up") << 3 << -97.0f << "-40";
-        QTest::newRow("user half down to even") << 3 << -94.5f << "-38";  // offset 12
-        QTest::newRow("user half up to even") << 3 << -93.5f << "-36";
-        QTest::newRow("user offset beyond 16 bits") << 3 << 1e9f << "32717";  // held at 32767    // offset 14
+        Row("dBm", 0, -107.0f, QString("-50"));
+        Row("dBpW", 1, -107.0f, QString("40"));
+        Row("dBuV", 2, -107.0f, QString("57"));
+        Row("user like dBm", 3, -107.0f, QString("-50"));
+        Row("user 10 dB up", 3, -97.0f, QString("-40"));
+        Row("user half down to even", 3, -94.5f, QString("-38"));      // offset 12
+        Row("user half up to even", 3, -93.5f, QString("-36"));        // offset 14
+        Row("user offset beyond 16 bits", 3, 1e9f, QString("32717"));  // held at 32767
     }
     void editorUnits() {
         QFETCH(int, option);
@@ -178,21 +181,8 @@ private slots:
         QVERIFY(m.redrawPending);
     }
 
-    void editorLeavingAFieldStores() {
-        MeasurementModel m;
-        BoundaryEditor editor(m);
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QLineEdit* freq = Field(&editor, "grenzfreq", 0);
-        freq->setFocus();
-        QTest::keyClicks(freq, "2500");
-        QTest::keyClick(freq, Qt::Key_Tab);
-        QCOMPARE(m.boundaryActual.freqMHz[0], 2000.0f);
-        QCOMPARE(freq->text(), QStringLiteral("2000"));
-    }
-
     // Enter on a frequency writes back the frequency alone: the row's unsaved tick and level stay for "&OK".
-    // Closing by the frame afterwards stores nothing that was not confirmed.
+    // Leaving a field stores it; closing by the frame stores nothing that was not confirmed.
     void editorFrequencyLeavesTheRestOfTheRow() {
         MeasurementModel m;
         BoundaryEditor editor(m);
@@ -211,6 +201,12 @@ private slots:
         BoundaryEditor again(m);
         again.show();
         QVERIFY(QTest::qWaitForWindowActive(&again));
+        QLineEdit* first = Field(&again, "grenzfreq", 0);
+        first->setFocus();
+        QTest::keyClicks(first, "2500");
+        QTest::keyClick(first, Qt::Key_Tab);
+        QCOMPARE(m.boundaryActual.freqMHz[0], 2000.0f);
+        QCOMPARE(first->text(), QStringLiteral("2000"));
         QLineEdit* freq = Field(&again, "grenzfreq", 3);
         freq->setFocus();
         QTest::keyClicks(freq, "77");

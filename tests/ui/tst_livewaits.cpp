@@ -68,9 +68,9 @@ private slots:
             r.trigger("mnurechen");  // "bn"
             r.model.autoMeasurement = true;
             r.model.fastMode = true;
-            r.window->Tick();  // reads the actual trace again
-            r.window->Tick();  // a tick already waiting is not queued twice
-            r.find<QToolButton>("Command4")->click();  // "Erase": the resolution command "bc"
+            r.window->Tick();                             // reads the actual trace again
+            r.window->Tick();                             // a tick already waiting is not queued twice
+            r.find<QToolButton>("Command4")->click();     // "Erase": the resolution command "bc"
             r.find<QPushButton>("scriptstart")->click();  // step 0 connects anew: "i" and the rate digit
             status << r.find<QLabel>("uhr")->text();
             busyPointer = r.find<QWidget>("grafik")->cursor().shape() == Qt::BusyCursor;
@@ -108,31 +108,26 @@ private slots:
 
     // Closing the main window in the middle of a read, or of an auto configuration, ends the program once
     // the exchange has ended (without the parameter file, as a close by the frame does).
-    void closingDuringAnExchange_data() {
-        QTest::addColumn<bool>("search");
-        QTest::addColumn<double>("at");
-        QTest::newRow("trace read") << false << 2.0;
-        QTest::newRow("auto configuration") << true << 0.0;
-    }
     void closingDuringAnExchange() {
-        QFETCH(bool, search);
-        QFETCH(double, at);
-        Live r;
-        bool closedDuring = false;
-        r.once(at, [&] {
-            r.window->close();
-            closedDuring = r.window->link().Line().Busy() && r.window->isVisible();
-        });
-        if (search) {
-            r.trigger("mnuconfig");
-            r.find<QPushButton>("cbautoconfig")->click();
-        } else {
-            r.find<QToolButton>("Command1")->click();
+        for (const bool search : {false, true}) {
+            const double at = search ? 0.0 : 2.0;
+            Live r;
+            bool closedDuring = false;
+            r.once(at, [&] {
+                r.window->close();
+                closedDuring = r.window->link().Line().Busy() && r.window->isVisible();
+            });
+            if (search) {
+                r.trigger("mnuconfig");
+                r.find<QPushButton>("cbautoconfig")->click();
+            } else {
+                r.find<QToolButton>("Command1")->click();
+            }
+            QVERIFY(closedDuring);
+            QVERIFY(!r.window->isVisible());
+            r.trigger("mopen");  // nothing uses the line any more
+            QCOMPARE(r.window->link().Line().Waiting(), 0);
         }
-        QVERIFY(closedDuring);
-        QVERIFY(!r.window->isVisible());
-        r.trigger("mopen");  // nothing uses the line any more
-        QCOMPARE(r.window->link().Line().Waiting(), 0);
     }
 };
 

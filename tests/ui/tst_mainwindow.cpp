@@ -3,20 +3,21 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QGridLayout>
 #include <QMdiSubWindow>
-#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
+#include "FileBytes.h"
 #include "GraphWindow.h"
 #include "HelpWindow.h"
 #include "LinkRig.h"
 #include "MainWindow.h"
-#include "ParameterFile.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -45,6 +46,7 @@ struct Rig {
 
     QAction* act(const char* name) { return window.action(QString::fromUtf8(name)); }
     QCheckBox* box(const char* name) { return window.findChild<QCheckBox*>(QString::fromUtf8(name)); }
+    void click(const char* name) { window.findChild<QToolButton*>(QString::fromUtf8(name))->click(); }
 };
 
 using Message = ScriptedDialogs::Message;
@@ -54,125 +56,80 @@ using Message = ScriptedDialogs::Message;
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void menuTree_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("enabled");
-        // name|caption|enabled (+) or not yet available (-)
-        const QStringList rows =
-            QStringLiteral(
-                "mnufile|&Data|+;mnuload|&Load Data|+;mnusetload|&Setup|+;mnueichload|C&alibration Curve|+;"
-                "mnusave|&Store "
-                "Data|+;mnutabsave|&Table|+;mnutabpW|dB&pW|+;mnutabuser|User|+;mnuprint|&Print|+;"
-                "mnusetprint|Prin&ter Setup|+;mnudefuser|&User def.|+;mnuzwischenab|&Clipboard|+;"
-                "mnustartscp|St&art Script|+;mnuexit|&Exit|+;mnumessen|&Measurement|+;mopen|M&odule online|+;"
-                "mnusleep|Mod&ule sleeping|+;mnurechen|Module &calculating|+;mnuauto|&Auto measurement|+;"
-                "mnufastmode|&Fast-Mode|+;mnucontrollbox|&Display setup|+;mnuwertebox|Le&vel window|+;"
-                "mnuwerteuv|dB&uV|+;mnugrenzübbox|Surpass Boundar&ies|+;mnugrenzübuser|User|+;"
-                "mnugrenzbox|&Boundary-Edit|+;mnuboxeich|Cali&bration level-Edit|+;"
-                "mnuboxvergl|Co&mparative measurement|+;mnurefbox|&Reference "
-                "calcul.|+;"
-                "mnuconfig|Confi&guration|+;mnulöschen|&Erase display|+;mnuscript|&Script|+;"
-                "mnugenscript|Script &edit|+;mnufenster|&Windows|+;mnuüberlap|&Cascading|+;"
-                "mnuüberein|&Tile vertical|+;mnunebenein|T&ile horizontal|+;mnusymbole|&Arrange icons|+;"
-                "mnuliste|W&indows|+;Hilfe|?|+;mnuHelp|Help|+;hlpdeutsch|Deutsch|+;hlpenglish|English|+;"
-                "mnuabout|&About/Support|+")
-                .split(u';');
-        for (const QString& row : rows) {
-            const QStringList f = row.split(u'|');
-            QTest::newRow(qPrintable(f[0])) << f[0] << f[1] << (f[2] == u"+");
-        }
-    }
-    void menuTree() {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(bool, enabled);
+    // Every menu entry in its order with its caption, "!" when disabled and "*" when checked; the toolbar's
+    // captions likewise.
+    void captions() {
         Rig r;
-        QAction* a = r.window.action(name);
-        QVERIFY2(a, qPrintable(name));
-        QCOMPARE(a->objectName(), name);
-        QCOMPARE(a->text(), caption);
-        QCOMPARE(a->isEnabled(), enabled);
-    }
-
-    void menuOrder() {
-        Rig r;
-        auto names = [](QMenu* m) {
+        r.window.Load(QString());
+        std::function<QString(const QList<QAction*>&)> entries = [&](const QList<QAction*>& actions) {
             QStringList out;
-            for (QAction* a : m->actions())
-                out.append(a->isSeparator() ? QStringLiteral("-") : a->objectName());
-            return out;
-        };
-        QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("mnufile"))),
-                 (QStringList{"mnuload", "mnusave", "-", "mnuprint", "mnusetprint", "-", "mnudefuser",
-                              "mnuzwischenab", "mnupicture", "-", "mnustartscp", "mnuexit"}));
-        QCOMPARE(names(r.window.findChild<QMenu*>(QStringLiteral("Hilfe"))),
-                 (QStringList{"mnuHelp", "-", "hlpdeutsch", "hlpenglish", "-", "mnuabout"}));
-    }
-
-    // Within a menu each access letter leads to one entry; the clashes left are the program's own of old.
-    void accessLettersAreUnique() {
-        Rig r;
-        QStringList clashes;
-        const auto menus = r.window.findChildren<QMenu*>();
-        for (const QMenu* menu : menus) {
-            QHash<QChar, QString> taken;
-            for (const QAction* a : menu->actions()) {
-                const QString text = a->text();
-                const qsizetype at = text.indexOf(u'&');
-                if (at < 0 || at + 1 >= text.size()) continue;
-                const QChar letter = text.at(at + 1).toLower();
-                if (taken.contains(letter)) clashes << taken.value(letter) + QStringLiteral(" / ") + text;
-                taken.insert(letter, text);
+            for (const QAction* a : actions) {
+                if (a->isSeparator()) {
+                    out << QStringLiteral("-");
+                    continue;
+                }
+                QString e = a->objectName() + u'=' + a->text() + (a->isEnabled() ? "" : "!") +
+                            (a->isChecked() ? "*" : "");
+                if (a->menu()) e += u'[' + entries(a->menu()->actions()) + u']';
+                out << e;
             }
-        }
-        QCOMPARE(clashes, (QStringList{QStringLiteral("&Boundary-Edit / Cali&bration level-Edit"),
-                                       QStringLiteral("T&ile horizontal / W&indows")}));
+            return out.join(u' ');
+        };
+        QCOMPARE(
+            entries(r.window.menuBar()->actions()),
+            QStringLiteral(
+                "mnufile=&Data[mnuload=&Load Data[mnusetload=&Setup mnuscriptload=S&cript "
+                "mnugrenzenload=&Boundaries mnumessload=&Measurement mnueichload=C&alibration Curve] "
+                "mnusave=&Store Data[mnusetsave=&Setup mnuscriptsave=S&cript mnugrenzensave=&Boundaries "
+                "mnumesssave=&Measurement mnueichsave=C&alibration Curve "
+                "mnutabsave=&Table[mnutabpW=dB&pW mnutabmW=dB&m mnutabuV=dB&uV mnutabuser=User]] - "
+                "mnuprint=&Print mnusetprint=Prin&ter Setup - mnudefuser=&User def. "
+                "mnuzwischenab=&Clipboard mnupicture=Save P&icture - mnustartscp=St&art Script "
+                "mnuexit=&Exit] mnumessen=&Measurement[mopen=M&odule online mnusleep=Mod&ule sleeping "
+                "mnurechen=Module &calculating* mnuauto=&Auto measurement* mnufastmode=&Fast-Mode - "
+                "mnucontrollbox=&Display setup mnuwertebox=Le&vel window[mnuwertepw=dB&pW "
+                "mnuwertemw=dB&m mnuwerteuv=dB&uV mnuwerteuser=User] mnugrenzübbox=Surpass "
+                "Boundar&ies[mnugrenzübpw=dB&pW mnugrenzübmw=dB&m mnugrenzübuv=dB&uV "
+                "mnugrenzübuser=User] mnupeaks=&Peak table mnugrenzbox=&Boundary-Edit "
+                "mnuwaterfall=&Waterfall mnuboxeich=Cali&bration level-Edit mnuboxvergl=Co&mparative "
+                "measurement mnurefbox=&Reference calcul. - mnuconfig=Confi&guration - mnulöschen=&Erase "
+                "display] mnuscript=&Script[mnugenscript=Script &edit] "
+                "mnufenster=&Windows[mnuüberlap=&Cascading mnuüberein=&Tile vertical mnunebenein=T&ile "
+                "horizontal mnusymbole=&Arrange icons - mnuliste=W&indows[]] Hilfe=?[mnuHelp=Help - "
+                "hlpdeutsch=Deutsch hlpenglish=English - mnuabout=&About/Support]"));
+        QStringList bar;
+        for (const QToolButton* b :
+             r.window.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^Command"))))
+            bar << b->objectName() + u':' + b->text();
+        bar << r.box("mdiauto")->text() << r.box("mdifast")->text()
+            << r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        QCOMPARE(
+            bar.join(u' '),
+            QStringLiteral("Command1:Single Command2:Config Command3:Setup Command5:Print Command6:Ref-C. "
+                           "Command7:Clipboard Command4:Erase Command8:Ac-m Command9:Av-m Command10:Pk-m "
+                           "Command11:Off Command12:On Command13:Correction Auto Fast ZELOR Instruments"));
     }
 
     // Arranged by the window menu, every child window keeps room for what it shows.
-    void arrangedWindowsKeepTheirMinimumSize_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("cascading") << QStringLiteral("mnuüberlap");
-        QTest::newRow("tile vertical") << QStringLiteral("mnuüberein");
-        QTest::newRow("tile horizontal") << QStringLiteral("mnunebenein");
-    }
     void arrangedWindowsKeepTheirMinimumSize() {
-        QFETCH(QString, entry);
-        Rig r;
-        r.window.resize(800, 500);
-        r.window.show();
-        r.window.Load(QString());
-        for (const char* name : {"mnucontrollbox", "mnuwertemw", "mnugrenzbox", "mnurefbox"})
-            r.act(name)->trigger();
-        r.window.action(entry)->trigger();
-        const auto frames = r.window.findChildren<QMdiSubWindow*>();
-        QCOMPARE(frames.size(), 5);
-        for (const QMdiSubWindow* frame : frames) {
-            const QSize need = frame->widget()->minimumSizeHint();
-            QVERIFY2(frame->widget()->width() >= need.width() && frame->widget()->height() >= need.height(),
-                     qPrintable(frame->widget()->objectName()));
+        for (const char* entry : {"mnuüberlap", "mnuüberein", "mnunebenein"}) {
+            Rig r;
+            r.window.resize(800, 500);
+            r.window.show();
+            r.window.Load(QString());
+            for (const char* name : {"mnucontrollbox", "mnuwertemw", "mnugrenzbox", "mnurefbox"})
+                r.act(name)->trigger();
+            r.act(entry)->trigger();
+            const auto frames = r.window.findChildren<QMdiSubWindow*>();
+            QCOMPARE(frames.size(), 5);
+            for (const QMdiSubWindow* frame : frames) {
+                const QSize need = frame->widget()->minimumSizeHint();
+                QVERIFY2(
+                    frame->widget()->width() >= need.width() && frame->widget()->height() >= need.height(),
+                    qPrintable(QString::fromUtf8(entry) + u' ' + frame->widget()->objectName()));
+            }
+            QVERIFY(r.window.findChild<GraphWindow*>()->height() >= 200);
         }
-        QVERIFY(r.window.findChild<GraphWindow*>()->height() >= 200);
-    }
-
-    void toolbar() {
-        Rig r;
-        const QStringList buttons =
-            QStringLiteral(
-                "Command1:Single Command2:Config Command3:Setup Command5:Print Command6:Ref-C. "
-                "Command7:Clipboard "
-                "Command4:Erase Command8:Ac-m Command9:Av-m Command10:Pk-m Command11:Off Command12:On "
-                "Command13:Correction")
-                .split(u' ');
-        for (const QString& b : buttons) {
-            auto* button = r.window.findChild<QToolButton*>(b.section(u':', 0, 0));
-            QVERIFY2(button && button->text() == b.section(u':', 1), qPrintable(b));
-        }
-        QCOMPARE(r.box("mdiauto")->text(), QStringLiteral("Auto"));
-        QCOMPARE(r.box("mdifast")->text(), QStringLiteral("Fast"));
-        QCOMPARE(r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                 QStringLiteral("ZELOR Instruments"));
     }
 
     void firstStartAndExit() {
@@ -181,17 +138,12 @@ private slots:
         const Message cannotOpen{QStringLiteral("Cannot open file"), QStringLiteral("File handling")};
         QCOMPARE(r.dialogs.messages, QList<Message>{cannotOpen});
         QCOMPARE(r.window.windowTitle(), QStringLiteral("TK820-2E V2-68     Interface: "));
-        QVERIFY(r.act("mnurechen")->isChecked());
-        QVERIFY(!r.act("mopen")->isChecked());
 
         r.window.show();
         r.act("mnuexit")->trigger();
         QVERIFY(!r.window.isVisible());
         QVERIFY(r.port.written.isEmpty());
-        QFile f(r.window.parameterFilePath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.size(), PARAMETER_FILE_SIZE);
-        QCOMPARE(f.read(5), QByteArray("par01"));
+        QCOMPARE(FileBytes(r.window.parameterFilePath()).left(5), QByteArray("par01"));
     }
 
     // The line gets its start settings before the start-up sequence, which may start a script that opens
@@ -218,7 +170,7 @@ private slots:
         QVERIFY(!r.model.graphOpen);
         grafik->parentWidget()->close();
         QGuiApplication::clipboard()->clear();
-        r.window.findChild<QToolButton*>(QStringLiteral("Command7"))->click();
+        r.click("Command7");
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(shown.format()), shown);
     }
 
@@ -238,8 +190,6 @@ private slots:
         QVERIFY(r.act("mopen")->isChecked());
         QVERIFY(r.port.isOpen());
         QCOMPARE(r.port.written, QByteArray("bo"));
-        QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyS1")});
-        QCOMPARE(r.port.lineSettings(), QStringLiteral("2400,N,8,1"));
 
         r.act("mnusleep")->trigger();
         QVERIFY(r.act("mnusleep")->isChecked());
@@ -303,11 +253,12 @@ private slots:
         };
         r.act("mopen")->trigger();
         r.port.written.clear();
-        r.window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+        r.click("Command1");
         QCOMPARE(r.port.written, QByteArray("asm"));
-        QVERIFY(!r.model.autoMeasurement);
-        QVERIFY(!r.act("mnuauto")->isChecked());
-        QVERIFY(!r.box("mdiauto")->isChecked());
+        // A single read ends automatic measurement, in the model, the menu and the toolbar.
+        QCOMPARE((QList<bool>{r.model.autoMeasurement, r.act("mnuauto")->isChecked(),
+                              r.box("mdiauto")->isChecked()}),
+                 QList<bool>(3, false));
         QCOMPARE(r.model.traceAverage[499], std::int16_t{'x'});
         QVERIFY(
             r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
@@ -324,7 +275,7 @@ private slots:
         QCOMPARE(r.port.written, QByteArray("bf"));
         r.act("mopen")->trigger();
         r.port.written.clear();
-        r.window.findChild<QToolButton*>(QStringLiteral("Command4"))->click();
+        r.click("Command4");
         QVERIFY(r.port.written.isEmpty());
     }
 
@@ -334,14 +285,14 @@ private slots:
         r.model.settings.resolution = 4;
         r.model.tracePeak.fill(9);
         r.model.traceComparison.fill(-1);
-        r.window.findChild<QToolButton*>(QStringLiteral("Command10"))->click();
+        r.click("Command10");
         QCOMPARE(r.model.traceComparison[1000], 9);
         QCOMPARE(r.model.traceComparison[1001], -1);
         QVERIFY(r.model.showComparison);
-        r.window.findChild<QToolButton*>(QStringLiteral("Command11"))->click();
+        r.click("Command11");
         QVERIFY(!r.model.showComparison);
         r.model.tracePeak.fill(3);
-        r.window.findChild<QToolButton*>(QStringLiteral("Command12"))->click();
+        r.click("Command12");
         QVERIFY(r.model.showComparison);
         QCOMPARE(r.model.traceComparison[0], 9);  // "On" copies nothing
     }
@@ -354,6 +305,18 @@ private slots:
         auto* boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
         QVERIFY(boxref);
         QCOMPARE(boxref->windowTitle(), QStringLiteral("Reference calculations"));
+        // The mode across the top, the three sources under it, "Calcul." under the first, the copy button
+        // under the last.
+        auto* grid = qobject_cast<QGridLayout*>(boxref->layout());
+        QStringList cells;
+        for (int i = 0, row, column, rows, columns; i < grid->count(); ++i) {
+            grid->getItemPosition(i, &row, &column, &rows, &columns);
+            cells << grid->itemAt(i)->widget()->objectName() +
+                         QStringLiteral(" %1,%2 %3").arg(row).arg(column).arg(columns);
+        }
+        QCOMPARE(cells.join(QStringLiteral("; ")),
+                 QStringLiteral("RefModeFrame 0,0 3; RefAktuell 1,0 1; Refaver 1,1 1; Refpeak 1,2 1; "
+                                "RefRechnen 2,0 1; Refdat 2,2 1"));
         auto group = [&](const char* name) {
             return boxref->findChild<QButtonGroup*>(QString::fromLatin1(name));
         };
@@ -384,7 +347,7 @@ private slots:
         r.model.referenceCalcOn = false;
         boxref->parentWidget()->close();
         QTest::qWait(0);
-        r.window.findChild<QToolButton*>(QStringLiteral("Command6"))->click();
+        r.click("Command6");
         boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
         QCOMPARE(group("RefMode")->checkedId(), 2);
         QVERIFY(!boxref->findChild<QCheckBox*>(QStringLiteral("RefRechnen"))->isChecked());

@@ -209,14 +209,10 @@ private slots:
         app.window->peaks().window()->ExportRows();
         QFile file(name);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines[0], QByteArray("No,Frequency (MHz),Level (dBm),Boundary (dBm),Margin (dB),Reached"));
-        QVERIFY(lines[1].startsWith("1,0003.900,"));
+        QVERIFY(file.readAll().split('\n').value(1).startsWith("1,0003.900,"));  // the table's rows
         QVERIFY(app.dialogs.messages.isEmpty());
         app.window->peaks().window()->ExportRows();
-        QCOMPARE(app.dialogs.messages.size(), 1);
-        QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("File error"));
-        QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("File handling"));
+        QCOMPARE(app.dialogs.messages, (QList<ScriptedDialogs::Message>{{"File error", "File handling"}}));
     }
 };
 

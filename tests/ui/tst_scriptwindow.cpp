@@ -1,5 +1,5 @@
-#include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,6 +57,37 @@ QString WriteScript(const QTemporaryDir& dir, const char* name, const char* mess
 class TestScriptWindow : public QObject {
     Q_OBJECT
 private slots:
+    // Row by row: the caption, the field and the button beside it.
+    void layout() {
+        Editor e;
+        auto* grid = qobject_cast<QGridLayout*>(e.window.layout());
+        QVERIFY(grid);
+        QStringList rows;
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columnCount(); ++column) {
+                QLayoutItem* item = grid->itemAtPosition(row, column);
+                QWidget* w = item ? item->widget() : nullptr;
+                const bool captioned = w && !qobject_cast<QLineEdit*>(w) && w->property("text").isValid();
+                cells << (captioned ? w->property("text").toString() : w ? w->objectName() : QString());
+            }
+            rows << cells.join(u'|');
+        }
+        QCOMPARE(rows.join(u'\n'), QStringLiteral("No.|scriptnr|Spin1\n"
+                                                  "Message to user|scrtext|\n"
+                                                  "Time|scripttime|\n"
+                                                  "Filename: Setup|scrset|File\n"
+                                                  "Filename: Boundaries|scrlim|File\n"
+                                                  "Filename: Calibration curve|screich|File\n"
+                                                  "Filename: Measurements|scrsavename|File\n"
+                                                  "Control outp. serial I/F|scrsio|I/F setup\n"
+                                                  "Control outp. parall. I/F|scrlpt|\n"
+                                                  "LPT:|scrlptcom|Spin2\n"
+                                                  "|Print measurement|\n"
+                                                  "&Start script|Sto&p script|\n"
+                                                  "&Delete|&Copy|E&xit"));
+    }
+
     void fileFieldsTakeOnlyTheDash() {
         Editor e;
         e.model.scriptTable[0].settingsFile.set(QStringLiteral("a.set"));
@@ -205,12 +236,7 @@ private slots:
         QCOMPARE(actions.SaveMeasurement(dir.filePath(QStringLiteral("no/m.mes"))), FileSave::CannotOpen);
         const QString mes = dir.filePath(QStringLiteral("m.mes"));
         QCOMPARE(actions.SaveMeasurement(mes), FileSave::Ok);
-        QCOMPARE(QFileInfo(mes).size(), MeasurementFileSize(rig.model.settings.resolution));
-        // Without a printer a step that prints writes its page into the PDF the runner named.
-        actions.Print(dir.filePath(QStringLiteral("m.pdf")));
-        QFile pdf(dir.filePath(QStringLiteral("m.pdf")));
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QCOMPARE(pdf.read(4), QByteArray("%PDF"));
+        QCOMPARE(QFileInfo(mes).size(), 11411);  // 500 points
     }
 };
 

