@@ -43,12 +43,13 @@ class TestGraphWindow : public QObject {
     Q_OBJECT
 private slots:
     // A picture of 200 x 100 pixels for x 100..300 and y 60 down to -40: one pixel a unit, pixel column
-    // x - 100, pixel row 60 - y. A trace, a wide boundary, wide and thin dashed lines and two cursors in
-    // not-xor mode, each at the pixels worked out from that; the lines after the boundary share its colour
-    // and change one thing at a time, so each change must reach the painter. Qt's aliased dashes are 4 pen
-    // widths on and 2 off, its dots 1 on and 2 off, and a wide pen's square caps add half its width at both
-    // ends of a dash (3-pixel dashes of 15 with gaps of 3, the first cut at the picture's edge); not-xor of a
-    // colour over white gives the colour, light red over itself white, light green over light red blue.
+    // x - 100, pixel row 60 - y. A trace, a grid line two pixels wide, a wide boundary, wide and thin dashed
+    // lines and two cursors in not-xor mode, each at the pixels worked out from that; the lines after the
+    // boundary share its colour and change one thing at a time, so each change must reach the painter. Qt's
+    // aliased dashes are 4 pen widths on and 2 off, its dots 1 on and 2 off, and a wide pen's square caps add
+    // half its width at both ends of a dash (3-pixel dashes of 15 with gaps of 3, the first cut at the
+    // picture's edge); not-xor of a colour over white gives the colour, light red over itself white, light
+    // green over light red blue.
     void drawnPictureInPixels() {
         ImageCanvas canvas(QSize(200, 100));
         canvas.setScale(100, 60, 300, -40);
@@ -57,6 +58,8 @@ private slots:
         const std::vector<QPointF> fall{{100, 60}, {150, 10}}, flat{{150, 10}, {175, 10}, {200, 10}};
         canvas.polyline(fall);
         canvas.polyline(flat);
+        canvas.setLineWidth(2);
+        canvas.line(130, 60, 130, -40, COLOUR_GREY);
         canvas.setPenColour(COLOUR_LIGHT_RED);
         canvas.setLineWidth(3);
         canvas.line(100, 20, 300, 20);
@@ -70,12 +73,12 @@ private slots:
         canvas.line(260, 60, 260, -40, COLOUR_LIGHT_GREEN);
         QCOMPARE(canvas.penColour(), COLOUR_LIGHT_RED);
         const char* const expected[] = {
-            "0,0 008000",    "25,25 008000", "50,50 008000", "99,50 008000", "101,50 ffffff",
-            "25,30 ffffff",  "20,38 ffffff", "20,39 ff0000", "20,41 ff0000", "20,42 ffffff",
-            "5,78 ffffff",   "13,79 ff0000", "13,81 ff0000", "5,82 ffffff",  "14,80 ffffff",
-            "16,80 ffffff",  "17,80 ff0000", "3,89 ffffff",  "3,90 ff0000",  "4,90 ffffff",
-            "5,90 ffffff",   "6,90 ff0000",  "150,3 ff0000", "150,4 ffffff", "150,39 ffffff",
-            "150,40 ff0000", "160,0 00ff00", "160,1 ffffff", "160,3 00ff00", "160,39 0000ff"};
+            "0,0 008000",   "28,10 ffffff", "29,10 808080",  "30,10 808080", "31,10 ffffff",  "25,25 008000",
+            "50,50 008000", "99,50 008000", "101,50 ffffff", "25,30 ffffff", "20,38 ffffff",  "20,39 ff0000",
+            "20,41 ff0000", "20,42 ffffff", "5,78 ffffff",   "13,79 ff0000", "13,81 ff0000",  "5,82 ffffff",
+            "14,80 ffffff", "16,80 ffffff", "17,80 ff0000",  "3,89 ffffff",  "3,90 ff0000",   "4,90 ffffff",
+            "5,90 ffffff",  "6,90 ff0000",  "150,3 ff0000",  "150,4 ffffff", "150,39 ffffff", "150,40 ff0000",
+            "160,0 00ff00", "160,1 ffffff", "160,3 00ff00",  "160,39 0000ff"};
         for (const char* e : expected) {
             const QStringList xy = QString::fromLatin1(e).section(u' ', 0, 0).split(u',');
             const QRgb pixel = Pixel(canvas, xy[0].toInt(), xy[1].toInt());
