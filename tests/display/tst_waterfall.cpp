@@ -64,6 +64,8 @@ private slots:
         QCOMPARE(WaterfallHistory().capacity(), 600);
         QCOMPARE(WaterfallHistory(20000).capacity(), 10000);
         QCOMPARE(WaterfallHistory(0).capacity(), 1);
+        // Columns 7 (x 0 of -310..4200 in 100 pixels) to 99: a sweep wider than the plot stops at its edge.
+        QCOMPARE(WaterfallColumnsFor(100, 4000, 8).firstPoint.size(), std::size_t(93));
     }
 
     // Range 0..255 in 256 slices of 255/256 raw units each.
