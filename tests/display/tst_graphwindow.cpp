@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -86,6 +87,25 @@ private slots:
                          QStringLiteral("%1").arg(pixel, 6, 16, QLatin1Char('0')),
                      QString::fromLatin1(e));
         }
+    }
+
+    // A font set while a text is being painted applies to the next text.
+    void fontReachesTheOpenPainter() {
+        ImageCanvas canvas(QSize(200, 100));
+        QFont font = QApplication::font();
+        font.setPixelSize(10);
+        canvas.setFont(font);
+        canvas.text(0, 0, QStringLiteral("M"));
+        font.setPixelSize(40);
+        canvas.setFont(font);
+        canvas.text(100, 0, QStringLiteral("M"));
+        const QImage image = canvas.image();
+        int small = 0, big = 0;
+        for (int y = 0; y < 100; ++y) {
+            small += image.copy(0, y, 100, 1) != image.copy(0, 99, 100, 1);
+            big += image.copy(100, y, 100, 1) != image.copy(100, 99, 100, 1);
+        }
+        QVERIFY2(small > 0 && big > 2 * small, qPrintable(QStringLiteral("%1 %2").arg(small).arg(big)));
     }
 
     void notXorTwiceLeavesTheImage_data() {

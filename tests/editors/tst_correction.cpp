@@ -161,6 +161,7 @@ private slots:
         int index = 42;
         QCOMPARE(LargestDeviation(m, {0, 49}, index), largest);
         QCOMPARE(index, remembered);
+        QCOMPARE(Deviation(m, -1) + Deviation(m, 4001), 0);  // no point there
     }
 
     // The acceptance figure: after the correction the corrected average lies on the curve taken without

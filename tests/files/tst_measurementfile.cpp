@@ -68,6 +68,15 @@ private slots:
         QCOMPARE(WriteMeasurement(m), before);
     }
 
+    // A "mes1 " file whose unit name is empty: the offset's 0 byte comes right after the unit.
+    void mes1WithoutUnitName() {
+        QByteArray file = MeasurementSample(1, 8).bytes.remove(7, 3);
+        MeasurementModel m;
+        QCOMPARE(ReadMeasurement(file, m), LoadResult::Loaded);
+        QCOMPARE(m.settings.userUnitName.bytes(), QByteArray(30, ' '));
+        QCOMPARE(m.settings.userUnitOffset, -97.5f);
+    }
+
     void unknownTagChangesNothing_data() {
         QTest::addColumn<QByteArray>("tag");
         QTest::newRow("capital") << QByteArray("MES5 ");
