@@ -279,8 +279,10 @@ private slots:
                     {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}}},
                    {1, {}, {{"average", true, -1.234, 3.9}}}};
         r.unwritten = {{QStringLiteral("/runs/b.pdf"), QStringLiteral("the printout could not be written")}};
+        r.outcome = QStringLiteral("stopped");
         const QJsonObject o = QJsonDocument::fromJson(RunReportJson(r)).object();
-        QCOMPARE(o["script"].toString(), r.script);
+        QCOMPARE(o["script"].toString(), QStringLiteral("/runs/emc.scp"));
+        QCOMPARE(o["outcome"].toString(), QStringLiteral("stopped"));
         const QJsonArray first = o["steps"][0]["boundaries"].toArray();
         QCOMPARE(first[0]["marginDb"].toDouble(), 3.14);
         QCOMPARE(first[0]["frequencyMHz"].toDouble(), 12.346);
