@@ -290,6 +290,16 @@ private slots:
         QCOMPARE(model->settings.userUnitName.text(), name.leftJustified(30));
     }
 
+    // A top that falls on a grid line gets its level label: 256 raw is 80 dB above -107 dBm.
+    void topmostLevelLabel() {
+        auto model = Model();
+        model->settings.showActual = true;
+        model->traceActual[7] = 256;
+        RecordingCanvas canvas;
+        RedrawGraph(*model, canvas);
+        QCOMPARE(Texts(canvas).filter(QRegularExpression("^-?\\d+\\.0$")).last(), QStringLiteral("-27.0"));
+    }
+
     // Each trace shown alone is drawn whole in its own colour, and nothing in the others'.
     void eachTraceInItsOwnColour_data() {
         QTest::addColumn<int>("shown");  // 0 actual, 1 average, 2 peak, 3 comparison
