@@ -133,14 +133,23 @@ private:
     int m_floats = 0;
 };
 
+// The level unit and the user unit: the name's bare characters in the first versions, 30 blank-padded
+// characters after them.
+inline void UnitFields(SampleBuilder<MeasurementModel>& b, MeasurementSettings& s, bool bare) {
+    b.i16(s.levelUnit, 3);
+    if (bare)
+        b.bareUnit(s.userUnitName, s.userUnitOffset);
+    else
+        b.text(s.userUnitName).f32(s.userUnitOffset);
+}
+
 // "set  ", "set1 " ... "set4 ": version 0 to 4.
 inline SampleFile<MeasurementModel> SettingsSample(int version) {
     SampleBuilder<MeasurementModel> b(version == 0 ? "set  "
                                                    : qPrintable(QStringLiteral("set%1 ").arg(version)));
     MeasurementModel& m = b.names();
     MeasurementSettings& s = m.settings;
-    if (version == 1) b.i16(s.levelUnit, 3).bareUnit(s.userUnitName, s.userUnitOffset);
-    if (version == 2) b.i16(s.levelUnit, 3).text(s.userUnitName).f32(s.userUnitOffset);
+    if (version == 1 || version == 2) UnitFields(b, s, version == 1);
     if (version >= 3) {
         for (VbBool* f :
              {&m.printComparison, &m.printBlackWhite, &m.printActual, &m.printPeak, &m.printAverage,
@@ -151,7 +160,7 @@ inline SampleFile<MeasurementModel> SettingsSample(int version) {
             .flag(m.printFileName)
             .f32(m.printFromMHz)
             .f32(m.printToMHz);
-        b.i16(s.levelUnit, 3).text(s.userUnitName).f32(s.userUnitOffset);
+        UnitFields(b, s, false);
     }
     if (version == 4) b.i16(s.bandwidthIndex, 2).i16(s.videoFilterOn).i16(m.printSettings);
     b.i16(s.portNumber, 4).i16(s.resolution, 1).i16(s.baudIndex, 5);
@@ -182,8 +191,7 @@ inline SampleFile<MeasurementModel> MeasurementSample(int version, int resolutio
                                                    : qPrintable(QStringLiteral("mes%1 ").arg(version)));
     MeasurementModel& m = b.names();
     MeasurementSettings& s = m.settings;
-    if (version == 1) b.i16(s.levelUnit, 3).bareUnit(s.userUnitName, s.userUnitOffset);
-    if (version == 2) b.i16(s.levelUnit, 3).text(s.userUnitName).f32(s.userUnitOffset);
+    if (version == 1 || version == 2) UnitFields(b, s, version == 1);
     if (version >= 3) {
         for (std::size_t i = 1; i <= 4000; ++i) {
             if (version == 3) {
@@ -194,7 +202,8 @@ inline SampleFile<MeasurementModel> MeasurementSample(int version, int resolutio
                 b.i16(m.traceComparison[i]);
             }
         }
-        b.flag(m.showComparison).i16(s.levelUnit, 3).text(s.userUnitName).f32(s.userUnitOffset);
+        b.flag(m.showComparison);
+        UnitFields(b, s, false);
     }
     if (version == 5) b.i16(s.bandwidthIndex, 2).i16(s.videoFilterOn);
     b.i16(s.resolution, resolution);
@@ -213,8 +222,7 @@ inline SampleFile<CalibrationCurve> CalibrationSample(int version, int points = 
     using B = SampleBuilder<CalibrationCurve>;
     B b(version == 0 ? "eic  " : "eic1 ");
     if (version == 0) points = 10;
-    b.field(version == 0 ? QByteArray() : I16(points),
-            [](CalibrationCurve& c) { c.pointCount = 0; });
+    b.field(version == 0 ? QByteArray() : I16(points), [](CalibrationCurve& c) { c.pointCount = 0; });
     for (std::size_t i = 0; i < static_cast<std::size_t>(points); ++i) {
         const float f = b.nextFloat(), o = b.nextFloat();
         b.field(F32(f) + F32(o), [i, f, o](CalibrationCurve& c) {
