@@ -128,7 +128,8 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
     for (const auto& t : traces) {
         if (!t.shown) continue;
         canvas.setPenColour(t.colour);
-        DrawTrace(canvas, t.trace, 1, last, s.resolution, noiseFloor, lo);
+        const TraceArray* receiving = hooks.inProgress ? hooks.inProgress(t.trace) : nullptr;
+        DrawTrace(canvas, receiving ? *receiving : t.trace, 1, last, s.resolution, noiseFloor, lo);
     }
 
     model.redrawPending = false;

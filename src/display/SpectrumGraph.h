@@ -15,6 +15,8 @@ struct GraphHooks {
     std::function<void()> refreshViolationList;  // the violation list rebuilds its rows
     std::function<void()> refreshPeakTable;      // the peak table finds its peaks anew
     std::function<void(Canvas&)> drawOverlay;    // drawn last, over the labels: the peak table's markers
+    // While a trace is being read: what to draw in its place (the points received so far), or nothing.
+    std::function<const TraceArray*(const TraceArray& trace)> inProgress;
 };
 
 // The one full redraw of the spectrum graph: works out the level range and the caption, then clears the

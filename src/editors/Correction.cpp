@@ -76,7 +76,7 @@ public:
 
         ClearMeasuredTraces(m);
         m_link.View().TracesErased();
-        if (const auto cmd = ResolutionCommand(m.settings.resolution)) m_link.SendCommand(*cmd);
+        m_link.SendResolution();
         if (!ReadAverage()) return Abandon();
 
         FirstCurve();
@@ -138,11 +138,12 @@ private:
         return ReadAverage();
     }
 
-    // False when the read left the link closed: the trace then holds nothing to build on.
+    // False when the read left the link closed, or the program is going away: the trace then holds
+    // nothing to build on.
     bool ReadAverage() {
         m_reader.ReadAverageTrace();
         m_link.View().RedrawGraph();
-        return m_link.IsOpen();
+        return m_link.IsOpen() && !m_link.Aborted();
     }
 
     void Abandon() {

@@ -44,7 +44,23 @@ void AnalyzerLink::Fail() {
 
 bool AnalyzerLink::OpenPort() {
     if (m_port.isOpen()) m_port.close();
-    return m_port.open(m_portMap.deviceFor(m_model.settings.portNumber));
+    if (!m_port.open(m_portMap.deviceFor(m_model.settings.portNumber))) return false;
+    // Whatever came in while the port was closed belongs to no exchange of this program.
+    m_port.clearBuffers();
+    // The interface is taken to sweep at the resolution the program shows, as it did when the port closed.
+    m_resolutionSent = m_model.settings.resolution;
+    return true;
+}
+
+void AnalyzerLink::SendResolution() {
+    const auto cmd = ResolutionCommand(m_model.settings.resolution);
+    if (!cmd || !m_port.isOpen()) return;
+    SendCommand(*cmd);
+    if (m_port.isOpen()) m_resolutionSent = m_model.settings.resolution;
+}
+
+void AnalyzerLink::SendChangedResolution() {
+    if (m_port.isOpen() && m_resolutionSent != m_model.settings.resolution) SendResolution();
 }
 
 void AnalyzerLink::ClosePort() {
@@ -60,6 +76,7 @@ bool AnalyzerLink::TransmitUntilReply(char c, bool clearBeforeEachTransmission, 
         ++attempts;
         const double start = WaitStart();
         for (;;) {
+            if (Aborted()) return false;
             // The poll lets the line have one short slice before it looks, so even the last transmission
             // gets a moment for its answer.
             if (m_port.bytesWaiting() < bytesNeeded) WaitForData();
@@ -139,7 +156,7 @@ void AnalyzerLink::ReadVersion() {
 void AnalyzerLink::Pause() {
     const double start = WaitStart();
     const double delay = m_model.parameters.settleDelay;
-    while (Elapsed(start) < delay) {
+    while (Elapsed(start) < delay && !Aborted()) {
         const double left = delay - Elapsed(start);
         SleepMs(std::max(1, std::min(POLL_SLICE_MS, static_cast<int>(left * 1000.0) + 1)));
     }
@@ -169,7 +186,7 @@ void AnalyzerLink::ConnectInterface() {
     }
     ClearMeasuredTraces(m_model);
     m_view.TracesErased();
-    if (const auto cmd = ResolutionCommand(m_model.settings.resolution)) SendCommand(*cmd);
+    SendResolution();
     SendCommand("bo");
     SendCommand("br");
     m_model.moduleCalculating = true;

@@ -33,12 +33,14 @@ public:
     virtual void ShowInformation(const QString& text) = 0;
     virtual void CloseInformation() = 0;
     // A trace read in progress: its name ("Actual", "Average", "Peak") and the blocks received of all. The
-    // points received so far are in the trace.
+    // points received so far are in the reader's own trace (TraceReader::Receiving).
     virtual void ShowReadProgress(const QString& trace, int blocks, int of) {
         (void)trace;
         (void)blocks;
         (void)of;
     }
+    // The user stopped a read: the trace keeps its last complete read.
+    virtual void ReadStopped(const QString& trace) { (void)trace; }
 };
 
 // How long one poll of the line may block in the operating system.
@@ -60,6 +62,13 @@ public:
     void ReadVersion();
     void Pause();
     void ConnectInterface();
+    // Sends the resolution command of the model's resolution; the interface then sweeps at it.
+    void SendResolution();
+    // Before a read: a resolution changed since the interface last heard one (a loaded file, a script
+    // step, a remote command) is sent first, so that the read gets the number of blocks it expects.
+    void SendChangedResolution();
+    // The program is going away: every wait ends at once, without a message.
+    bool Aborted() const { return m_line.Aborting(); }
 
     // Opens the port of portNumber with the line settings it was last given; false when that fails.
     bool OpenPort();
@@ -97,6 +106,8 @@ private:
     LinkView& m_view;
     const PortMap& m_portMap;
     LineGuard m_line{[this] { return m_clock.seconds(); }};
+    // The resolution the interface sweeps at, as far as the program knows; 0 while the port is closed.
+    int m_resolutionSent = 0;
 };
 
 }  // namespace tk

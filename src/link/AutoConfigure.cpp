@@ -35,6 +35,7 @@ std::optional<char> AutoConfigure::AskForInterface() {
         ++transmissions;
         const double start = m_link.WaitStart();
         for (;;) {
+            if (m_link.Aborted()) return std::nullopt;
             if (port.bytesWaiting() < 1) m_link.WaitForData();
             if (port.bytesWaiting() >= 1) {
                 const QByteArray reply = port.read(1);
@@ -48,9 +49,19 @@ std::optional<char> AutoConfigure::AskForInterface() {
     }
 }
 
+bool AutoConfigure::Cancelled() {
+    // Closed by the user, or the program is going away: the search ends without a message.
+    if (!m_view.SearchCancelled() && !m_link.Aborted()) return false;
+    m_link.Port().close();
+    m_link.View().SetOnlineChecked(false);
+    m_view.SearchEnded();
+    return true;
+}
+
 std::optional<AutoConfigureResult> AutoConfigure::Run() {
     SerialPort& port = m_link.Port();
     for (int p = FIRST_PORT; p <= LAST_PORT; ++p) {
+        if (Cancelled()) return std::nullopt;
         m_view.SelectPort(p);
         // A port left open by the link would make this port look unavailable, so it is let go first.
         if (port.isOpen()) port.close();
@@ -60,7 +71,9 @@ std::optional<AutoConfigureResult> AutoConfigure::Run() {
                 m_view.SelectBaud(k);
                 m_view.ShowProgress(p, rate);
                 port.setLineSettings(SearchLineSettings(k));
+                if (Cancelled()) return std::nullopt;
                 const std::optional<char> reply = AskForInterface();
+                if (Cancelled()) return std::nullopt;
                 if (reply && *reply == 'I') {
                     port.close();
                     m_link.View().SetOnlineChecked(port.isOpen());

@@ -22,6 +22,8 @@ public:
     virtual void ShowProgress(int portNumber, int baudRate) = 0;
     // Called once, before the closing message, so the window can drop its busy pointer.
     virtual void SearchEnded() = 0;
+    // The user closed the search's window: the search ends before its next attempt, without a message.
+    virtual bool SearchCancelled() const { return false; }
 };
 
 // Where an answering interface was found.
@@ -46,6 +48,7 @@ public:
     static QString FoundMessage(int portNumber, int baudRate);
 
 private:
+    bool Cancelled();
     // Sends "i" up to four times under the retransmission rule of the command exchange; the byte that
     // came back, or nothing when the interface stayed silent.
     std::optional<char> AskForInterface();

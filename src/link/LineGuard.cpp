@@ -24,6 +24,7 @@ void LineGuard::Run(std::function<void()> exchange, const QString& key) {
     }
     m_stop = false;
     m_drain = true;
+    m_aborting = false;
     --m_depth;
     if (m_busyChanged) m_busyChanged(false);
 }
@@ -42,9 +43,46 @@ void LineGuard::PumpEvents() {
 }
 
 void LineGuard::RequestStop(bool drain) {
-    if (!Busy()) return;
+    if (!Busy() || IsUnstoppable()) return;
     m_stop = true;
     m_drain = m_drain && drain;
+}
+
+void LineGuard::RunWaiting(const QString& skip) {
+    // A stop asked for during the running command goes on skipping its own reads after these.
+    const bool stop = m_stop;
+    const bool drain = m_drain;
+    std::deque<Request> kept;
+    while (!m_waiting.empty() && !m_closed) {
+        Request next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (!skip.isEmpty() && next.key == skip) {
+            kept.push_back(std::move(next));
+            continue;
+        }
+        m_stop = false;
+        m_drain = true;
+        next.exchange();
+    }
+    if (!m_aborting) {
+        m_stop = stop;
+        m_drain = drain;
+    }
+    // What came while these ran waits behind the skipped ones, in its order.
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it) m_waiting.push_front(std::move(*it));
+}
+
+int LineGuard::DropWaiting() {
+    const int dropped = Waiting();
+    m_waiting.clear();
+    return dropped;
+}
+
+void LineGuard::Abort() {
+    m_aborting = Busy();
+    m_stop = Busy();
+    m_drain = false;
+    Close();
 }
 
 void LineGuard::Close() {

@@ -37,14 +37,41 @@ public:
     double SecondsAway() const { return m_away; }
 
     // Ends the running exchange's trace reads at the next block boundary and skips the reads still to
-    // come in it. drain: whether the rest of the interface's answer is awaited and discarded (not when the
-    // port is about to close anyway).
+    // come in it. drain: whether the rest of the interface's answer is awaited and discarded, so that the
+    // next exchange starts on a quiet line. An exchange that must run to its end (the correction run) is not
+    // stopped.
     void RequestStop(bool drain = true);
     bool StopRequested() const { return m_stop; }
     bool DrainAfterStop() const { return m_drain; }
 
+    // While one lives, stops are not taken: the exchange runs to its end.
+    class Unstoppable {
+    public:
+        explicit Unstoppable(LineGuard& line) : m_line(line) { ++m_line.m_unstoppable; }
+        ~Unstoppable() { --m_line.m_unstoppable; }
+        Unstoppable(const Unstoppable&) = delete;
+        Unstoppable& operator=(const Unstoppable&) = delete;
+
+    private:
+        LineGuard& m_line;
+    };
+    bool IsUnstoppable() const { return m_unstoppable > 0; }
+
+    // The program is going away: the running exchange ends at once, in the middle of a block or of a
+    // wait, without draining and without a message; what waits is dropped and nothing new is taken.
+    void Abort();
+    bool Aborting() const { return m_aborting; }
+
+    // Between the exchanges of one command (the reads of a tick): what was asked meanwhile runs now, so a
+    // command waits for the exchange that runs, not for the whole command. Requests with the key `skip`
+    // (another tick) stay waiting.
+    void RunWaiting(const QString& skip = {});
+    // Drops what waits; returns how many were dropped.
+    int DropWaiting();
+
     // The program ends: what waits is dropped and nothing new is taken.
     void Close();
+    bool Closed() const { return m_closed; }
     int Waiting() const { return static_cast<int>(m_waiting.size()); }
 
 private:
@@ -58,6 +85,8 @@ private:
     bool m_stop = false;
     bool m_drain = true;
     bool m_closed = false;
+    bool m_aborting = false;
+    int m_unstoppable = 0;
     double m_away = 0.0;
     double m_lastPump = -1e9;
     std::deque<Request> m_waiting;

@@ -31,10 +31,12 @@ void MeasurementCycle::Tick() {
         if (s.showActual) m_reader.ReadActualTrace();
         m_model.actualElapsed = 0.0f;
     }
+    m_view.BetweenReads();
     if (static_cast<double>(m_model.peakElapsed) >= s.peakInterval || m_model.fastMode) {
         if (s.showPeak) m_reader.ReadPeakTrace();
         m_model.peakElapsed = 0.0f;
     }
+    m_view.BetweenReads();
     if (static_cast<double>(m_model.averageElapsed) >= s.averageInterval || m_model.fastMode) {
         if (s.showAverage) m_reader.ReadAverageTrace();
         m_model.averageElapsed = 0.0f;
@@ -51,7 +53,9 @@ void MeasurementCycle::Single() {
     m_view.SetStatusText(StatusText());
     const MeasurementSettings& s = m_model.settings;
     if (s.showActual) m_reader.ReadActualTrace();
+    m_view.BetweenReads();
     if (s.showPeak) m_reader.ReadPeakTrace();
+    m_view.BetweenReads();
     if (s.showAverage) m_reader.ReadAverageTrace();
     if (m_model.redrawPending) m_view.RedrawGraph();
     if (m_view.IsScriptStepDue()) m_view.RunScriptStep();

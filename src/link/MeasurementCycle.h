@@ -22,6 +22,8 @@ public:
     virtual int ScriptStepIndex() const { return 0; }
     virtual int DueHour() const { return 0; }
     virtual int DueMinute() const { return 0; }
+    // Between two reads of one tick or "Single": commands given during the first run now.
+    virtual void BetweenReads() {}
 };
 
 // The 100 ms tick of automatic measurement, and "Single".

@@ -56,7 +56,7 @@ void EraseDisplay(AnalyzerLink& link) {
     ClearMeasuredTraces(model);
     link.View().TracesErased();
     if (!link.IsOpen()) return;
-    if (const auto cmd = ResolutionCommand(model.settings.resolution)) link.SendCommand(*cmd);
+    link.SendResolution();
     link.View().RedrawGraph();
 }
 

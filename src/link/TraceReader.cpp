@@ -70,35 +70,45 @@ void TraceReader::Read(TraceKind kind) {
     const TraceParams p = ParamsOf(kind);
     VbBool& busy = model.*p.busy;
     // A stop asked for during this exchange also skips the reads still to come in it.
-    if (!m_link.IsOpen() || busy || m_link.Line().StopRequested()) return;
+    if (!m_link.IsOpen() || busy || m_link.Line().StopRequested() || m_link.Line().Closed()) return;
+    m_link.SendChangedResolution();
+    if (!m_link.IsOpen()) return;
     m_link.View().CloseInformation();
     busy = true;
+    // The read fills a trace of its own; the model's trace and its time change only when the read ends.
+    TraceArray& target = model.*p.trace;
+    m_received = target;
+    m_receiving = &target;
+    Stamp stamp{model.*p.readTime, model.readDate};
+    const auto take = [&] {
+        target = m_received;
+        model.*p.readTime = stamp.time;
+        model.readDate = stamp.date;
+    };
     int attempts = 0;
-    if (!Request(p.request, model.*p.readTime, attempts)) {
-        busy = false;
-        return;
-    }
-    TraceArray& trace = model.*p.trace;
-    switch (Receive(p.header, QString::fromLatin1(p.name), trace)) {
+    const Outcome outcome = Request(p.request, stamp, attempts)
+                                ? Receive(p.header, QString::fromLatin1(p.name))
+                            : m_link.Aborted() ? Outcome::Stopped
+                                               : Outcome::Failed;
+    m_receiving = nullptr;
+    switch (outcome) {
         case Outcome::Complete:
-            ApplyCorrection(model, trace);
-            if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector);
+            ApplyCorrection(model, m_received);
+            if (model.referenceCalcOn) ApplyReferenceCalc(model, m_received, model.*p.selector);
+            take();
             model.graphOpen = true;
             m_link.View().RedrawGraph();
             m_link.View().TraceRead(kind);
             break;
-        case Outcome::Stopped: {
-            // The user stopped the read: the points received are kept and shown; the rest of the answer
-            // is let pass, so that nothing of it is taken for the next exchange's.
-            const int last = std::min(model.blockIndex * 100 - 1, SweepLastIndex(model.settings.resolution));
-            ApplyCorrection(model, trace, last);
-            if (model.referenceCalcOn) ApplyReferenceCalc(model, trace, model.*p.selector, last);
-            model.graphOpen = true;
-            m_link.View().RedrawGraph();
+        case Outcome::Stopped:
+            // The user stopped the read: the trace keeps its last complete read and its time; the rest of
+            // the answer is let pass, so that nothing of it is taken for the next exchange's.
+            m_link.View().ReadStopped(QString::fromLatin1(p.name));
             if (m_link.Line().DrainAfterStop()) DrainLine();
             break;
-        }
         case Outcome::NotValid:
+            // The points of the blocks before the wrong one stay, the others keep their values.
+            take();
             m_link.View().ShowInformation(QStringLiteral("Transmission error - data not valid"));
             DrainLine();
             // The count stops at its largest value instead of turning negative.
@@ -106,18 +116,24 @@ void TraceReader::Read(TraceKind kind) {
                 ++model.invalidTransferCount;
             break;
         case Outcome::Failed:
+            // What was stored before the failure stays, as after a transfer that was not valid.
+            take();
             break;
     }
     busy = false;
 }
 
-bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) {
+const TraceArray* TraceReader::Receiving(const TraceArray& target) const {
+    return m_receiving == &target ? &m_received : nullptr;
+}
+
+bool TraceReader::Request(char request, Stamp& stamp, int& attempts) {
     MeasurementModel& model = m_link.Model();
     SerialPort& port = m_link.Port();
     for (;;) {
         if (!model.moduleSleeping) {
-            readTime.set(m_link.TheClock().timeText());
-            model.readDate.set(m_link.TheClock().dateText());
+            stamp.time.set(m_link.TheClock().timeText());
+            stamp.date.set(m_link.TheClock().dateText());
         }
         model.blockPos = 0;
         model.blockIndex = 0;
@@ -126,6 +142,7 @@ bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) 
         ++attempts;
         const double start = m_link.WaitStart();
         for (;;) {
+            if (m_link.Aborted()) return false;
             if (port.bytesWaiting() < 1) m_link.WaitForData();
             if (port.bytesWaiting() >= 1) return true;
             if (m_link.Elapsed(start) > model.parameters.replyTimeout) break;
@@ -137,9 +154,10 @@ bool TraceReader::Request(char request, FixedText<10>& readTime, int& attempts) 
     }
 }
 
-TraceReader::Outcome TraceReader::Receive(char header, const QString& name, TraceArray& trace) {
+TraceReader::Outcome TraceReader::Receive(char header, const QString& name) {
     MeasurementModel& model = m_link.Model();
     SerialPort& port = m_link.Port();
+    TraceArray& trace = m_received;
     const double blocks = model.settings.resolution != 0 ? 40.0 / model.settings.resolution : 0.0;
     auto allReceived = [&] { return model.blockIndex + 1 > blocks; };
     // Nothing left over from an earlier transfer may be taken for the start of this one.
@@ -147,8 +165,8 @@ TraceReader::Outcome TraceReader::Receive(char header, const QString& name, Trac
     const double start = m_link.WaitStart();
     double shown = m_link.LineSeconds();
     for (;;) {
-        // A stop takes effect between blocks, never inside one.
-        if (model.blockPos == 0 && m_link.Line().StopRequested() && !allReceived()) {
+        // A stop takes effect between blocks, never inside one, unless the program is going away.
+        if ((model.blockPos == 0 || m_link.Aborted()) && m_link.Line().StopRequested() && !allReceived()) {
             model.rxBuffer.clear();
             return Outcome::Stopped;
         }
@@ -158,8 +176,7 @@ TraceReader::Outcome TraceReader::Receive(char header, const QString& name, Trac
             m_link.Fail();
             return Outcome::Failed;
         }
-        if (!allReceived() && model.rxBuffer.isEmpty() && port.bytesWaiting() == 0)
-            m_link.WaitForData();
+        if (!allReceived() && model.rxBuffer.isEmpty() && port.bytesWaiting() == 0) m_link.WaitForData();
         const int length = std::min(port.bytesWaiting(), 80);
         if (model.rxBuffer.isEmpty()) model.rxBuffer = m_link.ReadBytes(length);
         if (allReceived()) return Outcome::Complete;
@@ -194,9 +211,9 @@ TraceReader::Outcome TraceReader::Receive(char header, const QString& name, Trac
 
 void TraceReader::DrainLine() {
     const double limit = m_link.Model().parameters.replyTimeout;
-    for (;;) {
+    while (!m_link.Aborted()) {
         const double start = m_link.WaitStart();
-        while (m_link.Elapsed(start) < limit) {
+        while (m_link.Elapsed(start) < limit && !m_link.Aborted()) {
             const double left = limit - m_link.Elapsed(start);
             m_link.SleepMs(std::max(1, std::min(POLL_SLICE_MS, static_cast<int>(left * 1000.0) + 1)));
         }

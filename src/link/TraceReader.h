@@ -24,13 +24,22 @@ public:
     static void ApplyReferenceCalc(MeasurementModel& model, TraceArray& trace, int selector,
                                    int last = INT_MAX);
 
+    // While a read into `target` runs: the points received so far, over the trace's earlier values.
+    const TraceArray* Receiving(const TraceArray& target) const;
+
 private:
     enum class Outcome { Complete, Failed, NotValid, Stopped };
-    bool Request(char request, FixedText<10>& readTime, int& attempts);
-    Outcome Receive(char header, const QString& name, TraceArray& trace);
+    struct Stamp {
+        FixedText<10> time;
+        FixedText<10> date;
+    };
+    bool Request(char request, Stamp& stamp, int& attempts);
+    Outcome Receive(char header, const QString& name);
     void DrainLine();
 
     AnalyzerLink& m_link;
+    TraceArray m_received{};
+    const TraceArray* m_receiving = nullptr;
 };
 
 // The last trace index that routines walking the current sweep touch: 4000 / resolution (none for a

@@ -78,25 +78,39 @@ void CalibrationCommands::SaveCurve() {
 
 void CalibrationCommands::Correction() {
     m_link.Line().Run([this] {
+        // Once started the run goes to its end: what would change its inputs waits or is locked meanwhile.
+        LockInputs(true);
         {
             BusyCursor busy;
+            LineGuard::Unstoppable whole(m_link.Line());
             RunCorrection(m_link, m_reader);
         }
+        LockInputs(false);
         if (m_hooks.switchesRestored) m_hooks.switchesRestored();
     });
 }
 
+void CalibrationCommands::LockInputs(bool locked) {
+    for (QWidget* w : {static_cast<QWidget*>(m_boxeich.data()), static_cast<QWidget*>(m_boxvergl.data())})
+        if (w) w->setEnabled(!locked);
+    if (m_hooks.lockCalibrationSwitch) m_hooks.lockCalibrationSwitch(locked);
+}
+
 void CalibrationCommands::TakeComparison(TraceArray MeasurementModel::*source) {
-    BusyCursor busy;
-    MeasurementModel& m = m_link.Model();
-    CopySweep(m.*source, m.traceComparison, m.settings.resolution);
-    m.showComparison = true;
-    m_link.View().RedrawGraph();
+    // After the running read: the comparison curve is one whole sweep, taken in the order asked.
+    m_link.Line().Run([this, source] {
+        MeasurementModel& m = m_link.Model();
+        CopySweep(m.*source, m.traceComparison, m.settings.resolution);
+        m.showComparison = true;
+        m_link.View().RedrawGraph();
+    });
 }
 
 void CalibrationCommands::ShowComparison(bool show) {
-    m_link.Model().showComparison = show;
-    m_link.View().RedrawGraph();
+    m_link.Line().Run([this, show] {
+        m_link.Model().showComparison = show;
+        m_link.View().RedrawGraph();
+    });
 }
 
 }  // namespace tk

@@ -21,6 +21,8 @@ struct CalibrationHooks {
     std::function<void()> refreshControlBox;
     // After the correction: the check marks of the switches it restored.
     std::function<void()> switchesRestored;
+    // The control box's "Calibrate" box is locked (true) while the correction run builds the curve.
+    std::function<void(bool locked)> lockCalibrationSwitch;
     // The printout of the editor's points; left empty until printing is available.
     std::function<void(const QStringList&)> printLines;
 };
@@ -44,6 +46,7 @@ public:
 
 private:
     void Load();
+    void LockInputs(bool locked);
     AnalyzerLink& m_link;
     TraceReader& m_reader;
     CalibrationHooks m_hooks;

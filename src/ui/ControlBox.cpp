@@ -374,4 +374,8 @@ void ControlBox::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void ControlBox::LockCalibrationSwitch(bool locked) {
+    m_calibrate->setEnabled(!locked);
+}
+
 }  // namespace tk

@@ -44,6 +44,8 @@ public:
 
     // Puts the model's values into every control.
     void ShowModel();
+    // While the correction run builds the curve, its switch is not the user's.
+    void LockCalibrationSwitch(bool locked);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

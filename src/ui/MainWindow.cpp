@@ -135,10 +135,10 @@ struct Button {
     bool enabled;
 };
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true},       {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", true},        {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
-    {"Command4", "Erase", true},        {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
-    {"Command10", "Pk-m", true},        {"Command11", "Off", true},   {"Command12", "On", true},
+    {"Command1", "Single", true},      {"Command2", "Config", true}, {"Command3", "Setup", true},
+    {"Command5", "Print", true},       {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
+    {"Command4", "Erase", true},       {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
+    {"Command10", "Pk-m", true},       {"Command11", "Off", true},   {"Command12", "On", true},
     {"Command13", "Correction", true},
 };
 
@@ -165,6 +165,10 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     };
     hooks.drawOverlay = [this](Canvas& canvas) {
         if (m_peaks) m_peaks->DrawMarkers(canvas);
+    };
+    // The window shows a read's progress; pictures, prints and copies show only complete reads.
+    hooks.inProgress = [this](const TraceArray& trace) {
+        return m_drawingPicture ? nullptr : m_reader->Receiving(trace);
     };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
@@ -322,13 +326,15 @@ void MainWindow::BuildToolbar() {
     connect(button("Command5"), &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
     connect(button("Command3"), &QToolButton::clicked, this, &MainWindow::ShowControlBox);
     connect(button("Command8"), &QToolButton::clicked, this,
-            [this] { OnStoreComparison(&MeasurementModel::traceActual); });
+            [this] { m_calibration->TakeComparison(&MeasurementModel::traceActual); });
     connect(button("Command9"), &QToolButton::clicked, this,
-            [this] { OnStoreComparison(&MeasurementModel::traceAverage); });
+            [this] { m_calibration->TakeComparison(&MeasurementModel::traceAverage); });
     connect(button("Command10"), &QToolButton::clicked, this,
-            [this] { OnStoreComparison(&MeasurementModel::tracePeak); });
-    connect(button("Command11"), &QToolButton::clicked, this, [this] { OnShowComparison(false); });
-    connect(button("Command12"), &QToolButton::clicked, this, [this] { OnShowComparison(true); });
+            [this] { m_calibration->TakeComparison(&MeasurementModel::tracePeak); });
+    connect(button("Command11"), &QToolButton::clicked, this,
+            [this] { m_calibration->ShowComparison(false); });
+    connect(button("Command12"), &QToolButton::clicked, this,
+            [this] { m_calibration->ShowComparison(true); });
     connect(m_mdifast, &QCheckBox::clicked, this, &MainWindow::OnFastBoxClicked);
 
     // The status text and the maker's label sit at the foot of the window, where they always have room.
@@ -355,7 +361,12 @@ void MainWindow::WireCalibration() {
         action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
         m_mdifast->setChecked(m_ctx.model.fastMode);
     };
+    hooks.lockCalibrationSwitch = [this](bool locked) {
+        m_calibrationLocked = locked;
+        if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->LockCalibrationSwitch(locked);
+    };
     auto* c = new CalibrationCommands(*m_link, *m_reader, std::move(hooks), this);
+    m_calibration = c;
     connect(action(QStringLiteral("mnuboxeich")), &QAction::triggered, c, &CalibrationCommands::OpenEditor);
     connect(action(QStringLiteral("mnuboxvergl")), &QAction::triggered, c,
             &CalibrationCommands::OpenComparison);
@@ -478,13 +489,19 @@ void MainWindow::DrawGraphPicture() {
     VbBool& open = m_ctx.model.graphOpen;
     const VbBool wasOpen = open;
     open = true;
+    m_drawingPicture = m_graph.canvas() != (m_grafik ? &m_grafik->canvas() : nullptr);
     m_graph.RedrawGraph();
+    m_drawingPicture = false;
     open = wasOpen;
 }
 
 QImage MainWindow::GraphPicture() {
+    // During a read the window shows its progress: the picture is then drawn anew from complete reads.
+    const bool reading = m_reader->Receiving(m_ctx.model.traceActual) ||
+                         m_reader->Receiving(m_ctx.model.tracePeak) ||
+                         m_reader->Receiving(m_ctx.model.traceAverage);
     QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
-    if (picture.width() > 1) return picture;
+    if (picture.width() > 1 && !reading) return picture;
     // Never drawn: the picture is drawn from the model, at the window's size or a usual one.
     ImageCanvas canvas(m_grafik ? m_grafik->size() : QSize(800, 600));
     canvas.setFont(font());
@@ -498,7 +515,10 @@ QImage MainWindow::GraphPicture() {
 void MainWindow::OnSavePicture() {
     const FileDialogRequest request{QStringLiteral("Save picture"),
                                     QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
-                                    QStringLiteral("*.png"), QStringLiteral("png"), false, true};
+                                    QStringLiteral("*.png"),
+                                    QStringLiteral("png"),
+                                    false,
+                                    true};
     const std::optional<QString> name = m_ctx.dialogs.saveFileName(request);
     if (!name) return;
     const bool saved = SaveGraphPicture(*name, GraphPicture(), [this](Canvas& canvas) {
@@ -532,9 +552,21 @@ void MainWindow::ShowInformation(const QString& text) {
 }
 
 void MainWindow::ShowReadProgress(const QString& trace, int blocks, int of) {
-    m_uhr->setText(QStringLiteral(" Reading the %1 trace: %2 of %3 blocks").arg(trace.toLower()).arg(blocks).arg(of));
-    // The points received so far are in the trace: the graph shows them as they come.
+    m_uhr->setText(
+        QStringLiteral(" Reading the %1 trace: %2 of %3 blocks").arg(trace.toLower()).arg(blocks).arg(of));
+    // The graph shows the points received so far as they come.
     if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
+}
+
+void MainWindow::ReadStopped(const QString& trace) {
+    m_uhr->setText(QStringLiteral(" The %1 trace read was stopped; the trace keeps its last complete read")
+                       .arg(trace.toLower()));
+    if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
+}
+
+void MainWindow::DropWaitingCommands() {
+    if (const int dropped = m_link->Line().DropWaiting())
+        m_uhr->setText(QStringLiteral(" %1 waiting command(s) dropped").arg(dropped));
 }
 
 void MainWindow::EnableLiveWaits() {
@@ -569,8 +601,9 @@ void MainWindow::OnModuleOnline() {
     QAction* a = action(QStringLiteral("mopen"));
     const bool wasChecked = !a->isChecked();  // the click has already flipped the mark
     a->setChecked(wasChecked);
-    // Going offline ends a running read at once; the port closes after it.
-    if (wasChecked) m_link->Line().RequestStop(false);
+    // Going offline ends a running read at its next block and lets the rest of the answer pass; the port
+    // closes after it, on a quiet line.
+    if (wasChecked) m_link->Line().RequestStop();
     OnLine([this, wasChecked] { m_modules->ToggleOnline(wasChecked); });
 }
 
@@ -587,6 +620,7 @@ void MainWindow::OnModuleCalculating() {
 }
 
 void MainWindow::OnAutoMeasurementMenu() {
+    if (WaitForCorrection([this] { OnAutoMeasurementMenu(); })) return;
     MeasurementModel& m = m_ctx.model;
     m.autoMeasurement = !m.autoMeasurement;
     action(QStringLiteral("mnuauto"))->setChecked(m.autoMeasurement);
@@ -595,6 +629,7 @@ void MainWindow::OnAutoMeasurementMenu() {
 }
 
 void MainWindow::OnFastModeMenu() {
+    if (WaitForCorrection([this] { OnFastModeMenu(); })) return;
     MeasurementModel& m = m_ctx.model;
     m.fastMode = !m.fastMode;
     action(QStringLiteral("mnufastmode"))->setChecked(m.fastMode);
@@ -608,13 +643,23 @@ void MainWindow::OnFastModeMenu() {
     }
 }
 
+bool MainWindow::WaitForCorrection(std::function<void()> command) {
+    // The correction run switches the measurement itself and puts the switches back at its end: a switch
+    // asked for meanwhile comes after it.
+    if (!m_link->Line().IsUnstoppable()) return false;
+    m_link->Line().Run(std::move(command));
+    return true;
+}
+
 void MainWindow::OnAutoBoxClicked(bool checked) {
+    if (WaitForCorrection([this, checked] { OnAutoBoxClicked(checked); })) return;
     m_ctx.model.autoMeasurement = checked;
     action(QStringLiteral("mnuauto"))->setChecked(checked);
     if (!checked) m_link->Line().RequestStop();
 }
 
 void MainWindow::OnFastBoxClicked(bool checked) {
+    if (WaitForCorrection([this, checked] { OnFastBoxClicked(checked); })) return;
     MeasurementModel& m = m_ctx.model;
     m.fastMode = checked;
     action(QStringLiteral("mnufastmode"))->setChecked(checked);
@@ -626,8 +671,9 @@ void MainWindow::OnFastBoxClicked(bool checked) {
 }
 
 void MainWindow::OnExit() {
-    // A running exchange ends at its next block first; the shutdown then has the line.
-    m_link->Line().RequestStop(false);
+    // The running exchange ends as it would (a read is let finish), so that the shutdown starts on a
+    // quiet line; what still waits is dropped.
+    DropWaitingCommands();
     m_link->Line().Run([this] {
         bool done = false;
         {
@@ -648,12 +694,15 @@ void MainWindow::Quit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closed by the frame in the middle of an exchange: the window goes once the exchange has ended, so
-    // that nothing it uses is taken down under it.
+    // Closed by the frame in the middle of an exchange: the exchange ends at once, even inside a block,
+    // and the program with it; what waits is dropped.
     if (!m_quitting && m_link->Line().Busy()) {
-        event->ignore();
-        m_link->Line().RequestStop(false);
-        m_link->Line().Run([this] { Quit(); }, QStringLiteral("close"));
+        DropWaitingCommands();
+        m_link->Line().Abort();
+        m_quitting = true;
+        m_timer->stop();
+        QMainWindow::closeEvent(event);
+        QApplication::closeAllWindows();
         return;
     }
     QMainWindow::closeEvent(event);
@@ -682,11 +731,20 @@ void MainWindow::OnAbout() {
     about.exec();
 }
 
+void MainWindow::BetweenReads() {
+    // A command given during one of the reads runs before the next; inside a tick, a tick that came
+    // meanwhile waits for this one to end.
+    m_link->Line().RunWaiting(m_inTick ? QStringLiteral("tick") : QString());
+}
+
 void MainWindow::OnTick() {
     // A tick that comes while the line is busy waits for it, once; ticks are not made good.
     m_link->Line().Run(
         [this] {
+            const bool outer = !m_inTick;
+            m_inTick = true;
             m_cycle->Tick();
+            m_inTick = !outer;
             m_peaks->AfterReads();
         },
         QStringLiteral("tick"));
@@ -706,19 +764,6 @@ void MainWindow::SetAutoMeasurementChecked(bool checked) {
 
 void MainWindow::OnErase() {
     OnLine([this] { EraseDisplay(*m_link); });
-}
-
-void MainWindow::OnStoreComparison(TraceArray MeasurementModel::*source) {
-    BusyCursor busy;
-    MeasurementModel& m = m_ctx.model;
-    CopySweep(m.*source, m.traceComparison, m.settings.resolution);
-    m.showComparison = true;
-    RedrawGraph();
-}
-
-void MainWindow::OnShowComparison(bool show) {
-    m_ctx.model.showComparison = show;
-    RedrawGraph();
 }
 
 void MainWindow::ShowChild(QWidget* child) {
@@ -741,7 +786,11 @@ void MainWindow::ShowReferenceWindow() {
 }
 
 void MainWindow::ShowControlBox() {
-    if (!m_boxcon) m_boxcon = new ControlBox(m_ctx.model);
+    if (!m_boxcon) {
+        auto* box = new ControlBox(m_ctx.model);
+        box->LockCalibrationSwitch(m_calibrationLocked);
+        m_boxcon = box;
+    }
     ShowChild(m_boxcon);
 }
 

@@ -83,6 +83,7 @@ public:
     void ShowInformation(const QString& text) override;
     void CloseInformation() override;
     void ShowReadProgress(const QString& trace, int blocks, int of) override;
+    void ReadStopped(const QString& trace) override;
 
     // The window stays live while the line is busy: its events run in the waits of every exchange, and a
     // command that needs the line meanwhile waits for the exchange to end.
@@ -97,6 +98,7 @@ public:
     int ScriptStepIndex() const override { return m_ctx.model.scriptStepIndex; }
     int DueHour() const override { return m_ctx.model.dueHour; }
     int DueMinute() const override { return m_ctx.model.dueMinute; }
+    void BetweenReads() override;
 
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
@@ -133,8 +135,9 @@ private:
     void OnTick();
     void OnSingle();
     void OnErase();
-    void OnStoreComparison(TraceArray MeasurementModel::*source);
-    void OnShowComparison(bool show);
+    // Runs the command after the correction run when one runs (and says so), else returns false.
+    bool WaitForCorrection(std::function<void()> command);
+    void DropWaitingCommands();
     void OnClipboard();
     // The graph as a PNG or SVG picture for a report.
     void OnSavePicture();
@@ -171,6 +174,11 @@ private:
     std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;
     QImage m_keptPicture;
+    class CalibrationCommands* m_calibration = nullptr;
+    bool m_calibrationLocked = false;
+    // A picture is being drawn on a canvas of its own: it shows complete reads only.
+    bool m_drawingPicture = false;
+    bool m_inTick = false;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
     QPointer<QWidget> m_boxcomcon;

@@ -9,12 +9,12 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegion>
 #include <QSerialPortInfo>
 #include <QShowEvent>
-#include <QPointer>
 #include <QVBoxLayout>
 #include <array>
 #include <functional>
@@ -229,7 +229,15 @@ void SerialSetup::CloseWindow() {
     close();
 }
 
+void SerialSetup::AfterSearch(void (SerialSetup::*command)()) {
+    // Pressed during the search, the button acts once it has ended, on the options it found.
+    m_link.Line().Run([self = QPointer<SerialSetup>(this), command] {
+        if (self) (self->*command)();
+    });
+}
+
 void SerialSetup::OnOk() {
+    if (m_searching) return AfterSearch(&SerialSetup::OnOk);
     const auto takeChoice = ReadChoice();
     CloseWindow();
     AnalyzerLink& link = m_link;
@@ -241,6 +249,7 @@ void SerialSetup::OnOk() {
 }
 
 void SerialSetup::OnInitPort() {
+    if (m_searching) return AfterSearch(&SerialSetup::OnInitPort);
     const auto takeChoice = ReadChoice();
     CloseWindow();
     AnalyzerLink& link = m_link;
@@ -273,7 +282,7 @@ void SerialSetup::InitPort(AnalyzerLink& link) {
     link.SendCommand("bo");
     // The interface may run at another resolution than the one chosen here; without the command its next
     // trace would not fit the points the program expects.
-    if (const auto cmd = ResolutionCommand(model.settings.resolution)) link.SendCommand(*cmd);
+    link.SendResolution();
 }
 
 void SerialSetup::OnCancel() {
@@ -300,6 +309,10 @@ void SerialSetup::RunAutoConfig() {
     m_showingSearch = found.has_value();
     m_searching = false;
     if (!found) ShowModel();
+    if (m_cancelSearch) {
+        m_cancelSearch = false;
+        CloseWindow();
+    }
 }
 
 void SerialSetup::SelectPort(int portNumber) {
@@ -355,6 +368,8 @@ void SerialSetup::showEvent(QShowEvent* event) {
 
 void SerialSetup::closeEvent(QCloseEvent* event) {
     if (m_searching) {
+        // The window goes once the search has ended, which it does before its next attempt.
+        m_cancelSearch = true;
         event->ignore();
         return;
     }

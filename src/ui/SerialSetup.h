@@ -52,6 +52,8 @@ private:
     void OnInitPort();
     void OnAutoConfig();
     void OnCancel();
+    void AfterSearch(void (SerialSetup::*command)());
+    bool SearchCancelled() const override { return m_cancelSearch; }
     void OnPortOptionClicked();
     void OnDeviceChosen(const QString& device);
     void FillDeviceList();
@@ -82,6 +84,7 @@ private:
     // model: the found choice waits for the user's "&OK".
     bool m_showingSearch = false;
     bool m_searching = false;
+    bool m_cancelSearch = false;
     ActivationWatch m_activation;
 };
 

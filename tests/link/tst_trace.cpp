@@ -73,6 +73,7 @@ private slots:
         QFETCH(int, resolution);
         Rig r;
         r.model.settings.resolution = static_cast<std::int16_t>(resolution);
+        r.link.OpenPort();  // the interface sweeps at it: no resolution command before the read
         r.model.tracePeak.fill(-7);
         r.answerTraces();
         r.reader.ReadPeakTrace();

@@ -1,10 +1,13 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 #include <functional>
 
 #include "EmulatorAppRig.h"
+#include "FileOperations.h"
 #include "MainWindow.h"
 
 using namespace tk;
@@ -21,16 +24,17 @@ struct Live : EmulatorAppRig {
     QByteArray writtenWhileReading;  // what the interface got from the first request to that read's end
     bool firstReadOver = false;
 
-    Live() {
+    explicit Live(const QStringList& emulatorArgs = {}, int resolution = 1) : EmulatorAppRig(emulatorArgs) {
         window->EnableLiveWaits();  // the busy pointer; the window's events are stood in for below
         window->link().Line().SetPump([this] {
             firstReadOver = firstReadOver || model.blockIndex >= 40;
             if (model.actualBusy && !firstReadOver) writtenWhileReading = received();
             if (during) during(clock.seconds() - start);
         });
-        model.settings.resolution = 1;
+        model.settings.resolution = static_cast<std::int16_t>(resolution);
         model.settings.showPeak = model.settings.showAverage = false;
         model.autoMeasurement = false;
+        window->SetAutoMeasurementChecked(false);
         window->link().ConnectInterface();
         clock.advance(1.0);
         emulator.forgetReceived();
@@ -45,6 +49,7 @@ struct Live : EmulatorAppRig {
             f();
         };
     }
+    double since() { return clock.seconds() - start; }
     int pointsRead() const {
         int n = 0;
         while (n < 4001 && model.traceActual[static_cast<std::size_t>(n)] != 0) ++n;
@@ -85,49 +90,170 @@ private slots:
         QCOMPARE(r.find<QWidget>("grafik")->cursor().shape(), Qt::ArrowCursor);
     }
 
-    // Unchecking automatic measurement ends a long read at the next block: the points received are kept,
-    // the rest of the answer is let pass, and the next read is whole.
+    // Unchecking automatic measurement ends a long read at the next block: the trace keeps its last
+    // complete read and its time, the status line says so, the rest of the answer is let pass, and the
+    // next read is whole.
     void uncheckingAutoMeasurementStopsARead() {
         Live r;
         r.model.autoMeasurement = true;
         r.model.fastMode = true;
         r.window->action(QStringLiteral("mnuauto"))->setChecked(true);
+        r.model.timeActual.set(QStringLiteral("before"));
         r.once(5.0, [&] { r.trigger("mnuauto"); });
         r.window->Tick();
-        const int points = r.pointsRead();
-        QVERIFY2(points >= 1100 && points <= 1300 && points % 100 == 0, qPrintable(QString::number(points)));
+        QCOMPARE(r.pointsRead(), 0);
+        QCOMPARE(r.model.timeActual.text().trimmed(), QStringLiteral("before"));
+        QCOMPARE(
+            r.find<QLabel>("uhr")->text(),
+            QStringLiteral(" The actual trace read was stopped; the trace keeps its last complete read"));
         QVERIFY(!r.model.autoMeasurement);
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(r.window->link().IsOpen());
         r.during = nullptr;
         r.find<QToolButton>("Command1")->click();
         QCOMPARE(r.model.blockIndex, 40);
+        QCOMPARE(r.pointsRead(), 4000);
         QCOMPARE(r.received(), QByteArray("aa"));
         QVERIFY(r.dialogs.messages.isEmpty());
     }
 
-    // Closing the main window in the middle of a read, or of an auto configuration, ends the program once
-    // the exchange has ended (without the parameter file, as a close by the frame does).
+    // Closing the main window in the middle of a read (with two more asked for), in the middle of a block
+    // that never ends, or during an auto configuration ends the exchange and the program within a second;
+    // nothing more is sent and nothing waits.
+    void closingDuringAnExchange_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<bool>("search");
+        QTest::newRow("read") << QStringList() << false;
+        QTest::newRow("stuck block") << QStringList{QStringLiteral("--emu-fault=partial-block:30")} << false;
+        QTest::newRow("search") << QStringList() << true;
+    }
     void closingDuringAnExchange() {
-        for (const bool search : {false, true}) {
-            const double at = search ? 0.0 : 2.0;
-            Live r;
-            bool closedDuring = false;
-            r.once(at, [&] {
-                r.window->close();
-                closedDuring = r.window->link().Line().Busy() && r.window->isVisible();
-            });
-            if (search) {
-                r.trigger("mnuconfig");
-                r.find<QPushButton>("cbautoconfig")->click();
-            } else {
+        QFETCH(QStringList, faults);
+        QFETCH(bool, search);
+        Live r(faults);
+        double closedAt = -1.0;
+        QByteArray sentBeforeClose;
+        r.once(search ? 0.0 : 16.95, [&] {
+            if (!search) {
+                r.find<QToolButton>("Command1")->click();
                 r.find<QToolButton>("Command1")->click();
             }
-            QVERIFY(closedDuring);
-            QVERIFY(!r.window->isVisible());
-            r.trigger("mopen");  // nothing uses the line any more
-            QCOMPARE(r.window->link().Line().Waiting(), 0);
+            sentBeforeClose = r.received();
+            closedAt = r.since();
+            r.window->close();
+        });
+        if (search) {
+            r.trigger("mnuconfig");
+            r.find<QPushButton>("cbautoconfig")->click();
+        } else {
+            r.find<QToolButton>("Command1")->click();
         }
+        QVERIFY(closedAt >= 0.0);
+        QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
+        QCOMPARE(r.received(), sentBeforeClose);
+        QVERIFY(!r.window->isVisible());
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(r.window->link().Line().Waiting(), 0);
+    }
+
+    // "&Exit" during a read lets it end, drops what waits, and returns the interface to 500 points,
+    // 2400 baud and sleeping on a quiet line.
+    void exitDuringARead() {
+        Live r;
+        r.once(3.0, [&] {
+            r.find<QToolButton>("Command1")->click();  // dropped by the exit
+            r.trigger("mnuexit");
+        });
+        r.find<QToolButton>("Command1")->click();
+        QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
+        QCOMPARE(r.pointsRead(), 4000);
+        const emu::DeviceModel& device = r.emulator.device();
+        QCOMPARE(device.acquisition().resolution(), 8);
+        QVERIFY(device.acquisition().sleeping());
+        QCOMPARE(device.baudAt(r.clock.seconds()), 2400);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(!r.window->isVisible());
+    }
+
+    // "Ac-m" given during a read takes the comparison curve from that read once it is whole; a measurement
+    // saved meanwhile holds the last complete read with its time.
+    void copiesAndStoresDuringAReadAreWhole() {
+        Live r;
+        r.find<QToolButton>("Command1")->click();
+        const TraceArray first = r.model.traceActual;
+        const QString firstTime = r.model.timeActual.text();
+        r.clock.advance(5.0);
+        const QString path = r.home.filePath(QStringLiteral("during.mes"));
+        r.dialogs.saveAnswers.enqueue(path);
+        r.start = r.clock.seconds();
+        r.once(8.0, [&] {
+            r.find<QToolButton>("Command8")->click();
+            r.trigger("mnumesssave");
+        });
+        r.find<QToolButton>("Command1")->click();
+        QVERIFY(r.model.traceActual != first);
+        QCOMPARE(r.model.traceComparison, r.model.traceActual);
+        MeasurementModel stored;
+        QCOMPARE(LoadMeasurementFile(path, stored, r.dialogs), LoadResult::Loaded);
+        // The file holds points 1..4000 of the sweep.
+        for (int i = 1; i <= 4000; ++i) QCOMPARE(stored.traceActual[i], first[i]);
+        QCOMPARE(stored.timeActual.text(), firstTime);
+        QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    // Settings of another resolution loaded during a read come after it, and the interface hears the new
+    // resolution before the next read, which is whole.
+    void aLoadedResolutionReachesTheInterface() {
+        Live r;
+        MeasurementModel other = r.model;
+        other.settings.resolution = 8;
+        const QString path = r.home.filePath(QStringLiteral("r8.set"));
+        QVERIFY(SaveSettingsFile(path, other, r.dialogs));
+        r.dialogs.openAnswers.enqueue(path);
+        r.once(3.0, [&] { r.trigger("mnusetload"); });
+        r.find<QToolButton>("Command1")->click();
+        QCOMPARE(r.model.settings.resolution, 8);
+        r.during = nullptr;
+        r.find<QToolButton>("Command1")->click();
+        QCOMPARE(r.received(), QByteArray("abfa"));
+        QCOMPARE(r.model.blockIndex, 5);
+        QCOMPARE(r.model.invalidTransferCount, 0);
+        QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    // "&OK" pressed while auto configuration searches acts after it, on the port and rate it found.
+    void okDuringAutoConfigurationTakesWhatItFound() {
+        Live r;
+        r.trigger("mopen");  // offline: the search starts from a closed port
+        r.model.settings.portNumber = 1;
+        r.model.settings.baudIndex = 4;
+        r.once(0.0, [&] { r.find<QPushButton>("cbok")->click(); });
+        r.trigger("mnuconfig");
+        r.find<QPushButton>("cbautoconfig")->click();
+        QCOMPARE(r.model.settings.portNumber, 2);
+        QCOMPARE(r.model.settings.baudIndex, 1);
+        QVERIFY(r.window->link().IsOpen());
+    }
+
+    // The correction run goes to its end when "Auto" is clicked during it: all its reads are whole, and the
+    // click takes effect after the run.
+    void correctionRunIsNotStopped() {
+        Live r({}, 8);
+        r.find<QToolButton>("Command1")->click();
+        r.find<QToolButton>("Command9")->click();  // "Av-m": the comparison curve
+        QVERIFY(!r.find<QCheckBox>("mdiauto")->isChecked());
+        r.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        r.emulator.forgetReceived();
+        r.start = r.clock.seconds();
+        r.once(3.0, [&] { r.find<QCheckBox>("mdiauto")->click(); });
+        r.find<QToolButton>("Command13")->click();
+        QCOMPARE(r.received().count('m'), 65);
+        QVERIFY(r.model.settings.calibrationOn);
+        const CalibrationCurve& curve = r.model.calibrationCurve;
+        QVERIFY(curve.pointCount > 10);
+        for (int i = 0; i < curve.pointCount; ++i) QVERIFY(std::abs(curve.offsetDb[i]) < 80.0f);
+        QVERIFY(r.model.autoMeasurement);  // off before the run, clicked on during it
+        QVERIFY(r.dialogs.messages.isEmpty());
     }
 };
 
