@@ -40,10 +40,14 @@ bool Choice(const QByteArray& value, const char* pattern) {
 
 const TraceArray& TraceOf(const MeasurementModel& m, int trace) {
     switch (trace) {
-        case 0: return m.traceActual;
-        case 1: return m.traceAverage;
-        case 2: return m.tracePeak;
-        default: break;
+        case 0:
+            return m.traceActual;
+        case 1:
+            return m.traceAverage;
+        case 2:
+            return m.tracePeak;
+        default:
+            break;
     }
     return m.traceComparison;
 }
@@ -73,6 +77,18 @@ void ScpiSession::Refuse(int code, const QString& detail) {
 void ScpiSession::Kick() {
     if (m_scheduled || m_queue.empty()) return;
     m_scheduled = true;
+    // A query only reads the program's state, and the traces in it are whole while a read runs: it is
+    // answered at once instead of waiting for a line that a read of the tick may hold for seconds. What
+    // this client asked before it has ended already, so the answer still follows its commands.
+    const auto* command = std::get_if<ScpiCommand>(&m_queue.front().item);
+    if (command && command->query) {
+        const bool last = m_queue.front().lastOfLine;
+        m_target.KeepMessages();
+        if (!m_lineFailed) Execute(*command);
+        for (const QString& text : m_target.TakeMessages()) Fail(-200, text.trimmed());
+        Finish(last);
+        return;
+    }
     std::weak_ptr<ScpiSession> self = weak_from_this();
     m_target.WhenLineFree([self] {
         if (auto s = self.lock()) s->Step();
@@ -164,7 +180,8 @@ std::optional<int> ScpiSession::TraceChoice(const ScpiCommand& c, bool withCompa
     if (Choice(v, "AVERage")) return 1;
     if (Choice(v, "PEAK")) return 2;
     if (withComparison && Choice(v, "COMParison")) return 3;
-    Fail(-224, withComparison ? QStringLiteral("ACT, AVER, PEAK or COMP") : QStringLiteral("ACT, AVER or PEAK"));
+    Fail(-224,
+         withComparison ? QStringLiteral("ACT, AVER, PEAK or COMP") : QStringLiteral("ACT, AVER or PEAK"));
     return std::nullopt;
 }
 
@@ -175,7 +192,8 @@ QByteArray ScpiSession::Values(const std::vector<double>& values, int decimals) 
             const float single = static_cast<float>(values[i]);
             std::uint32_t bits;
             std::memcpy(&bits, &single, 4);
-            for (int b = 0; b < 4; ++b) bytes[static_cast<qsizetype>(i * 4 + b)] = char((bits >> (8 * b)) & 0xff);
+            for (int b = 0; b < 4; ++b)
+                bytes[static_cast<qsizetype>(i * 4 + b)] = char((bits >> (8 * b)) & 0xff);
         }
         const QByteArray length = QByteArray::number(bytes.size());
         return '#' + QByteArray::number(length.size()) + length + bytes;
@@ -185,14 +203,16 @@ QByteArray ScpiSession::Values(const std::vector<double>& values, int decimals) 
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i) text += ',';
         // Levels with the decimals of the table export; frequencies as the single-precision value they are.
-        text += decimals < 0 ? Shortest(static_cast<float>(values[i])) : QByteArray::number(values[i], 'f', decimals);
+        text += decimals < 0 ? Shortest(static_cast<float>(values[i]))
+                             : QByteArray::number(values[i], 'f', decimals);
     }
     return text;
 }
 
 void ScpiSession::FileCommand(const ScpiCommand& c, bool store) {
     if (!Count(c, 1)) return;
-    if (c.parameters[0].kind != ScpiParameter::Kind::String) return Fail(-104, QStringLiteral("a quoted name"));
+    if (c.parameters[0].kind != ScpiParameter::Kind::String)
+        return Fail(-104, QStringLiteral("a quoted name"));
     const QByteArray& kindNode = c.nodes[2];
     std::optional<RemoteFile> kind;
     if (HeaderMatches("STATe", {kindNode})) kind = RemoteFile::Settings;
@@ -233,14 +253,17 @@ bool ScpiSession::Dispatch(const ScpiCommand& c) {
 void ScpiSession::Handle(const ScpiCommand& c) {
     MeasurementModel& m = m_target.Model();
     MeasurementSettings& s = m.settings;
-    const auto is = [&](const char* pattern, bool query) { return c.query == query && HeaderMatches(pattern, c.nodes); };
+    const auto is = [&](const char* pattern, bool query) {
+        return c.query == query && HeaderMatches(pattern, c.nodes);
+    };
 
     if (is("*IDN", true)) {
         if (!Count(c, 0)) return;
         QString version = m.interfaceVersion.trimmed();
         version.remove(u',');
         if (version.isEmpty()) version = QStringLiteral("0");
-        return Answer("ZELOR Instruments,TK820-2," + version.toLatin1() + ',' + m_target.ProgramVersion().toLatin1());
+        return Answer("ZELOR Instruments,TK820-2," + version.toLatin1() + ',' +
+                      m_target.ProgramVersion().toLatin1());
     }
     if (is("*RST", false)) {
         if (!Count(c, 0)) return;
@@ -253,7 +276,8 @@ void ScpiSession::Handle(const ScpiCommand& c) {
     if (is("*WAI", false) || is("*OPC", false)) return void(Count(c, 0));
     if (is("SYSTem:ERRor[:NEXT]", true)) return Count(c, 0) ? Answer(m_errors.Next()) : void();
     if (is("SYSTem:EXIT", false)) {
-        if (Count(c, 0) && !m_target.Exit()) Fail(-200, QStringLiteral("the program with windows is ended by its user"));
+        if (Count(c, 0) && !m_target.Exit())
+            Fail(-200, QStringLiteral("the program with windows is ended by its user"));
         return;
     }
     if (is("INSTrument:CONNect", true)) return Count(c, 0) ? Answer(m_target.Online() ? "1" : "0") : void();
@@ -285,18 +309,21 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         m.redrawPending = true;
         return m_target.SettingsChanged();
     }
-    if (is("[SENSe:]FREQuency:SPAN:DIVision", true)) return Count(c, 0) ? Answer(Shortest(s.scanWidth)) : void();
+    if (is("[SENSe:]FREQuency:SPAN:DIVision", true))
+        return Count(c, 0) ? Answer(Shortest(s.scanWidth)) : void();
     if (is("[SENSe:]FREQuency:SPAN:DIVision", false)) {
         if (!Count(c, 1)) return;
         const auto v = Number(c, 0);
         if (!v) return;
         const auto w = std::find(SCAN_WIDTHS.begin(), SCAN_WIDTHS.end(), static_cast<float>(*v));
-        if (w == SCAN_WIDTHS.end()) return Fail(-222, QStringLiteral("one of the display setup's scan widths"));
+        if (w == SCAN_WIDTHS.end())
+            return Fail(-222, QStringLiteral("one of the display setup's scan widths"));
         s.scanWidth = *w;
         m.redrawPending = true;
         return m_target.SettingsChanged();
     }
-    if (is("[SENSe:]BANDwidth", true)) return Count(c, 0) ? Answer(QByteArray::number(s.bandwidthIndex)) : void();
+    if (is("[SENSe:]BANDwidth", true))
+        return Count(c, 0) ? Answer(QByteArray::number(s.bandwidthIndex)) : void();
     if (is("[SENSe:]BANDwidth", false)) {
         if (!Count(c, 1)) return;
         const auto v = Number(c, 0);
@@ -305,7 +332,8 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         s.bandwidthIndex = static_cast<std::int16_t>(*v);
         return m_target.SettingsChanged();
     }
-    if (is("[SENSe:]RESolution", true)) return Count(c, 0) ? Answer(QByteArray::number(s.resolution)) : void();
+    if (is("[SENSe:]RESolution", true))
+        return Count(c, 0) ? Answer(QByteArray::number(s.resolution)) : void();
     if (is("[SENSe:]RESolution", false)) {
         if (!Count(c, 1)) return;
         const auto v = Number(c, 0);
@@ -317,7 +345,8 @@ void ScpiSession::Handle(const ScpiCommand& c) {
     }
     if (is("UNIT:POWer", true)) {
         static const std::array<const char*, 4> names{"DBPW", "DBM", "DBUV", "USER"};
-        return Count(c, 0) ? Answer(names[static_cast<std::size_t>(std::clamp<int>(s.levelUnit, 0, 3))]) : void();
+        return Count(c, 0) ? Answer(names[static_cast<std::size_t>(std::clamp<int>(s.levelUnit, 0, 3))])
+                           : void();
     }
     if (is("UNIT:POWer", false)) {
         if (!Count(c, 1)) return;
@@ -339,8 +368,8 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         const QByteArray& v = c.parameters[0].value;
         if (Choice(v, "ASCii") && c.parameters.size() == 1) {
             m_format = Format::Ascii;
-        } else if (Choice(v, "REAL") &&
-                   (c.parameters.size() == 1 || (c.parameters.size() == 2 && c.parameters[1].value == "32"))) {
+        } else if (Choice(v, "REAL") && (c.parameters.size() == 1 ||
+                                         (c.parameters.size() == 2 && c.parameters[1].value == "32"))) {
             m_format = Format::Real32;
         } else {
             Fail(-224, QStringLiteral("ASC or REAL,32"));
@@ -354,7 +383,8 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         const TraceArray& t = TraceOf(m, *trace);
         std::vector<double> levels;
         const int points = StoredPoints(s.resolution);
-        for (int i = 1; i <= points; ++i) levels.push_back(LevelInUnit(s, t[static_cast<std::size_t>(i)], s.levelUnit));
+        for (int i = 1; i <= points; ++i)
+            levels.push_back(LevelInUnit(s, t[static_cast<std::size_t>(i)], s.levelUnit));
         return Answer(Values(levels, 2));
     }
     if (is("TRACe:FREQuency", true)) {
@@ -412,9 +442,11 @@ void ScpiSession::Handle(const ScpiCommand& c) {
     if (is("SCRipt:STOP", false)) return Count(c, 0) ? m_target.StopScript() : void();
     if (is("SCRipt:STATe", true)) {
         if (!Count(c, 0)) return;
-        const QString due = QStringLiteral("%1:%2").arg(m.dueHour, 2, 10, QLatin1Char('0')).arg(m.dueMinute, 2, 10, QLatin1Char('0'));
-        return Answer(QByteArray(m.scriptRunning ? "1," : "0,") + QByteArray::number(m.scriptStepIndex) + ",\"" +
-                      due.toLatin1() + '"');
+        const QString due = QStringLiteral("%1:%2")
+                                .arg(m.dueHour, 2, 10, QLatin1Char('0'))
+                                .arg(m.dueMinute, 2, 10, QLatin1Char('0'));
+        return Answer(QByteArray(m.scriptRunning ? "1," : "0,") + QByteArray::number(m.scriptStepIndex) +
+                      ",\"" + due.toLatin1() + '"');
     }
     m_unknown = true;
 }

@@ -104,6 +104,36 @@ private slots:
         QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?"), QByteArray("500;DBM;0"));
         QVERIFY(!rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
     }
+
+    // A resolution set remotely reaches the interface before the next read, which is whole; a query sent
+    // during that read (2400 baud, 4000 points: 17 s) is answered at once.
+    void remoteResolutionAndAQueryDuringARead() {
+        RemoteRig rig;
+        rig.model.autoMeasurement = false;
+        QCOMPARE(rig.ask("INST:CONN ON;SENS:RES 1;*OPC?"), QByteArray("1"));
+        double askedAt = -1.0;
+        double answeredAt = -1.0;
+        QByteArray idn;
+        // A second client, as lab software polling beside the one that measures.
+        const auto other = ScpiSession::Create(*rig.target, rig.folder.path(), [&](const QByteArray& a) {
+            idn = a;
+            answeredAt = rig.clock.seconds();
+        });
+        rig.window->link().Line().SetPump([&] {
+            if (askedAt >= 0.0 || rig.model.blockIndex < 10) return;
+            askedAt = rig.clock.seconds();
+            other->Receive("*IDN?");
+        });
+        const double start = rig.clock.seconds();
+        QCOMPARE(rig.ask("INIT:IMM;*OPC?;:SYST:ERR?"), QByteArray("1;0,\"No error\""));
+        QVERIFY(rig.clock.seconds() - start > 3 * 17.0);
+        QVERIFY(rig.emulator.device().received().endsWith("bobcasm"));
+        QCOMPARE(rig.model.blockIndex, 40);
+        QCOMPARE(rig.model.invalidTransferCount, 0);
+        QVERIFY2(idn.startsWith("ZELOR Instruments,TK820-2,"), idn.constData());
+        QCOMPARE(answeredAt, askedAt);
+        QVERIFY(rig.shown.messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestRemoteProgram)
