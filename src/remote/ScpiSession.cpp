@@ -75,24 +75,31 @@ void ScpiSession::Refuse(int code, const QString& detail) {
 }
 
 void ScpiSession::Kick() {
-    if (m_scheduled || m_queue.empty()) return;
-    m_scheduled = true;
-    // A query only reads the program's state, and the traces in it are whole while a read runs: it is
-    // answered at once instead of waiting for a line that a read of the tick may hold for seconds. What
-    // this client asked before it has ended already, so the answer still follows its commands.
-    const auto* command = std::get_if<ScpiCommand>(&m_queue.front().item);
-    if (command && command->query) {
-        const bool last = m_queue.front().lastOfLine;
-        m_target.KeepMessages();
-        if (!m_lineFailed) Execute(*command);
-        for (const QString& text : m_target.TakeMessages()) Fail(-200, text.trimmed());
-        Finish(last);
-        return;
+    // Each command that ends calls this again: the loop below takes the next one, so that a long line of
+    // commands that end at once runs without piling up calls.
+    if (m_kicking) return;
+    const std::shared_ptr<ScpiSession> keep = shared_from_this();
+    m_kicking = true;
+    while (!m_scheduled && !m_queue.empty()) {
+        m_scheduled = true;
+        // A query only reads the program's state, and the traces in it are whole while a read runs: it is
+        // answered at once instead of waiting for a line that a read of the tick may hold for seconds.
+        // What this client asked before it has ended already, so the answer still follows its commands.
+        const auto* command = std::get_if<ScpiCommand>(&m_queue.front().item);
+        if (command && command->query) {
+            const bool last = m_queue.front().lastOfLine;
+            m_target.KeepMessages();
+            if (!m_lineFailed) Execute(*command);
+            for (const QString& text : m_target.TakeMessages()) Fail(-200, text.trimmed());
+            Finish(last);
+            continue;
+        }
+        std::weak_ptr<ScpiSession> self = weak_from_this();
+        m_target.WhenLineFree([self] {
+            if (auto s = self.lock()) s->Step();
+        });
     }
-    std::weak_ptr<ScpiSession> self = weak_from_this();
-    m_target.WhenLineFree([self] {
-        if (auto s = self.lock()) s->Step();
-    });
+    m_kicking = false;
 }
 
 // A command runs in its own step; what it asks for the line runs after it, and the step after that collects

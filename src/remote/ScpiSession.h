@@ -63,6 +63,7 @@ private:
     QByteArray m_answers;  // the answers of the line being run
     bool m_answered = false;
     bool m_scheduled = false;
+    bool m_kicking = false;
     bool m_lineFailed = false;
     // The header path of the line's last command with nodes ("CALC:LIM" after CALC:LIM:FAIL?): a header
     // that does not start with ':' and is not known from the root is taken below it, as in SCPI.

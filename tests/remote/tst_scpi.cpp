@@ -114,6 +114,15 @@ QString Render(const std::vector<ScpiItem>& items) {
 class TestScpi : public QObject {
     Q_OBJECT
 private slots:
+    // A line of thousands of commands that end at once (queries, and commands on a free line) is answered
+    // whole, without one call per command piling up.
+    void aLongLineOfQuickCommands() {
+        Session s;
+        s.session->Receive(QByteArray("*CLS;*OPC?;").repeated(5000).chopped(1));
+        QCOMPARE(s.answers.size(), 1);
+        QCOMPARE(s.answers.first(), QByteArray("1;").repeated(5000).chopped(1) + '\n');
+    }
+
     void parse_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("expected");
