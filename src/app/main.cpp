@@ -206,7 +206,7 @@ int main(int argc, char* argv[]) {
         }
         // In simulated time each tick moves the clock on by its 100 ms.
         if (simulatedClock)
-            QObject::connect(window.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &app,
+            QObject::connect(&window.session().Timer(), &QTimer::timeout, &app,
                              [&] { simulatedClock->advance(0.1); });
         window.Load(QString());
         QApplication::exec();

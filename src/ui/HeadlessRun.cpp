@@ -106,7 +106,7 @@ HeadlessExit HeadlessRun::Exec(const QString& scriptName, const QString& reportP
     m_scriptDir = script.absoluteDir();
     m_report.script = script.absoluteFilePath();
 
-    auto* timer = m_window.findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer = &m_window.session().Timer();
     if (m_simulated) {
         timer->setInterval(0);
         connect(timer, &QTimer::timeout, this, [this] { m_simulated->advance(TICK_SECONDS); });
@@ -207,7 +207,7 @@ HeadlessExit HeadlessRun::Outcome() const {
 
 void HeadlessRun::Finish() {
     m_finished = true;
-    m_window.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+    m_window.session().Timer().stop();
     m_exit = Outcome();
     m_report.exitStatus = static_cast<int>(m_exit);
     m_report.outcome = OutcomeText(m_exit);

@@ -151,13 +151,10 @@ QString Name(const char* utf8) {
 MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     : QMainWindow(parent), m_ctx(context), m_graph(context.model) {
     setObjectName(QStringLiteral("MDI"));
-    m_link = std::make_unique<AnalyzerLink>(m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, *this,
-                                            m_ctx.portMap);
-    m_modules = std::make_unique<ModuleCommands>(*m_link);
-    m_reader = std::make_unique<TraceReader>(*m_link);
-    m_cycle = std::make_unique<MeasurementCycle>(m_ctx.model, *m_reader, m_ctx.clock, *this);
+    m_session = std::make_unique<Session>(
+        SessionContext{m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, m_ctx.portMap});
     GraphHooks hooks;
-    hooks.portOpen = [this] { return m_link->IsOpen(); };
+    hooks.portOpen = [this] { return link().IsOpen(); };
     hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
     hooks.refreshViolationList = [this] { m_limits->RefreshViolationList(); };
     hooks.refreshPeakTable = [this] {
@@ -168,7 +165,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     };
     // The window shows a read's progress; pictures, prints and copies show only complete reads.
     hooks.inProgress = [this](const TraceArray& trace) {
-        return m_drawingPicture ? nullptr : m_reader->Receiving(trace);
+        return m_drawingPicture ? nullptr : m_session->Reader().Receiving(trace);
     };
     m_graph.setHooks(hooks);
     m_mdi = new QMdiArea(this);
@@ -188,7 +185,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     });
     m_boundaryFiles->Connect(lookup, this);
     m_scripts = std::make_unique<ScriptCommands>(
-        m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_link, m_ctx.portMap,
+        m_ctx.model, m_ctx.clock, m_ctx.dialogs, link(), m_ctx.portMap,
         ScriptCommands::Hooks{[this](QWidget* w) { ShowChild(w); },
                               [this](bool checked) { SetAutoMeasurementChecked(checked); }},
         this);
@@ -207,11 +204,45 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     ConnectFileCommands();
     WireCalibration();
     WirePeakTable();
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(100);
-    connect(m_timer, &QTimer::timeout, this, &MainWindow::OnTick);
+    ConnectSession();
     resize(1100, 760);
+}
+
+void MainWindow::ConnectSession() {
+    Session* s = m_session.get();
+    s->SetHooks({[this] { return m_scripts->runner().IsScriptStepDue(); },
+                 [this] { m_scripts->runner().RunScriptStep(); }, [this] { m_peaks->AfterReads(); }});
+    connect(s, &Session::captionChanged, this, &QWidget::setWindowTitle);
+    connect(s, &Session::onlineChanged, m_menu.mopen, &QAction::setChecked);
+    connect(s, &Session::sleepingChanged, m_menu.mnusleep, &QAction::setChecked);
+    connect(s, &Session::calculatingChanged, m_menu.mnurechen, &QAction::setChecked);
+    connect(s, &Session::switchesChanged, this, &MainWindow::ShowSwitches);
+    connect(s, &Session::statusChanged, m_uhr, &QLabel::setText);
+    connect(s, &Session::graphChanged, this, &MainWindow::RedrawGraph);
+    connect(s, &Session::tracesErased, this, &MainWindow::RedrawGraph);
+    connect(s, &Session::traceRead, this, &MainWindow::TraceRead);
+    connect(s, &Session::informationShown, this, &MainWindow::ShowInformation);
+    connect(s, &Session::informationClosed, this, &MainWindow::CloseInformation);
+    connect(s, &Session::readProgress, this, &MainWindow::ShowReadProgress);
+    connect(s, &Session::busyChanged, this, [this](bool busy) {
+        // The busy pointer for the length of an exchange; with live waits the graph shows it too.
+        if (busy)
+            m_busy = std::make_unique<BusyCursor>();
+        else
+            m_busy.reset();
+        if (!m_liveWaits || !m_grafik) return;
+        if (busy)
+            m_grafik->setCursor(Qt::BusyCursor);
+        else
+            m_grafik->unsetCursor();
+    });
+}
+
+void MainWindow::ShowSwitches(bool autoMeasurement, bool fastMode) {
+    m_menu.mnuauto->setChecked(autoMeasurement);
+    m_mdiauto->setChecked(autoMeasurement);
+    m_menu.mnufastmode->setChecked(fastMode);
+    m_mdifast->setChecked(fastMode);
 }
 
 MainWindow::~MainWindow() {
@@ -219,7 +250,8 @@ MainWindow::~MainWindow() {
     // gone.
     if (m_grafik) disconnect(m_grafik, nullptr, this, nullptr);
     m_graph.setCanvas(nullptr);
-    m_timer->stop();
+    m_session->Timer().stop();
+    disconnect(m_session.get(), nullptr, this, nullptr);
 }
 
 QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled) {
@@ -265,20 +297,35 @@ void MainWindow::BuildMenus() {
     list->setMenu(m_windowList);
     connect(m_windowList, &QMenu::aboutToShow, this, &MainWindow::FillWindowList);
 
-    for (const char* name : {"mopen", "mnusleep", "mnurechen", "mnuauto", "mnufastmode"})
-        m_actions.value(Name(name))->setCheckable(true);
+    m_menu = {m_actions.value(QStringLiteral("mopen")), m_actions.value(QStringLiteral("mnusleep")),
+              m_actions.value(QStringLiteral("mnurechen")), m_actions.value(QStringLiteral("mnuauto")),
+              m_actions.value(QStringLiteral("mnufastmode"))};
+    for (QAction* a : {m_menu.mopen, m_menu.mnusleep, m_menu.mnurechen, m_menu.mnuauto, m_menu.mnufastmode})
+        a->setCheckable(true);
 
-    connect(action(QStringLiteral("mopen")), &QAction::triggered, this, &MainWindow::OnModuleOnline);
-    connect(action(QStringLiteral("mnusleep")), &QAction::triggered, this, &MainWindow::OnModuleSleeping);
-    connect(action(QStringLiteral("mnurechen")), &QAction::triggered, this, &MainWindow::OnModuleCalculating);
-    connect(action(QStringLiteral("mnuauto")), &QAction::triggered, this, &MainWindow::OnAutoMeasurementMenu);
-    connect(action(QStringLiteral("mnufastmode")), &QAction::triggered, this, &MainWindow::OnFastModeMenu);
+    Session* session = m_session.get();
+    connect(m_menu.mopen, &QAction::triggered, this, &MainWindow::OnModuleOnline);
+    // The command sets each mark itself, or leaves it alone: the click's flip is taken back first.
+    connect(m_menu.mnusleep, &QAction::triggered, this, [this, session](bool checked) {
+        m_menu.mnusleep->setChecked(!checked);
+        session->ToggleSleeping();
+    });
+    connect(m_menu.mnurechen, &QAction::triggered, this, [this, session](bool checked) {
+        m_menu.mnurechen->setChecked(!checked);
+        session->ToggleCalculating();
+    });
+    connect(m_menu.mnuauto, &QAction::triggered, session,
+            [this, session] { session->SetAutoMeasurement(!m_ctx.model.autoMeasurement); });
+    connect(m_menu.mnufastmode, &QAction::triggered, session, [this, session] {
+        // Off from the menu leaves automatic measurement as it was.
+        session->SetFastMode(!m_ctx.model.fastMode);
+    });
     connect(action(QStringLiteral("mnuexit")), &QAction::triggered, this, &MainWindow::OnExit);
     connect(action(QStringLiteral("mnuHelp")), &QAction::triggered, this, &MainWindow::OnHelp);
     connect(action(QStringLiteral("hlpdeutsch")), &QAction::triggered, this, [this] { OnLanguage(0); });
     connect(action(QStringLiteral("hlpenglish")), &QAction::triggered, this, [this] { OnLanguage(1); });
     connect(action(QStringLiteral("mnuabout")), &QAction::triggered, this, &MainWindow::OnAbout);
-    connect(action(QStringLiteral("mnulöschen")), &QAction::triggered, this, &MainWindow::OnErase);
+    connect(action(QStringLiteral("mnulöschen")), &QAction::triggered, session, &Session::Erase);
     connect(action(QStringLiteral("mnurefbox")), &QAction::triggered, this, &MainWindow::ShowReferenceWindow);
     connect(action(QStringLiteral("mnucontrollbox")), &QAction::triggered, this, &MainWindow::ShowControlBox);
     connect(action(QStringLiteral("mnuzwischenab")), &QAction::triggered, this, [this] {
@@ -316,10 +363,10 @@ void MainWindow::BuildToolbar() {
     bar->addWidget(m_mdifast);
     bar->addSeparator();
     for (; it != kButtons.end(); ++it) addButton(*it);
-    connect(m_mdiauto, &QCheckBox::clicked, this, &MainWindow::OnAutoBoxClicked);
+    connect(m_mdiauto, &QCheckBox::clicked, m_session.get(), &Session::SetAutoMeasurement);
     auto button = [this](const char* name) { return findChild<QToolButton*>(QString::fromLatin1(name)); };
-    connect(button("Command1"), &QToolButton::clicked, this, &MainWindow::OnSingle);
-    connect(button("Command4"), &QToolButton::clicked, this, &MainWindow::OnErase);
+    connect(button("Command1"), &QToolButton::clicked, m_session.get(), &Session::Single);
+    connect(button("Command4"), &QToolButton::clicked, m_session.get(), &Session::Erase);
     connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
     connect(button("Command2"), &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
     connect(button("Command7"), &QToolButton::clicked, this, &MainWindow::OnClipboard);
@@ -335,7 +382,7 @@ void MainWindow::BuildToolbar() {
             [this] { m_calibration->ShowComparison(false); });
     connect(button("Command12"), &QToolButton::clicked, this,
             [this] { m_calibration->ShowComparison(true); });
-    connect(m_mdifast, &QCheckBox::clicked, this, &MainWindow::OnFastBoxClicked);
+    connect(m_mdifast, &QCheckBox::clicked, m_session.get(), &Session::SetFastMode);
 
     // The status text and the maker's label sit at the foot of the window, where they always have room.
     m_uhr = new QLabel(this);
@@ -356,16 +403,12 @@ void MainWindow::WireCalibration() {
         auto* frame = box ? qobject_cast<QMdiSubWindow*>(box->parentWidget()) : nullptr;
         if (box && !(frame && frame->isMinimized())) box->ShowModel();
     };
-    hooks.switchesRestored = [this] {
-        SetAutoMeasurementChecked(m_ctx.model.autoMeasurement);
-        action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
-        m_mdifast->setChecked(m_ctx.model.fastMode);
-    };
+    hooks.switchesRestored = [this] { m_session->ShowSwitches(); };
     hooks.lockCalibrationSwitch = [this](bool locked) {
         m_calibrationLocked = locked;
         if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->LockCalibrationSwitch(locked);
     };
-    auto* c = new CalibrationCommands(*m_link, *m_reader, std::move(hooks), this);
+    auto* c = new CalibrationCommands(link(), m_session->Reader(), std::move(hooks), this);
     m_calibration = c;
     connect(action(QStringLiteral("mnuboxeich")), &QAction::triggered, c, &CalibrationCommands::OpenEditor);
     connect(action(QStringLiteral("mnuboxvergl")), &QAction::triggered, c,
@@ -384,7 +427,7 @@ void MainWindow::WirePeakTable() {
     hooks.showInformation = [this](const QString& text) { ShowInformation(text); };
     hooks.stopAutoMeasurement = [this] {
         m_ctx.model.autoMeasurement = false;
-        SetAutoMeasurementChecked(false);
+        m_session->ShowSwitches();
     };
     hooks.markPoint = [this](int point) { m_limits->MarkPoint(point); };
     m_peaks = std::make_unique<PeakCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, std::move(hooks));
@@ -416,19 +459,16 @@ void MainWindow::SetEnglishCaptions() {
 bool MainWindow::Load(const QString& commandLineScript) {
     setWindowTitle(QString::fromLatin1(MAIN_CAPTION));
     SetEnglishCaptions();
-    action(QStringLiteral("mnurechen"))->setChecked(true);
-    action(QStringLiteral("mnuauto"))->setChecked(true);
-    m_mdiauto->setChecked(true);
+    m_menu.mnurechen->setChecked(true);
+    m_session->ShowSwitches();
     // The line gets its start settings before the sequence: a start script opens the port at its own rate,
     // which must not be reset afterwards.
     m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
     const bool valid =
         RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
-    action(QStringLiteral("mnufastmode"))->setChecked(m_ctx.model.fastMode);
-    action(QStringLiteral("mnuauto"))->setChecked(m_ctx.model.autoMeasurement);
-    m_mdiauto->setChecked(m_ctx.model.autoMeasurement);
+    m_session->ShowSwitches();
     ShowGraphWindow();
-    m_timer->start();
+    m_session->Timer().start();
     return valid;
 }
 
@@ -439,20 +479,6 @@ QString MainWindow::parameterFilePath() const {
 QString MainWindow::helpFilePath() const {
     const QString found = FindHelpFile(m_ctx.helpDirectories, m_helpFile);
     return found.isEmpty() ? QDir(m_ctx.programDirectory).filePath(m_helpFile) : found;
-}
-
-void MainWindow::SetOnlineChecked(bool checked) {
-    action(QStringLiteral("mopen"))->setChecked(checked);
-}
-void MainWindow::SetSleepingChecked(bool checked) {
-    action(QStringLiteral("mnusleep"))->setChecked(checked);
-}
-void MainWindow::SetCalculatingChecked(bool checked) {
-    action(QStringLiteral("mnurechen"))->setChecked(checked);
-}
-
-void MainWindow::TracesErased() {
-    RedrawGraph();
 }
 
 void MainWindow::RedrawGraph() {
@@ -497,9 +523,9 @@ void MainWindow::DrawGraphPicture() {
 
 QImage MainWindow::GraphPicture() {
     // During a read the window shows its progress: the picture is then drawn anew from complete reads.
-    const bool reading = m_reader->Receiving(m_ctx.model.traceActual) ||
-                         m_reader->Receiving(m_ctx.model.tracePeak) ||
-                         m_reader->Receiving(m_ctx.model.traceAverage);
+    const TraceReader& reader = m_session->Reader();
+    const bool reading = reader.Receiving(m_ctx.model.traceActual) || reader.Receiving(m_ctx.model.tracePeak) ||
+                         reader.Receiving(m_ctx.model.traceAverage);
     QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
     if (picture.width() > 1 && !reading) return picture;
     // Never drawn: the picture is drawn from the model, at the window's size or a usual one.
@@ -558,26 +584,9 @@ void MainWindow::ShowReadProgress(const QString& trace, int blocks, int of) {
     if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
 }
 
-void MainWindow::ReadStopped(const QString& trace) {
-    m_uhr->setText(QStringLiteral(" The %1 trace read was stopped; the trace keeps its last complete read")
-                       .arg(trace.toLower()));
-    if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
-}
-
-void MainWindow::DropWaitingCommands() {
-    if (const int dropped = m_link->Line().DropWaiting())
-        m_uhr->setText(QStringLiteral(" %1 waiting command(s) dropped").arg(dropped));
-}
-
 void MainWindow::EnableLiveWaits() {
-    m_link->Line().SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-    m_link->Line().SetBusyChanged([this](bool busy) {
-        if (!m_grafik) return;
-        if (busy)
-            m_grafik->setCursor(Qt::BusyCursor);
-        else
-            m_grafik->unsetCursor();
-    });
+    m_liveWaits = true;
+    link().Line().SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 }
 
 void MainWindow::CloseInformation() {
@@ -588,107 +597,19 @@ void MainWindow::StartScript() {
     m_scripts->StartAtProgramStart();
 }
 
-void MainWindow::OnLine(std::function<void()> command, const QString& key) {
-    m_link->Line().Run(
-        [command = std::move(command)] {
-            BusyCursor busy;
-            command();
-        },
-        key);
-}
-
 void MainWindow::OnModuleOnline() {
-    QAction* a = action(QStringLiteral("mopen"));
-    const bool wasChecked = !a->isChecked();  // the click has already flipped the mark
-    a->setChecked(wasChecked);
-    // Going offline ends a running read at its next block and lets the rest of the answer pass; the port
-    // closes after it, on a quiet line.
-    if (wasChecked) m_link->Line().RequestStop();
-    OnLine([this, wasChecked] { m_modules->ToggleOnline(wasChecked); });
-}
-
-void MainWindow::OnModuleSleeping() {
-    QAction* a = action(QStringLiteral("mnusleep"));
-    a->setChecked(!a->isChecked());  // the command sets the mark itself, or leaves it alone
-    OnLine([this] { m_modules->ToggleSleeping(); });
-}
-
-void MainWindow::OnModuleCalculating() {
-    QAction* a = action(QStringLiteral("mnurechen"));
-    a->setChecked(!a->isChecked());
-    OnLine([this] { m_modules->ToggleCalculating(); });
-}
-
-void MainWindow::OnAutoMeasurementMenu() {
-    if (WaitForCorrection([this] { OnAutoMeasurementMenu(); })) return;
-    MeasurementModel& m = m_ctx.model;
-    m.autoMeasurement = !m.autoMeasurement;
-    action(QStringLiteral("mnuauto"))->setChecked(m.autoMeasurement);
-    m_mdiauto->setChecked(m.autoMeasurement);
-    if (!m.autoMeasurement) m_link->Line().RequestStop();
-}
-
-void MainWindow::OnFastModeMenu() {
-    if (WaitForCorrection([this] { OnFastModeMenu(); })) return;
-    MeasurementModel& m = m_ctx.model;
-    m.fastMode = !m.fastMode;
-    action(QStringLiteral("mnufastmode"))->setChecked(m.fastMode);
-    if (m.fastMode) {
-        m.autoMeasurement = true;
-        action(QStringLiteral("mnuauto"))->setChecked(true);
-        m_mdiauto->setChecked(true);
-        m_mdifast->setChecked(true);
-    } else {
-        m_mdifast->setChecked(false);
-    }
-}
-
-bool MainWindow::WaitForCorrection(std::function<void()> command) {
-    // The correction run switches the measurement itself and puts the switches back at its end: a switch
-    // asked for meanwhile comes after it.
-    if (!m_link->Line().IsUnstoppable()) return false;
-    m_link->Line().Run(std::move(command));
-    return true;
-}
-
-void MainWindow::OnAutoBoxClicked(bool checked) {
-    if (WaitForCorrection([this, checked] { OnAutoBoxClicked(checked); })) return;
-    m_ctx.model.autoMeasurement = checked;
-    action(QStringLiteral("mnuauto"))->setChecked(checked);
-    if (!checked) m_link->Line().RequestStop();
-}
-
-void MainWindow::OnFastBoxClicked(bool checked) {
-    if (WaitForCorrection([this, checked] { OnFastBoxClicked(checked); })) return;
-    MeasurementModel& m = m_ctx.model;
-    m.fastMode = checked;
-    action(QStringLiteral("mnufastmode"))->setChecked(checked);
-    if (checked) {
-        m.autoMeasurement = true;
-        action(QStringLiteral("mnuauto"))->setChecked(true);
-        m_mdiauto->setChecked(true);
-    }
+    const bool wasChecked = !m_menu.mopen->isChecked();  // the click has already flipped the mark
+    m_menu.mopen->setChecked(wasChecked);
+    m_session->SetOnline(!wasChecked);
 }
 
 void MainWindow::OnExit() {
-    // The running exchange ends as it would (a read is let finish), so that the shutdown starts on a
-    // quiet line; what still waits is dropped.
-    DropWaitingCommands();
-    m_link->Line().Run([this] {
-        bool done = false;
-        {
-            BusyCursor busy;
-            done = RunShutdown(*m_link, parameterFilePath());
-        }
-        if (!done) return;
-        Quit();
-    });
+    m_session->Exit(parameterFilePath(), [this] { Quit(); });
 }
 
 void MainWindow::Quit() {
     m_quitting = true;
-    m_link->Line().Close();
-    m_timer->stop();
+    m_session->Close();
     close();
     QApplication::closeAllWindows();
 }
@@ -696,11 +617,9 @@ void MainWindow::Quit() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closed by the frame in the middle of an exchange: the exchange ends at once, even inside a block,
     // and the program with it; what waits is dropped.
-    if (!m_quitting && m_link->Line().Busy()) {
-        DropWaitingCommands();
-        m_link->Line().Abort();
+    if (!m_quitting && link().Line().Busy()) {
+        m_session->Abort();
         m_quitting = true;
-        m_timer->stop();
         QMainWindow::closeEvent(event);
         QApplication::closeAllWindows();
         return;
@@ -729,41 +648,6 @@ void MainWindow::OnLanguage(int languageIndex) {
 void MainWindow::OnAbout() {
     AboutWindow about(this);
     about.exec();
-}
-
-void MainWindow::BetweenReads() {
-    // A command given during one of the reads runs before the next; inside a tick, a tick that came
-    // meanwhile waits for this one to end.
-    m_link->Line().RunWaiting(m_inTick ? QStringLiteral("tick") : QString());
-}
-
-void MainWindow::OnTick() {
-    // A tick that comes while the line is busy waits for it, once; ticks are not made good.
-    m_link->Line().Run(
-        [this] {
-            const bool outer = !m_inTick;
-            m_inTick = true;
-            m_cycle->Tick();
-            m_inTick = !outer;
-            m_peaks->AfterReads();
-        },
-        QStringLiteral("tick"));
-}
-
-void MainWindow::OnSingle() {
-    OnLine([this] {
-        m_cycle->Single();
-        m_peaks->AfterReads();
-    });
-}
-
-void MainWindow::SetAutoMeasurementChecked(bool checked) {
-    action(QStringLiteral("mnuauto"))->setChecked(checked);
-    m_mdiauto->setChecked(checked);
-}
-
-void MainWindow::OnErase() {
-    OnLine([this] { EraseDisplay(*m_link); });
 }
 
 void MainWindow::ShowChild(QWidget* child) {
@@ -797,7 +681,7 @@ void MainWindow::ShowControlBox() {
 void MainWindow::ShowSerialSetup() {
     if (!m_boxcomcon)
         m_boxcomcon =
-            new SerialSetup(*m_link, m_ctx.portMap,
+            new SerialSetup(link(), m_ctx.portMap,
                             QDir(m_ctx.programDirectory).filePath(QString::fromLatin1(PORT_MAP_FILE_NAME)));
     ShowChild(m_boxcomcon);
 }
@@ -815,7 +699,7 @@ void MainWindow::ConnectFileCommands() {
         if (!m_grafik) ShowGraphWindow();
         m_grafik->setWindowTitle(caption);
     };
-    m_files = std::make_unique<FileCommands>(m_ctx.model, *m_link, m_ctx.clock, m_ctx.dialogs, hooks);
+    m_files = std::make_unique<FileCommands>(m_ctx.model, link(), m_ctx.clock, m_ctx.dialogs, hooks);
     FileCommands* files = m_files.get();
     const auto wire = [this](const char* name, auto slot) {
         QAction* a = action(Name(name));
@@ -834,13 +718,10 @@ void MainWindow::ConnectFileCommands() {
 }
 
 void MainWindow::ShowModelAgain() {
-    const MeasurementModel& m = m_ctx.model;
     ReopenControlBox();
     SetUserUnitCaptions();
     m_limits->ReopenBoundaryEditor();
-    SetAutoMeasurementChecked(m.autoMeasurement);
-    action(QStringLiteral("mnufastmode"))->setChecked(m.fastMode);
-    m_mdifast->setChecked(m.fastMode);
+    m_session->ShowSwitches();
 }
 
 void MainWindow::ReopenControlBox() {

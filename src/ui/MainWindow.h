@@ -14,16 +14,14 @@
 #include <functional>
 #include <memory>
 
-#include "AnalyzerLink.h"
+#include "BusyCursor.h"
 #include "FileCommands.h"
 #include "HelpViewer.h"
-#include "MeasurementCycle.h"
 #include "MeasurementModel.h"
-#include "ModuleCommands.h"
 #include "ScriptCommands.h"
+#include "Session.h"
 #include "SpectrumGraph.h"
 #include "StartUp.h"
-#include "TraceReader.h"
 
 namespace tk {
 
@@ -38,8 +36,9 @@ struct MainWindowContext {
     QStringList helpDirectories;  // searched in order for the help files
 };
 
-// The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences.
-class MainWindow final : public QMainWindow, public LinkView, public StartupHooks, public CycleView {
+// The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences; a view of the
+// session, which owns the line, the cycle and the switches.
+class MainWindow final : public QMainWindow, public StartupHooks {
     Q_OBJECT
 public:
     explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
@@ -49,7 +48,8 @@ public:
     // start scripts are started only then).
     bool Load(const QString& commandLineScript);
     // One tick of Timer1.
-    void Tick() { OnTick(); }
+    void Tick() { m_session->Tick(); }
+    Session& session() { return *m_session; }
 
     QAction* action(const QString& name) const { return m_actions.value(name); }
     SpectrumGraph& graph() { return m_graph; }
@@ -57,7 +57,7 @@ public:
     class GraphWindow* ShowGraphWindow();
     QString parameterFilePath() const;
     QString helpFilePath() const;
-    AnalyzerLink& link() { return *m_link; }
+    AnalyzerLink& link() { return m_session->Link(); }
     class LimitCommands& limits() {
         return *m_limits;
     }
@@ -72,33 +72,19 @@ public:
     // check marks show it again, as after loading a settings file.
     void ShowModelAgain();
 
-    // LinkView
-    void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
-    void SetOnlineChecked(bool checked) override;
-    void SetSleepingChecked(bool checked) override;
-    void SetCalculatingChecked(bool checked) override;
-    void TracesErased() override;
-    void RedrawGraph() override;
-    void TraceRead(TraceKind kind) override;
-    void ShowInformation(const QString& text) override;
-    void CloseInformation() override;
-    void ShowReadProgress(const QString& trace, int blocks, int of) override;
-    void ReadStopped(const QString& trace) override;
+    void RedrawGraph();
+    void ShowInformation(const QString& text);
 
     // The window stays live while the line is busy: its events run in the waits of every exchange, and a
     // command that needs the line meanwhile waits for the exchange to end.
     void EnableLiveWaits();
 
-    // CycleView
-    void SetStatusText(const QString& text) override { m_uhr->setText(text); }
-    void SetAutoMeasurementChecked(bool checked) override;
-    bool IsScriptStepDue() override { return m_scripts->runner().IsScriptStepDue(); }
-    void RunScriptStep() override { m_scripts->runner().RunScriptStep(); }
-    bool ScriptRunning() const override { return m_ctx.model.scriptRunning; }
-    int ScriptStepIndex() const override { return m_ctx.model.scriptStepIndex; }
-    int DueHour() const override { return m_ctx.model.dueHour; }
-    int DueMinute() const override { return m_ctx.model.dueMinute; }
-    void BetweenReads() override;
+    // After the model's automatic measurement was set to `checked` (a script step, the peak capture): the
+    // check marks show it.
+    void SetAutoMeasurementChecked(bool checked) {
+        (void)checked;
+        m_session->ShowSwitches();
+    }
 
     // StartupHooks
     void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
@@ -117,27 +103,19 @@ private:
     void SetEnglishCaptions();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 
-    // Runs a command that needs the line now, or after the exchange that has it (with the busy pointer).
-    void OnLine(std::function<void()> command, const QString& key = {});
+    // The session's signals reach the window's controls.
+    void ConnectSession();
+    void ShowSwitches(bool autoMeasurement, bool fastMode);
+    void ShowReadProgress(const QString& trace, int blocks, int of);
+    void TraceRead(TraceKind kind);
+    void CloseInformation();
     // Ends the program: nothing more uses the line, the windows close.
     void Quit();
     void OnModuleOnline();
-    void OnModuleSleeping();
-    void OnModuleCalculating();
-    void OnAutoMeasurementMenu();
-    void OnFastModeMenu();
-    void OnAutoBoxClicked(bool checked);
-    void OnFastBoxClicked(bool checked);
     void OnExit();
     void OnHelp();
     void OnLanguage(int languageIndex);
     void OnAbout();
-    void OnTick();
-    void OnSingle();
-    void OnErase();
-    // Runs the command after the correction run when one runs (and says so), else returns false.
-    bool WaitForCorrection(std::function<void()> command);
-    void DropWaitingCommands();
     void OnClipboard();
     // The graph as a PNG or SVG picture for a report.
     void OnSavePicture();
@@ -161,10 +139,16 @@ private:
     void ShowUserUnitWindow();
 
     MainWindowContext m_ctx;
-    std::unique_ptr<AnalyzerLink> m_link;
-    std::unique_ptr<ModuleCommands> m_modules;
-    std::unique_ptr<TraceReader> m_reader;
-    std::unique_ptr<MeasurementCycle> m_cycle;
+    struct CheckedActions {
+        QAction* mopen = nullptr;
+        QAction* mnusleep = nullptr;
+        QAction* mnurechen = nullptr;
+        QAction* mnuauto = nullptr;
+        QAction* mnufastmode = nullptr;
+    } m_menu;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<BusyCursor> m_busy;
+    bool m_liveWaits = false;
     std::unique_ptr<ScriptCommands> m_scripts;
     std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
@@ -178,7 +162,6 @@ private:
     bool m_calibrationLocked = false;
     // A picture is being drawn on a canvas of its own: it shows complete reads only.
     bool m_drawingPicture = false;
-    bool m_inTick = false;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
     QPointer<QWidget> m_boxcomcon;
@@ -189,7 +172,6 @@ private:
     QCheckBox* m_mdiauto = nullptr;
     QCheckBox* m_mdifast = nullptr;
     QLabel* m_uhr = nullptr;
-    QTimer* m_timer = nullptr;
     QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
     bool m_quitting = false;

@@ -140,7 +140,7 @@ private slots:
     void measurementLoadClosesTheLinkFirst() {
         Rig r;
         r.port.open(QStringLiteral("x"));
-        r.window.SetOnlineChecked(true);
+        r.window.action(QStringLiteral("mopen"))->setChecked(true);
         r.trigger("mnumessload");
         QVERIFY(!r.port.isOpen());
         QVERIFY(!r.window.action(QStringLiteral("mopen"))->isChecked());

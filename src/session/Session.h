@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "AnalyzerLink.h"
+#include "MeasurementCycle.h"
+#include "ModuleCommands.h"
+#include "TraceReader.h"
+
+namespace tk {
+
+struct SessionContext {
+    MeasurementModel& model;
+    SerialPort& port;
+    Clock& clock;
+    UserDialogs& dialogs;
+    const PortMap& portMap;
+};
+
+// The program without windows: the line to the interface, the trace reads, the measurement cycle with its
+// 100 ms tick `Timer1`, the module states and the measurement switches. Menus, windows, scripts, the tick
+// and remote clients hand it commands; those that need the line run one at a time, in the order given, each
+// after the exchange that has the line. Views hear of every change through the signals and never keep a
+// state of their own: the model holds it, and the session is the one that changes the switches.
+class Session final : public QObject, private LinkView, private CycleView {
+    Q_OBJECT
+public:
+    explicit Session(const SessionContext& context, QObject* parent = nullptr);
+    ~Session() override;
+
+    MeasurementModel& Model() { return m_model; }
+    AnalyzerLink& Link() { return m_link; }
+    TraceReader& Reader() { return m_reader; }
+    LineGuard& Line() { return m_link.Line(); }
+    QTimer& Timer() { return m_timer; }
+
+    // What the cycle asks of the scripts, and what follows the reads of a tick or of "Single".
+    struct Hooks {
+        std::function<bool()> isScriptStepDue;
+        std::function<void()> runScriptStep;
+        std::function<void()> afterReads;
+    };
+    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+    // Runs a command that needs the line now, or after the exchange that has it, in the order given.
+    void OnLine(std::function<void()> command, const QString& key = {});
+
+    // The tick of `Timer1`: while the line is busy it waits, at most once (ticks are not made good).
+    void Tick();
+    void Single();
+    // "&Erase display".
+    void Erase();
+    // "M&odule online" switched on (the port opens, the interface wakes) or off (the running read ends at its
+    // next block, the rest of its answer is let pass, and the port closes).
+    void SetOnline(bool on);
+    void ToggleSleeping();
+    void ToggleCalculating();
+
+    // "&Auto measurement" and "&Fast-Mode"; fast mode on switches automatic measurement on too. Automatic
+    // measurement off ends a running read at its next block. During the correction run, which switches them
+    // itself and puts them back at its end, the change waits for the run.
+    void SetAutoMeasurement(bool on);
+    void SetFastMode(bool on);
+    // Tells the views the switches as the model holds them (after a load, a script step, the start-up).
+    void ShowSwitches();
+
+    // "&Exit": the running exchange ends as it would, what still waits is dropped, then the shutdown runs
+    // on a quiet line; `ended` is called when the program may end.
+    void Exit(const QString& parameterPath, std::function<void()> ended);
+    // The program goes away now (closed by its frame): the running exchange ends at once, even in the middle
+    // of a block, and what waits is dropped.
+    void Abort();
+    // The program has ended: nothing more uses the line and the tick stops.
+    void Close();
+
+signals:
+    void captionChanged(const QString& caption);
+    void onlineChanged(bool online);
+    void sleepingChanged(bool sleeping);
+    void calculatingChanged(bool calculating);
+    void switchesChanged(bool autoMeasurement, bool fastMode);
+    void statusChanged(const QString& text);
+    void graphChanged();
+    void tracesErased();
+    void traceRead(TraceKind kind);
+    void informationShown(const QString& text);
+    void informationClosed();
+    void readProgress(const QString& trace, int blocks, int of);
+    void readStopped(const QString& trace);
+    void busyChanged(bool busy);
+
+private:
+    // Drops the commands still waiting and says so in the status line.
+    void DropWaiting();
+    // Runs the command after the correction run when one runs, else returns false.
+    bool AfterCorrection(std::function<void()> command);
+
+    // LinkView
+    void SetMainCaption(const QString& caption) override { emit captionChanged(caption); }
+    void SetOnlineChecked(bool checked) override { emit onlineChanged(checked); }
+    void SetSleepingChecked(bool checked) override { emit sleepingChanged(checked); }
+    void SetCalculatingChecked(bool checked) override { emit calculatingChanged(checked); }
+    void TracesErased() override { emit tracesErased(); }
+    void RedrawGraph() override { emit graphChanged(); }
+    void TraceRead(TraceKind kind) override { emit traceRead(kind); }
+    void ShowInformation(const QString& text) override { emit informationShown(text); }
+    void CloseInformation() override { emit informationClosed(); }
+    void ShowReadProgress(const QString& trace, int blocks, int of) override {
+        emit readProgress(trace, blocks, of);
+    }
+    void ReadStopped(const QString& trace) override;
+
+    // CycleView
+    void SetStatusText(const QString& text) override { emit statusChanged(text); }
+    void SetAutoMeasurementChecked(bool) override { ShowSwitches(); }
+    bool IsScriptStepDue() override { return m_hooks.isScriptStepDue && m_hooks.isScriptStepDue(); }
+    void RunScriptStep() override {
+        if (m_hooks.runScriptStep) m_hooks.runScriptStep();
+    }
+    bool ScriptRunning() const override { return m_model.scriptRunning; }
+    int ScriptStepIndex() const override { return m_model.scriptStepIndex; }
+    int DueHour() const override { return m_model.dueHour; }
+    int DueMinute() const override { return m_model.dueMinute; }
+    void BetweenReads() override;
+
+    MeasurementModel& m_model;
+    AnalyzerLink m_link;
+    TraceReader m_reader{m_link};
+    MeasurementCycle m_cycle;
+    ModuleCommands m_modules{m_link};
+    QTimer m_timer;
+    Hooks m_hooks;
+    bool m_inTick = false;
+};
+
+}  // namespace tk
