@@ -129,17 +129,21 @@ const std::initializer_list<Item> kMenus = {
       {"mnuabout", "&About/Support", true}}},
 };
 
+using Buttons = MainWindow::ToolButtons;
 struct Button {
     const char* name;
     const char* caption;
-    bool enabled;
+    QToolButton* Buttons::*button;
 };
+// The toolbar in its order; the two check boxes `mdiauto` and `mdifast` come after the first six.
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", true},      {"Command2", "Config", true}, {"Command3", "Setup", true},
-    {"Command5", "Print", true},       {"Command6", "Ref-C.", true}, {"Command7", "Clipboard", true},
-    {"Command4", "Erase", true},       {"Command8", "Ac-m", true},   {"Command9", "Av-m", true},
-    {"Command10", "Pk-m", true},       {"Command11", "Off", true},   {"Command12", "On", true},
-    {"Command13", "Correction", true},
+    {"Command1", "Single", &Buttons::Command1},      {"Command2", "Config", &Buttons::Command2},
+    {"Command3", "Setup", &Buttons::Command3},       {"Command5", "Print", &Buttons::Command5},
+    {"Command6", "Ref-C.", &Buttons::Command6},      {"Command7", "Clipboard", &Buttons::Command7},
+    {"Command4", "Erase", &Buttons::Command4},       {"Command8", "Ac-m", &Buttons::Command8},
+    {"Command9", "Av-m", &Buttons::Command9},        {"Command10", "Pk-m", &Buttons::Command10},
+    {"Command11", "Off", &Buttons::Command11},       {"Command12", "On", &Buttons::Command12},
+    {"Command13", "Correction", &Buttons::Command13},
 };
 
 QString Name(const char* utf8) {
@@ -350,8 +354,8 @@ void MainWindow::BuildToolbar() {
         auto* button = new QToolButton(bar);
         button->setObjectName(Name(b.name));
         button->setText(Name(b.caption));
-        button->setEnabled(b.enabled);
         bar->addWidget(button);
+        m_buttons.*b.button = button;
     };
     auto it = kButtons.begin();
     for (int i = 0; i < 6; ++i) addButton(*it++);
@@ -364,23 +368,23 @@ void MainWindow::BuildToolbar() {
     bar->addSeparator();
     for (; it != kButtons.end(); ++it) addButton(*it);
     connect(m_mdiauto, &QCheckBox::clicked, m_session.get(), &Session::SetAutoMeasurement);
-    auto button = [this](const char* name) { return findChild<QToolButton*>(QString::fromLatin1(name)); };
-    connect(button("Command1"), &QToolButton::clicked, m_session.get(), &Session::Single);
-    connect(button("Command4"), &QToolButton::clicked, m_session.get(), &Session::Erase);
-    connect(button("Command6"), &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
-    connect(button("Command2"), &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
-    connect(button("Command7"), &QToolButton::clicked, this, &MainWindow::OnClipboard);
-    connect(button("Command5"), &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
-    connect(button("Command3"), &QToolButton::clicked, this, &MainWindow::ShowControlBox);
-    connect(button("Command8"), &QToolButton::clicked, this,
+    const ToolButtons& button = m_buttons;
+    connect(button.Command1, &QToolButton::clicked, m_session.get(), &Session::Single);
+    connect(button.Command4, &QToolButton::clicked, m_session.get(), &Session::Erase);
+    connect(button.Command6, &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
+    connect(button.Command2, &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
+    connect(button.Command7, &QToolButton::clicked, this, &MainWindow::OnClipboard);
+    connect(button.Command5, &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
+    connect(button.Command3, &QToolButton::clicked, this, &MainWindow::ShowControlBox);
+    connect(button.Command8, &QToolButton::clicked, this,
             [this] { m_calibration->TakeComparison(&MeasurementModel::traceActual); });
-    connect(button("Command9"), &QToolButton::clicked, this,
+    connect(button.Command9, &QToolButton::clicked, this,
             [this] { m_calibration->TakeComparison(&MeasurementModel::traceAverage); });
-    connect(button("Command10"), &QToolButton::clicked, this,
+    connect(button.Command10, &QToolButton::clicked, this,
             [this] { m_calibration->TakeComparison(&MeasurementModel::tracePeak); });
-    connect(button("Command11"), &QToolButton::clicked, this,
+    connect(button.Command11, &QToolButton::clicked, this,
             [this] { m_calibration->ShowComparison(false); });
-    connect(button("Command12"), &QToolButton::clicked, this,
+    connect(button.Command12, &QToolButton::clicked, this,
             [this] { m_calibration->ShowComparison(true); });
     connect(m_mdifast, &QCheckBox::clicked, m_session.get(), &Session::SetFastMode);
 
@@ -415,7 +419,7 @@ void MainWindow::WireCalibration() {
             &CalibrationCommands::OpenComparison);
     connect(action(QStringLiteral("mnueichload")), &QAction::triggered, c, &CalibrationCommands::LoadCurve);
     connect(action(QStringLiteral("mnueichsave")), &QAction::triggered, c, &CalibrationCommands::SaveCurve);
-    connect(findChild<QToolButton*>(QStringLiteral("Command13")), &QToolButton::clicked, c,
+    connect(m_buttons.Command13, &QToolButton::clicked, c,
             &CalibrationCommands::Correction);
 }
 
@@ -450,8 +454,7 @@ void MainWindow::SetEnglishCaptions() {
             }
         };
     apply(kMenus);
-    for (const Button& b : kButtons)
-        if (auto* w = findChild<QToolButton*>(Name(b.name))) w->setText(Name(b.caption));
+    for (const Button& b : kButtons) (m_buttons.*b.button)->setText(Name(b.caption));
     m_mdiauto->setText(QStringLiteral("Auto"));
     m_mdifast->setText(QStringLiteral("Fast"));
 }
@@ -573,7 +576,7 @@ void MainWindow::ShowInformation(const QString& text) {
         m_infobox->setWindowTitle(QStringLiteral("Information"));
         m_infobox->setAttribute(Qt::WA_DeleteOnClose);
     }
-    if (auto* label = m_infobox->findChild<QLabel*>(QStringLiteral("infotext"))) label->setText(text);
+    if (auto* label = qobject_cast<QLabel*>(m_infobox->widget())) label->setText(text);
     m_infobox->show();
 }
 

@@ -41,6 +41,23 @@ struct MainWindowContext {
 class MainWindow final : public QMainWindow, public StartupHooks {
     Q_OBJECT
 public:
+    // The toolbar's buttons, by their names.
+    struct ToolButtons {
+        QToolButton* Command1 = nullptr;  // "Single"
+        QToolButton* Command2 = nullptr;  // "Config"
+        QToolButton* Command3 = nullptr;  // "Setup"
+        QToolButton* Command4 = nullptr;  // "Erase"
+        QToolButton* Command5 = nullptr;  // "Print"
+        QToolButton* Command6 = nullptr;  // "Ref-C."
+        QToolButton* Command7 = nullptr;  // "Clipboard"
+        QToolButton* Command8 = nullptr;  // "Ac-m"
+        QToolButton* Command9 = nullptr;  // "Av-m"
+        QToolButton* Command10 = nullptr;  // "Pk-m"
+        QToolButton* Command11 = nullptr;  // "Off"
+        QToolButton* Command12 = nullptr;  // "On"
+        QToolButton* Command13 = nullptr;  // "Correction"
+    };
+
     explicit MainWindow(const MainWindowContext& context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -146,6 +163,7 @@ private:
         QAction* mnuauto = nullptr;
         QAction* mnufastmode = nullptr;
     } m_menu;
+    ToolButtons m_buttons;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<BusyCursor> m_busy;
     bool m_liveWaits = false;

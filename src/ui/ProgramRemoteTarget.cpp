@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QToolButton>
 #include <algorithm>
 
 #include "BoundaryMargins.h"
@@ -14,7 +13,7 @@ ProgramRemoteTarget::ProgramRemoteTarget(MainWindow& window, MeasurementModel& m
     : m_window(window), m_model(model), m_clock(clock), m_dialogs(dialogs), m_exit(std::move(exit)) {}
 
 void ProgramRemoteTarget::WhenLineFree(std::function<void()> step) {
-    m_window.link().Line().Run(std::move(step));
+    m_window.session().OnLine(std::move(step));
 }
 
 QString ProgramRemoteTarget::ProgramVersion() const {
@@ -41,7 +40,7 @@ void ProgramRemoteTarget::SetOnline(bool on) {
 }
 
 void ProgramRemoteTarget::Single() {
-    m_window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+    m_window.session().Single();
 }
 
 void ProgramRemoteTarget::SetAutoMeasurement(bool on) {
