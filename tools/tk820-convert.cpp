@@ -15,6 +15,7 @@
 #include "MeasurementCsv.h"
 #include "MeasurementPicture.h"
 #include "Units.h"
+#include "Version.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         if (arg == QStringLiteral("--version")) {
-            std::puts("tk820-convert 2.68");
+            std::printf("tk820-convert %s\n", tk::PROGRAM_VERSION);
             return 0;
         }
         if (arg == QStringLiteral("--unit") || arg.startsWith(QStringLiteral("--unit="))) {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QSocketNotifier>
@@ -7,7 +9,6 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 #include "Clock.h"
 #include "CommandLine.h"
@@ -29,6 +30,7 @@
 #include "RemoteDialogs.h"
 #include "RemoteServer.h"
 #include "RoutingSerialPort.h"
+#include "Version.h"
 
 namespace {
 
@@ -72,7 +74,8 @@ std::optional<tk::RemoteOptions> RemoteOptionsOf(const tk::CommandLine& cl, QStr
     }
     o.port = static_cast<quint16>(cl.remotePort);
     for (const QString& cidr : cl.remoteAllow) {
-        const auto subnet = QHostAddress::parseSubnet(cidr.contains(u'/') ? cidr : cidr + QStringLiteral("/32"));
+        const auto subnet =
+            QHostAddress::parseSubnet(cidr.contains(u'/') ? cidr : cidr + QStringLiteral("/32"));
         if (subnet.first.isNull()) {
             *error = QStringLiteral("--remote-allow: %1 is no address or CIDR block").arg(cidr);
             return std::nullopt;
@@ -105,7 +108,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (cl.version) {
-        std::puts("tk820-2 2.68");
+        std::printf("tk820-2 %s\n", tk::PROGRAM_VERSION);
         return 0;
     }
     if (!cl.errors.isEmpty()) {
@@ -140,7 +143,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tk820-2"));
     QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
-    QApplication::setApplicationVersion(QStringLiteral("2.68"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tk::PROGRAM_VERSION));
 
     const QString exeDir = QApplication::applicationDirPath();
     const QString programDir = tk::ResolveProgramDirectory(cl.home, exeDir);
@@ -195,8 +198,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "tk820-2: --remote: %s\n", qPrintable(error));
             return 2;
         }
-        std::fprintf(stderr, "tk820-2: remote control on %s:%u\n", qPrintable(remoteOptions->address.toString()),
-                     server->Port());
+        std::fprintf(stderr, "tk820-2: remote control on %s:%u\n",
+                     qPrintable(remoteOptions->address.toString()), server->Port());
     }
     if (serveOnly) {
         if (::pipe(g_termPipe) == 0) {

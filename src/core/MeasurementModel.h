@@ -15,9 +15,6 @@ constexpr int TRACE_LAST_INDEX = 4010;
 constexpr int TRACE_SIZE = TRACE_LAST_INDEX + 1;
 // Indices that an erase clears and that the widest sweep (4000 points, plus the walked end point) uses.
 constexpr int TRACE_SWEEP_LAST_INDEX = 4000;
-// One raw level unit is 80/255 dB.
-constexpr float RAW_PER_DB = 255.0f / 80.0f;
-
 using TraceArray = std::array<std::int16_t, TRACE_SIZE>;
 
 // What the user states about the analyzer's front panel and what is acquired and shown. Everything here,

@@ -5,10 +5,10 @@
 #include "Clock.h"
 #include "MeasurementModel.h"
 #include "UserDialogs.h"
+#include "Version.h"
 
 namespace tk {
 
-inline constexpr char MAIN_CAPTION[] = "TK820-2E V2-68     Interface: ";
 inline constexpr char PARAMETER_FILE_NAME[] = "TK820-2.par";
 
 // What the start-up sequence asks of the windows and the script engine.

@@ -33,7 +33,7 @@ QString UnitText(const MeasurementSettings& s, int unit) {
 }
 
 double LevelInUnit(const MeasurementSettings& s, double raw, int unit) {
-    return raw * 80.0 / 255.0 + LevelOffset(s, unit) + static_cast<double>(s.attenuation);
+    return RawToDb(raw) + LevelOffset(s, unit) + static_cast<double>(s.attenuation);
 }
 
 QString LevelPattern(const MeasurementSettings& s, int unit) {

@@ -1,11 +1,31 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <optional>
 
 #include "MeasurementModel.h"
 
 namespace tk {
+
+// One raw level unit is 80/255 dB. Each form keeps the order of operations, and so the rounding, that the
+// program's levels, tables and files have always had.
+constexpr double RawToDb(double raw) {
+    return raw * 80.0 / 255.0;
+}
+constexpr double DbToRaw(double db) {
+    return db * 255.0 / 80.0;
+}
+constexpr float DbToRawSingle(float db) {
+    return db * 255.0f / 80.0f;
+}
+// The factor itself in single precision, for the tables and the correction run that multiply by it.
+constexpr float DB_PER_RAW_SINGLE = 80.0f / 255.0f;
+
+// MHz per division of the display setup's scan options, by index; index 10 is the zero scan.
+inline constexpr std::array<float, 12> SCAN_WIDTHS{100.0f, 50.0f, 20.0f, 10.0f, 5.0f, 2.0f,
+                                                   1.0f,   0.5f,  0.2f,  0.1f,  0.0f, 0.05f};
+constexpr int ZERO_SCAN_INDEX = 10;
 
 constexpr int UNIT_DBPW = 0;
 constexpr int UNIT_DBM = 1;

@@ -40,7 +40,7 @@ std::vector<BoundaryMargin> SmallestBoundaryMargins(const MeasurementModel& mode
             if (boundary == BOUNDARY_NOT_COVERED) continue;
             // The trace's level in dBm in single precision, as the violation list takes it.
             const float level =
-                ToSingle(c.trace[static_cast<std::size_t>(i)] * 80.0 / 255.0 - 107.0 + s.attenuation);
+                ToSingle(RawToDb(c.trace[static_cast<std::size_t>(i)]) - 107.0 + s.attenuation);
             const double distance = static_cast<double>(boundary) - static_cast<double>(level);
             if (ReachesBoundary(level, boundary)) margin.reached = true;
             if (!margin.marginDb || distance < *margin.marginDb) {
@@ -70,8 +70,7 @@ bool ShownTraceReachesBoundary(const MeasurementModel& model, BoundaryTrace trac
     const int points = std::min(4000 / s.resolution, TRACE_LAST_INDEX + 1);
     for (int i = 0; i < points; ++i) {
         const std::int16_t limit = BoundaryLevelAt(c.boundary, FrequencyOfPoint(s, i));
-        const float level =
-            ToSingle(c.levels[static_cast<std::size_t>(i)] * 80.0 / 255.0 - 107.0 + s.attenuation);
+        const float level = ToSingle(RawToDb(c.levels[static_cast<std::size_t>(i)]) - 107.0 + s.attenuation);
         if (ReachesBoundary(level, limit)) return true;
     }
     return false;

@@ -7,6 +7,7 @@
 
 #include "BoundaryLevels.h"
 #include "Format.h"
+#include "Units.h"
 
 namespace tk {
 namespace {
@@ -108,7 +109,7 @@ void ComputeGraphLevelRange(MeasurementModel& model) {
 }
 
 double NoiseFloor(const MeasurementSettings& settings, int levelMin) {
-    return std::floor(static_cast<double>(settings.noiseSuppression) * 255.0 / 80.0) + levelMin;
+    return std::floor(DbToRaw(static_cast<double>(settings.noiseSuppression))) + levelMin;
 }
 
 double LabelUnitHeight(int levelMin, int levelMax) {

@@ -188,7 +188,7 @@ std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trac
             const std::int16_t limit = BoundaryLevelAt(boundary, row.frequencyMHz);
             if (limit != BOUNDARY_NOT_COVERED) {
                 // The trace's level in dBm in single precision, as the violation list takes it.
-                const float dbm = ToSingle(raw * 80.0 / 255.0 - 107.0 + s.attenuation);
+                const float dbm = ToSingle(RawToDb(raw) - 107.0 + s.attenuation);
                 row.boundaryLevel = limit + unitShift;
                 row.marginDb = static_cast<double>(limit) - static_cast<double>(dbm);
                 row.reached = ReachesBoundary(dbm, limit);

@@ -115,7 +115,7 @@ QString ViolationListText(const MeasurementModel& model, int p) {
         const BoundaryLevels levels = BoundaryLevelsAt(model, f);
         // The trace's level in dBm, in single precision, and then in the list's unit.
         const auto dbm = [&](const TraceArray& t) {
-            return ToSingle(t[static_cast<std::size_t>(i)] * 80.0 / 255.0 - 107.0 + s.attenuation);
+            return ToSingle(RawToDb(t[static_cast<std::size_t>(i)]) - 107.0 + s.attenuation);
         };
         const auto value = [&](float level) {
             return ListValueText(s, static_cast<double>(level) + LevelOffset(s, *unit) + 107.0, *unit);

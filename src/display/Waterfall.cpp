@@ -232,7 +232,7 @@ QString WaterfallTimeText(double time) {
 }
 
 double RawOfLevel(const MeasurementSettings& settings, double level) {
-    return (level - LevelInUnit(settings, 0.0, settings.levelUnit)) * 255.0 / 80.0;
+    return DbToRaw(level - LevelInUnit(settings, 0.0, settings.levelUnit));
 }
 
 }  // namespace tk

@@ -17,7 +17,6 @@ constexpr int SEARCH_PASSES = 6;
 constexpr int STEPS_PER_PASS = 10;
 // Each refinement point takes this share of the deviation still left at its frequency.
 constexpr float REFINEMENT_SHARE = 0.8f;
-constexpr float DB_PER_RAW = 80.0f / 255.0f;
 
 int RoundIndex(double v) {
     return static_cast<int>(RoundHalfEven(v));
@@ -112,15 +111,17 @@ private:
         // Point 0 is (0 MHz, 0 dB), what the interpolation takes below the first point anyway: no point of
         // an earlier curve becomes part of this one.
         WritePoint(0, 0.0f, 0.0f);
-        WritePoint(1, m_freqStart, DB_PER_RAW * static_cast<float>(Deviation(m, 0)));
+        WritePoint(1, m_freqStart, DB_PER_RAW_SINGLE * static_cast<float>(Deviation(m, 0)));
         m_writePosition = 2;
         for (int j = 1; j <= 8; ++j) {
             const int largest = LargestDeviation(m, CorrectionDivision(j, resolution), m_remembered);
-            WritePoint(m_writePosition++, Frequency(m_remembered), DB_PER_RAW * static_cast<float>(largest));
+            WritePoint(m_writePosition++, Frequency(m_remembered),
+                       DB_PER_RAW_SINGLE * static_cast<float>(largest));
         }
         const int e = CorrectionSweep(resolution).last;
         m_remembered = e;
-        WritePoint(m_writePosition - 1, Frequency(e), DB_PER_RAW * static_cast<float>(Deviation(m, e)));
+        WritePoint(m_writePosition - 1, Frequency(e),
+                   DB_PER_RAW_SINGLE * static_cast<float>(Deviation(m, e)));
         m.calibrationCurve.pointCount = 10;
         SortCurve(m.calibrationCurve);
     }
@@ -128,7 +129,7 @@ private:
     void AddRefinementPoint(IndexRange range) {
         const int largest = LargestDeviation(m_model, range, m_remembered);
         const float f = Frequency(m_remembered);
-        const float left = REFINEMENT_SHARE * DB_PER_RAW * static_cast<float>(largest);
+        const float left = REFINEMENT_SHARE * DB_PER_RAW_SINGLE * static_cast<float>(largest);
         WritePoint(m_writePosition++, f, CorrectionAt(m_model, f) + left);
     }
 

@@ -13,7 +13,6 @@ QByteArray TableText(const MeasurementModel& model, int unit) {
     const auto freqStep =
         static_cast<float>(static_cast<double>(s.scanWidth) / (4000.0 / (s.resolution * 10)));
     const float freqStart = s.centerFreq - 5.0f * s.scanWidth;
-    const float dbPerRaw = 80.0f / 255.0f;
     const auto offset = static_cast<float>(LevelOffset(s, unit));
 
     const QString u = QStringLiteral(" in ") + UnitText(s, unit);
@@ -21,8 +20,8 @@ QByteArray TableText(const MeasurementModel& model, int unit) {
                    QStringLiteral("\tPeak") + u + QStringLiteral("\r\n");
     text.reserve(text.size() + points * 32);
     const auto level = [&](const TraceArray& trace, int i) {
-        const float value =
-            static_cast<float>(trace[static_cast<std::size_t>(i)]) * dbPerRaw + offset + s.attenuation;
+        const float value = static_cast<float>(trace[static_cast<std::size_t>(i)]) * DB_PER_RAW_SINGLE +
+                            offset + s.attenuation;
         return FormatNumber(value, u"000.0");
     };
     for (int i = 0; i < points; ++i) {

@@ -232,7 +232,7 @@ void TraceReader::ApplyCorrection(MeasurementModel& model, TraceArray& trace, in
         const float f = static_cast<float>(i) * step + start;
         const float correction = CorrectionAt(model, f);
         auto& v = trace[static_cast<std::size_t>(i)];
-        v = Saturate(std::floor(correction * 255.0f / 80.0f + static_cast<float>(v)));
+        v = Saturate(std::floor(DbToRawSingle(correction) + static_cast<float>(v)));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "Format.h"
 #include "GraphDrawing.h"
+#include "Units.h"
 
 namespace tk {
 namespace {
@@ -193,7 +194,7 @@ void PrintOut(MeasurementModel& model, Canvas& canvas, const QString& longDate) 
             QString line = FormatNumber(freq, u"0000.000 MHz") + QStringLiteral(" -> ");
             for (const Curve& curve : measured) {
                 if (!curve.printed) continue;
-                const double level = curve.trace[i] * 80.0 / 255.0 + unit.base;
+                const double level = RawToDb(curve.trace[i]) + unit.base;
                 line += QStringLiteral("  ") + QString::fromLatin1(curve.name).left(2) + QStringLiteral(":") +
                         FormatNumber(level, u"0000.0 ") + unit.text;
             }

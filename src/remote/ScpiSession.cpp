@@ -13,9 +13,6 @@
 namespace tk {
 namespace {
 
-// The MHz per division the display setup offers.
-constexpr std::array<float, 12> SCAN_WIDTHS{100.0f, 50.0f, 20.0f, 10.0f, 5.0f, 2.0f,
-                                            1.0f,   0.5f,  0.2f,  0.1f,  0.0f, 0.05f};
 // The center frequency's typed range in the display setup.
 constexpr double CENTER_MIN_MHZ = 0.0;
 constexpr double CENTER_MAX_MHZ = 3000.0;

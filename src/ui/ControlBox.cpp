@@ -20,6 +20,7 @@
 #include "EditorNumbers.h"
 #include "Format.h"
 #include "OptionGroups.h"
+#include "Units.h"
 
 namespace tk {
 
@@ -31,11 +32,6 @@ constexpr std::size_t NOISE = 2;
 constexpr std::size_t ACTUAL_INTERVAL = 3;
 constexpr std::size_t PEAK_INTERVAL = 4;
 constexpr std::size_t AVERAGE_INTERVAL = 5;
-
-// MHz per division of the scan options, by index; index 10 is the zero scan.
-constexpr std::array<float, 12> SCAN_WIDTHS{100.0f, 50.0f, 20.0f, 10.0f, 5.0f, 2.0f,
-                                            1.0f,   0.5f,  0.2f,  0.1f,  0.0f, 0.05f};
-constexpr int ZERO_SCAN_INDEX = 10;
 
 const std::array<const char*, 4> BANDWIDTH_CAPTIONS{"9 kHz", "20 kHz", "120 kHz", "400 kHz"};
 const std::array<const char*, 3> FIXED_UNIT_CAPTIONS{"dB&pW", "dB&m", "dB&uV"};

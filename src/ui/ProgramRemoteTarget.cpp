@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "BoundaryMargins.h"
+#include "Version.h"
 
 namespace tk {
 
@@ -17,7 +18,7 @@ void ProgramRemoteTarget::WhenLineFree(std::function<void()> step) {
 }
 
 QString ProgramRemoteTarget::ProgramVersion() const {
-    return QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("2.68")
+    return QCoreApplication::applicationVersion().isEmpty() ? QString::fromLatin1(PROGRAM_VERSION)
                                                             : QCoreApplication::applicationVersion();
 }
 
@@ -54,12 +55,18 @@ void ProgramRemoteTarget::SetFastMode(bool on) {
 void ProgramRemoteTarget::Load(RemoteFile kind, const QString& path) {
     m_dialogs.AnswerNextFileDialog(path);
     switch (kind) {
-        case RemoteFile::Settings: return Trigger("mnusetload");
-        case RemoteFile::Boundaries: return Trigger("mnugrenzenload");
-        case RemoteFile::Calibration: return Trigger("mnueichload");
-        case RemoteFile::Measurement: return Trigger("mnumessload");
-        case RemoteFile::Script: return Trigger("mnuscriptload");
-        case RemoteFile::Table: break;
+        case RemoteFile::Settings:
+            return Trigger("mnusetload");
+        case RemoteFile::Boundaries:
+            return Trigger("mnugrenzenload");
+        case RemoteFile::Calibration:
+            return Trigger("mnueichload");
+        case RemoteFile::Measurement:
+            return Trigger("mnumessload");
+        case RemoteFile::Script:
+            return Trigger("mnuscriptload");
+        case RemoteFile::Table:
+            break;
     }
 }
 
@@ -67,12 +74,17 @@ void ProgramRemoteTarget::Store(RemoteFile kind, const QString& path, int unit) 
     m_dialogs.AnswerNextFileDialog(path);
     static const char* const tables[] = {"mnutabpW", "mnutabmW", "mnutabuV", "mnutabuser"};
     switch (kind) {
-        case RemoteFile::Settings: return Trigger("mnusetsave");
-        case RemoteFile::Boundaries: return Trigger("mnugrenzensave");
-        case RemoteFile::Measurement: return Trigger("mnumesssave");
-        case RemoteFile::Table: return Trigger(tables[std::clamp(unit, 0, 3)]);
+        case RemoteFile::Settings:
+            return Trigger("mnusetsave");
+        case RemoteFile::Boundaries:
+            return Trigger("mnugrenzensave");
+        case RemoteFile::Measurement:
+            return Trigger("mnumesssave");
+        case RemoteFile::Table:
+            return Trigger(tables[std::clamp(unit, 0, 3)]);
         case RemoteFile::Calibration:
-        case RemoteFile::Script: break;
+        case RemoteFile::Script:
+            break;
     }
 }
 
