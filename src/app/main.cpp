@@ -138,9 +138,16 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    // A run without windows needs no display: Qt's offscreen platform stands in for the screen.
+    // A script run without windows has no widget at all: the session alone, in an application without
+    // widgets (printing still needs the fonts). A run without windows needs no display: Qt's offscreen
+    // platform stands in for the screen.
+    const bool windowless = cl.headless && !remoteOptions && !cl.scriptName.isEmpty();
     if (cl.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    std::unique_ptr<QGuiApplication> application;
+    if (windowless)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tk820-2"));
     QApplication::setOrganizationName(QStringLiteral("ZELOR Instruments"));
     QApplication::setApplicationVersion(QString::fromLatin1(tk::PROGRAM_VERSION));
@@ -182,6 +189,13 @@ int main(int argc, char* argv[]) {
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
+    if (windowless) {
+        tk::Session session({model, port, clock, headlessDialogs, portMap});
+        tk::HeadlessRun run(session, QDir(programDir).filePath(QString::fromLatin1(tk::PARAMETER_FILE_NAME)),
+                            headlessDialogs, simulatedClock ? &*simulatedClock : nullptr);
+        return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
+    }
+
     // A remote command answers its own file dialogs and takes the messages it causes.
     tk::RemoteDialogs remoteDialogs(dialogs);
     tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
@@ -203,13 +217,14 @@ int main(int argc, char* argv[]) {
     }
     if (serveOnly) {
         if (::pipe(g_termPipe) == 0) {
-            auto* term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, &app);
-            QObject::connect(term, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+            auto* term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, application.get());
+            QObject::connect(term, &QSocketNotifier::activated, application.get(),
+                             [] { QCoreApplication::exit(0); });
             std::signal(SIGTERM, OnTerm);
         }
         // In simulated time each tick moves the clock on by its 100 ms.
         if (simulatedClock)
-            QObject::connect(&window.session().Timer(), &QTimer::timeout, &app,
+            QObject::connect(&window.session().Timer(), &QTimer::timeout, application.get(),
                              [&] { simulatedClock->advance(0.1); });
         window.Load(QString());
         QApplication::exec();
@@ -217,7 +232,10 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (cl.headless) {
-        tk::HeadlessRun run(window, model, headlessDialogs, simulatedClock ? &*simulatedClock : nullptr);
+        // A script run without windows that also takes remote commands: the window works unseen, so that
+        // remote loads reach the windows as menu loads do.
+        tk::HeadlessRun run(window.session(), window.parameterFilePath(), headlessDialogs,
+                            simulatedClock ? &*simulatedClock : nullptr);
         return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
     }
     qtDialogs.setParentWidget(&window);

@@ -1,17 +1,70 @@
 #include "Session.h"
 
+#include "ScriptFile.h"
+#include "Units.h"
+
 namespace tk {
 
 Session::Session(const SessionContext& context, QObject* parent)
     : QObject(parent),
       m_model(context.model),
       m_link(context.model, context.port, context.clock, context.dialogs, *this, context.portMap),
-      m_cycle(context.model, m_reader, context.clock, *this) {
+      m_cycle(context.model, m_reader, context.clock, *this),
+      m_clock(context.clock),
+      m_dialogs(context.dialogs),
+      m_portMap(context.portMap),
+      m_port(context.port),
+      m_fileActions(context.model, m_link, [this](bool) { ShowSwitches(); }) {
     setObjectName(QStringLiteral("session"));
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Session::Tick);
     Line().SetBusyChanged([this](bool busy) { emit busyChanged(busy); });
+    RebuildRunner();
+}
+
+void Session::RebuildRunner() {
+    m_runner = std::make_unique<ScriptRunner>(m_model, m_clock, m_dialogs, *m_actions, *m_control,
+                                              *m_parallel, m_portMap);
+}
+
+void Session::UsePorts(SerialPort& control, ParallelPort& parallel) {
+    m_control = &control;
+    m_parallel = &parallel;
+    RebuildRunner();
+}
+
+void Session::UseActions(ScriptActions& actions) {
+    m_actions = &actions;
+    RebuildRunner();
+}
+
+bool Session::Load(const QString& parameterPath, const QString& commandLineScript) {
+    // The line gets its start settings before the sequence: a start script opens the port at its own rate,
+    // which must not be reset afterwards.
+    m_port.setLineSettings(*LineSettingsOfIndex(1));
+    const bool valid = RunStartUp(m_model, parameterPath, commandLineScript, m_clock, m_dialogs, *this);
+    ShowSwitches();
+    m_timer.start();
+    return valid;
+}
+
+void Session::StartScript() {
+    StartScriptAtProgramStart();
+}
+
+void Session::StartScriptAtProgramStart() {
+    OnLine([this] {
+        // Only a script read whole is started: after a refused file the table is the one from before, which
+        // may be another script whose control outputs would be sent again.
+        if (LoadScript(m_model, m_dialogs) != ScriptLoad::Loaded) return;
+        emit scriptStartedAtProgramStart();
+        m_runner->StartScript();
+    });
+}
+
+void Session::StartLoadedScript() {
+    OnLine([this] { m_runner->StartScript(); });
 }
 
 Session::~Session() {
@@ -29,7 +82,7 @@ void Session::Tick() {
             m_inTick = true;
             m_cycle.Tick();
             m_inTick = !outer;
-            if (m_hooks.afterReads) m_hooks.afterReads();
+            if (m_afterReads) m_afterReads();
         },
         QStringLiteral("tick"));
 }
@@ -43,7 +96,7 @@ void Session::BetweenReads() {
 void Session::Single() {
     OnLine([this] {
         m_cycle.Single();
-        if (m_hooks.afterReads) m_hooks.afterReads();
+        if (m_afterReads) m_afterReads();
     });
 }
 
@@ -91,7 +144,8 @@ void Session::ShowSwitches() {
 
 void Session::ReadStopped(const QString& trace) {
     emit statusChanged(
-        QStringLiteral(" The %1 trace read was stopped; the trace keeps its last complete read").arg(trace.toLower()));
+        QStringLiteral(" The %1 trace read was stopped; the trace keeps its last complete read")
+            .arg(trace.toLower()));
     emit graphChanged();
 }
 

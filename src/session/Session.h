@@ -4,10 +4,16 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "AnalyzerLink.h"
 #include "MeasurementCycle.h"
 #include "ModuleCommands.h"
+#include "ParallelPort.h"
+#include "QtSerialPort.h"
+#include "ScriptFileActions.h"
+#include "ScriptRunner.h"
+#include "StartUp.h"
 #include "TraceReader.h"
 
 namespace tk {
@@ -21,11 +27,12 @@ struct SessionContext {
 };
 
 // The program without windows: the line to the interface, the trace reads, the measurement cycle with its
-// 100 ms tick `Timer1`, the module states and the measurement switches. Menus, windows, scripts, the tick
+// 100 ms tick `Timer1`, the module states, the measurement switches, the start-up sequence and the script
+// runner with its control outputs. Menus, windows, scripts, the tick
 // and remote clients hand it commands; those that need the line run one at a time, in the order given, each
 // after the exchange that has the line. Views hear of every change through the signals and never keep a
 // state of their own: the model holds it, and the session is the one that changes the switches.
-class Session final : public QObject, private LinkView, private CycleView {
+class Session final : public QObject, private LinkView, private CycleView, private StartupHooks {
     Q_OBJECT
 public:
     explicit Session(const SessionContext& context, QObject* parent = nullptr);
@@ -36,14 +43,24 @@ public:
     TraceReader& Reader() { return m_reader; }
     LineGuard& Line() { return m_link.Line(); }
     QTimer& Timer() { return m_timer; }
+    ScriptRunner& Scripts() { return *m_runner; }
+    // What a script step does with files, the printer and the link, unless other actions were given.
+    ScriptFileActions& FileActions() { return m_fileActions; }
+    // Other control outputs, or other step actions, in place of the real ones (tests, the headless run).
+    void UsePorts(SerialPort& control, ParallelPort& parallel);
+    void UseActions(ScriptActions& actions);
 
-    // What the cycle asks of the scripts, and what follows the reads of a tick or of "Single".
-    struct Hooks {
-        std::function<bool()> isScriptStepDue;
-        std::function<void()> runScriptStep;
-        std::function<void()> afterReads;
-    };
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // What follows the reads of a tick or of "Single" (the peak table's capture).
+    void SetAfterReads(std::function<void()> afterReads) { m_afterReads = std::move(afterReads); }
+
+    // The start-up sequence: the line's start settings, the parameter file, the start script; then the
+    // tick runs. Returns whether a valid parameter file was read (start scripts start only then).
+    bool Load(const QString& parameterPath, const QString& commandLineScript);
+    // Loads the script `scriptFileName` and, when every step was read, starts it (after the running
+    // exchange); scriptStartedAtProgramStart tells the views.
+    void StartScriptAtProgramStart();
+    // Starts the loaded script once the line is free.
+    void StartLoadedScript();
 
     // Runs a command that needs the line now, or after the exchange that has it, in the order given.
     void OnLine(std::function<void()> command, const QString& key = {});
@@ -91,6 +108,8 @@ signals:
     void readProgress(const QString& trace, int blocks, int of);
     void readStopped(const QString& trace);
     void busyChanged(bool busy);
+    void helpFileSelected(const QString& helpFileName);
+    void scriptStartedAtProgramStart();
 
 private:
     // Drops the commands still waiting and says so in the status line.
@@ -116,15 +135,18 @@ private:
     // CycleView
     void SetStatusText(const QString& text) override { emit statusChanged(text); }
     void SetAutoMeasurementChecked(bool) override { ShowSwitches(); }
-    bool IsScriptStepDue() override { return m_hooks.isScriptStepDue && m_hooks.isScriptStepDue(); }
-    void RunScriptStep() override {
-        if (m_hooks.runScriptStep) m_hooks.runScriptStep();
-    }
+    bool IsScriptStepDue() override { return m_runner->IsScriptStepDue(); }
+    void RunScriptStep() override { m_runner->RunScriptStep(); }
     bool ScriptRunning() const override { return m_model.scriptRunning; }
     int ScriptStepIndex() const override { return m_model.scriptStepIndex; }
     int DueHour() const override { return m_model.dueHour; }
     int DueMinute() const override { return m_model.dueMinute; }
     void BetweenReads() override;
+
+    // StartupHooks
+    void HelpFileSelected(const QString& helpFileName) override { emit helpFileSelected(helpFileName); }
+    void StartScript() override;
+    void RebuildRunner();
 
     MeasurementModel& m_model;
     AnalyzerLink m_link;
@@ -132,7 +154,18 @@ private:
     MeasurementCycle m_cycle;
     ModuleCommands m_modules{m_link};
     QTimer m_timer;
-    Hooks m_hooks;
+    Clock& m_clock;
+    UserDialogs& m_dialogs;
+    const PortMap& m_portMap;
+    SerialPort& m_port;
+    QtSerialPort m_ownControl;
+    DeviceParallelPort m_ownParallel;
+    ScriptFileActions m_fileActions;
+    SerialPort* m_control = &m_ownControl;
+    ParallelPort* m_parallel = &m_ownParallel;
+    ScriptActions* m_actions = &m_fileActions;
+    std::unique_ptr<ScriptRunner> m_runner;
+    std::function<void()> m_afterReads;
     bool m_inTick = false;
 };
 

@@ -137,12 +137,12 @@ struct Button {
 };
 // The toolbar in its order; the two check boxes `mdiauto` and `mdifast` come after the first six.
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", &Buttons::Command1},      {"Command2", "Config", &Buttons::Command2},
-    {"Command3", "Setup", &Buttons::Command3},       {"Command5", "Print", &Buttons::Command5},
-    {"Command6", "Ref-C.", &Buttons::Command6},      {"Command7", "Clipboard", &Buttons::Command7},
-    {"Command4", "Erase", &Buttons::Command4},       {"Command8", "Ac-m", &Buttons::Command8},
-    {"Command9", "Av-m", &Buttons::Command9},        {"Command10", "Pk-m", &Buttons::Command10},
-    {"Command11", "Off", &Buttons::Command11},       {"Command12", "On", &Buttons::Command12},
+    {"Command1", "Single", &Buttons::Command1},       {"Command2", "Config", &Buttons::Command2},
+    {"Command3", "Setup", &Buttons::Command3},        {"Command5", "Print", &Buttons::Command5},
+    {"Command6", "Ref-C.", &Buttons::Command6},       {"Command7", "Clipboard", &Buttons::Command7},
+    {"Command4", "Erase", &Buttons::Command4},        {"Command8", "Ac-m", &Buttons::Command8},
+    {"Command9", "Av-m", &Buttons::Command9},         {"Command10", "Pk-m", &Buttons::Command10},
+    {"Command11", "Off", &Buttons::Command11},        {"Command12", "On", &Buttons::Command12},
     {"Command13", "Correction", &Buttons::Command13},
 };
 
@@ -189,10 +189,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     });
     m_boundaryFiles->Connect(lookup, this);
     m_scripts = std::make_unique<ScriptCommands>(
-        m_ctx.model, m_ctx.clock, m_ctx.dialogs, link(), m_ctx.portMap,
-        ScriptCommands::Hooks{[this](QWidget* w) { ShowChild(w); },
-                              [this](bool checked) { SetAutoMeasurementChecked(checked); }},
-        this);
+        *m_session, m_ctx.dialogs, [this](QWidget* w) { ShowChild(w); }, this);
     connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_scripts.get(),
             &ScriptCommands::LoadCommand);
     connect(action(QStringLiteral("mnuscriptsave")), &QAction::triggered, m_scripts.get(),
@@ -214,8 +211,8 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
 
 void MainWindow::ConnectSession() {
     Session* s = m_session.get();
-    s->SetHooks({[this] { return m_scripts->runner().IsScriptStepDue(); },
-                 [this] { m_scripts->runner().RunScriptStep(); }, [this] { m_peaks->AfterReads(); }});
+    s->SetAfterReads([this] { m_peaks->AfterReads(); });
+    connect(s, &Session::helpFileSelected, this, [this](const QString& name) { m_helpFile = name; });
     connect(s, &Session::captionChanged, this, &QWidget::setWindowTitle);
     connect(s, &Session::onlineChanged, m_menu.mopen, &QAction::setChecked);
     connect(s, &Session::sleepingChanged, m_menu.mnusleep, &QAction::setChecked);
@@ -382,10 +379,8 @@ void MainWindow::BuildToolbar() {
             [this] { m_calibration->TakeComparison(&MeasurementModel::traceAverage); });
     connect(button.Command10, &QToolButton::clicked, this,
             [this] { m_calibration->TakeComparison(&MeasurementModel::tracePeak); });
-    connect(button.Command11, &QToolButton::clicked, this,
-            [this] { m_calibration->ShowComparison(false); });
-    connect(button.Command12, &QToolButton::clicked, this,
-            [this] { m_calibration->ShowComparison(true); });
+    connect(button.Command11, &QToolButton::clicked, this, [this] { m_calibration->ShowComparison(false); });
+    connect(button.Command12, &QToolButton::clicked, this, [this] { m_calibration->ShowComparison(true); });
     connect(m_mdifast, &QCheckBox::clicked, m_session.get(), &Session::SetFastMode);
 
     // The status text and the maker's label sit at the foot of the window, where they always have room.
@@ -419,8 +414,7 @@ void MainWindow::WireCalibration() {
             &CalibrationCommands::OpenComparison);
     connect(action(QStringLiteral("mnueichload")), &QAction::triggered, c, &CalibrationCommands::LoadCurve);
     connect(action(QStringLiteral("mnueichsave")), &QAction::triggered, c, &CalibrationCommands::SaveCurve);
-    connect(m_buttons.Command13, &QToolButton::clicked, c,
-            &CalibrationCommands::Correction);
+    connect(m_buttons.Command13, &QToolButton::clicked, c, &CalibrationCommands::Correction);
 }
 
 void MainWindow::WirePeakTable() {
@@ -464,14 +458,8 @@ bool MainWindow::Load(const QString& commandLineScript) {
     SetEnglishCaptions();
     m_menu.mnurechen->setChecked(true);
     m_session->ShowSwitches();
-    // The line gets its start settings before the sequence: a start script opens the port at its own rate,
-    // which must not be reset afterwards.
-    m_ctx.port.setLineSettings(*LineSettingsOfIndex(1));
-    const bool valid =
-        RunStartUp(m_ctx.model, parameterFilePath(), commandLineScript, m_ctx.clock, m_ctx.dialogs, *this);
-    m_session->ShowSwitches();
+    const bool valid = m_session->Load(parameterFilePath(), commandLineScript);
     ShowGraphWindow();
-    m_session->Timer().start();
     return valid;
 }
 
@@ -527,7 +515,8 @@ void MainWindow::DrawGraphPicture() {
 QImage MainWindow::GraphPicture() {
     // During a read the window shows its progress: the picture is then drawn anew from complete reads.
     const TraceReader& reader = m_session->Reader();
-    const bool reading = reader.Receiving(m_ctx.model.traceActual) || reader.Receiving(m_ctx.model.tracePeak) ||
+    const bool reading = reader.Receiving(m_ctx.model.traceActual) ||
+                         reader.Receiving(m_ctx.model.tracePeak) ||
                          reader.Receiving(m_ctx.model.traceAverage);
     QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
     if (picture.width() > 1 && !reading) return picture;
@@ -594,10 +583,6 @@ void MainWindow::EnableLiveWaits() {
 
 void MainWindow::CloseInformation() {
     if (m_infobox) m_infobox->close();
-}
-
-void MainWindow::StartScript() {
-    m_scripts->StartAtProgramStart();
 }
 
 void MainWindow::OnModuleOnline() {

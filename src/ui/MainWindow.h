@@ -38,20 +38,20 @@ struct MainWindowContext {
 
 // The main window `MDI`: menus, toolbar, status text and the start-up and exit sequences; a view of the
 // session, which owns the line, the cycle and the switches.
-class MainWindow final : public QMainWindow, public StartupHooks {
+class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
     // The toolbar's buttons, by their names.
     struct ToolButtons {
-        QToolButton* Command1 = nullptr;  // "Single"
-        QToolButton* Command2 = nullptr;  // "Config"
-        QToolButton* Command3 = nullptr;  // "Setup"
-        QToolButton* Command4 = nullptr;  // "Erase"
-        QToolButton* Command5 = nullptr;  // "Print"
-        QToolButton* Command6 = nullptr;  // "Ref-C."
-        QToolButton* Command7 = nullptr;  // "Clipboard"
-        QToolButton* Command8 = nullptr;  // "Ac-m"
-        QToolButton* Command9 = nullptr;  // "Av-m"
+        QToolButton* Command1 = nullptr;   // "Single"
+        QToolButton* Command2 = nullptr;   // "Config"
+        QToolButton* Command3 = nullptr;   // "Setup"
+        QToolButton* Command4 = nullptr;   // "Erase"
+        QToolButton* Command5 = nullptr;   // "Print"
+        QToolButton* Command6 = nullptr;   // "Ref-C."
+        QToolButton* Command7 = nullptr;   // "Clipboard"
+        QToolButton* Command8 = nullptr;   // "Ac-m"
+        QToolButton* Command9 = nullptr;   // "Av-m"
         QToolButton* Command10 = nullptr;  // "Pk-m"
         QToolButton* Command11 = nullptr;  // "Off"
         QToolButton* Command12 = nullptr;  // "On"
@@ -102,10 +102,6 @@ public:
         (void)checked;
         m_session->ShowSwitches();
     }
-
-    // StartupHooks
-    void HelpFileSelected(const QString& helpFileName) override { m_helpFile = helpFileName; }
-    void StartScript() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

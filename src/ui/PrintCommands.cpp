@@ -145,4 +145,12 @@ QString PrintCommands::LongDate() const {
     return LongDateText(m_model.readDate.text());
 }
 
+ScriptPrinter PrintCommands::AsScriptPrinter() {
+    ScriptPrinter p;
+    p.setUp = [this] { return PrinterSetUp(); };
+    p.name = [this] { return printer().printerName(); };
+    p.print = [this] { return PrintOnPrinter(); };
+    return p;
+}
+
 }  // namespace tk

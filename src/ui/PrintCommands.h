@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "MeasurementModel.h"
+#include "ScriptFileActions.h"
 #include "UserDialogs.h"
 
 class QAction;
@@ -47,6 +48,8 @@ public:
     // page on it, as "&Print" prints it; false when the printer service failed.
     bool PrinterSetUp() const { return m_printerAvailable(); }
     bool PrintOnPrinter();
+    // The printer as a script step uses it.
+    ScriptPrinter AsScriptPrinter();
     // The printer "&Print" uses: the one chosen in the printer selection, the system's default until then.
     QPrinter& printer();
 

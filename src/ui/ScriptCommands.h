@@ -6,37 +6,28 @@
 #include <functional>
 #include <memory>
 
-#include "AnalyzerLink.h"
-#include "ParallelPort.h"
-#include "QtSerialPort.h"
-#include "ScriptFileActions.h"
-#include "ScriptRunner.h"
 #include "ScriptWindow.h"
+#include "Session.h"
 
 namespace tk {
 
-// The script commands of the main window: load, save, the script window, the start-script dialog and the
-// start at program start; and the runner that the measurement cycle asks at each tick.
+// The script commands of the main window: load, save, the script window and the start-script dialog. The
+// runner, its control outputs and the start at program start belong to the session.
 class PrintCommands;
 
 class ScriptCommands final : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<void(QWidget*)> showChild;   // shows a child window in the work area
-        std::function<void(bool)> setAutoChecked;  // "&Auto measurement" and `mdiauto`
-    };
-    ScriptCommands(MeasurementModel& model, Clock& clock, UserDialogs& dialogs, AnalyzerLink& link,
-                   const PortMap& portMap, Hooks hooks, QWidget* dialogParent);
+    // showChild shows a child window in the work area.
+    ScriptCommands(Session& session, UserDialogs& dialogs, std::function<void(QWidget*)> showChild,
+                   QWidget* dialogParent);
     ~ScriptCommands() override;
 
-    // Puts other control outputs in place of the real serial port and device files.
-    void UsePorts(SerialPort& control, ParallelPort& parallel);
     // Puts other file, printer and link actions in place of the real ones.
-    void UseActions(ScriptActions& actions);
+    void UseActions(ScriptActions& actions) { m_session.UseActions(actions); }
     // A step's page goes where "&Print" sends it; where it went shows in the status bar.
     void UsePrinter(PrintCommands& print, QStatusBar* statusBar);
-    ScriptRunner& runner() { return *m_runner; }
+    ScriptRunner& runner() { return m_session.Scripts(); }
     ScriptWindow* editor() const { return m_editor; }
 
     void LoadCommand();
@@ -44,29 +35,20 @@ public:
     void ShowEditor();
     void ShowStartScriptDialog();
     // Loads scriptFileName and, when every step was read, starts it with the script window minimised.
-    void StartAtProgramStart();
+    void StartAtProgramStart() { m_session.StartScriptAtProgramStart(); }
 
 private:
-    void Rebuild();
     void Load();
-    void StartLoaded();
+    // The script started at program start: its window shows it, minimised.
+    void ShowStartedMinimised();
     // After a load the window shows the new steps, unless it is minimised.
     void RefreshEditor();
 
+    Session& m_session;
     MeasurementModel& m_model;
-    Clock& m_clock;
     UserDialogs& m_dialogs;
-    const PortMap& m_portMap;
-    Hooks m_hooks;
+    std::function<void(QWidget*)> m_showChild;
     QWidget* m_dialogParent;
-    LineGuard& m_line;
-    QtSerialPort m_ownControl;
-    DeviceParallelPort m_ownParallel;
-    ScriptFileActions m_ownActions;
-    SerialPort* m_control = &m_ownControl;
-    ParallelPort* m_parallel = &m_ownParallel;
-    ScriptActions* m_actions = &m_ownActions;
-    std::unique_ptr<ScriptRunner> m_runner;
     QPointer<ScriptWindow> m_editor;
 };
 

@@ -35,7 +35,7 @@ private slots:
             commands.printer().setOutputFileName(dir.filePath(QStringLiteral("printer.pdf")));
             ScriptFileActions actions(rig.model, rig.link, {});
             QString shown;
-            actions.UsePrinter(&commands, [&shown](const QString& text) { shown = text; });
+            actions.UsePrinter(commands.AsScriptPrinter(), [&shown](const QString& text) { shown = text; });
             const QString pdf = dir.filePath(QString::fromLatin1(row.pdf));
             actions.Print(pdf);
 

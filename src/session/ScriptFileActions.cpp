@@ -2,13 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPrinter>
 
 #include "BoundariesFile.h"
 #include "CalibrationFile.h"
 #include "FileIO.h"
 #include "MeasurementFile.h"
-#include "PrintCommands.h"
 #include "PrintOut.h"
 #include "PrintPage.h"
 #include "SettingsFile.h"
@@ -84,11 +82,10 @@ FileSave ScriptFileActions::SaveMeasurement(const QString& path) {
 void ScriptFileActions::Print(const QString& pdfName) {
     m_lastPrintout.clear();
     QString note;
-    if (m_print && m_print->PrinterSetUp()) {
-        const QString printer = m_print->printer().printerName();
-        note = m_print->PrintOnPrinter()
-                   ? QStringLiteral("Script printout sent to the printer ") + printer
-                   : QStringLiteral("Script printout could not be printed on ") + printer;
+    if (m_printer.setUp && m_printer.setUp()) {
+        const QString printer = m_printer.name();
+        note = m_printer.print() ? QStringLiteral("Script printout sent to the printer ") + printer
+                                 : QStringLiteral("Script printout could not be printed on ") + printer;
     } else if (WritePdfPage(m_model, pdfName, LongDateText(m_model.readDate.text()))) {
         m_lastPrintout = pdfName;
         note = QStringLiteral("Script printout written to ") + QDir::toNativeSeparators(pdfName);

@@ -7,7 +7,12 @@
 
 namespace tk {
 
-class PrintCommands;
+// The printer that "&Print" sends its pages to, as a script step sees it.
+struct ScriptPrinter {
+    std::function<bool()> setUp;    // one is set up
+    std::function<QString()> name;  // its name
+    std::function<bool()> print;    // prints the page of the model on it
+};
 
 // What a script step does with files, the printer and the link in the real program.
 class ScriptFileActions final : public ScriptActions {
@@ -22,8 +27,8 @@ public:
     void Print(const QString& pdfName) override;
     // Pages go to the printer of "&Print" when one is set up, otherwise into their PDF; either way `note`
     // says where (a run nobody watches must not wait for a box). Without it every page is a PDF.
-    void UsePrinter(PrintCommands* print, std::function<void(const QString&)> note) {
-        m_print = print;
+    void UsePrinter(ScriptPrinter printer, std::function<void(const QString&)> note) {
+        m_printer = std::move(printer);
         m_note = std::move(note);
     }
     void ConnectInterface() override { m_link.ConnectInterface(); }
@@ -39,7 +44,7 @@ private:
     MeasurementModel& m_model;
     AnalyzerLink& m_link;
     QString m_lastPrintout;
-    PrintCommands* m_print = nullptr;
+    ScriptPrinter m_printer;
     std::function<void(const QString&)> m_note;
     std::function<void(bool)> m_setAutoChecked;
 };

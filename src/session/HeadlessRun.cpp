@@ -8,7 +8,6 @@
 #include "BoundaryMargins.h"
 #include "Clock.h"
 #include "FileIO.h"
-#include "PeakCommands.h"
 #include "PeakTable.h"
 #include "ScriptFileActions.h"
 #include "Units.h"
@@ -49,8 +48,8 @@ QString OutcomeText(HeadlessExit exit) {
 class HeadlessRun::StepActions final : public ScriptActions {
 public:
     explicit StepActions(HeadlessRun& run)
-        : m_run(run), m_files(run.m_model, run.m_window.link(), [&window = run.m_window](bool checked) {
-              window.SetAutoMeasurementChecked(checked);
+        : m_run(run), m_files(run.m_model, run.m_session.Link(), [&session = run.m_session](bool) {
+              session.ShowSwitches();
           }) {}
 
     FileLoad LoadSettings(const QString& path) override { return m_files.LoadSettings(m_run.Resolve(path)); }
@@ -91,11 +90,15 @@ private:
     ScriptFileActions m_files;
 };
 
-HeadlessRun::HeadlessRun(MainWindow& window, MeasurementModel& model, HeadlessDialogs& dialogs,
+HeadlessRun::HeadlessRun(Session& session, const QString& parameterPath, HeadlessDialogs& dialogs,
                          SimulatedClock* simulated)
-    : m_window(window), m_model(model), m_dialogs(dialogs), m_simulated(simulated) {
+    : m_session(session),
+      m_model(session.Model()),
+      m_parameterPath(parameterPath),
+      m_dialogs(dialogs),
+      m_simulated(simulated) {
     m_actions = std::make_unique<StepActions>(*this);
-    m_window.scripts().UseActions(*m_actions);
+    m_session.UseActions(*m_actions);
 }
 
 HeadlessRun::~HeadlessRun() = default;
@@ -106,18 +109,18 @@ HeadlessExit HeadlessRun::Exec(const QString& scriptName, const QString& reportP
     m_scriptDir = script.absoluteDir();
     m_report.script = script.absoluteFilePath();
 
-    auto* timer = &m_window.session().Timer();
+    auto* timer = &m_session.Timer();
     if (m_simulated) {
         timer->setInterval(0);
         connect(timer, &QTimer::timeout, this, [this] { m_simulated->advance(TICK_SECONDS); });
     }
     connect(timer, &QTimer::timeout, this, &HeadlessRun::AfterTick);
 
-    if (!m_window.Load(scriptName)) {
+    if (!m_session.Load(m_parameterPath, scriptName)) {
         // Without a valid parameter file the program starts no script. A run without windows never writes
         // that file (only "&Exit" does), so it would never start at all: it starts with the defaults.
         m_model.scriptFileName = scriptName;
-        m_window.scripts().StartAtProgramStart();
+        m_session.StartScriptAtProgramStart();
     }
     AfterTick();  // a script that did not start, or whose step 0 ended it
     if (!m_finished) {
@@ -158,8 +161,8 @@ void HeadlessRun::Stored(const QString& measurementFile) {
     record.margins.clear();
     for (const BoundaryMargin& m : SmallestBoundaryMargins(m_model))
         record.margins.append({TraceName(m.trace), m.reached, m.marginDb, m.frequencyMHz});
-    // The peak table's rows of each trace, by the same options the window has.
-    const PeakOptions& options = m_window.peaks().settings().options;
+    // The peak table's rows of each trace, by the options the peak table starts with.
+    const PeakOptions options;
     record.levelUnit = UnitText(m_model.settings, m_model.settings.levelUnit);
     record.peaks.clear();
     for (BoundaryTrace trace : {BoundaryTrace::Actual, BoundaryTrace::Average, BoundaryTrace::Peak}) {
@@ -179,7 +182,7 @@ void HeadlessRun::NotWritten(const QString& file, const QString& reason) {
 }
 
 void HeadlessRun::AfterTick() {
-    if (m_finished || m_model.scriptRunning || m_window.scripts().runner().Executing()) return;
+    if (m_finished || m_model.scriptRunning || m_session.Scripts().Executing()) return;
     Finish();
 }
 
@@ -207,7 +210,7 @@ HeadlessExit HeadlessRun::Outcome() const {
 
 void HeadlessRun::Finish() {
     m_finished = true;
-    m_window.session().Timer().stop();
+    m_session.Timer().stop();
     m_exit = Outcome();
     m_report.exitStatus = static_cast<int>(m_exit);
     m_report.outcome = OutcomeText(m_exit);

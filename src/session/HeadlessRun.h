@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "HeadlessDialogs.h"
-#include "MainWindow.h"
 #include "RunReport.h"
+#include "Session.h"
 
 class QEventLoop;
 
@@ -22,15 +22,16 @@ enum class HeadlessExit {
     Failed = 2,           // the run stopped on an error, never started, or a file it was to write was not
 };
 
-// A script run without windows on screen (tk820-2 --headless). The main window works unseen, its messages
-// go to standard error through the headless dialogs, and the run ends when the script does: after "Script
+// A script run without windows (tk820-2 --headless): the session alone, without a widget. Its messages go
+// to standard error through the headless dialogs, and the run ends when the script does: after "Script
 // done", or when the run stops. Each measurement a step stores is checked against the boundaries switched
 // on for it. With a simulated clock the 100 ms ticks follow each other at once, each moving the clock on by
 // its 100 ms.
 class HeadlessRun final : public QObject {
     Q_OBJECT
 public:
-    HeadlessRun(MainWindow& window, MeasurementModel& model, HeadlessDialogs& dialogs,
+    // parameterPath: the parameter file the start-up reads.
+    HeadlessRun(Session& session, const QString& parameterPath, HeadlessDialogs& dialogs,
                 SimulatedClock* simulated = nullptr);
     ~HeadlessRun() override;
 
@@ -55,8 +56,9 @@ private:
     void Finish();
     RunReport::Step& StepRecord(int step);
 
-    MainWindow& m_window;
+    Session& m_session;
     MeasurementModel& m_model;
+    QString m_parameterPath;
     HeadlessDialogs& m_dialogs;
     SimulatedClock* m_simulated;
     std::unique_ptr<StepActions> m_actions;
