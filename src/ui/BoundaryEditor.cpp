@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include "ChildWindows.h"
-#include "ChildWindows.h"
 #include "Format.h"
 #include "OptionGroups.h"
 
@@ -190,7 +189,8 @@ bool BoundaryEditor::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_rows[k].frequency) {
             // Only a changed text is taken on leaving, so that passing through a field (or a field that had
             // the focus when a file was loaded) stores nothing over the model.
-            if (IsEnter(event) || (IsLeavingField(event) && m_rows[k].frequency->text() != m_shownFrequency[k])) {
+            if (IsEnter(event) ||
+                (IsLeavingField(event) && m_rows[k].frequency->text() != m_shownFrequency[k])) {
                 TakeFrequency(i);
                 if (IsEnter(event)) return true;  // the key ends here
             }

@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "Format.h"
 #include "ChildWindows.h"
 #include "EditorNumbers.h"
+#include "Format.h"
 #include "OptionGroups.h"
 
 namespace tk {
@@ -22,7 +22,6 @@ namespace {
 constexpr double PRINT_MHZ_LIMIT = 3000.0;
 // The check boxes from "Actual" to "Boundary Avg" choose what the plot draws.
 constexpr std::size_t LAST_DRAWN_CHECK = 7;
-
 
 }  // namespace
 

@@ -56,9 +56,10 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         const QString chosen = dialog.selectedFiles().first();
         if (!r.confirmCreate || QFileInfo::exists(chosen)) return chosen;
-        const auto answer = QMessageBox::question(
-            parent, r.title,
-            QStringLiteral("%1\nThis file does not exist.\nCreate the file?").arg(QDir::toNativeSeparators(chosen)));
+        const auto answer =
+            QMessageBox::question(parent, r.title,
+                                  QStringLiteral("%1\nThis file does not exist.\nCreate the file?")
+                                      .arg(QDir::toNativeSeparators(chosen)));
         if (answer == QMessageBox::Yes) return chosen;
         // "No" goes back to the dialog, as after a refused overwrite.
     }

@@ -258,7 +258,8 @@ void ScriptWindow::ChooseFile(QLineEdit* edit, const FileDialogRequest& request,
                           QStringLiteral("File handling"), MessageIcon::Warning);
         return;
     }
-    // The chosen name belongs to the step at once, as "-" does: nothing that shows the step again may lose it.
+    // The chosen name belongs to the step at once, as "-" does: nothing that shows the step again may lose
+    // it.
     ScriptStep& step = ShownScriptStep(m_model);
     ScriptText& field = edit == m_set    ? step.settingsFile
                         : edit == m_lim  ? step.boundariesFile
