@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +9,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <functional>
-#include <initializer_list>
 
 #include "AboutWindow.h"
 #include "BoundaryFileCommands.h"
@@ -18,11 +16,12 @@
 #include "CalibrationCommands.h"
 #include "ChildWindows.h"
 #include "ControlBox.h"
+#include "GraphPictures.h"
 #include "GraphWindow.h"
 #include "HelpLanguage.h"
 #include "LimitCommands.h"
+#include "MenuTable.h"
 #include "PeakCommands.h"
-#include "PictureExport.h"
 #include "PointLists.h"
 #include "PrintCommands.h"
 #include "ProgramDirectory.h"
@@ -31,103 +30,10 @@
 #include "Units.h"
 #include "UserUnitWindow.h"
 #include "WaterfallCommands.h"
+#include "WorkArea.h"
 
 namespace tk {
 namespace {
-
-struct Item {
-    const char* name;  // nullptr for a separator
-    const char* caption;
-    bool enabled = false;
-    std::initializer_list<Item> children = {};
-};
-
-// The menu tree in its order. Entries whose commands are not available yet are shown disabled.
-const std::initializer_list<Item> kMenus = {
-    {"mnufile",
-     "&Data",
-     true,
-     {{"mnuload",
-       "&Load Data",
-       true,
-       {{"mnusetload", "&Setup"},
-        {"mnuscriptload", "S&cript", true},
-        {"mnugrenzenload", "&Boundaries"},
-        {"mnumessload", "&Measurement"},
-        {"mnueichload", "C&alibration Curve", true}}},
-      {"mnusave",
-       "&Store Data",
-       true,
-       {{"mnusetsave", "&Setup"},
-        {"mnuscriptsave", "S&cript", true},
-        {"mnugrenzensave", "&Boundaries"},
-        {"mnumesssave", "&Measurement"},
-        {"mnueichsave", "C&alibration Curve", true},
-        {"mnutabsave",
-         "&Table",
-         true,
-         {{"mnutabpW", "dB&pW"}, {"mnutabmW", "dB&m"}, {"mnutabuV", "dB&uV"}, {"mnutabuser", "User"}}}}},
-      {nullptr, "-"},
-      {"mnuprint", "&Print"},
-      {"mnusetprint", "Prin&ter Setup"},
-      {nullptr, "-"},
-      {"mnudefuser", "&User def."},
-      {"mnuzwischenab", "&Clipboard", true},
-      {"mnupicture", "Save P&icture", true},
-      {nullptr, "-"},
-      {"mnustartscp", "St&art Script", true},
-      {"mnuexit", "&Exit", true}}},
-    {"mnumessen",
-     "&Measurement",
-     true,
-     {{"mopen", "M&odule online", true},
-      {"mnusleep", "Mod&ule sleeping", true},
-      {"mnurechen", "Module &calculating", true},
-      {"mnuauto", "&Auto measurement", true},
-      {"mnufastmode", "&Fast-Mode", true},
-      {nullptr, "-"},
-      {"mnucontrollbox", "&Display setup", true},
-      {"mnuwertebox",
-       "Le&vel window",
-       true,
-       {{"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
-      {"mnugrenzübbox",
-       "Surpass Boundar&ies",
-       true,
-       {{"mnugrenzübpw", "dB&pW"},
-        {"mnugrenzübmw", "dB&m"},
-        {"mnugrenzübuv", "dB&uV"},
-        {"mnugrenzübuser", "User"}}},
-      {"mnupeaks", "&Peak table", true},
-      {"mnugrenzbox", "&Boundary-Edit"},
-      {"mnuwaterfall", "&Waterfall"},
-      {"mnuboxeich", "Cali&bration level-Edit", true},
-      {"mnuboxvergl", "Co&mparative measurement", true},
-      {"mnurefbox", "&Reference calcul.", true},
-      {nullptr, "-"},
-      {"mnuconfig", "Confi&guration", true},
-      {nullptr, "-"},
-      {"mnulöschen", "&Erase display", true}}},
-    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit", true}}},
-    {"mnufenster",
-     "&Windows",
-     true,
-     {{"mnuüberlap", "&Cascading", true},
-      {"mnuüberein", "&Tile vertical", true},
-      {"mnunebenein", "T&ile horizontal", true},
-      {"mnusymbole", "&Arrange icons", true},
-      {nullptr, "-"},
-      {"mnuliste", "W&indows", true}}},
-    {"Hilfe",
-     "?",
-     true,
-     {{"mnuHelp", "Help", true},
-      {nullptr, "-"},
-      {"hlpdeutsch", "Deutsch", true},
-      {"hlpenglish", "English", true},
-      {nullptr, "-"},
-      {"mnuabout", "&About/Support", true}}},
-};
 
 using Buttons = MainWindow::ToolButtons;
 struct Button {
@@ -157,6 +63,8 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     setObjectName(QStringLiteral("MDI"));
     m_session = std::make_unique<Session>(
         SessionContext{m_ctx.model, m_ctx.port, m_ctx.clock, m_ctx.dialogs, m_ctx.portMap});
+    m_pictures = std::make_unique<GraphPictures>(m_ctx.model, m_graph, m_session->Reader(), m_ctx.dialogs,
+                                                 [this] { return font(); });
     GraphHooks hooks;
     hooks.portOpen = [this] { return link().IsOpen(); };
     hooks.refreshLevelWindow = [this] { m_limits->RefreshLevelWindow(); };
@@ -169,12 +77,11 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     };
     // The window shows a read's progress; pictures, prints and copies show only complete reads.
     hooks.inProgress = [this](const TraceArray& trace) {
-        return m_drawingPicture ? nullptr : m_session->Reader().Receiving(trace);
+        return m_pictures->Drawing() ? nullptr : m_session->Reader().Receiving(trace);
     };
     m_graph.setHooks(hooks);
-    m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName(QStringLiteral("mdiarea"));
-    setCentralWidget(m_mdi);
+    m_workArea = new WorkArea(this);
+    setCentralWidget(m_workArea);
     BuildMenus();
     BuildToolbar();
     const auto lookup = [this](const QString& name) { return action(name); };
@@ -255,48 +162,12 @@ MainWindow::~MainWindow() {
     disconnect(m_session.get(), nullptr, this, nullptr);
 }
 
-QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    a->setEnabled(enabled);
-    m_actions.insert(name, a);
-    return a;
-}
-
 void MainWindow::BuildMenus() {
-    std::function<void(QMenu*, const std::initializer_list<Item>&)> fill =
-        [&](QMenu* menu, const std::initializer_list<Item>& items) {
-            for (const Item& item : items) {
-                if (!item.name) {
-                    menu->addSeparator();
-                    continue;
-                }
-                if (item.children.size() > 0) {
-                    QMenu* sub = menu->addMenu(Name(item.caption));
-                    sub->setObjectName(Name(item.name));
-                    sub->menuAction()->setObjectName(Name(item.name));
-                    sub->setEnabled(item.enabled);
-                    m_actions.insert(Name(item.name), sub->menuAction());
-                    fill(sub, item.children);
-                } else {
-                    AddAction(menu, Name(item.name), Name(item.caption), item.enabled);
-                }
-            }
-        };
-    for (const Item& top : kMenus) {
-        QMenu* menu = menuBar()->addMenu(Name(top.caption));
-        menu->setObjectName(Name(top.name));
-        menu->menuAction()->setObjectName(Name(top.name));
-        m_actions.insert(Name(top.name), menu->menuAction());
-        fill(menu, top.children);
-    }
+    m_actions = BuildMenuTree(menuBar());
 
     // The window list is a submenu of the open child windows.
     QAction* list = m_actions.value(QStringLiteral("mnuliste"));
-    m_windowList = new QMenu(this);
-    m_windowList->setObjectName(QStringLiteral("mnulistemenu"));
-    list->setMenu(m_windowList);
-    connect(m_windowList, &QMenu::aboutToShow, this, &MainWindow::FillWindowList);
+    list->setMenu(m_workArea->WindowList());
 
     m_menu = {m_actions.value(QStringLiteral("mopen")), m_actions.value(QStringLiteral("mnusleep")),
               m_actions.value(QStringLiteral("mnurechen")), m_actions.value(QStringLiteral("mnuauto")),
@@ -331,16 +202,18 @@ void MainWindow::BuildMenus() {
     connect(action(QStringLiteral("mnucontrollbox")), &QAction::triggered, this, &MainWindow::ShowControlBox);
     connect(action(QStringLiteral("mnuzwischenab")), &QAction::triggered, this, [this] {
         RedrawGraph();
-        OnClipboard();
+        m_pictures->CopyToClipboard();
     });
     connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
-    connect(action(QStringLiteral("mnupicture")), &QAction::triggered, this, &MainWindow::OnSavePicture);
-    connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(action(QStringLiteral("mnupicture")), &QAction::triggered, this,
+            [this] { m_pictures->SaveCommand(); });
+    connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_workArea,
+            &QMdiArea::cascadeSubWindows);
     connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this,
-            [this] { ArrangeChildren(Qt::Vertical); });
+            [this] { m_workArea->Arrange(Qt::Vertical); });
     connect(action(QStringLiteral("mnunebenein")), &QAction::triggered, this,
-            [this] { ArrangeChildren(Qt::Horizontal); });
-    connect(action(QStringLiteral("mnusymbole")), &QAction::triggered, this, &MainWindow::ArrangeIcons);
+            [this] { m_workArea->Arrange(Qt::Horizontal); });
+    connect(action(QStringLiteral("mnusymbole")), &QAction::triggered, m_workArea, &WorkArea::ArrangeIcons);
 }
 
 void MainWindow::BuildToolbar() {
@@ -370,7 +243,7 @@ void MainWindow::BuildToolbar() {
     connect(button.Command4, &QToolButton::clicked, m_session.get(), &Session::Erase);
     connect(button.Command6, &QToolButton::clicked, this, &MainWindow::ShowReferenceWindow);
     connect(button.Command2, &QToolButton::clicked, this, &MainWindow::ShowSerialSetup);
-    connect(button.Command7, &QToolButton::clicked, this, &MainWindow::OnClipboard);
+    connect(button.Command7, &QToolButton::clicked, this, [this] { m_pictures->CopyToClipboard(); });
     connect(button.Command5, &QToolButton::clicked, this, [this] { m_print->ShowSetupWindow(); });
     connect(button.Command3, &QToolButton::clicked, this, &MainWindow::ShowControlBox);
     connect(button.Command8, &QToolButton::clicked, this,
@@ -421,7 +294,7 @@ void MainWindow::WirePeakTable() {
     PeakCommands::Hooks hooks;
     hooks.showChild = [this](QWidget* child) { ShowChild(child); };
     hooks.redrawGraph = [this] { RedrawGraph(); };
-    hooks.graphPicture = [this] { return GraphPicture(); };
+    hooks.graphPicture = [this] { return m_pictures->Picture(); };
     hooks.showInformation = [this](const QString& text) { ShowInformation(text); };
     hooks.stopAutoMeasurement = [this] {
         m_ctx.model.autoMeasurement = false;
@@ -439,15 +312,7 @@ void MainWindow::TraceRead(TraceKind kind) {
 }
 
 void MainWindow::SetEnglishCaptions() {
-    std::function<void(const std::initializer_list<Item>&)> apply =
-        [&](const std::initializer_list<Item>& items) {
-            for (const Item& item : items) {
-                if (!item.name) continue;
-                if (QAction* a = m_actions.value(Name(item.name))) a->setText(Name(item.caption));
-                apply(item.children);
-            }
-        };
-    apply(kMenus);
+    SetMenuCaptions(m_actions);
     for (const Button& b : kButtons) (m_buttons.*b.button)->setText(Name(b.caption));
     m_mdiauto->setText(QStringLiteral("Auto"));
     m_mdifast->setText(QStringLiteral("Fast"));
@@ -480,7 +345,8 @@ void MainWindow::RedrawGraph() {
 
 GraphWindow* MainWindow::ShowGraphWindow() {
     if (!m_grafik) {
-        m_grafik = new GraphWindow(m_ctx.model, [this] { DrawGraphPicture(); });
+        m_grafik = new GraphWindow(m_ctx.model, [this] { m_pictures->Draw(); });
+        m_pictures->SetWindow(m_grafik);
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
         m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
@@ -490,69 +356,14 @@ GraphWindow* MainWindow::ShowGraphWindow() {
         m_graph.setCanvas(&m_grafik->canvas());
         connect(m_grafik, &QObject::destroyed, this, [this] { m_graph.setCanvas(nullptr); });
         connect(m_grafik, &GraphWindow::closing, this,
-                [this](const QImage& picture) { m_keptPicture = picture; });
-        QMdiSubWindow* frame = m_mdi->addSubWindow(m_grafik);
+                [this](const QImage& picture) { m_pictures->Keep(picture); });
+        QMdiSubWindow* frame = m_workArea->addSubWindow(m_grafik);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->setMinimumSize(frame->minimumSizeHint());
-        frame->resize(m_mdi->viewport()->size() * 0.8);
+        frame->resize(m_workArea->viewport()->size() * 0.8);
     }
     ShowChild(m_grafik);
     return m_grafik;
-}
-
-void MainWindow::DrawGraphPicture() {
-    // Before the first read the graph is not open and a redraw draws nothing; a picture made anew still
-    // gets the frame, grid and labels of the present settings.
-    VbBool& open = m_ctx.model.graphOpen;
-    const VbBool wasOpen = open;
-    open = true;
-    m_drawingPicture = m_graph.canvas() != (m_grafik ? &m_grafik->canvas() : nullptr);
-    m_graph.RedrawGraph();
-    m_drawingPicture = false;
-    open = wasOpen;
-}
-
-QImage MainWindow::GraphPicture() {
-    // During a read the window shows its progress: the picture is then drawn anew from complete reads.
-    const TraceReader& reader = m_session->Reader();
-    const bool reading = reader.Receiving(m_ctx.model.traceActual) ||
-                         reader.Receiving(m_ctx.model.tracePeak) ||
-                         reader.Receiving(m_ctx.model.traceAverage);
-    QImage picture = m_grafik ? m_grafik->image() : m_keptPicture;
-    if (picture.width() > 1 && !reading) return picture;
-    // Never drawn: the picture is drawn from the model, at the window's size or a usual one.
-    ImageCanvas canvas(m_grafik ? m_grafik->size() : QSize(800, 600));
-    canvas.setFont(font());
-    Canvas* shown = m_graph.canvas();
-    m_graph.setCanvas(&canvas);
-    DrawGraphPicture();
-    m_graph.setCanvas(shown);
-    return canvas.image();
-}
-
-void MainWindow::OnSavePicture() {
-    const FileDialogRequest request{QStringLiteral("Save picture"),
-                                    QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
-                                    QStringLiteral("*.png"),
-                                    QStringLiteral("png"),
-                                    false,
-                                    true};
-    const std::optional<QString> name = m_ctx.dialogs.saveFileName(request);
-    if (!name) return;
-    const bool saved = SaveGraphPicture(*name, GraphPicture(), [this](Canvas& canvas) {
-        Canvas* shown = m_graph.canvas();
-        m_graph.setCanvas(&canvas);
-        DrawGraphPicture();
-        m_graph.setCanvas(shown);
-    });
-    if (!saved)
-        m_ctx.dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
-                              MessageIcon::Critical);
-}
-
-void MainWindow::OnClipboard() {
-    // With the graph window closed the clipboard gets the picture the window showed last.
-    QGuiApplication::clipboard()->setImage(GraphPicture());
 }
 
 void MainWindow::ShowInformation(const QString& text) {
@@ -560,7 +371,7 @@ void MainWindow::ShowInformation(const QString& text) {
         auto* label = new QLabel;
         label->setObjectName(QStringLiteral("infotext"));
         label->setMargin(12);
-        m_infobox = m_mdi->addSubWindow(label);
+        m_infobox = m_workArea->addSubWindow(label);
         m_infobox->setObjectName(QStringLiteral("infobox"));
         m_infobox->setWindowTitle(QStringLiteral("Information"));
         m_infobox->setAttribute(Qt::WA_DeleteOnClose);
@@ -639,17 +450,7 @@ void MainWindow::OnAbout() {
 }
 
 void MainWindow::ShowChild(QWidget* child) {
-    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
-    if (!frame) {
-        frame = m_mdi->addSubWindow(child);
-        frame->setAttribute(Qt::WA_DeleteOnClose);
-        frame->setWindowTitle(child->windowTitle());
-        // Cascading and tiling never shrink a window below what it needs to show its controls.
-        frame->setMinimumSize(frame->minimumSizeHint());
-    }
-    if (frame->isMinimized()) frame->showNormal();
-    frame->show();
-    m_mdi->setActiveSubWindow(frame);
+    m_workArea->Show(child);
 }
 
 void MainWindow::ShowReferenceWindow() {
@@ -741,50 +542,6 @@ void MainWindow::ShowUserUnitWindow() {
             if (auto* box = qobject_cast<ControlBox*>(m_boxcon.data())) box->ShowModel();
         });
     ShowChild(m_boxdefuser);
-}
-
-void MainWindow::ArrangeChildren(Qt::Orientation orientation) {
-    // One above the other (vertical) or side by side (horizontal), each filling the work area's other side.
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* w : m_mdi->subWindowList())
-        if (w->isVisible() && !w->isMinimized()) windows.append(w);
-    if (windows.isEmpty()) return;
-    const QRect area = m_mdi->viewport()->rect();
-    const int n = static_cast<int>(windows.size());
-    for (int i = 0; i < n; ++i) {
-        windows[i]->showNormal();
-        if (orientation == Qt::Vertical) {
-            const int h = area.height() / n;
-            windows[i]->setGeometry(0, i * h, area.width(), h);
-        } else {
-            const int w = area.width() / n;
-            windows[i]->setGeometry(i * w, 0, w, area.height());
-        }
-    }
-}
-
-void MainWindow::ArrangeIcons() {
-    // Minimised child windows are lined up along the bottom of the work area.
-    const QRect area = m_mdi->viewport()->rect();
-    int x = 0;
-    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
-        if (!w->isMinimized()) continue;
-        const QSize size = w->size();
-        w->move(x, area.height() - size.height());
-        x += size.width();
-    }
-}
-
-void MainWindow::FillWindowList() {
-    m_windowList->clear();
-    const auto windows = m_mdi->subWindowList();
-    for (QMdiSubWindow* w : windows) {
-        QAction* a = m_windowList->addAction(w->windowTitle());
-        a->setCheckable(true);
-        a->setChecked(w == m_mdi->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, w] { m_mdi->setActiveSubWindow(w); });
-    }
-    if (windows.isEmpty()) m_windowList->addAction(QStringLiteral("(none)"))->setEnabled(false);
 }
 
 }  // namespace tk

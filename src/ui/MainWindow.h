@@ -114,7 +114,6 @@ private:
     // "Peak table", its markers on the graph and the capture on violation.
     void WirePeakTable();
     void SetEnglishCaptions();
-    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, bool enabled);
 
     // The session's signals reach the window's controls.
     void ConnectSession();
@@ -129,21 +128,11 @@ private:
     void OnHelp();
     void OnLanguage(int languageIndex);
     void OnAbout();
-    void OnClipboard();
-    // The graph as a PNG or SVG picture for a report.
-    void OnSavePicture();
-    // Draws the graph on its canvas also before the first read opened it.
-    void DrawGraphPicture();
-    // The graph as a picture: as shown, as last shown before its window was closed, or drawn anew.
-    QImage GraphPicture();
     void ShowReferenceWindow();
     void ShowControlBox();
     void ShowSerialSetup();
     // Shows a child window in the work area, creating its frame the first time.
     void ShowChild(QWidget* child);
-    void ArrangeChildren(Qt::Orientation orientation);
-    void ArrangeIcons();
-    void FillWindowList();
     void ShowHelp();
     // The data file commands and the user unit.
     void ConnectFileCommands();
@@ -171,18 +160,15 @@ private:
     std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
     std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;
-    QImage m_keptPicture;
+    std::unique_ptr<class GraphPictures> m_pictures;
     class CalibrationCommands* m_calibration = nullptr;
     bool m_calibrationLocked = false;
-    // A picture is being drawn on a canvas of its own: it shows complete reads only.
-    bool m_drawingPicture = false;
     QPointer<QWidget> m_boxref;
     QPointer<QWidget> m_boxcon;
     QPointer<QWidget> m_boxcomcon;
     QPointer<QWidget> m_boxdefuser;
-    QMdiArea* m_mdi = nullptr;
+    class WorkArea* m_workArea = nullptr;
     QHash<QString, QAction*> m_actions;
-    QMenu* m_windowList = nullptr;
     QCheckBox* m_mdiauto = nullptr;
     QCheckBox* m_mdifast = nullptr;
     QLabel* m_uhr = nullptr;

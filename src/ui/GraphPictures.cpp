@@ -1,0 +1,61 @@
+#include "GraphPictures.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "ImageCanvas.h"
+#include "PictureExport.h"
+
+namespace tk {
+
+void GraphPictures::Draw() {
+    // Before the first read the graph is not open and a redraw draws nothing; a picture made anew still
+    // gets the frame, grid and labels of the present settings.
+    VbBool& open = m_model.graphOpen;
+    const VbBool wasOpen = open;
+    open = true;
+    m_drawing = m_graph.canvas() != (m_window ? &m_window->canvas() : nullptr);
+    m_graph.RedrawGraph();
+    m_drawing = false;
+    open = wasOpen;
+}
+
+void GraphPictures::DrawOn(Canvas& canvas) {
+    Canvas* shown = m_graph.canvas();
+    m_graph.setCanvas(&canvas);
+    Draw();
+    m_graph.setCanvas(shown);
+}
+
+QImage GraphPictures::Picture() {
+    const bool reading = m_reader.Receiving(m_model.traceActual) || m_reader.Receiving(m_model.tracePeak) ||
+                         m_reader.Receiving(m_model.traceAverage);
+    QImage picture = m_window ? m_window->image() : m_kept;
+    if (picture.width() > 1 && !reading) return picture;
+    // Never drawn, or showing a read in progress: drawn from the model, at the window's size or a usual one.
+    ImageCanvas canvas(m_window ? m_window->size() : QSize(800, 600));
+    canvas.setFont(m_font());
+    DrawOn(canvas);
+    return canvas.image();
+}
+
+void GraphPictures::SaveCommand() {
+    const FileDialogRequest request{QStringLiteral("Save picture"),
+                                    QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
+                                    QStringLiteral("*.png"),
+                                    QStringLiteral("png"),
+                                    false,
+                                    true};
+    const std::optional<QString> name = m_dialogs.saveFileName(request);
+    if (!name) return;
+    if (!SaveGraphPicture(*name, Picture(), [this](Canvas& canvas) { DrawOn(canvas); }))
+        m_dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
+                          MessageIcon::Critical);
+}
+
+void GraphPictures::CopyToClipboard() {
+    // With the graph window closed the clipboard gets the picture the window showed last.
+    QGuiApplication::clipboard()->setImage(Picture());
+}
+
+}  // namespace tk

@@ -1,0 +1,157 @@
+#include "MenuTable.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <functional>
+#include <initializer_list>
+
+namespace tk {
+namespace {
+
+struct Item {
+    const char* name;  // nullptr for a separator
+    const char* caption;
+    bool enabled = false;
+    std::initializer_list<Item> children = {};
+};
+
+// The menu tree in its order. Entries whose commands are not available yet are shown disabled.
+const std::initializer_list<Item> kMenus = {
+    {"mnufile",
+     "&Data",
+     true,
+     {{"mnuload",
+       "&Load Data",
+       true,
+       {{"mnusetload", "&Setup"},
+        {"mnuscriptload", "S&cript", true},
+        {"mnugrenzenload", "&Boundaries"},
+        {"mnumessload", "&Measurement"},
+        {"mnueichload", "C&alibration Curve", true}}},
+      {"mnusave",
+       "&Store Data",
+       true,
+       {{"mnusetsave", "&Setup"},
+        {"mnuscriptsave", "S&cript", true},
+        {"mnugrenzensave", "&Boundaries"},
+        {"mnumesssave", "&Measurement"},
+        {"mnueichsave", "C&alibration Curve", true},
+        {"mnutabsave",
+         "&Table",
+         true,
+         {{"mnutabpW", "dB&pW"}, {"mnutabmW", "dB&m"}, {"mnutabuV", "dB&uV"}, {"mnutabuser", "User"}}}}},
+      {nullptr, "-"},
+      {"mnuprint", "&Print"},
+      {"mnusetprint", "Prin&ter Setup"},
+      {nullptr, "-"},
+      {"mnudefuser", "&User def."},
+      {"mnuzwischenab", "&Clipboard", true},
+      {"mnupicture", "Save P&icture", true},
+      {nullptr, "-"},
+      {"mnustartscp", "St&art Script", true},
+      {"mnuexit", "&Exit", true}}},
+    {"mnumessen",
+     "&Measurement",
+     true,
+     {{"mopen", "M&odule online", true},
+      {"mnusleep", "Mod&ule sleeping", true},
+      {"mnurechen", "Module &calculating", true},
+      {"mnuauto", "&Auto measurement", true},
+      {"mnufastmode", "&Fast-Mode", true},
+      {nullptr, "-"},
+      {"mnucontrollbox", "&Display setup", true},
+      {"mnuwertebox",
+       "Le&vel window",
+       true,
+       {{"mnuwertepw", "dB&pW"}, {"mnuwertemw", "dB&m"}, {"mnuwerteuv", "dB&uV"}, {"mnuwerteuser", "User"}}},
+      {"mnugrenzübbox",
+       "Surpass Boundar&ies",
+       true,
+       {{"mnugrenzübpw", "dB&pW"},
+        {"mnugrenzübmw", "dB&m"},
+        {"mnugrenzübuv", "dB&uV"},
+        {"mnugrenzübuser", "User"}}},
+      {"mnupeaks", "&Peak table", true},
+      {"mnugrenzbox", "&Boundary-Edit"},
+      {"mnuwaterfall", "&Waterfall"},
+      {"mnuboxeich", "Cali&bration level-Edit", true},
+      {"mnuboxvergl", "Co&mparative measurement", true},
+      {"mnurefbox", "&Reference calcul.", true},
+      {nullptr, "-"},
+      {"mnuconfig", "Confi&guration", true},
+      {nullptr, "-"},
+      {"mnulöschen", "&Erase display", true}}},
+    {"mnuscript", "&Script", true, {{"mnugenscript", "Script &edit", true}}},
+    {"mnufenster",
+     "&Windows",
+     true,
+     {{"mnuüberlap", "&Cascading", true},
+      {"mnuüberein", "&Tile vertical", true},
+      {"mnunebenein", "T&ile horizontal", true},
+      {"mnusymbole", "&Arrange icons", true},
+      {nullptr, "-"},
+      {"mnuliste", "W&indows", true}}},
+    {"Hilfe",
+     "?",
+     true,
+     {{"mnuHelp", "Help", true},
+      {nullptr, "-"},
+      {"hlpdeutsch", "Deutsch", true},
+      {"hlpenglish", "English", true},
+      {nullptr, "-"},
+      {"mnuabout", "&About/Support", true}}},
+};
+
+QString Name(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+void Fill(QMenu* menu, const std::initializer_list<Item>& items, QHash<QString, QAction*>& actions) {
+    for (const Item& item : items) {
+        if (!item.name) {
+            menu->addSeparator();
+            continue;
+        }
+        if (item.children.size() > 0) {
+            QMenu* sub = menu->addMenu(Name(item.caption));
+            sub->setObjectName(Name(item.name));
+            sub->menuAction()->setObjectName(Name(item.name));
+            sub->setEnabled(item.enabled);
+            actions.insert(Name(item.name), sub->menuAction());
+            Fill(sub, item.children, actions);
+        } else {
+            QAction* a = menu->addAction(Name(item.caption));
+            a->setObjectName(Name(item.name));
+            a->setEnabled(item.enabled);
+            actions.insert(Name(item.name), a);
+        }
+    }
+}
+
+void Caption(const std::initializer_list<Item>& items, const QHash<QString, QAction*>& actions) {
+    for (const Item& item : items) {
+        if (!item.name) continue;
+        if (QAction* a = actions.value(Name(item.name))) a->setText(Name(item.caption));
+        Caption(item.children, actions);
+    }
+}
+
+}  // namespace
+
+QHash<QString, QAction*> BuildMenuTree(QMenuBar* bar) {
+    QHash<QString, QAction*> actions;
+    for (const Item& top : kMenus) {
+        QMenu* menu = bar->addMenu(Name(top.caption));
+        menu->setObjectName(Name(top.name));
+        menu->menuAction()->setObjectName(Name(top.name));
+        actions.insert(Name(top.name), menu->menuAction());
+        Fill(menu, top.children, actions);
+    }
+    return actions;
+}
+
+void SetMenuCaptions(const QHash<QString, QAction*>& actions) {
+    Caption(kMenus, actions);
+}
+
+}  // namespace tk
