@@ -3,7 +3,8 @@
 // line rate; a 10 ms timer probe records how late it fires.
 //   1. fast mode at 2400 baud and 500 points, for 15 s;
 //   2. one 4000-point read at 2400 baud (about 17 s);
-//   3. 4000-point reads at 115200 baud: read time against the line time, and processor use.
+//   3. 4000-point reads at 115200 baud: read time against the line time, and processor use;
+// and during the read of 2, the round trip of a remote client's *IDN? through the SCPI server on loopback.
 // --before runs without the live waits, as the program was: every exchange holds the event loop.
 #include <QApplication>
 #include <QDir>
@@ -13,14 +14,24 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "WindowOnEmulator.h"
 #include "HelpViewer.h"
 #include "MainWindow.h"
 #include "PortMap.h"
+#include "ProgramRemoteTarget.h"
 #include "QtSerialPort.h"
+#include "RemoteDialogs.h"
+#include "RemoteServer.h"
 
 namespace {
 
@@ -64,6 +75,24 @@ void RunFor(double seconds, const std::function<bool()>& done = {}) {
     loop.exec();
 }
 
+// A remote client on its own thread: connects, sends *IDN? and times the answer, in milliseconds.
+double IdnRoundTripMs(quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return -1.0;
+    const auto t0 = std::chrono::steady_clock::now();
+    if (::send(fd, "*IDN?\n", 6, 0) != 6) return -1.0;
+    char c = 0;
+    while (::recv(fd, &c, 1, 0) == 1 && c != '\n') {
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    ::close(fd);
+    return std::chrono::duration<double, std::milli>(t1 - t0).count();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -80,6 +109,14 @@ int main(int argc, char* argv[]) {
     window.Load(QString());
     std::printf("%s, emulated interface on %s\n", before ? "before (no live waits)" : "live waits",
                 qPrintable(device));
+
+    tk::RemoteDialogs remoteDialogs(dialogs);
+    tk::ProgramRemoteTarget target(window, model, run.clock, remoteDialogs, nullptr);
+    tk::RemoteOptions options;
+    options.port = 0;
+    tk::RemoteServer server(target, options);
+    QString listenError;
+    if (!server.Listen(&listenError)) return 1;
 
     Probe probe;
     // 1. Fast mode at 2400 baud and 500 points.
@@ -101,8 +138,14 @@ int main(int argc, char* argv[]) {
     model.settings.showPeak = model.settings.showAverage = false;
     probe.start();
     QTimer::singleShot(20, [&] { window.findChild<QToolButton*>(QStringLiteral("Command1"))->click(); });
+    std::atomic<double> idnMs{-1.0};
+    std::thread client;
+    QTimer::singleShot(5000, [&] { client = std::thread([&] { idnMs = IdnRoundTripMs(server.Port()); }); });
     RunFor(25.0, [&] { return probe.lateMs.size() > 100 && !model.actualBusy; });
     probe.report("one 4000-point read, 2400 baud:");
+    RunFor(60.0, [&] { return idnMs >= 0.0; });  // a client that waits for the line gets its answer after
+    if (client.joinable()) client.join();
+    std::printf("*IDN? round trip from a remote client 5 s into that read: %.1f ms\n", idnMs.load());
 
     // 3. 4000-point reads at 115200 baud.
     model.settings.baudIndex = 5;

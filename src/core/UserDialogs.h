@@ -24,6 +24,12 @@ class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
     virtual void message(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None) = 0;
+    // A message that waits for nobody: it is shown and the program goes on at once, so that a script's
+    // messages never stop the script, the line or the measurement. Where nothing can show it apart, it is
+    // an ordinary message.
+    virtual void notice(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None) {
+        message(text, title, icon);
+    }
     // The chosen file name, or nothing when the user cancels.
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;

@@ -102,13 +102,13 @@ void ScriptRunner::Execute(int s) {
             m_model.scriptRunning = true;
         } else if (s > 0) {
             m_model.scriptRunning = false;
-            m_dialogs.message(QStringLiteral("Script done"), kScriptInfo, MessageIcon::Information);
+            m_dialogs.notice(QStringLiteral("Script done"), kScriptInfo, MessageIcon::Information);
             return;
         }
     }
 
     if (IsUsed(step.messageText))
-        m_dialogs.message(step.messageText.text(), kScriptInfo, MessageIcon::Information);
+        m_dialogs.notice(step.messageText.text(), kScriptInfo, MessageIcon::Information);
     if (!LoadStepFile(step.settingsFile, &ScriptActions::LoadSettings)) return;
     m_actions.ConnectInterface();
     if (!m_actions.LinkOpen()) {

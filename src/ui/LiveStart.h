@@ -28,6 +28,9 @@ public:
     void Load(MainWindow& window, const QString& commandLineScript, int interfaceBaudIndex);
 
     void message(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None) override;
+    void notice(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None) override {
+        m_dialogs.notice(text, title, icon);
+    }
     std::optional<QString> openFileName(const FileDialogRequest& request) override {
         return m_dialogs.openFileName(request);
     }

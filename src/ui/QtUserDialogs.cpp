@@ -9,26 +9,37 @@
 
 namespace tk {
 
+namespace {
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+}  // namespace
+
+void QtUserDialogs::notice(const QString& text, const QString& title, MessageIcon icon) {
+    auto* box = new QMessageBox(BoxIcon(icon), title, text, QMessageBox::Ok, m_parent);
+    box->setObjectName(QStringLiteral("notice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void QtUserDialogs::message(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(m_parent);
     box.setWindowTitle(title);
     box.setText(text);
-    switch (icon) {
-        case MessageIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case MessageIcon::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case MessageIcon::Critical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case MessageIcon::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case MessageIcon::None:
-            break;
-    }
+    box.setIcon(BoxIcon(icon));
     // A message may come in the middle of a blocking exchange that shows the busy pointer.
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

@@ -21,6 +21,11 @@ public:
     QStringList Take();
 
     void message(const QString& text, const QString& title, MessageIcon icon) override;
+    // While a remote command runs, its client takes it as a message; otherwise it is shown without waiting.
+    void notice(const QString& text, const QString& title, MessageIcon icon) override {
+        if (m_keeping) return message(text, title, icon);
+        m_shown.notice(text, title, icon);
+    }
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     std::optional<QString> inputBox(const QString& prompt, const QString& title,

@@ -109,6 +109,7 @@ private slots:
         QCOMPARE(r.actions.log, QStringList({"10:00:30 connect", "10:02:00 save m0.mes", "10:02:00 connect",
                                              "10:05:00 save m1.mes"}));
         QCOMPARE(r.dialogs.messages, QList<ScriptedDialogs::Message>({{"Script done", "Script info"}}));
+        QCOMPARE(r.dialogs.notices, 1);  // shown without waiting for anyone
         QVERIFY(!r.model.scriptRunning);
         QCOMPARE(r.model.scriptStepIndex, 2);
         QVERIFY(r.model.autoMeasurement);

@@ -23,6 +23,12 @@ public:
         messages.append({text, title});
         if (duringMessage) duringMessage();
     }
+    // A message that waits for nobody is recorded with the others, and counted.
+    void notice(const QString& text, const QString& title, MessageIcon icon) override {
+        ++notices;
+        message(text, title, icon);
+    }
+    int notices = 0;
     // Runs while a message is shown, as other events may while a message box waits.
     std::function<void()> duringMessage;
     std::optional<QString> openFileName(const FileDialogRequest& r) override {

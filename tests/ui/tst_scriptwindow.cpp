@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include "LinkRig.h"
 #include "MainWindowRig.h"
 #include "MeasurementFile.h"
+#include "QtUserDialogs.h"
 #include "Rows.h"
 #include "ScriptFakes.h"
 #include "ScriptFile.h"
@@ -57,6 +59,20 @@ QString WriteScript(const QTemporaryDir& dir, const char* name, const char* mess
 class TestScriptWindow : public QObject {
     Q_OBJECT
 private slots:
+    // A script's message box waits for nobody: the call returns with the box open and not modal, so that
+    // the script, the line and the measurement go on.
+    void scriptMessagesDoNotWait() {
+        QtUserDialogs dialogs;
+        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"), MessageIcon::Information);
+        QMessageBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->text() == QStringLiteral("Script done")) box = b;
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Script info"));
+        box->close();
+    }
+
     // Row by row: the caption, the field and the button beside it.
     void layout() {
         Editor e;
