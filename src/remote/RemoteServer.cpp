@@ -60,7 +60,8 @@ void RemoteServer::Drop(QTcpSocket* socket, const char* why) {
 // exchange waits), and what is running must not lose them under its feet.
 void RemoteServer::Forget(QTcpSocket* socket) {
     QMetaObject::invokeMethod(
-        this, [this, socket] { std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; }); },
+        this,
+        [this, socket] { std::erase_if(m_clients, [socket](const auto& k) { return k->socket == socket; }); },
         Qt::QueuedConnection);
 }
 
@@ -77,16 +78,22 @@ void RemoteServer::Accept() {
         auto client = std::make_unique<Client>();
         client->socket = socket;
         client->live = socket;
+        // Answers are small and awaited: they go out without waiting to be joined with others.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         Client* c = client.get();
-        client->session = ScpiSession::Create(m_target, m_options.folder, [this, socket](const QByteArray& answer) {
-            if (socket->state() != QAbstractSocket::ConnectedState) return;
-            socket->write(answer);
-            if (socket->bytesToWrite() > MAX_UNREAD) {
-                // The client asks and never reads: it goes, before its answers fill the memory.
-                Drop(socket, "does not read its answers: closed");
-                Forget(socket);
-            }
-        });
+        client->session =
+            ScpiSession::Create(m_target, m_options.folder, [this, socket](const QByteArray& answer) {
+                if (socket->state() != QAbstractSocket::ConnectedState) return;
+                socket->write(answer);
+                // The answer leaves now, not when the event loop next comes round: during a read of the line
+                // that may be a pump's slice later.
+                socket->flush();
+                if (socket->bytesToWrite() > MAX_UNREAD) {
+                    // The client asks and never reads: it goes, before its answers fill the memory.
+                    Drop(socket, "does not read its answers: closed");
+                    Forget(socket);
+                }
+            });
         m_clients.push_back(std::move(client));
         connect(socket, &QTcpSocket::readyRead, this, [this, c] {
             // The session may be gone by the time a line of it ran: a weak reference decides.
@@ -98,8 +105,7 @@ void RemoteServer::Accept() {
                     if (auto s = session.lock()) s->Receive(line);
                 },
                 [session] {
-                    if (auto s = session.lock())
-                        s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
+                    if (auto s = session.lock()) s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
                 });
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
