@@ -63,10 +63,12 @@ private slots:
     // the script, the line and the measurement go on.
     void scriptMessagesDoNotWait() {
         QtUserDialogs dialogs;
-        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"), MessageIcon::Information);
+        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"),
+                       MessageIcon::Information);
         QMessageBox* box = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->text() == QStringLiteral("Script done")) box = b;
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->text() == QStringLiteral("Script done"))
+                box = b;
         QVERIFY(box && box->isVisible());
         QCOMPARE(box->windowModality(), Qt::NonModal);
         QCOMPARE(box->windowTitle(), QStringLiteral("Script info"));
@@ -185,6 +187,17 @@ private slots:
         d.findChild<QPushButton*>(QStringLiteral("cbl_schen"))->click();
         QCOMPARE(model.parameters.startScriptName.trimmed(), QStringLiteral("-"));
         QCOMPARE(d.findChild<QLineEdit*>(QStringLiteral("scpname"))->text(), QStringLiteral("-"));
+
+        // The parameter file holds 160 characters: a name of 160 is taken whole, one of 161 is refused.
+        const QString name160 = QStringLiteral("/") + QString(155, u'a') + QStringLiteral(".scp");
+        dialogs.openAnswers.enqueue(name160);
+        dialogs.openAnswers.enqueue(name160 + u'x');
+        d.findChild<QPushButton*>(QStringLiteral("cbneu"))->click();
+        QCOMPARE(model.parameters.startScriptName.trimmed(), name160);
+        QVERIFY(dialogs.messages.isEmpty());
+        d.findChild<QPushButton*>(QStringLiteral("cbneu"))->click();
+        QCOMPARE(model.parameters.startScriptName.trimmed(), name160);
+        QCOMPARE(dialogs.messages.size(), 1);
     }
 
     void scriptsStartAtProgramStart_data() {
