@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "ImageCanvas.h"
+#include "PictureCommand.h"
 #include "PictureExport.h"
 
 namespace tk {
@@ -40,17 +41,10 @@ QImage GraphPictures::Picture() {
 }
 
 void GraphPictures::SaveCommand() {
-    const FileDialogRequest request{QStringLiteral("Save picture"),
-                                    QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"),
-                                    QStringLiteral("*.png"),
-                                    QStringLiteral("png"),
-                                    false,
-                                    true};
-    const std::optional<QString> name = m_dialogs.saveFileName(request);
-    if (!name) return;
-    if (!SaveGraphPicture(*name, Picture(), [this](Canvas& canvas) { DrawOn(canvas); }))
-        m_dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
-                          MessageIcon::Critical);
+    SavePictureCommand(
+        m_dialogs, QStringLiteral("PNG picture (*.png);;SVG picture (*.svg)"), [this](const QString& name) {
+            return SaveGraphPicture(name, Picture(), [this](Canvas& canvas) { DrawOn(canvas); });
+        });
 }
 
 void GraphPictures::CopyToClipboard() {

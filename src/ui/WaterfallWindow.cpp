@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "Format.h"
+#include "PictureCommand.h"
 #include "Units.h"
 #include "WaterfallView.h"
 
@@ -143,20 +144,11 @@ void WaterfallWindow::Clear() {
 }
 
 void WaterfallWindow::SavePicture() {
-    const FileDialogRequest request{QStringLiteral("Save picture"),
-                                    QStringLiteral("PNG picture (*.png)"),
-                                    QStringLiteral("*.png"),
-                                    QStringLiteral("png"),
-                                    false,
-                                    true};
-    const std::optional<QString> name = m_dialogs.saveFileName(request);
-    if (!name) return;
-    QSaveFile file(*name);
-    const bool saved = file.open(QIODevice::WriteOnly) && m_view->grab().toImage().save(&file, "PNG") &&
-                       file.flush() && file.commit();
-    if (!saved)
-        m_dialogs.message(QStringLiteral("Cannot write file ") + *name, QStringLiteral("Save picture"),
-                          MessageIcon::Critical);
+    SavePictureCommand(m_dialogs, QStringLiteral("PNG picture (*.png)"), [this](const QString& name) {
+        QSaveFile file(name);
+        return file.open(QIODevice::WriteOnly) && m_view->grab().toImage().save(&file, "PNG") &&
+               file.flush() && file.commit();
+    });
 }
 
 }  // namespace tk
