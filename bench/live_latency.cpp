@@ -103,6 +103,7 @@ double IdnRoundTripMs(int fd) {
 int main(int argc, char* argv[]) {
     const bool before = argc > 1 && QByteArray(argv[1]) == "--before";
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     tk::bench::WindowOnEmulator run;
     if (!run.Start(QStringLiteral(TK_EMU_PATH))) return 1;
     const QString& device = run.device;
@@ -178,6 +179,14 @@ int main(int argc, char* argv[]) {
         t.start();
         const double cpu0 = tk::bench::CpuSeconds();
         window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+        // On the event loop the read goes on after the click returns; the loop ends with it.
+        if (window.link().Line().Busy()) {
+            QEventLoop loop;
+            QObject::connect(&window.session(), &tk::Session::busyChanged, &loop, [&](bool busy) {
+                if (!busy) loop.quit();
+            });
+            loop.exec();
+        }
         const double wall = static_cast<double>(t.nsecsElapsed()) / 1e9;
         cpu += tk::bench::CpuSeconds() - cpu0;
         wallTotal += wall;

@@ -226,6 +226,8 @@ int main(int argc, char* argv[]) {
         if (simulatedClock)
             QObject::connect(&window.session().Timer(), &QTimer::timeout, application.get(),
                              [&] { simulatedClock->advance(0.1); });
+        // The line runs on the event loop, so that queries answer while a read goes on.
+        window.session().RunLineOnEventLoop(simulatedClock.has_value());
         window.Load(QString());
         QApplication::exec();
         std::fprintf(stderr, "tk820-2: remote server ended\n");

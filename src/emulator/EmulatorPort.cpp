@@ -74,6 +74,16 @@ bool EmulatorPort::waitForData(int ms) {
     }
 }
 
+int EmulatorPort::msUntilData(int ms) {
+    if (!isOpen()) return ms;
+    pull();
+    const auto next = m_device.nextOutputTime();
+    if (!next) return ms;
+    // The whole millisecond at or after the next arrival, as a wait would sleep.
+    const double left = (*next - m_clock.seconds()) * 1000.0;
+    return std::clamp(static_cast<int>(std::ceil(left - 1e-6)), 0, std::max(ms, 0));
+}
+
 QByteArray EmulatorPort::read(int n) {
     pull();
     if (!isOpen() || n <= 0) return {};

@@ -26,6 +26,7 @@ public:
     QString lineSettings() const override { return m_settings; }
     int bytesWaiting() override;
     bool waitForData(int ms) override;
+    int msUntilData(int ms) override;
     QByteArray read(int n) override;
     void write(const QByteArray& bytes) override;
     void clearBuffers() override;

@@ -25,11 +25,13 @@ double AnalyzerLink::Elapsed(double start) {
 }
 
 void AnalyzerLink::WaitForData() {
+    if (m_line.StepAside(POLL_SLICE_MS, true)) return;
     m_port.waitForData(POLL_SLICE_MS);
     m_line.PumpEvents();
 }
 
 void AnalyzerLink::SleepMs(int ms) {
+    if (m_line.StepAside(ms, false)) return;
     m_clock.sleepMs(ms);
     m_line.PumpEvents();
 }

@@ -1,5 +1,6 @@
 #include "LineGuard.h"
 
+#include <QThread>
 #include <algorithm>
 
 namespace tk {
@@ -14,19 +15,60 @@ void LineGuard::Run(std::function<void()> exchange, const QString& key) {
     }
     ++m_depth;
     if (m_busyChanged) m_busyChanged(true);
+    if (m_waker) {
+        m_fiber.Start([this, exchange = std::move(exchange)] {
+            exchange();
+            RunQueue();
+        });
+        Resume();
+        return;
+    }
     exchange();
-    // What was asked meanwhile runs now, in order; a stop asked for one exchange ends with it.
+    RunQueue();
+    Ended();
+}
+
+void LineGuard::RunQueue() {
     while (!m_waiting.empty() && !m_closed) {
         m_stop = false;
         Request next = std::move(m_waiting.front());
         m_waiting.pop_front();
         next.exchange();
     }
+}
+
+void LineGuard::Ended() {
     m_stop = false;
     m_drain = true;
     m_aborting = false;
     --m_depth;
     if (m_busyChanged) m_busyChanged(false);
+}
+
+LineGuard::~LineGuard() {
+    // An exchange still waiting for its turn on the event loop is ended here, its waits at once.
+    if (m_fiber.Suspended()) Abort();
+}
+
+void LineGuard::SetWaker(Waker waker) {
+    if (!Busy()) m_waker = std::move(waker);
+}
+
+bool LineGuard::StepAside(int ms, bool forData) {
+    if (!m_waker || !m_fiber.Inside() || m_aborting) return false;
+    if (QThread::currentThread()->loopLevel() != m_resumeLevel) return false;
+    m_waker(ms, forData);
+    m_fiber.Yield();
+    return true;
+}
+
+void LineGuard::Resume() {
+    if (!m_fiber.UnderWay() || m_fiber.Inside()) return;
+    m_resumeLevel = QThread::currentThread()->loopLevel();
+    m_fiber.Resume();
+    // Its bookkeeping ends outside the fiber, so that what the end of the exchange lets run may start the
+    // next one.
+    if (!m_fiber.UnderWay()) Ended();
 }
 
 void LineGuard::PumpEvents() {
@@ -83,6 +125,9 @@ void LineGuard::Abort() {
     m_stop = Busy();
     m_drain = false;
     Close();
+    // An exchange waiting on the event loop ends now; one that is itself running (it opened a box) ends
+    // when it comes back.
+    while (m_fiber.Suspended()) Resume();
 }
 
 void LineGuard::Close() {

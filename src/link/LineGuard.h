@@ -4,13 +4,20 @@
 #include <deque>
 #include <functional>
 
+#include "Fiber.h"
+
 namespace tk {
 
 // The one owner of the line to the interface. Every exchange (a command and its echo, a trace read, the
 // rate switch, auto configuration, the correction run, a script step, the shutdown) runs inside Run. While
-// an exchange waits on the line the window's events may run (the pump), but nothing else may use the line:
-// a command that needs it meanwhile waits and runs after the exchange, in the order it was asked; a request
-// with a key that is already waiting (the measurement tick) is not queued twice.
+// an exchange waits on the line other events may run, but nothing else may use the line: a command that
+// needs it meanwhile waits and runs after the exchange, in the order it was asked; a request with a key that
+// is already waiting (the measurement tick) is not queued twice.
+//
+// With a waker (the program with its event loop) the exchanges run in a fiber of their own: each wait on the
+// line steps aside to the event loop, and the waker brings the line back when its time has passed or data
+// came. Without one (a run without windows, most tests) an exchange runs to its end inside Run, its waits
+// block, and the pump, where there is one, stands in for the events.
 class LineGuard {
 public:
     // The events run at most this often while an exchange waits.
@@ -18,16 +25,32 @@ public:
 
     using Pump = std::function<void()>;
     using BusyChanged = std::function<void(bool busy)>;
+    // Told how long a wait may last and whether it waits for received bytes; calls Resume, from the event
+    // loop, once that time has passed or bytes came.
+    using Waker = std::function<void(int ms, bool forData)>;
 
     // now: the clock that measures the time spent in the pump.
     explicit LineGuard(std::function<double()> now) : m_now(std::move(now)) {}
+    ~LineGuard();
+    LineGuard(const LineGuard&) = delete;
+    LineGuard& operator=(const LineGuard&) = delete;
+
+    // Only while the line is free.
+    void SetWaker(Waker waker);
+    bool Asynchronous() const { return static_cast<bool>(m_waker); }
+    // From a wait of an exchange: returns to the event loop until the waker resumes the line; false where
+    // the exchange cannot step aside (no waker, not in the line's fiber, inside a box the exchange itself
+    // opened, the program going away), and the caller then waits itself.
+    bool StepAside(int ms, bool forData);
+    // Runs the exchange that stepped aside on to its next wait or its end.
+    void Resume();
 
     // The pump lets pending window events run; without one (runs without windows, tests) nothing does.
     void SetPump(Pump pump) { m_pump = std::move(pump); }
     bool HasPump() const { return static_cast<bool>(m_pump); }
     void SetBusyChanged(BusyChanged hook) { m_busyChanged = std::move(hook); }
 
-    bool Busy() const { return m_depth > 0; }
+    bool Busy() const { return m_depth > 0 || m_fiber.UnderWay(); }
     // Runs the exchange now or, while another runs, once that has ended. Nothing runs after Close.
     void Run(std::function<void()> exchange, const QString& key = {});
     // Called by every wait on the line.
@@ -75,6 +98,10 @@ public:
     int Waiting() const { return static_cast<int>(m_waiting.size()); }
 
 private:
+    // What was asked meanwhile runs, in order; a stop asked for one exchange ends with it.
+    void RunQueue();
+    void Ended();
+
     struct Request {
         std::function<void()> exchange;
         QString key;
@@ -93,6 +120,10 @@ private:
     std::function<double()> m_now;
     Pump m_pump;
     BusyChanged m_busyChanged;
+    Waker m_waker;
+    Fiber m_fiber;
+    // The event loop level the fiber was resumed at: a box the exchange opens runs a deeper one.
+    int m_resumeLevel = 0;
 };
 
 }  // namespace tk

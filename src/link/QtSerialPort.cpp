@@ -135,6 +135,11 @@ bool QtSerialPort::waitForData(int ms) {
     return false;
 }
 
+void QtSerialPort::setDataArrived(std::function<void()> arrived) {
+    QObject::disconnect(m_arrived);
+    if (arrived) m_arrived = QObject::connect(&m_port, &QSerialPort::readyRead, std::move(arrived));
+}
+
 QByteArray QtSerialPort::read(int n) {
     if (!m_port.isOpen() || n <= 0) return {};
     return m_port.read(n);

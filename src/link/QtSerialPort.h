@@ -6,8 +6,8 @@
 
 namespace tk {
 
-// The real serial port. Used without an event loop: waits block in the operating system through
-// QSerialPort's waitForReadyRead. Output is handed to the driver without waiting for it to leave; what the
+// The real serial port. Waits block in the operating system through QSerialPort's waitForReadyRead, or,
+// on the event loop, the port tells when bytes arrive. Output is handed to the driver without waiting for it to leave; what the
 // driver still holds (flow control held off) counts as not yet sent.
 class QtSerialPort final : public SerialPort {
 public:
@@ -19,6 +19,7 @@ public:
     QString lineSettings() const override { return m_settings; }
     int bytesWaiting() override;
     bool waitForData(int ms) override;
+    void setDataArrived(std::function<void()> arrived) override;
     QByteArray read(int n) override;
     void write(const QByteArray& bytes) override;
     void clearBuffers() override;
@@ -34,6 +35,7 @@ private:
     QSerialPort m_port;
     QString m_settings = QStringLiteral("2400,N,8,1");
     FlowControl m_flow = FlowControl::None;
+    QMetaObject::Connection m_arrived;
 };
 
 }  // namespace tk

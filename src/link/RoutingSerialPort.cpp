@@ -14,4 +14,15 @@ void RoutingSerialPort::setLineSettings(const QString& settings) {
     m_current->setLineSettings(settings);
 }
 
+void RoutingSerialPort::addDevice(const QString& deviceName, SerialPort& port) {
+    m_named.insert(deviceName, &port);
+    port.setDataArrived(m_arrived);
+}
+
+void RoutingSerialPort::setDataArrived(std::function<void()> arrived) {
+    m_arrived = std::move(arrived);
+    m_default.setDataArrived(m_arrived);
+    for (SerialPort* port : std::as_const(m_named)) port->setDataArrived(m_arrived);
+}
+
 }  // namespace tk

@@ -11,7 +11,7 @@ namespace tk {
 class RoutingSerialPort final : public SerialPort {
 public:
     explicit RoutingSerialPort(SerialPort& defaultPort) : m_default(defaultPort) {}
-    void addDevice(const QString& deviceName, SerialPort& port) { m_named.insert(deviceName, &port); }
+    void addDevice(const QString& deviceName, SerialPort& port);
 
     bool open(const QString& deviceName) override;
     void close() override { m_current->close(); }
@@ -20,6 +20,8 @@ public:
     QString lineSettings() const override { return m_settings; }
     int bytesWaiting() override { return m_current->bytesWaiting(); }
     bool waitForData(int ms) override { return m_current->waitForData(ms); }
+    int msUntilData(int ms) override { return m_current->msUntilData(ms); }
+    void setDataArrived(std::function<void()> arrived) override;
     QByteArray read(int n) override { return m_current->read(n); }
     void write(const QByteArray& bytes) override { m_current->write(bytes); }
     void clearBuffers() override { m_current->clearBuffers(); }
@@ -33,6 +35,7 @@ private:
     SerialPort* m_current = &m_default;
     QMap<QString, SerialPort*> m_named;
     QString m_settings = QStringLiteral("2400,N,8,1");
+    std::function<void()> m_arrived;
 };
 
 }  // namespace tk

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace tk {
 
@@ -23,6 +24,10 @@ public:
     virtual int bytesWaiting() = 0;
     // Waits up to ms milliseconds for more bytes to arrive; returns whether any did.
     virtual bool waitForData(int ms) = 0;
+    // For a wait on the event loop instead: how long, of at most ms, until more bytes can have arrived.
+    virtual int msUntilData(int ms) { return ms; }
+    // Called from the event loop when bytes arrive, by a port that can tell; nothing by one that cannot.
+    virtual void setDataArrived(std::function<void()> arrived) { (void)arrived; }
     // Reads up to n received bytes.
     virtual QByteArray read(int n) = 0;
     // Transmits the bytes.

@@ -81,9 +81,9 @@ void RemoteServer::Accept() {
         // Answers are small and awaited: they go out without waiting to be joined with others.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         Client* c = client.get();
-        client->session =
-            ScpiSession::Create(m_target, m_options.folder, [this, socket](const QByteArray& answer) {
-                if (socket->state() != QAbstractSocket::ConnectedState) return;
+        client->session = ScpiSession::Create(
+            m_target, m_options.folder, [this, socket = QPointer<QTcpSocket>(socket)](const QByteArray& answer) {
+                if (!socket || socket->state() != QAbstractSocket::ConnectedState) return;
                 socket->write(answer);
                 // The answer leaves now, not when the event loop next comes round: during a read of the line
                 // that may be a pump's slice later.
@@ -108,9 +108,16 @@ void RemoteServer::Accept() {
                     if (auto s = session.lock()) s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
                 });
         });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        // A client may send its last commands and leave at once ("SYST:EXIT", then close): what it sent
+        // still runs, in its order, and its session goes after that; the answers go nowhere.
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket, c] {
+            socket->disconnect(this);
             socket->deleteLater();
-            Forget(socket);
+            c->session->WhenIdle([this, c] {
+                QMetaObject::invokeMethod(
+                    this, [this, c] { std::erase_if(m_clients, [c](const auto& k) { return k.get() == c; }); },
+                    Qt::QueuedConnection);
+            });
         });
     }
 }

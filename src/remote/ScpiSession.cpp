@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "FieldIo.h"
 #include "RemotePaths.h"
@@ -133,6 +134,14 @@ void ScpiSession::Finish(bool lastOfLine) {
     }
     m_scheduled = false;
     Kick();
+    if (m_queue.empty() && m_whenIdle) std::exchange(m_whenIdle, nullptr)();
+}
+
+void ScpiSession::WhenIdle(std::function<void()> idle) {
+    if (Idle())
+        idle();
+    else
+        m_whenIdle = std::move(idle);
 }
 
 void ScpiSession::Fail(int code, const QString& detail) {

@@ -23,6 +23,10 @@ public:
 
     // One program line without its LF.
     void Receive(const QByteArray& line);
+    // Whether every command received has run.
+    bool Idle() const { return m_queue.empty(); }
+    // Called once, when every command received has run (at once when that is so already).
+    void WhenIdle(std::function<void()> idle);
     // An error found before the line could be read (too long, say).
     void Refuse(int code, const QString& detail);
     // Commands received and not yet finished.
@@ -64,6 +68,7 @@ private:
     bool m_answered = false;
     bool m_scheduled = false;
     bool m_kicking = false;
+    std::function<void()> m_whenIdle;
     bool m_lineFailed = false;
     // The header path of the line's last command with nodes ("CALC:LIM" after CALC:LIM:FAIL?): a header
     // that does not start with ':' and is not known from the root is taken below it, as in SCPI.

@@ -99,6 +99,8 @@ void ScriptFileActions::Print(const QString& pdfName) {
 }
 
 void ScriptFileActions::ProcessEvents() {
+    // A step running on the event loop returns to it; elsewhere the events run here.
+    if (m_link.Line().StepAside(0, false)) return;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 

@@ -69,6 +69,13 @@ void Session::StartLoadedScript() {
 
 Session::~Session() {
     m_timer.stop();
+    // An exchange waiting on the event loop ends before what it uses goes.
+    if (Line().Busy()) Line().Abort();
+    m_waker.reset();
+}
+
+void Session::RunLineOnEventLoop(bool simulated) {
+    if (!m_waker) m_waker = std::make_unique<LineWaker>(Line(), m_port, m_clock, simulated);
 }
 
 void Session::OnLine(std::function<void()> command, const QString& key) {

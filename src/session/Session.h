@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "AnalyzerLink.h"
+#include "LineWaker.h"
 #include "MeasurementCycle.h"
 #include "ModuleCommands.h"
 #include "ParallelPort.h"
@@ -49,6 +50,10 @@ public:
     // Other control outputs, or other step actions, in place of the real ones (tests, the headless run).
     void UsePorts(SerialPort& control, ParallelPort& parallel);
     void UseActions(ScriptActions& actions);
+
+    // The line runs on the event loop from now on: each wait of an exchange returns to it, so that boxes,
+    // dialogs and remote clients never hold the line. simulated: the clock is a simulated one.
+    void RunLineOnEventLoop(bool simulated = false);
 
     // What follows the reads of a tick or of "Single" (the peak table's capture).
     void SetAfterReads(std::function<void()> afterReads) { m_afterReads = std::move(afterReads); }
@@ -165,6 +170,7 @@ private:
     ParallelPort* m_parallel = &m_ownParallel;
     ScriptActions* m_actions = &m_fileActions;
     std::unique_ptr<ScriptRunner> m_runner;
+    std::unique_ptr<LineWaker> m_waker;
     std::function<void()> m_afterReads;
     bool m_inTick = false;
 };

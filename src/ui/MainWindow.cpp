@@ -387,9 +387,9 @@ void MainWindow::ShowReadProgress(const QString& trace, int blocks, int of) {
     if (m_ctx.model.graphOpen) m_graph.RedrawGraph();
 }
 
-void MainWindow::EnableLiveWaits() {
+void MainWindow::EnableLiveWaits(bool onEventLoop) {
     m_liveWaits = true;
-    link().Line().SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    if (onEventLoop) m_session->RunLineOnEventLoop();
 }
 
 void MainWindow::CloseInformation() {

@@ -92,9 +92,11 @@ public:
     void RedrawGraph();
     void ShowInformation(const QString& text);
 
-    // The window stays live while the line is busy: its events run in the waits of every exchange, and a
-    // command that needs the line meanwhile waits for the exchange to end.
-    void EnableLiveWaits();
+    // The window stays live while the line is busy: the busy pointer and the read's progress show, and a
+    // command that needs the line meanwhile waits for the exchange to end. onEventLoop: each wait of an
+    // exchange returns to the event loop (the program); without it the waits block and the line's pump
+    // stands in for the events (tests that give the events at chosen waits).
+    void EnableLiveWaits(bool onEventLoop = true);
 
     // After the model's automatic measurement was set to `checked` (a script step, the peak capture): the
     // check marks show it.

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -25,7 +26,7 @@ struct Live : EmulatorAppRig {
     bool firstReadOver = false;
 
     explicit Live(const QStringList& emulatorArgs = {}, int resolution = 1) : EmulatorAppRig(emulatorArgs) {
-        window->EnableLiveWaits();  // the busy pointer; the window's events are stood in for below
+        window->EnableLiveWaits(false);  // the busy pointer; the window's events are stood in for below
         window->link().Line().SetPump([this] {
             firstReadOver = firstReadOver || model.blockIndex >= 40;
             if (model.actualBusy && !firstReadOver) writtenWhileReading = received();
@@ -254,6 +255,49 @@ private slots:
         for (int i = 0; i < curve.pointCount; ++i) QVERIFY(std::abs(curve.offsetDb[i]) < 80.0f);
         QVERIFY(r.model.autoMeasurement);  // off before the run, clicked on during it
         QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    // On the event loop, a box the user holds open for 30 s from the start of a 4000-point read at 2400
+    // baud holds neither the read nor the tick: the read ends whole, and the next ticks read on.
+    void aBoxHeldOpenHoldsNeitherTheLineNorTheTick() {
+        EmulatorAppRig r;
+        r.window->EnableLiveWaits(false);
+        r.window->session().RunLineOnEventLoop(true);
+        r.window->session().Timer().stop();  // ticks come in simulated time below
+        r.model.settings.resolution = 1;
+        r.model.settings.showPeak = r.model.settings.showAverage = false;
+        r.window->link().ConnectInterface();
+        r.model.autoMeasurement = r.model.fastMode = true;
+        int whole = 0;
+        QObject::connect(&r.window->session(), &Session::traceRead, [&](TraceKind) {
+            if (r.model.blockIndex == 40 && r.model.invalidTransferCount == 0) ++whole;
+        });
+        const double start = r.clock.seconds();
+        double nextTick = start;
+        double boxClosedAt = -1.0;
+        int wholeWhileOpen = -1;
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Box"), QStringLiteral("held open"));
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (r.clock.seconds() >= nextTick) {
+                nextTick = r.clock.seconds() + 0.1;
+                r.window->Tick();
+            }
+            if (box.isVisible() && r.clock.seconds() - start >= 30.0) {
+                wholeWhileOpen = whole;
+                boxClosedAt = r.clock.seconds();
+                box.done(0);
+            }
+        });
+        ticker.start(0);
+        QTimer::singleShot(0, &box, [&] { box.exec(); });
+        QTRY_VERIFY_WITH_TIMEOUT(boxClosedAt >= 0.0, 20000);
+        ticker.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!r.window->link().Line().Busy(), 20000);
+        QVERIFY2(wholeWhileOpen >= 1 && whole > wholeWhileOpen, qPrintable(QString::number(wholeWhileOpen)));
+        QVERIFY(r.model.traceActual[3999] != 0 && r.model.traceActual[4000] == 0);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(r.window->link().IsOpen());
     }
 };
 
