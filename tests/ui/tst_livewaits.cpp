@@ -58,6 +58,36 @@ struct Live : EmulatorAppRig {
     }
 };
 
+// The same window with the line on the event loop, as the program runs it, in simulated time: each wait of
+// an exchange returns to the event loop, and the port's own wait passes the simulated time.
+struct OnEventLoop : EmulatorAppRig {
+    double start = 0.0;
+    OnEventLoop() {
+        window->EnableLiveWaits(false);
+        window->session().RunLineOnEventLoop(true);
+        window->session().Timer().stop();  // ticks are given by the test
+        model.settings.resolution = 1;
+        model.settings.showPeak = model.settings.showAverage = false;
+        model.autoMeasurement = false;
+        window->SetAutoMeasurementChecked(false);
+        window->link().ConnectInterface();
+        clock.advance(1.0);
+        emulator.forgetReceived();
+        start = clock.seconds();
+    }
+    QByteArray received() const { return emulator.device().received(); }
+    double since() { return clock.seconds() - start; }
+    // Runs the event loop until `step`, called every time round with the simulated seconds since the
+    // start, says so.
+    void RunUntil(const std::function<bool(double)>& step) {
+        bool done = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] { done = done || step(since()); });
+        poll.start(0);
+        QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+    }
+};
+
 }  // namespace
 
 class TestLiveWaits : public QObject {
@@ -260,44 +290,67 @@ private slots:
     // On the event loop, a box the user holds open for 30 s from the start of a 4000-point read at 2400
     // baud holds neither the read nor the tick: the read ends whole, and the next ticks read on.
     void aBoxHeldOpenHoldsNeitherTheLineNorTheTick() {
-        EmulatorAppRig r;
-        r.window->EnableLiveWaits(false);
-        r.window->session().RunLineOnEventLoop(true);
-        r.window->session().Timer().stop();  // ticks come in simulated time below
-        r.model.settings.resolution = 1;
-        r.model.settings.showPeak = r.model.settings.showAverage = false;
-        r.window->link().ConnectInterface();
+        OnEventLoop r;
         r.model.autoMeasurement = r.model.fastMode = true;
         int whole = 0;
         QObject::connect(&r.window->session(), &Session::traceRead, [&](TraceKind) {
             if (r.model.blockIndex == 40 && r.model.invalidTransferCount == 0) ++whole;
         });
-        const double start = r.clock.seconds();
-        double nextTick = start;
-        double boxClosedAt = -1.0;
+        double nextTick = r.start;
         int wholeWhileOpen = -1;
         QMessageBox box(QMessageBox::Information, QStringLiteral("Box"), QStringLiteral("held open"));
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            if (r.clock.seconds() >= nextTick) {
+        QTimer::singleShot(0, &box, [&] { box.exec(); });
+        r.RunUntil([&](double t) {
+            if (r.clock.seconds() >= nextTick) {  // the tick, in simulated time
                 nextTick = r.clock.seconds() + 0.1;
                 r.window->Tick();
             }
-            if (box.isVisible() && r.clock.seconds() - start >= 30.0) {
-                wholeWhileOpen = whole;
-                boxClosedAt = r.clock.seconds();
-                box.done(0);
-            }
+            if (t < 30.0) return false;
+            wholeWhileOpen = whole;
+            box.done(0);
+            return true;
         });
-        ticker.start(0);
-        QTimer::singleShot(0, &box, [&] { box.exec(); });
-        QTRY_VERIFY_WITH_TIMEOUT(boxClosedAt >= 0.0, 20000);
-        ticker.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!r.window->link().Line().Busy(), 20000);
         QVERIFY2(wholeWhileOpen >= 1 && whole > wholeWhileOpen, qPrintable(QString::number(wholeWhileOpen)));
         QVERIFY(r.model.traceActual[3999] != 0 && r.model.traceActual[4000] == 0);
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(r.window->link().IsOpen());
+    }
+
+    // On the event loop too, closing the window mid-read ends the program within a second with nothing more
+    // sent, and "&Exit" mid-read lets the read end and then shuts the interface down.
+    void closeAndExitOnTheEventLoop_data() {
+        QTest::addColumn<bool>("exit");
+        QTest::newRow("close") << false;
+        QTest::newRow("exit") << true;
+    }
+    void closeAndExitOnTheEventLoop() {
+        QFETCH(bool, exit);
+        OnEventLoop r;
+        r.find<QToolButton>("Command1")->click();
+        double closedAt = -1.0;
+        QByteArray sentBefore;
+        r.RunUntil([&](double t) {
+            if (t >= 5.0 && closedAt < 0.0) {
+                closedAt = t;
+                sentBefore = r.received();
+                r.find<QToolButton>("Command1")->click();  // dropped
+                if (exit)
+                    r.trigger("mnuexit");
+                else
+                    r.window->close();
+            }
+            return closedAt >= 0.0 && !r.window->link().Line().Busy();
+        });
+        QVERIFY(!r.window->isVisible());
+        QVERIFY(r.dialogs.messages.isEmpty());
+        if (exit) {
+            QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
+            QVERIFY(r.emulator.device().acquisition().sleeping());
+        } else {
+            QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
+            QCOMPARE(r.received(), sentBefore);
+        }
     }
 };
 
