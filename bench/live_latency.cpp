@@ -28,7 +28,7 @@
 #include "HelpViewer.h"
 #include "MainWindow.h"
 #include "PortMap.h"
-#include "ProgramRemoteTarget.h"
+#include "SessionRemoteTarget.h"
 #include "QtSerialPort.h"
 #include "RemoteDialogs.h"
 #include "RemoteServer.h"
@@ -117,7 +117,7 @@ int main(int argc, char* argv[]) {
                 qPrintable(device));
 
     tk::RemoteDialogs remoteDialogs(dialogs);
-    tk::ProgramRemoteTarget target(window, model, run.clock, remoteDialogs, nullptr);
+    tk::SessionRemoteTarget target(window.session(), remoteDialogs, nullptr);
     tk::RemoteOptions options;
     options.port = 0;
     tk::RemoteServer server(target, options);

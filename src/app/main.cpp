@@ -24,12 +24,12 @@
 #include "PortMap.h"
 #include "PortMapFile.h"
 #include "ProgramDirectory.h"
-#include "ProgramRemoteTarget.h"
 #include "QtSerialPort.h"
 #include "QtUserDialogs.h"
 #include "RemoteDialogs.h"
 #include "RemoteServer.h"
 #include "RoutingSerialPort.h"
+#include "SessionRemoteTarget.h"
 #include "Version.h"
 
 namespace {
@@ -138,11 +138,11 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    // A script run without windows has no widget at all: the session alone, in an application without
-    // widgets (printing still needs the fonts). A run without windows needs no display: Qt's offscreen
-    // platform stands in for the screen.
-    const bool windowless = cl.headless && !remoteOptions && !cl.scriptName.isEmpty();
-    if (cl.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A run without windows has no widget at all: the session alone, in an application without widgets
+    // (printing still needs the fonts), with the script run or the remote server. It needs no display:
+    // Qt's offscreen platform stands in for the screen.
+    const bool windowless = cl.headless;
+    if (windowless) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QGuiApplication> application;
     if (windowless)
         application = std::make_unique<QGuiApplication>(argc, argv);
@@ -189,33 +189,35 @@ int main(int argc, char* argv[]) {
     tk::HelpWindow help;
     const QStringList helpDirs = tk::HelpDirectories(programDir, exeDir);
 
-    if (windowless) {
-        tk::Session session({model, port, clock, headlessDialogs, portMap});
-        tk::HeadlessRun run(session, QDir(programDir).filePath(QString::fromLatin1(tk::PARAMETER_FILE_NAME)),
-                            headlessDialogs, simulatedClock ? &*simulatedClock : nullptr);
-        return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
-    }
-
     // A remote command answers its own file dialogs and takes the messages it causes.
     tk::RemoteDialogs remoteDialogs(dialogs);
-    tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
-    const bool serveOnly = cl.headless && cl.scriptName.isEmpty();
-    std::optional<tk::ProgramRemoteTarget> remoteTarget;
+    std::optional<tk::SessionRemoteTarget> remoteTarget;
     std::optional<tk::RemoteServer> server;
-    if (remoteOptions) {
-        std::function<void()> exit;
-        if (serveOnly) exit = [] { QCoreApplication::exit(0); };
-        remoteTarget.emplace(window, model, clock, remoteDialogs, exit);
+    const auto serve = [&](tk::Session& session, std::function<void()> exit) {
+        if (!remoteOptions) return true;
+        remoteTarget.emplace(session, remoteDialogs, std::move(exit));
         server.emplace(*remoteTarget, *remoteOptions);
         QString error;
         if (!server->Listen(&error)) {
             std::fprintf(stderr, "tk820-2: --remote: %s\n", qPrintable(error));
-            return 2;
+            return false;
         }
         std::fprintf(stderr, "tk820-2: remote control on %s:%u\n",
                      qPrintable(remoteOptions->address.toString()), server->Port());
-    }
-    if (serveOnly) {
+        return true;
+    };
+
+    if (windowless) {
+        tk::Session session({model, port, clock, remoteDialogs, portMap});
+        const QString parameterPath = QDir(programDir).filePath(QString::fromLatin1(tk::PARAMETER_FILE_NAME));
+        if (!cl.scriptName.isEmpty()) {
+            // A script run, which remote clients may watch and steer.
+            if (!serve(session, {})) return 2;
+            tk::HeadlessRun run(session, parameterPath, headlessDialogs,
+                                simulatedClock ? &*simulatedClock : nullptr);
+            return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
+        }
+        if (!serve(session, [] { QCoreApplication::exit(0); })) return 2;
         if (::pipe(g_termPipe) == 0) {
             auto* term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, application.get());
             QObject::connect(term, &QSocketNotifier::activated, application.get(),
@@ -224,22 +226,18 @@ int main(int argc, char* argv[]) {
         }
         // In simulated time each tick moves the clock on by its 100 ms.
         if (simulatedClock)
-            QObject::connect(&window.session().Timer(), &QTimer::timeout, application.get(),
+            QObject::connect(&session.Timer(), &QTimer::timeout, application.get(),
                              [&] { simulatedClock->advance(0.1); });
         // The line runs on the event loop, so that queries answer while a read goes on.
-        window.session().RunLineOnEventLoop(simulatedClock.has_value());
-        window.Load(QString());
-        QApplication::exec();
+        session.RunLineOnEventLoop(simulatedClock.has_value());
+        session.Load(parameterPath, QString());
+        QCoreApplication::exec();
         std::fprintf(stderr, "tk820-2: remote server ended\n");
         return 0;
     }
-    if (cl.headless) {
-        // A script run without windows that also takes remote commands: the window works unseen, so that
-        // remote loads reach the windows as menu loads do.
-        tk::HeadlessRun run(window.session(), window.parameterFilePath(), headlessDialogs,
-                            simulatedClock ? &*simulatedClock : nullptr);
-        return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
-    }
+
+    tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
+    if (!serve(window.session(), {})) return 2;
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.EnableLiveWaits();

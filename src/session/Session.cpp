@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "CalibrationEditor.h"
 #include "ScriptFile.h"
 #include "Units.h"
 
@@ -60,6 +61,38 @@ void Session::StartScriptAtProgramStart() {
         if (LoadScript(m_model, m_dialogs) != ScriptLoad::Loaded) return;
         emit scriptStartedAtProgramStart();
         m_runner->StartScript();
+    });
+}
+
+void Session::LoadCalibrationCurveFile() {
+    OnLine([this] {
+        FileDialogRequest request;
+        request.title = QStringLiteral("Open");
+        request.filter = QStringLiteral("Eichkurve (*.eic);;Alle Dateien (*.*)");
+        request.initialName = QStringLiteral("*.eic");
+        request.defaultExtension = QStringLiteral("eic");
+        request.mustExist = true;
+        const auto name = m_dialogs.openFileName(request);
+        if (!name) return;
+        m_model.fileNames.calibration = *name;
+        emit calibrationFileNamed();
+        if (LoadCalibrationCurve(m_model, *name, m_dialogs)) emit calibrationLoaded();
+    });
+}
+
+void Session::LoadScriptFile() {
+    OnLine([this] {
+        FileDialogRequest r;
+        r.title = QStringLiteral("Open");
+        r.filter = QStringLiteral("Script (*.scp);;Alle Dateien (*.*)");
+        r.initialName = QStringLiteral("*.scp");
+        r.defaultExtension = QStringLiteral("scp");
+        r.mustExist = true;
+        const auto name = m_dialogs.openFileName(r);
+        if (!name) return;
+        m_model.scriptFileName = *name;
+        const ScriptLoad result = LoadScript(m_model, m_dialogs);
+        if (result == ScriptLoad::Loaded || result == ScriptLoad::ShortRead) emit scriptLoaded();
     });
 }
 

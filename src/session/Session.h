@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "AnalyzerLink.h"
+#include "BoundaryFileCommands.h"
+#include "FileCommands.h"
 #include "LineWaker.h"
 #include "MeasurementCycle.h"
 #include "ModuleCommands.h"
@@ -44,7 +46,19 @@ public:
     TraceReader& Reader() { return m_reader; }
     LineGuard& Line() { return m_link.Line(); }
     QTimer& Timer() { return m_timer; }
+    Clock& TheClock() { return m_clock; }
     ScriptRunner& Scripts() { return *m_runner; }
+    // The file commands of the menus (and of remote clients): each asks for its file through the dialogs.
+    FileCommands& Files() { return m_files; }
+    BoundaryFileCommands& BoundaryFiles() { return m_boundaryFiles; }
+    // "&Load Data" > "C&alibration Curve", once the line is free: calibrationFileNamed when the name is
+    // taken, calibrationLoaded when the curve was read.
+    void LoadCalibrationCurveFile();
+    // "&Load Data" > "S&cript", once the line is free (a step may be running: the new steps replace the
+    // table after it): scriptLoaded when its steps were read, all or some.
+    void LoadScriptFile();
+    // The model was set anew (defaults, or values changed from outside the windows): modelReset.
+    void ShowModelAgain() { emit modelReset(); }
     // What a script step does with files, the printer and the link, unless other actions were given.
     ScriptFileActions& FileActions() { return m_fileActions; }
     // Other control outputs, or other step actions, in place of the real ones (tests, the headless run).
@@ -113,6 +127,10 @@ signals:
     void readProgress(const QString& trace, int blocks, int of);
     void readStopped(const QString& trace);
     void busyChanged(bool busy);
+    void calibrationFileNamed();
+    void calibrationLoaded();
+    void scriptLoaded();
+    void modelReset();
     void helpFileSelected(const QString& helpFileName);
     void scriptStartedAtProgramStart();
 
@@ -166,6 +184,8 @@ private:
     QtSerialPort m_ownControl;
     DeviceParallelPort m_ownParallel;
     ScriptFileActions m_fileActions;
+    FileCommands m_files{m_model, m_link, m_clock, m_dialogs};
+    BoundaryFileCommands m_boundaryFiles{m_model, m_dialogs};
     SerialPort* m_control = &m_ownControl;
     ParallelPort* m_parallel = &m_ownParallel;
     ScriptActions* m_actions = &m_fileActions;

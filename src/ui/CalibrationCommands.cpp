@@ -38,24 +38,11 @@ void CalibrationCommands::OpenComparison() {
     if (m_hooks.showChild) m_hooks.showChild(m_boxvergl);
 }
 
-void CalibrationCommands::LoadCurve() {
-    // A running read corrects its trace with the curve: the new one comes once the read has ended.
-    m_link.Line().Run([this] { Load(); });
+void CalibrationCommands::CurveFileNamed() {
+    if (m_boxeich) m_boxeich->ShowTitle();
 }
 
-void CalibrationCommands::Load() {
-    MeasurementModel& m = m_link.Model();
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Eichkurve (*.eic);;Alle Dateien (*.*)");
-    request.initialName = QStringLiteral("*.eic");
-    request.defaultExtension = QStringLiteral("eic");
-    request.mustExist = true;
-    const auto name = m_link.Dialogs().openFileName(request);
-    if (!name) return;
-    m.fileNames.calibration = *name;
-    if (m_boxeich) m_boxeich->ShowTitle();
-    if (!LoadCalibrationCurve(m, *name, m_link.Dialogs())) return;
+void CalibrationCommands::CurveLoaded() {
     if (m_hooks.refreshControlBox) m_hooks.refreshControlBox();
     if (m_boxeich && !Minimized(m_boxeich)) m_boxeich->ShowModel();
 }

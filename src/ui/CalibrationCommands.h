@@ -36,7 +36,9 @@ public:
 
     void OpenEditor();      // "Cali&bration level-Edit"
     void OpenComparison();  // "Co&mparative measurement"
-    void LoadCurve();       // "&Load Data" > "C&alibration Curve"
+    // "&Load Data" > "C&alibration Curve" (the session's): the editor shows the name, then the curve.
+    void CurveFileNamed();
+    void CurveLoaded();
     void SaveCurve();       // "&Store Data" > "C&alibration Curve"
     void Correction();      // "Correction"
     void TakeComparison(TraceArray MeasurementModel::*source);
@@ -45,7 +47,6 @@ public:
     CalibrationHooks& hooks() { return m_hooks; }
 
 private:
-    void Load();
     void LockInputs(bool locked);
     AnalyzerLink& m_link;
     TraceReader& m_reader;

@@ -11,7 +11,6 @@
 #include <functional>
 
 #include "AboutWindow.h"
-#include "BoundaryFileCommands.h"
 #include "BusyCursor.h"
 #include "CalibrationCommands.h"
 #include "ChildWindows.h"
@@ -90,15 +89,14 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     m_waterfall = std::make_unique<WaterfallCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_limits,
                                                       [this](QWidget* w) { ShowChild(w); });
     m_waterfall->Connect(action(QStringLiteral("mnuwaterfall")), this);
-    m_boundaryFiles = std::make_unique<BoundaryFileCommands>(m_ctx.model, m_ctx.dialogs, [this] {
+    m_session->BoundaryFiles().SetAfterLoad([this] {
         ReopenControlBox();
         m_limits->ReopenBoundaryEditor();
     });
-    m_boundaryFiles->Connect(lookup, this);
     m_scripts = std::make_unique<ScriptCommands>(
         *m_session, m_ctx.dialogs, [this](QWidget* w) { ShowChild(w); }, this);
-    connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_scripts.get(),
-            &ScriptCommands::LoadCommand);
+    connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_session.get(),
+            &Session::LoadScriptFile);
     connect(action(QStringLiteral("mnuscriptsave")), &QAction::triggered, m_scripts.get(),
             &ScriptCommands::SaveCommand);
     connect(action(QStringLiteral("mnugenscript")), &QAction::triggered, m_scripts.get(),
@@ -125,6 +123,7 @@ void MainWindow::ConnectSession() {
     connect(s, &Session::sleepingChanged, m_menu.mnusleep, &QAction::setChecked);
     connect(s, &Session::calculatingChanged, m_menu.mnurechen, &QAction::setChecked);
     connect(s, &Session::switchesChanged, this, &MainWindow::ShowSwitches);
+    connect(s, &Session::modelReset, this, &MainWindow::ShowModelAgain);
     connect(s, &Session::statusChanged, m_uhr, &QLabel::setText);
     connect(s, &Session::graphChanged, this, &MainWindow::RedrawGraph);
     connect(s, &Session::tracesErased, this, &MainWindow::RedrawGraph);
@@ -285,7 +284,10 @@ void MainWindow::WireCalibration() {
     connect(action(QStringLiteral("mnuboxeich")), &QAction::triggered, c, &CalibrationCommands::OpenEditor);
     connect(action(QStringLiteral("mnuboxvergl")), &QAction::triggered, c,
             &CalibrationCommands::OpenComparison);
-    connect(action(QStringLiteral("mnueichload")), &QAction::triggered, c, &CalibrationCommands::LoadCurve);
+    connect(action(QStringLiteral("mnueichload")), &QAction::triggered, m_session.get(),
+            &Session::LoadCalibrationCurveFile);
+    connect(m_session.get(), &Session::calibrationFileNamed, c, &CalibrationCommands::CurveFileNamed);
+    connect(m_session.get(), &Session::calibrationLoaded, c, &CalibrationCommands::CurveLoaded);
     connect(action(QStringLiteral("mnueichsave")), &QAction::triggered, c, &CalibrationCommands::SaveCurve);
     connect(m_buttons.Command13, &QToolButton::clicked, c, &CalibrationCommands::Correction);
 }
@@ -488,8 +490,9 @@ void MainWindow::ConnectFileCommands() {
         if (!m_grafik) ShowGraphWindow();
         m_grafik->setWindowTitle(caption);
     };
-    m_files = std::make_unique<FileCommands>(m_ctx.model, link(), m_ctx.clock, m_ctx.dialogs, hooks);
-    FileCommands* files = m_files.get();
+    m_session->Files().SetHooks(hooks);
+    FileCommands* files = &m_session->Files();
+    BoundaryFileCommands* boundaries = &m_session->BoundaryFiles();
     const auto wire = [this](const char* name, auto slot) {
         QAction* a = action(Name(name));
         a->setEnabled(true);
@@ -499,6 +502,8 @@ void MainWindow::ConnectFileCommands() {
     wire("mnusetsave", [files] { files->SaveSettings(); });
     wire("mnumessload", [files] { files->LoadMeasurement(); });
     wire("mnumesssave", [files] { files->SaveMeasurement(); });
+    wire("mnugrenzenload", [boundaries] { boundaries->LoadCommand(); });
+    wire("mnugrenzensave", [boundaries] { boundaries->SaveCommand(); });
     wire("mnutabpW", [files] { files->ExportTable(UNIT_DBPW); });
     wire("mnutabmW", [files] { files->ExportTable(UNIT_DBM); });
     wire("mnutabuV", [files] { files->ExportTable(UNIT_DBUV); });

@@ -155,11 +155,9 @@ private:
     std::unique_ptr<BusyCursor> m_busy;
     bool m_liveWaits = false;
     std::unique_ptr<ScriptCommands> m_scripts;
-    std::unique_ptr<FileCommands> m_files;
     SpectrumGraph m_graph;
     std::unique_ptr<class LimitCommands> m_limits;
     std::unique_ptr<class WaterfallCommands> m_waterfall;
-    std::unique_ptr<class BoundaryFileCommands> m_boundaryFiles;
     std::unique_ptr<class PrintCommands> m_print;
     QPointer<class GraphWindow> m_grafik;
     std::unique_ptr<class GraphPictures> m_pictures;

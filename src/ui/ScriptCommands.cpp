@@ -17,6 +17,7 @@ ScriptCommands::ScriptCommands(Session& session, UserDialogs& dialogs,
       m_showChild(std::move(showChild)),
       m_dialogParent(dialogParent) {
     connect(&session, &Session::scriptStartedAtProgramStart, this, &ScriptCommands::ShowStartedMinimised);
+    connect(&session, &Session::scriptLoaded, this, &ScriptCommands::RefreshEditor);
 }
 
 ScriptCommands::~ScriptCommands() {
@@ -31,25 +32,6 @@ void ScriptCommands::UsePrinter(PrintCommands& print, QStatusBar* statusBar) {
                                        [note = QPointer<QLabel>(note)](const QString& text) {
                                            if (note) note->setText(text);
                                        });
-}
-
-void ScriptCommands::LoadCommand() {
-    // A step may be running: the new steps replace the table once it has ended.
-    m_session.OnLine([this] { Load(); });
-}
-
-void ScriptCommands::Load() {
-    FileDialogRequest r;
-    r.title = QStringLiteral("Open");
-    r.filter = QStringLiteral("Script (*.scp);;Alle Dateien (*.*)");
-    r.initialName = QStringLiteral("*.scp");
-    r.defaultExtension = QStringLiteral("scp");
-    r.mustExist = true;
-    const auto name = m_dialogs.openFileName(r);
-    if (!name) return;
-    m_model.scriptFileName = *name;
-    const ScriptLoad result = LoadScript(m_model, m_dialogs);
-    if (result == ScriptLoad::Loaded || result == ScriptLoad::ShortRead) RefreshEditor();
 }
 
 void ScriptCommands::SaveCommand() {

@@ -30,7 +30,6 @@ public:
     ScriptRunner& runner() { return m_session.Scripts(); }
     ScriptWindow* editor() const { return m_editor; }
 
-    void LoadCommand();
     void SaveCommand();
     void ShowEditor();
     void ShowStartScriptDialog();
@@ -38,7 +37,6 @@ public:
     void StartAtProgramStart() { m_session.StartScriptAtProgramStart(); }
 
 private:
-    void Load();
     // The script started at program start: its window shows it, minimised.
     void ShowStartedMinimised();
     // After a load the window shows the new steps, unless it is minimised.

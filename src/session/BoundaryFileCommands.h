@@ -6,21 +6,16 @@
 #include "MeasurementModel.h"
 #include "UserDialogs.h"
 
-class QAction;
-class QObject;
-
 namespace tk {
 
 // "&Load Data" > "&Boundaries" and "&Store Data" > "&Boundaries": the boundaries file through the file
 // dialogs, with the file name the boundaries remember.
 class BoundaryFileCommands {
 public:
-    using ActionLookup = std::function<QAction*(const QString&)>;
+    BoundaryFileCommands(MeasurementModel& model, UserDialogs& dialogs) : m_model(model), m_dialogs(dialogs) {}
 
-    // afterLoad shows the loaded lines in the open windows (closing and opening them again).
-    BoundaryFileCommands(MeasurementModel& model, UserDialogs& dialogs, std::function<void()> afterLoad);
-
-    void Connect(const ActionLookup& action, QObject* context);
+    // Shows the loaded lines in the open windows (closing and opening them again).
+    void SetAfterLoad(std::function<void()> afterLoad) { m_afterLoad = std::move(afterLoad); }
 
     void LoadCommand();
     void SaveCommand();

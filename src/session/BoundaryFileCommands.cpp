@@ -1,23 +1,8 @@
 #include "BoundaryFileCommands.h"
 
-#include <QAction>
-
 #include "BoundariesFile.h"
 
 namespace tk {
-
-BoundaryFileCommands::BoundaryFileCommands(MeasurementModel& model, UserDialogs& dialogs,
-                                           std::function<void()> afterLoad)
-    : m_model(model), m_dialogs(dialogs), m_afterLoad(std::move(afterLoad)) {}
-
-void BoundaryFileCommands::Connect(const ActionLookup& action, QObject* context) {
-    QAction* load = action(QStringLiteral("mnugrenzenload"));
-    QAction* save = action(QStringLiteral("mnugrenzensave"));
-    load->setEnabled(true);
-    save->setEnabled(true);
-    QObject::connect(load, &QAction::triggered, context, [this] { LoadCommand(); });
-    QObject::connect(save, &QAction::triggered, context, [this] { SaveCommand(); });
-}
 
 void BoundaryFileCommands::LoadCommand() {
     FileDialogRequest request;

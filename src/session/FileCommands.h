@@ -27,7 +27,9 @@ struct FileCommandHooks {
 class FileCommands {
 public:
     FileCommands(MeasurementModel& model, AnalyzerLink& link, Clock& clock, UserDialogs& dialogs,
-                 FileCommandHooks hooks);
+                 FileCommandHooks hooks = {});
+    // The windows that show the loaded values.
+    void SetHooks(FileCommandHooks hooks) { m_hooks = std::move(hooks); }
 
     void LoadSettings();     // mnusetload
     void SaveSettings();     // mnusetsave
