@@ -63,6 +63,7 @@ void ScriptRunner::StartScript() {
     m_actions.SetAutoMeasurementChecked(true);
     m_model.scriptStepIndex = 0;
     m_printouts.clear();
+    m_completed = false;
     RunScriptStep();
 }
 
@@ -102,6 +103,7 @@ void ScriptRunner::Execute(int s) {
             m_model.scriptRunning = true;
         } else if (s > 0) {
             m_model.scriptRunning = false;
+            m_completed = true;
             m_dialogs.notice(QStringLiteral("Script done"), kScriptInfo, MessageIcon::Information);
             return;
         }

@@ -31,6 +31,8 @@ public:
     // True from the first check at or after the due time of the armed step; never while a step executes.
     bool IsScriptStepDue();
     bool Executing() const { return m_executing; }
+    // Whether the last run went to its end ("Script done") rather than stopping.
+    bool Completed() const { return m_completed; }
 
     // Closes the control port and sets it up from the step; the device to open, empty when the step names
     // no port.
@@ -58,6 +60,7 @@ private:
     ParallelPort& m_parallel;
     const PortMap& m_portMap;
     bool m_executing = false;
+    bool m_completed = false;
     QSet<QString> m_printouts;  // the PDF names given out since the run started
 };
 

@@ -9,6 +9,12 @@ void HeadlessDialogs::Write(const QString& title, const QString& text) {
 }
 
 void HeadlessDialogs::message(const QString& text, const QString& title, MessageIcon) {
+    ++m_errors;
+    m_messages.append({text, title});
+    Write(title, text);
+}
+
+void HeadlessDialogs::notice(const QString& text, const QString& title, MessageIcon) {
     m_messages.append({text, title});
     Write(title, text);
 }

@@ -15,7 +15,6 @@
 namespace tk {
 namespace {
 
-const QString kScriptInfo = QStringLiteral("Script info");
 constexpr double TICK_SECONDS = 0.1;
 
 QString TraceName(BoundaryTrace kind) {
@@ -142,7 +141,7 @@ QString HeadlessRun::Resolve(const QString& path) const {
 void HeadlessRun::Started() {
     if (m_started) return;
     m_started = true;
-    m_messagesAtStart = m_dialogs.messages().size();
+    m_errorsAtStart = m_dialogs.errors();
 }
 
 RunReport::Step& HeadlessRun::StepRecord(int step) {
@@ -192,16 +191,8 @@ HeadlessExit HeadlessRun::Outcome() const {
     if (!m_report.unwritten.isEmpty()) return HeadlessExit::Failed;
     // A run ends with "Script done", or stops: after a failure, which is always reported, or silently after
     // a step 0 without a delay.
-    bool done = false;
-    bool failed = false;
-    const auto& messages = m_dialogs.messages();
-    for (qsizetype i = m_messagesAtStart; i < messages.size(); ++i) {
-        if (messages[i].title != kScriptInfo)
-            failed = true;
-        else if (messages[i].text == QStringLiteral("Script done"))
-            done = true;
-    }
-    if (failed && !done) return HeadlessExit::Failed;
+    const bool failed = m_dialogs.errors() > m_errorsAtStart;
+    if (failed && !m_session.Scripts().Completed()) return HeadlessExit::Failed;
     for (const RunReport::Step& step : m_report.steps)
         for (const RunReport::Margin& m : step.margins)
             if (m.reached) return HeadlessExit::BoundaryReached;

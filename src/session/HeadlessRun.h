@@ -67,7 +67,7 @@ private:
     RunReport m_report;
     bool m_started = false;
     bool m_finished = false;
-    qsizetype m_messagesAtStart = 0;
+    int m_errorsAtStart = 0;
     QEventLoop* m_loop = nullptr;
     HeadlessExit m_exit = HeadlessExit::Failed;
 };
