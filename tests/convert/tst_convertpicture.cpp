@@ -1,7 +1,6 @@
-// tk820-convert's pictures of a measurement, as a user runs it: the graph as PNG and SVG, the printout as
-// PDF, and what happens to bad input and to an output that cannot be written.
+// tk820-convert as a user runs it: a measurement to JSON, back and to CSV; the graph as PNG and SVG, the
+// printout as PDF; and what it says, with exit status 2, about bad input and an output it cannot write.
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,10 +8,14 @@
 #include <QtTest>
 
 #include "Canvas.h"
+#include "FileBytes.h"
 #include "MeasurementFile.h"
+#include "Rows.h"
 #include "SettingsFile.h"
 
 using namespace tk;
+using tk::test::FileBytes;
+using tk::test::Row;
 
 namespace {
 
@@ -21,12 +24,21 @@ struct Run {
     QByteArray err;
 };
 
-Run Convert(const QStringList& arguments) {
-    QProcess p;
-    p.start(QStringLiteral(TK820_CONVERT), arguments);
-    if (!p.waitForFinished(60000)) return {};
-    return {p.exitCode(), p.readAllStandardError()};
-}
+// A folder of its own for a test's runs; the arguments with a '.' in them name files in it.
+struct Folder {
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    bool write(const QString& name, const QByteArray& b) const { return test::WriteBytes(path(name), b); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
+    Run convert(QStringList arguments) const {
+        for (QString& a : arguments)
+            if (a.contains(u'.')) a = path(a);
+        QProcess p;
+        p.start(QStringLiteral(TK820_CONVERT), arguments);
+        if (!p.waitForFinished(60000)) return {};
+        return {p.exitCode(), p.readAllStandardError()};
+    }
+};
 
 // Flat traces, peak above actual above average, the comparison curve between peak and actual, and the
 // actual trace's boundary between the comparison curve and the actual trace.
@@ -57,16 +69,28 @@ QList<int> Rows(const QImage& image, int paletteIndex) {
     return rows;
 }
 
-bool Write(const QString& name, const QByteArray& bytes) {
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 }  // namespace
 
 class TestConvertPicture : public QObject {
     Q_OBJECT
 private slots:
+    // A measurement to JSON and back to the same bytes, and to CSV in the unit asked for.
+    void jsonAndCsv() {
+        Folder f;
+        const QByteArray measurement = Measurement(true);
+        QVERIFY(f.write("m.mes", measurement));
+        for (const QStringList& arguments :
+             {QStringList{"m.mes", "m.json"}, QStringList{"m.json", "back.mes"},
+              QStringList{"--unit", "dBpW", "m.mes", "m.csv"}}) {
+            const Run run = f.convert(arguments);
+            QVERIFY2(run.status == 0 && run.err.isEmpty(), run.err);
+        }
+        QCOMPARE(FileBytes(f.path("back.mes")), measurement);
+        const QList<QByteArray> csv = FileBytes(f.path("m.csv")).split('\n');
+        QCOMPARE(csv.size(), 1 + 500 + 1);  // the last line ends with LF too
+        QCOMPARE(csv[0], "Frequency (MHz),Actual (dBpW),Average (dBpW),Peak (dBpW)");
+    }
+
     void png_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("boundaryOn");
@@ -78,14 +102,13 @@ private slots:
     void png() {
         QFETCH(QStringList, options);
         QFETCH(bool, boundaryOn);
-        QFETCH(QSize, size);
-        QTemporaryDir dir;
-        QVERIFY(Write(dir.filePath("run.mes"), Measurement(boundaryOn)));
-        const Run run = Convert(options + QStringList{dir.filePath("run.mes"), dir.filePath("run.png")});
+        Folder f;
+        QVERIFY(f.write("run.mes", Measurement(boundaryOn)));
+        const Run run = f.convert(options + QStringList{"run.mes", "run.png"});
         QCOMPARE(run.status, 0);
         QVERIFY(run.err.isEmpty());
-        const QImage image(dir.filePath("run.png"));
-        QCOMPARE(image.size(), size);
+        const QImage image(f.path("run.png"));
+        QTEST(image.size(), "size");
         const QList<int> red = Rows(image, COLOUR_LIGHT_RED);
         const QList<int> cyan = Rows(image, COLOUR_CYAN);
         const QList<int> green = Rows(image, COLOUR_GREEN);
@@ -100,12 +123,10 @@ private slots:
     }
 
     void vector() {
-        QTemporaryDir dir;
-        QVERIFY(Write(dir.filePath("run.mes"), Measurement(true)));
-        QCOMPARE(Convert({dir.filePath("run.mes"), dir.filePath("run.svg")}).status, 0);
-        QFile svg(dir.filePath("run.svg"));
-        QVERIFY(svg.open(QIODevice::ReadOnly));
-        const QByteArray text = svg.readAll();
+        Folder f;
+        QVERIFY(f.write("run.mes", Measurement(true)));
+        QCOMPARE(f.convert({"run.mes", "run.svg"}).status, 0);
+        const QByteArray text = FileBytes(f.path("run.svg"));
         // Three traces and the comparison curve, each one polyline, on a picture of the default size.
         QVERIFY(text.count("<polyline") >= 4);
         QVERIFY(text.contains("viewBox=\"0 0 1200 800\"") && text.contains("<title>Spectrum</title>"));
@@ -127,24 +148,23 @@ private slots:
         QFETCH(bool, withSettings);
         QFETCH(QStringList, present);
         QFETCH(QStringList, absent);
-        QTemporaryDir dir;
-        QVERIFY(Write(dir.filePath("run.mes"), Measurement(true)));
+        Folder f;
+        QVERIFY(f.write("run.mes", Measurement(true)));
         MeasurementModel setup;
         setup.printHeadline.set(QStringLiteral("Cable run 7"));
         setup.printAverage = true;
         setup.printSettings = 0;
-        QVERIFY(Write(dir.filePath("print.set"), WriteSettings(setup)));
-        QStringList args{dir.filePath("run.mes"), dir.filePath("run.pdf")};
-        if (withSettings) args = QStringList{"--settings", dir.filePath("print.set")} + args;
-        QCOMPARE(Convert(args).status, 0);
+        QVERIFY(f.write("print.set", WriteSettings(setup)));
+        const QStringList settings = withSettings ? QStringList{"--settings", "print.set"} : QStringList();
+        QCOMPARE(f.convert(settings + QStringList{"run.mes", "run.pdf"}).status, 0);
 
         QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {dir.filePath("run.pdf")});
+        info.start(QStringLiteral("pdfinfo"), {f.path("run.pdf")});
         QVERIFY(info.waitForFinished(60000));
         const QString pages = QString::fromLatin1(info.readAllStandardOutput());
         QVERIFY2(pages.contains(QRegularExpression(QStringLiteral("\\nPages:\\s+1\\n"))), qPrintable(pages));
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {dir.filePath("run.pdf"), QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"), {f.path("run.pdf"), QStringLiteral("-")});
         QVERIFY(text.waitForFinished(60000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput());
         for (const QString& t : present) QVERIFY2(page.contains(t), qPrintable(t));
@@ -152,39 +172,37 @@ private slots:
     }
 
     void refused_data() {
-        QTest::addColumn<QString>("input");  // a name in the folder
-        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("settings file") << "run.set"
-                                       << "out.png"
-                                       << "run.set: a settings file has no traces";
-        QTest::newRow("cut-off measurement") << "cut.mes"
-                                             << "out.svg"
-                                             << "cut.mes: the file ends before";
-        QTest::newRow("folder that is a file") << "run.mes"
-                                               << "run.mes/out.png"
-                                               << "out.png: cannot write";
-        QTest::newRow("pdf in no folder") << "run.mes"
-                                          << "none/out.pdf"
-                                          << "out.pdf: cannot write";
+        Row("settings file", QStringList{"run.set", "out.png"}, "run.set: a settings file has no traces");
+        Row("cut-off measurement", QStringList{"cut.mes", "out.svg"}, "cut.mes: the file ends before");
+        Row("missing input", QStringList{"none.mes", "out.json"}, "none.mes: ");
+        Row("cut-off JSON", QStringList{"cut.json", "out.mes"}, "cut.json: no valid JSON");
+        Row("measurement over settings", QStringList{"run.mes", "out.set"},
+            "out.set: a measurement file is written as *.mes");
+        Row("curve to CSV", QStringList{"none.eic", "out.csv"},
+            "none.eic: a calibrationCurve file has no points for CSV");
+        Row("unknown unit", QStringList{"--unit", "dBW", "run.mes", "out.csv"}, "unknown unit dBW");
+        Row("no OUT", QStringList{"run.mes"}, "expected IN and OUT");
+        Row("folder that is a file", QStringList{"run.mes", "run.mes/out.png"}, "out.png: cannot write");
+        Row("pdf in no folder", QStringList{"run.mes", "none/out.pdf"}, "out.pdf: cannot write");
+        Row("json in no folder", QStringList{"run.mes", "none/out.json"}, "out.json: cannot write");
     }
     void refused() {
-        QFETCH(QString, input);
-        QFETCH(QString, output);
+        QFETCH(QStringList, arguments);
         QFETCH(QString, message);
-        QTemporaryDir dir;
+        Folder f;
         const QByteArray measurement = Measurement(true);
-        QVERIFY(Write(dir.filePath("run.mes"), measurement));
-        QVERIFY(Write(dir.filePath("cut.mes"), measurement.left(9000)));
-        MeasurementModel settings;
-        QVERIFY(Write(dir.filePath("run.set"), WriteSettings(settings)));
-        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        QVERIFY(f.write("run.mes", measurement) && f.write("cut.mes", measurement.left(9000)));
+        QVERIFY(f.write("run.set", WriteSettings(MeasurementModel())) && f.write("cut.json", "{\"file\":"));
+        QVERIFY(f.write("none.eic", QByteArray("eic1 \0\0", 7)));  // no points
+        const QStringList before = f.files();
 
-        const Run run = Convert({dir.filePath(input), dir.filePath(output)});
+        const Run run = f.convert(arguments);
         QCOMPARE(run.status, 2);
         QVERIFY2(run.err.startsWith("tk820-convert: ") && run.err.contains(message.toUtf8()), run.err);
         // Nothing written, not even a temporary file beside the target.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), before);
+        QCOMPARE(f.files(), before);
     }
 };
 

@@ -9,11 +9,13 @@
 #include "FileBytes.h"
 #include "HelpLanguage.h"
 #include "ParameterFile.h"
+#include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "StartUp.h"
 
 using namespace tk;
 using tk::test::FakeClock;
+using tk::test::Row;
 using tk::test::ScriptedDialogs;
 
 namespace {
@@ -22,8 +24,8 @@ using Messages = QList<ScriptedDialogs::Message>;
 const ScriptedDialogs::Message kCannotOpen{QStringLiteral("Cannot open file"),
                                            QStringLiteral("File handling")};
 
-QByteArray ParameterBytes(quint8 language, const QByteArray& script, quint8 reply, quint8 trace,
-                          quint8 settle) {
+QByteArray ParameterBytes(quint8 language = 1, const QByteArray& script = {}, quint8 reply = 1,
+                          quint8 trace = 20, quint8 settle = 2) {
     QByteArray b("par01");
     b.append(static_cast<char>(language));
     b.append(script.leftJustified(160, ' ', true));
@@ -97,53 +99,36 @@ private slots:
     void readsTheParameterFile_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<bool>("complete");  // the start went past the parameter file
-        QTest::addColumn<bool>("message");   // "Cannot open file"
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QStringList>("help");
-        QTest::addColumn<QStringList>("scripts");
-        const auto row = [](const char* name, const QByteArray& file, const char* commandLine, bool complete,
-                            bool message, const char* parameters, const char* help,
-                            const QStringList& scripts) {
-            QTest::newRow(name) << file << QString::fromLatin1(commandLine) << complete << message
-                                << QString::fromLatin1(parameters)
-                                << (*help ? QStringList{QString::fromLatin1(help)} : QStringList())
-                                << scripts;
-        };
-        const char* english = "TK820_2E.hlp";
-        const QByteArray plain = ParameterBytes(1, "", 1, 20, 2);
+        // Whether the start went past the parameter file and the messages shown | the parameters | the help
+        // file chosen | the scripts started.
+        QTest::addColumn<QString>("expected");
         QByteArray foreign = ParameterBytes(0, "x.scp", 9, 9, 9);
         foreign[4] = '2';  // "par02"
         // The start script's name is kept trimmed.
-        row("valid", ParameterBytes(0, "  start.scp", 3, 30, 5), "", true, false, "0 3 30 5 'start.scp'",
-            "TK820_2D.hlp", {"start.scp"});
-        row("foreign signature keeps defaults", foreign, "", false, true, "1 1 20 2 ''", "", {});
-        row("language out of range is English", ParameterBytes(7, "", 1, 20, 2), "", true, false,
-            "1 1 20 2 ''", english, {});
+        Row("valid", ParameterBytes(0, "  start.scp", 3, 30, 5), "",
+            "1 0|0 3 30 5 'start.scp'|TK820_2D.hlp|start.scp");
+        Row("foreign signature keeps defaults", foreign, "", "0 1|1 1 20 2 ''||");
+        Row("language out of range is English", ParameterBytes(7), "", "1 0|1 1 20 2 ''|TK820_2E.hlp|");
         // The language comes before the short field; the start goes on.
-        row("truncated", ParameterBytes(0, "", 4, 20, 2).left(100), "", true, true, "0 1 20 2 ''",
-            "TK820_2D.hlp", {});
-        row("dash starts nothing", ParameterBytes(1, "-", 1, 20, 2), "", true, false, "1 1 20 2 '-'", english,
-            {});
-        row("blanks start nothing", ParameterBytes(1, "      ", 1, 20, 2), "", true, false, "1 1 20 2 ''",
-            english, {});
-        row("command line only", plain, "my script.scp", true, false, "1 1 20 2 ''", english,
-            {"my script.scp"});
-        row("both, stored first", ParameterBytes(1, "a.scp", 1, 20, 2), "b.scp", true, false,
-            "1 1 20 2 'a.scp'", english, {"a.scp", "b.scp"});
-        row("command line untrimmed", plain, " b.scp ", true, false, "1 1 20 2 ''", english, {" b.scp "});
+        Row("truncated", ParameterBytes(0, "", 4).left(100), "", "1 1|0 1 20 2 ''|TK820_2D.hlp|");
+        Row("dash starts nothing", ParameterBytes(1, "-"), "", "1 0|1 1 20 2 '-'|TK820_2E.hlp|");
+        Row("blanks start nothing", ParameterBytes(1, "      "), "", "1 0|1 1 20 2 ''|TK820_2E.hlp|");
+        Row("command line only", ParameterBytes(), "my run.scp", "1 0|1 1 20 2 ''|TK820_2E.hlp|my run.scp");
+        Row("both, stored first", ParameterBytes(1, "a"), "b", "1 0|1 1 20 2 'a'|TK820_2E.hlp|a,b");
+        Row("command line untrimmed", ParameterBytes(), " b.scp ", "1 0|1 1 20 2 ''|TK820_2E.hlp| b.scp ");
     }
     void readsTheParameterFile() {
         QFETCH(QByteArray, file);
         QFETCH(QString, commandLine);
-        QFETCH(bool, message);
         Start s;
         s.write(file);
-        QTEST(s.run(commandLine), "complete");
-        QCOMPARE(s.dialogs.messages, message ? Messages{kCannotOpen} : Messages());
-        QTEST(s.parameters(), "parameters");
-        QTEST(s.helpFiles, "help");
-        QTEST(s.scripts, "scripts");
+        const bool complete = s.run(commandLine);
+        for (const auto& m : s.dialogs.messages) QCOMPARE(m, kCannotOpen);
+        QTEST(QStringLiteral("%1 %2|%3|%4|%5")
+                  .arg(int(complete))
+                  .arg(s.dialogs.messages.size())
+                  .arg(s.parameters(), s.helpFiles.join(u','), s.scripts.join(u',')),
+              "expected");
     }
 
     void writeKeepsLongerFileAndWritesFromStart() {
@@ -164,26 +149,51 @@ private slots:
                  (Messages{{QStringLiteral("File error"), QStringLiteral("File handling")}}));
     }
 
+    // What the command line holds beyond the defaults, and how many errors it has.
     void commandLine_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("expected");  // script|home|COM2 device|count of errors
-        QTest::newRow("nothing") << QStringList{} << "|||0";
-        QTest::newRow("script words joined") << QStringList{"my", "run.scp"} << "my run.scp|||0";
-        QTest::newRow("home and port")
-            << QStringList{"--home", "/tmp/x", "--port", "COM2=/dev/ttyUSB0", "a.scp"}
-            << "a.scp|/tmp/x|/dev/ttyUSB0|0";
-        QTest::newRow("equals forms")
-            << QStringList{"--home=/h", "--port=com2=/dev/pts/3"} << "|/h|/dev/pts/3|0";
-        QTest::newRow("bad port") << QStringList{"--port", "COM7=/dev/x"} << "|||1";
-        QTest::newRow("missing value") << QStringList{"--home"} << "|||1";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "|||1";
+        QTest::addColumn<QString>("expected");
+        Row("nothing", QStringList{}, "errors=0");
+        Row("script words joined", QStringList{"my", "run.scp"}, "script=my run.scp|errors=0");
+        Row("home and port", QStringList{"--home", "/tmp/x", "--port", "COM2=/dev/ttyUSB0", "a.scp"},
+            "script=a.scp|home=/tmp/x|COM2=/dev/ttyUSB0|errors=0");
+        Row("equals forms", QStringList{"--home=/h", "--port=com2=/d/3", "--headless", "--report=r", "x"},
+            "script=x|home=/h|COM2=/d/3|report=r|headless|errors=0");
+        Row("bad port", QStringList{"--port", "COM7=/dev/x"}, "errors=1");
+        Row("missing value", QStringList{"--home"}, "errors=1");
+        Row("unknown option", QStringList{"--frobnicate"}, "errors=1");
+        Row("run with report", QStringList{"--headless", "--report", "r.json", "a.scp"},
+            "script=a.scp|report=r.json|headless|errors=0");
+        Row("headless without script", QStringList{"--headless"}, "headless|errors=1");
+        Row("report without headless", QStringList{"--report", "r", "a"}, "script=a|report=r|errors=1");
+        Row("port left out: the value is the script", QStringList{"--remote", "a.scp"},
+            "script=a.scp|remote=127.0.0.1:5025|errors=0");
+        Row("port only", QStringList{"--headless", "--remote", "0"}, "headless|remote=127.0.0.1:0|errors=0");
+        Row("address and port, allow list, folder",
+            QStringList{"--remote=0.0.0.0:6000", "--remote-allow", "10.0.0.0/8,10.1.1.7/32", "--remote-dir",
+                        "/"},
+            "remote=0.0.0.0:6000|allow=10.0.0.0/8 10.1.1.7/32|dir=/|errors=0");
+        Row("IPv6 address", QStringList{"--remote", "::1:5026"}, "remote=::1:5026|errors=0");
+        Row("port too big", QStringList{"--remote=70000"}, "remote=127.0.0.1:5025|errors=1");
+        Row("allow without server", QStringList{"--remote-allow", "10.0.0.0/8"}, "allow=10.0.0.0/8|errors=1");
     }
     void commandLine() {
         QFETCH(QStringList, args);
         const CommandLine cl = ParseCommandLine(args);
-        const QStringList got{cl.scriptName, cl.home.value_or(QString()), cl.portOverrides.value(2),
-                              QString::number(cl.errors.size())};
-        QTEST(got.join('|'), "expected");
+        QStringList got;
+        const auto add = [&got](const char* key, const QString& value) {
+            if (!value.isEmpty()) got << QString::fromLatin1(key) + u'=' + value;
+        };
+        add("script", cl.scriptName);
+        add("home", cl.home.value_or(QString()));
+        add("COM2", cl.portOverrides.value(2));
+        add("report", cl.reportFile);
+        if (cl.headless) got << QStringLiteral("headless");
+        if (cl.remote) add("remote", QStringLiteral("%1:%2").arg(cl.remoteAddress).arg(cl.remotePort));
+        add("allow", cl.remoteAllow.join(u' '));
+        add("dir", cl.remoteDir);
+        got << QStringLiteral("errors=%1").arg(cl.errors.size());
+        QTEST(got.join(u'|'), "expected");
     }
 
     void simulatedClock() {
@@ -201,51 +211,6 @@ private slots:
         QCOMPARE(
             QStringLiteral("%1 %2:%3 %4").arg(c.timeText()).arg(c.hour()).arg(c.minute()).arg(c.dateText()),
             QStringLiteral("00:00:00 0:0 01.01.2027"));
-    }
-
-    void headlessOptions_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("expected");  // headless|report|first error
-        QTest::newRow("run with report")
-            << QStringList{"--headless", "--report", "r.json", "a.scp"} << "1|r.json|";
-        QTest::newRow("report in equals form")
-            << QStringList{"--headless", "--report=r.json", "a.scp"} << "1|r.json|";
-        QTest::newRow("no script") << QStringList{"--headless"} << "1||--headless needs a script file or --remote";
-        QTest::newRow("report without headless")
-            << QStringList{"--report", "r.json", "a.scp"} << "0|r.json|--report is only for --headless runs";
-    }
-    void headlessOptions() {
-        QFETCH(QStringList, args);
-        const CommandLine cl = ParseCommandLine(args);
-        QTEST(QStringLiteral("%1|%2|%3").arg(int(cl.headless)).arg(cl.reportFile, cl.errors.value(0)),
-              "expected");
-    }
-
-    void remoteOptions_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("expected");  // address:port|allow|dir|script|first error
-        QTest::newRow("port left out: the value is the script")
-            << QStringList{"--remote", "a.scp"} << "127.0.0.1:5025|||a.scp|";
-        QTest::newRow("port only") << QStringList{"--headless", "--remote", "0"} << "127.0.0.1:0||||";
-        QTest::newRow("address and port, allow list, folder")
-            << QStringList{"--remote=0.0.0.0:6000", "--remote-allow", "10.0.0.0/8,192.168.1.7/32", "--remote-dir",
-                           "/srv/lab"}
-            << "0.0.0.0:6000|10.0.0.0/8 192.168.1.7/32|/srv/lab||";
-        QTest::newRow("IPv6 address") << QStringList{"--remote", "::1:5026"} << "::1:5026||||";
-        QTest::newRow("port too big") << QStringList{"--remote=70000"}
-                                      << "127.0.0.1:5025||||--remote expects [ADDRESS:]PORT with a port up to 65535";
-        QTest::newRow("allow without server") << QStringList{"--remote-allow", "10.0.0.0/8"}
-                                              << "127.0.0.1:5025|10.0.0.0/8|||--remote-allow and --remote-dir are "
-                                                 "only for --remote";
-    }
-    void remoteOptions() {
-        QFETCH(QStringList, args);
-        const CommandLine cl = ParseCommandLine(args);
-        QTEST(QStringLiteral("%1:%2|%3|%4|%5|%6")
-                  .arg(cl.remoteAddress)
-                  .arg(cl.remotePort)
-                  .arg(cl.remoteAllow.join(u' '), cl.remoteDir, cl.scriptName, cl.errors.value(0)),
-              "expected");
     }
 };
 

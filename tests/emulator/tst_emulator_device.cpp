@@ -1,10 +1,13 @@
-// The emulated interface on its own: its answer to each command, the version and trace blocks, the pace of
-// its answers, and the "--emu-..." options that configure it.
+// The emulated interface on its own: its answer to each command, its trace blocks, the pace of its answers,
+// the "--emu-..." options that configure it, and the lossy cable before it.
 
 #include <QTest>
 
 #include "DeviceModel.h"
 #include "EmulatorOptions.h"
+#include "FakeClock.h"
+#include "PtyServer.h"
+#include "Signal.h"
 
 using namespace tk;
 using namespace tk::emu;
@@ -56,17 +59,6 @@ private slots:
         QFETCH(QByteArray, sent);
         DeviceModel d(Instant(), 0.0);
         QTEST(Talk(d, sent), "answer");
-    }
-
-    void versionBlockHoldsTheVersionInItsFirst80Bytes() {
-        DeviceModel d(Instant(), 0.0);
-        const QByteArray reply = Talk(d, "bv");
-        QCOMPARE(reply.size(), 1 + 89);  // exactly what the program waits for
-        QCOMPARE(reply.at(0), 'B');
-        const qsizetype v = reply.mid(1, 80).indexOf('V');
-        QVERIFY(v > 0);  // not at the start: a reader must search for it
-        QCOMPARE(reply.mid(1 + v, 5), QByteArray("V2.31"));
-        QCOMPARE(Talk(d, "bc"), QByteArray("BC"));  // the block ends the "b" wait
     }
 
     void traceRequestsAnswerWithNumberedBlocks_data() {
@@ -134,20 +126,24 @@ private slots:
 
     void parsesOptions_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("expected");  // "seed pacing latency sweep baud"; empty: refused
-        QTest::newRow("defaults") << QStringList{} << "1 1 2 100 1";
+        QTest::addColumn<QString>("expected");  // "seed pacing latency sweep baud loss steady"; "": refused
+        QTest::newRow("defaults") << QStringList{} << "1 1 2 100 1 0 0";
         QTest::newRow("all") << QStringList{"--emu-seed=42", "--emu-pacing=off", "--emu-latency-ms=0",
-                                            "--emu-sweep-ms=250", "--emu-baud=5"}
-                             << "42 0 0 250 5";
-        QTest::newRow("last wins") << QStringList{"--emu-pacing=off", "--emu-pacing=on"} << "1 1 2 100 1";
+                                            "--emu-sweep-ms=250", "--emu-baud=5", "--emu-loss=2.5",
+                                            "--emu-scene=steady"}
+                             << "42 0 0 250 5 2.5 1";
+        QTest::newRow("last wins") << QStringList{"--emu-pacing=off", "--emu-pacing=on", "--emu-scene=steady",
+                                                  "--emu-scene=live"}
+                                   << "1 1 2 100 1 0 0";
         QTest::newRow("large seed") << QStringList{"--emu-seed=18446744073709551615"}
-                                    << "18446744073709551615 1 2 100 1";
+                                    << "18446744073709551615 1 2 100 1 0 0";
+        QTest::newRow("gain") << QStringList{"--emu-loss=-6"} << "1 1 2 100 1 -6 0";
         QTest::newRow("others passed over")
-            << QStringList{"start.scp", "--emulator", "--emu-baud=3", "-x"} << "1 1 2 100 3";
+            << QStringList{"start.scp", "--emulator", "--emu-baud=3", "-x"} << "1 1 2 100 3 0 0";
         const QString refused = QStringLiteral(
             "--emu-speed=3 --emu-seed --emu-seed=-1 --emu-pacing=yes --emu-latency-ms=-1 --emu-sweep-ms=0 "
-            "--emu-baud=0 --emu-baud=9600 --emu-fault=explode --emu-fault=answer-from "
-            "--emu-fault=answer-from:0 "
+            "--emu-baud=0 --emu-baud=9600 --emu-loss=101 --emu-loss=ten --emu-scene=calm "
+            "--emu-fault=explode --emu-fault=answer-from --emu-fault=answer-from:0 "
             "--emu-fault=silent: --emu-fault=baud-only --emu-fault=skip-block:40 --emu-fault=stall:2:x "
             "--emu-fault=stall:2:10:3 --emu-fault=noise:-1 --emu-fault=wrong-digit:1 "
             "--emu-fault=partial-block:102 --emu-fault=vanish-in-trace:40 --emu-fault=skip-block:1:2");
@@ -161,14 +157,57 @@ private slots:
         const auto o = ParseEmulatorOptions(args, &error);
         QCOMPARE(!o, expected.isEmpty());
         QCOMPARE(error.isEmpty(), !expected.isEmpty());
-        if (o)
-            QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
-                         .arg(qulonglong(o->seed))
-                         .arg(int(o->pacing))
-                         .arg(o->latencyMs)
-                         .arg(o->sweepMs)
-                         .arg(o->baudIndex),
-                     expected);
+        if (!o) return;
+        const DeviceConfig c = ToDeviceConfig(*o);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                     .arg(qulonglong(o->seed))
+                     .arg(int(o->pacing))
+                     .arg(o->latencyMs)
+                     .arg(o->sweepMs)
+                     .arg(o->baudIndex)
+                     .arg(c.lossDb)
+                     .arg(int(c.steadyScene)),
+                 expected);
+    }
+
+    // The line that changes the cable while the pseudo-terminal is served.
+    void controlLine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("loss");  // 0: not understood
+        QTest::newRow("loss") << "loss 10" << 10.0;
+        QTest::newRow("blanks and line end") << "  loss   3.5 \r" << 3.5;
+        QTest::newRow("no value") << "loss" << 0.0;
+        QTest::newRow("bad value") << "loss x" << 0.0;
+        QTest::newRow("other") << "gain 3" << 0.0;
+    }
+    void controlLine() {
+        QFETCH(QString, line);
+        QFETCH(double, loss);
+        test::FakeClock clock;
+        PtyServer server(DeviceConfig{}, clock);
+        const QString answer = server.applyControlLine(line);
+        QCOMPARE(server.device().acquisition().lossDb(), loss);
+        QCOMPARE(answer.startsWith(QStringLiteral("not understood")), loss == 0.0);
+    }
+
+    // The loss grows linearly from nothing at the first point of a sweep to its full value at the last.
+    void lossGrowsAlongTheSweep_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("500 points") << 8;
+        QTest::newRow("4000 points") << 1;
+    }
+    void lossGrowsAlongTheSweep() {
+        QFETCH(int, resolution);
+        SignalGenerator signal(7, true);
+        std::vector<std::uint8_t> clear, lossy;
+        signal.sweep(3, resolution, clear);
+        signal.sweep(3, resolution, lossy, 6.0);
+        const int n = static_cast<int>(clear.size());
+        QCOMPARE(n, 4000 / resolution);
+        auto drop = [&](int i) { return clear[i] - lossy[i]; };
+        QCOMPARE(drop(0), 0);
+        QVERIFY(std::abs(drop(n / 2) - 9.6) <= 1.0);  // 3 dB
+        QVERIFY(std::abs(drop(n - 1) - 19.1) <= 1.0);  // 6 dB
     }
 };
 

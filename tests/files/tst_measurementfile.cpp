@@ -1,5 +1,5 @@
 // What the layout-driven check of every loader leaves to the measurement file: the show flags that decide
-// which traces and which comparison curve a load keeps, refused files, and the graph caption.
+// which traces and which comparison curve a load keeps, unusable resolutions, and the graph caption.
 #include <QtTest>
 
 #include "MeasurementFile.h"
@@ -75,20 +75,6 @@ private slots:
         QCOMPARE(ReadMeasurement(file, m), LoadResult::Loaded);
         QCOMPARE(m.settings.userUnitName.bytes(), QByteArray(30, ' '));
         QCOMPARE(m.settings.userUnitOffset, -97.5f);
-    }
-
-    void unknownTagChangesNothing_data() {
-        QTest::addColumn<QByteArray>("tag");
-        QTest::newRow("capital") << QByteArray("MES5 ");
-        QTest::newRow("version 6") << QByteArray("mes6 ");
-        QTest::newRow("settings") << QByteArray("set4 ");
-    }
-    void unknownTagChangesNothing() {
-        QFETCH(QByteArray, tag);
-        MeasurementModel m;
-        const QByteArray before = WriteMeasurement(m);
-        QCOMPARE(ReadMeasurement(tag + MeasurementSample(5, 8).bytes.mid(5), m), LoadResult::Refused);
-        QCOMPARE(WriteMeasurement(m), before);
     }
 
     void caption() {

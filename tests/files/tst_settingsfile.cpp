@@ -1,7 +1,8 @@
-// What the layout-driven check of every loader leaves to the settings file: unknown tags, long bare names
-// and stored values that select no option.
+// What the layout-driven check of every loader leaves to the settings file: long bare names and stored
+// values that select no option.
 #include <QtTest>
 
+#include "Rows.h"
 #include "SampleFiles.h"
 #include "SettingsFile.h"
 
@@ -21,37 +22,19 @@ private slots:
         QCOMPARE(m.settings.portNumber, 4);
     }
 
-    void unknownTagChangesNothing_data() {
-        QTest::addColumn<QByteArray>("tag");
-        QTest::newRow("capital") << QByteArray("SET4 ");
-        QTest::newRow("version 5") << QByteArray("set5 ");
-        QTest::newRow("version 0") << QByteArray("set0 ");
-        QTest::newRow("no blank") << QByteArray("set4\0", 5);
-        QTest::newRow("boundaries") << QByteArray("grn  ");
-    }
-    void unknownTagChangesNothing() {
-        QFETCH(QByteArray, tag);
-        MeasurementModel m;
-        const QByteArray before = WriteSettings(m);
-        QCOMPARE(ReadSettings(tag + SettingsSample(4).bytes.mid(5), m), LoadResult::Refused);
-        QCOMPARE(WriteSettings(m), before);
-    }
-
     // A stored value that would select a missing option or divide by zero keeps the current value.
     void outOfRangeValueKeepsTheCurrentOne_data() {
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("value");
-        for (const auto& [name, offset, value] :
-             std::vector<std::tuple<const char*, int, int>>{{"unit 4", 113, 4},
-                                                            {"unit -1", 113, -1},
-                                                            {"bandwidth 4", 149, 4},
-                                                            {"port 0", 155, 0},
-                                                            {"port 5", 155, 5},
-                                                            {"resolution 0", 157, 0},
-                                                            {"resolution 3", 157, 3},
-                                                            {"baud 0", 159, 0},
-                                                            {"baud 6", 159, 6}})
-            QTest::newRow(name) << offset << value;
+        Row("unit 4", 113, 4);
+        Row("unit -1", 113, -1);
+        Row("bandwidth 4", 149, 4);
+        Row("port 0", 155, 0);
+        Row("port 5", 155, 5);
+        Row("resolution 0", 157, 0);
+        Row("resolution 3", 157, 3);
+        Row("baud 0", 159, 0);
+        Row("baud 6", 159, 6);
     }
     void outOfRangeValueKeepsTheCurrentOne() {
         QFETCH(int, offset);

@@ -7,28 +7,22 @@ using namespace tk;
 class TestTableExport : public QObject {
     Q_OBJECT
 private slots:
-    // The header and the first and last lines at resolution 8 in each unit. Raw 255 is 80 dB above raw 0.
+    // The header and the first and last lines at resolution 8, in dBm and in the user unit (the offsets of
+    // the units are the level formatting's test). Raw 255 is 80 dB above raw 0.
     void headerAndLines_data() {
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
         const QString h = QStringLiteral("Frequenz in MHz\tActual in %1\tAverage in %1\tPeak in %1");
-        QTest::newRow("dBpW") << 0 << h.arg(u"dBpW") << QStringLiteral("0000.000\t-017.0\t063.0\t-027.0")
-                              << QStringLiteral("0998.000\t-016.7\t-017.3\t-015.4");
         QTest::newRow("dBm") << 1 << h.arg(u"dBm") << QStringLiteral("0000.000\t-107.0\t-027.0\t-117.0")
                              << QStringLiteral("0998.000\t-106.7\t-107.3\t-105.4");
-        QTest::newRow("dBuV") << 2 << h.arg(u"dBuV") << QStringLiteral("0000.000\t000.0\t080.0\t-010.0")
-                              << QStringLiteral("0998.000\t000.3\t-000.3\t001.6");
         QTest::newRow("user unit") << 3 << h.arg(u"V\u00f6lt x")
                                    << QStringLiteral("0000.000\t-097.5\t-017.5\t-107.5")
                                    << QStringLiteral("0998.000\t-097.2\t-097.8\t-095.9");
     }
     void headerAndLines() {
         QFETCH(int, unit);
-        QFETCH(QString, header);
-        QFETCH(QString, first);
-        QFETCH(QString, last);
         MeasurementModel m;  // centre 500 MHz, 100 MHz per division, resolution 8, attenuation 0
         m.settings.userUnitName.set(QStringLiteral("  V\u00f6lt x "));
         m.settings.userUnitOffset = -97.5f;
@@ -43,10 +37,10 @@ private slots:
         const QList<QByteArray> lines = table.chopped(1).split('\n');
         QCOMPARE(lines.size(), 501);
         for (const QByteArray& line : lines) QVERIFY(line.endsWith('\r'));
-        QCOMPARE(QString::fromLatin1(lines.first().chopped(1)), header);
-        QCOMPARE(QString::fromLatin1(lines[1].chopped(1)), first);
+        QTEST(QString::fromLatin1(lines.first().chopped(1)), "header");
+        QTEST(QString::fromLatin1(lines[1].chopped(1)), "first");
         QCOMPARE(QString::fromLatin1(lines[2].left(8)), QStringLiteral("0002.000"));
-        QCOMPARE(QString::fromLatin1(lines.last().chopped(1)), last);
+        QTEST(QString::fromLatin1(lines.last().chopped(1)), "last");
     }
 
     void attenuationAndFrequencies() {

@@ -1,7 +1,6 @@
 #include <QTest>
 #include <limits>
 
-#include "Calibration.h"
 #include "LinkRig.h"
 #include "MeasurementCycle.h"
 #include "RecordingLinkView.h"
@@ -85,7 +84,6 @@ private slots:
         QVERIFY(r.model.graphOpen);
         QVERIFY(!r.model.peakBusy);
         QVERIFY(r.dialogs.messages.isEmpty());
-        QCOMPARE(r.model.timePeak.rightTrimmed(), QStringLiteral("10:00:00"));
     }
 
     void leadingNoiseAndHeaderLettersInData() {
@@ -102,23 +100,20 @@ private slots:
         QCOMPARE(r.view.redraws, 1);
     }
 
+    // The blocks before the skipped one are kept and counted as a transfer not valid, with the port left
+    // open: the fault matrix's test. Here what the user sees, the count held at its largest value, and what
+    // comes after.
     void skippedBlockNumberIsNotValid() {
         Rig r;
-        r.model.traceActual.fill(5);
-        r.model.invalidTransferCount = 2;
+        r.model.invalidTransferCount = 32767;
         r.port.responder = [](char c, int) {
             return c == 'a' ? Block('A', 0, 0) + Block('A', 2, 0) + Block('A', 3, 0) : QByteArray();
         };
         const double t0 = r.clock.seconds();
         r.reader.ReadActualTrace();
-        for (int i = 0; i < 100; ++i) QCOMPARE(r.model.traceActual[i], std::int16_t{Level(i, 0)});
-        QCOMPARE(r.model.traceActual[100], 5);
-        QCOMPARE(r.model.invalidTransferCount, 3);
         QCOMPARE(r.view.information, QStringLiteral("Transmission error - data not valid"));
-        QVERIFY(r.port.isOpen());
+        QCOMPARE(r.model.invalidTransferCount, std::int16_t(32767));
         QCOMPARE(r.view.redraws, 0);
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QVERIFY(!r.model.actualBusy);
         // The line is drained for at least one reply timeout.
         QVERIFY(r.clock.seconds() - t0 >= 0.5);
         // The next read closes the information window and starts clean.
@@ -145,7 +140,6 @@ private slots:
         QCOMPARE(r.view.redraws, complete ? 1 : 0);
         QCOMPARE(r.port.isOpen(), complete);
         QCOMPARE(r.dialogs.messages, complete ? QList<Message>{} : QList<Message>{kIgnored});
-        QVERIFY(!r.model.actualBusy);
     }
 
     void noAnswerFailsAfterFourRequests() {
@@ -153,8 +147,6 @@ private slots:
         r.reader.ReadAverageTrace();
         QCOMPARE(r.port.written, QByteArray("mmmm"));
         QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.view.online);
         QVERIFY(!r.model.averageBusy);
         r.reader.ReadAverageTrace();
         QCOMPARE(r.port.written, QByteArray("mmmm"));
@@ -184,24 +176,9 @@ private slots:
         QCOMPARE(r.model.readDate.rightTrimmed(), QStringLiteral("06.12.2026"));
     }
 
-    void correctionOfOneDecibel() {
-        Rig r;
-        r.answerTraces();
-        r.model.settings.calibrationOn = true;
-        CalibrationCurve& c = r.model.calibrationCurve;  // 1 dB from 0 to 2000 MHz
-        c.pointCount = 2;
-        c.offsetDb[0] = c.offsetDb[1] = 1.0f;
-        c.freqMHz[1] = 2000.0f;
-        r.model.traceActual[500] = 10;
-        r.reader.ReadActualTrace();
-        for (int i = 0; i < 500; ++i) QCOMPARE(r.model.traceActual[i], std::int16_t(Level(i, 0) + 3));
-        QCOMPARE(r.model.traceActual[500], 13);  // the walked end point is corrected too
-        QCOMPARE(r.model.traceActual[501], 0);
-        QCOMPARE(r.model.correctionValue, 1.0f);
-    }
-
-    // A sloped curve, 0 dB at 0 MHz to 20 dB at 1000 MHz: each point gets the correction of its own
-    // frequency, from the left edge of the axis in steps of one point's width.
+    // A sloped curve, 0 dB at 0 MHz to 20 dB at 1000 MHz: each point of the sweep gets the correction of its
+    // own frequency, from the left edge of the axis in steps of one point's width, up to the walked end
+    // point.
     void correctionFollowsTheFrequencyOfEachPoint_data() {
         QTest::addColumn<float>("centre");
         QTest::addColumn<int>("resolution");
@@ -211,6 +188,7 @@ private slots:
         Row("200 MHz, 4 dB, rounded down", 500.0f, 8, 100, 12);
         Row("500 MHz, 10 dB", 500.0f, 8, 250, 31);
         Row("right edge, 1000 MHz", 500.0f, 8, 500, 63);
+        Row("past the walked end", 500.0f, 8, 501, 0);
         Row("4000 points, 500 MHz", 500.0f, 1, 2000, 31);
         Row("left edge at 100 MHz", 600.0f, 8, 0, 6);
         Row("centre 600, 1000 MHz", 600.0f, 8, 450, 63);
@@ -247,34 +225,6 @@ private slots:
         QCOMPARE(r.model.traceActual[300], std::int16_t{Level(300, 2)});
     }
 
-    void invalidTransferCountStopsAtItsLargestValue() {
-        Rig r;
-        r.model.invalidTransferCount = 32767;
-        r.port.responder = [](char c, int) { return c == 'a' ? Block('A', 1, 0) : QByteArray(); };
-        r.reader.ReadActualTrace();
-        QCOMPARE(r.model.invalidTransferCount, std::int16_t(32767));
-    }
-
-    void interpolation_data() {
-        QTest::addColumn<float>("frequency");
-        QTest::addColumn<float>("offset");
-        Row("negative frequency", -1.0f, 0.0f);
-        Row("below the first point, from 0 dB at 0 MHz", 50.0f, 1.0f);
-        Row("at a point", 100.0f, 2.0f);
-        Row("between points", 150.0f, 3.0f);
-        Row("above the last point", 300.0f, 0.0f);
-    }
-    void interpolation() {
-        QFETCH(float, frequency);
-        CalibrationCurve c;
-        c.pointCount = 2;
-        c.freqMHz[0] = 100.0f;
-        c.offsetDb[0] = 2.0f;
-        c.freqMHz[1] = 200.0f;
-        c.offsetDb[1] = 4.0f;
-        QTEST(InterpolateCurve(c, frequency), "offset");
-    }
-
     void referenceCalculation_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("selector");
@@ -299,7 +249,6 @@ private slots:
         QFETCH(int, selector);
         QFETCH(int, trace);
         QFETCH(int, ref);
-        QFETCH(int, expected);
         MeasurementModel m;
         m.refMode = static_cast<std::int16_t>(mode);
         TraceArray t{};
@@ -309,8 +258,8 @@ private slots:
         m.refPeak.fill(10);
         (selector == 1 ? m.refAverage : selector == 2 ? m.refPeak : m.refActual).fill(std::int16_t(ref));
         TraceReader::ApplyReferenceCalc(m, t, selector);
-        QCOMPARE(t[0], std::int16_t(expected));
-        QCOMPARE(t[500], std::int16_t(expected));
+        QTEST(int(t[0]), "expected");
+        QTEST(int(t[500]), "expected");
         QCOMPARE(t[501], std::int16_t(trace));  // only the sweep of resolution 8 is walked
     }
 };

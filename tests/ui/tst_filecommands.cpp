@@ -30,31 +30,14 @@ class TestFileCommands : public QObject {
     Q_OBJECT
 private slots:
     // Each command asks once; cancelling writes nothing and says nothing.
-    void dialogs() {
-        // entry, then the dialog's title, filter, initial name, extension; an open dialog needs an existing
-        // file, a save dialog confirms overwriting and creating.
-        const struct {
-            const char* entry;
-            QStringList asked;
-            bool open;
-        } rows[] = {
-            {"mnusetload", {"Open", "Einstellungen (*.set);;Alle Dateien (*.*)", "*.set", "set"}, true},
-            {"mnusetsave", {"Save", "*.set", "*.set", "set"}, false},
-            {"mnumessload", {"Open", "Messungen (*.mes);;Alle Dateien (*.*)", "*.mes", "mes"}, true},
-            {"mnumesssave", {"Save", "*.mes", "*.mes", "mes"}, false},
-            {"mnutabuser", {"Save", "*.tab", "*.tab", "tab"}, false},
-            {"mnuscriptsave", {"Save", "*.scp", "*.scp", "scp"}, false},
-        };
-        for (const auto& row : rows) {
+    void cancelledDialogs() {
+        for (const char* entry :
+             {"mnusetload", "mnusetsave", "mnumessload", "mnumesssave", "mnutabuser", "mnuscriptsave"}) {
             Rig r;
-            r.trigger(row.entry);
+            r.trigger(entry);
             QCOMPARE(r.dialogs.requests.size(), 1);
-            const FileDialogRequest& q = r.dialogs.requests[0];
-            QCOMPARE((QStringList{q.title, q.filter, q.initialName, q.defaultExtension}), row.asked);
-            QCOMPARE((QList<bool>{q.mustExist, q.confirmOverwrite, q.confirmCreate}),
-                     (QList<bool>{row.open, !row.open, !row.open}));
             QVERIFY(r.dialogs.messages.isEmpty());
-            QVERIFY(QDir(r.home.path()).isEmpty());
+            QVERIFY2(QDir(r.home.path()).isEmpty(), entry);
         }
     }
 

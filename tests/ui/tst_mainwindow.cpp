@@ -2,16 +2,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
-#include <QGridLayout>
+#include <QFileInfo>
 #include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <functional>
 
 #include "FileBytes.h"
 #include "GraphWindow.h"
@@ -33,6 +31,7 @@ public:
     QStringList shown;
 };
 
+// The main window, loaded unless told otherwise.
 struct Rig {
     QTemporaryDir home;
     QTemporaryDir helpDir;
@@ -44,9 +43,16 @@ struct Rig {
     PortMap portMap;
     MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {helpDir.path()}}};
 
+    explicit Rig(bool load = true) {
+        if (load) window.Load(QString());
+    }
     QAction* act(const char* name) { return window.action(QString::fromUtf8(name)); }
     QCheckBox* box(const char* name) { return window.findChild<QCheckBox*>(QString::fromUtf8(name)); }
     void click(const char* name) { window.findChild<QToolButton*>(QString::fromUtf8(name))->click(); }
+    // Automatic measurement in the model, the menu and the toolbar.
+    QList<bool> autoShown() {
+        return {model.autoMeasurement, act("mnuauto")->isChecked(), box("mdiauto")->isChecked()};
+    }
 };
 
 using Message = ScriptedDialogs::Message;
@@ -56,64 +62,10 @@ using Message = ScriptedDialogs::Message;
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // Every menu entry in its order with its caption, "!" when disabled and "*" when checked; the toolbar's
-    // captions likewise.
-    void captions() {
-        Rig r;
-        r.window.Load(QString());
-        std::function<QString(const QList<QAction*>&)> entries = [&](const QList<QAction*>& actions) {
-            QStringList out;
-            for (const QAction* a : actions) {
-                if (a->isSeparator()) {
-                    out << QStringLiteral("-");
-                    continue;
-                }
-                QString e = a->objectName() + u'=' + a->text() + (a->isEnabled() ? "" : "!") +
-                            (a->isChecked() ? "*" : "");
-                if (a->menu()) e += u'[' + entries(a->menu()->actions()) + u']';
-                out << e;
-            }
-            return out.join(u' ');
-        };
-        QCOMPARE(
-            entries(r.window.menuBar()->actions()),
-            QStringLiteral(
-                "mnufile=&Data[mnuload=&Load Data[mnusetload=&Setup mnuscriptload=S&cript "
-                "mnugrenzenload=&Boundaries mnumessload=&Measurement mnueichload=C&alibration Curve] "
-                "mnusave=&Store Data[mnusetsave=&Setup mnuscriptsave=S&cript mnugrenzensave=&Boundaries "
-                "mnumesssave=&Measurement mnueichsave=C&alibration Curve "
-                "mnutabsave=&Table[mnutabpW=dB&pW mnutabmW=dB&m mnutabuV=dB&uV mnutabuser=User]] - "
-                "mnuprint=&Print mnusetprint=Prin&ter Setup - mnudefuser=&User def. "
-                "mnuzwischenab=&Clipboard mnupicture=Save P&icture - mnustartscp=St&art Script "
-                "mnuexit=&Exit] mnumessen=&Measurement[mopen=M&odule online mnusleep=Mod&ule sleeping "
-                "mnurechen=Module &calculating* mnuauto=&Auto measurement* mnufastmode=&Fast-Mode - "
-                "mnucontrollbox=&Display setup mnuwertebox=Le&vel window[mnuwertepw=dB&pW "
-                "mnuwertemw=dB&m mnuwerteuv=dB&uV mnuwerteuser=User] mnugrenzübbox=Surpass "
-                "Boundar&ies[mnugrenzübpw=dB&pW mnugrenzübmw=dB&m mnugrenzübuv=dB&uV "
-                "mnugrenzübuser=User] mnupeaks=&Peak table mnugrenzbox=&Boundary-Edit "
-                "mnuwaterfall=&Waterfall mnuboxeich=Cali&bration level-Edit mnuboxvergl=Co&mparative "
-                "measurement mnurefbox=&Reference calcul. - mnuconfig=Confi&guration - mnulöschen=&Erase "
-                "display] mnuscript=&Script[mnugenscript=Script &edit] "
-                "mnufenster=&Windows[mnuüberlap=&Cascading mnuüberein=&Tile vertical mnunebenein=T&ile "
-                "horizontal mnusymbole=&Arrange icons - mnuliste=W&indows[]] Hilfe=?[mnuHelp=Help - "
-                "hlpdeutsch=Deutsch hlpenglish=English - mnuabout=&About/Support]"));
-        QStringList bar;
-        for (const QToolButton* b :
-             r.window.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^Command"))))
-            bar << b->objectName() + u':' + b->text();
-        bar << r.box("mdiauto")->text() << r.box("mdifast")->text()
-            << r.window.findChild<QLabel*>(QStringLiteral("Label1"))->text();
-        QCOMPARE(
-            bar.join(u' '),
-            QStringLiteral("Command1:Single Command2:Config Command3:Setup Command5:Print Command6:Ref-C. "
-                           "Command7:Clipboard Command4:Erase Command8:Ac-m Command9:Av-m Command10:Pk-m "
-                           "Command11:Off Command12:On Command13:Correction Auto Fast ZELOR Instruments"));
-    }
-
     // Arranged by the window menu, every child window keeps room for what it shows.
     void arrangedWindowsKeepTheirMinimumSize() {
         for (const char* entry : {"mnuüberlap", "mnuüberein", "mnunebenein"}) {
-            Rig r;
+            Rig r(false);
             r.window.resize(800, 500);
             r.window.show();
             r.window.Load(QString());
@@ -132,25 +84,28 @@ private slots:
         }
     }
 
-    void firstStartAndExit() {
+    // "&Exit" writes the parameter file and sends nothing on a closed port; closing by the frame writes
+    // nothing.
+    void exitAndClose() {
         Rig r;
-        r.window.Load(QString());
-        const Message cannotOpen{QStringLiteral("Cannot open file"), QStringLiteral("File handling")};
-        QCOMPARE(r.dialogs.messages, QList<Message>{cannotOpen});
-        QCOMPARE(r.window.windowTitle(), QStringLiteral("TK820-2E V2-68     Interface: "));
-
+        QCOMPARE(r.dialogs.messages, (QList<Message>{{"Cannot open file", "File handling"}}));
         r.window.show();
         r.act("mnuexit")->trigger();
         QVERIFY(!r.window.isVisible());
         QVERIFY(r.port.written.isEmpty());
         QCOMPARE(FileBytes(r.window.parameterFilePath()).left(5), QByteArray("par01"));
+
+        Rig closed;
+        closed.window.show();
+        closed.window.close();
+        QCOMPARE(QFileInfo(closed.window.parameterFilePath()).size(), 0);
     }
 
     // The line gets its start settings before the start-up sequence, which may start a script that opens
     // the port at its own rate. The graph shows its frame and labels before the first read, and the
     // clipboard gets that picture also after the graph window was closed.
     void startLineGraphAndClipboard() {
-        Rig r;
+        Rig r(false);
         QStringList settingsDuringStartUp;
         r.dialogs.duringMessage = [&] { settingsDuringStartUp = r.port.settingsHistory; };
         r.window.show();  // as the program starts: the window is shown, then loaded
@@ -174,49 +129,31 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(shown.format()), shown);
     }
 
-    void closingByFrameWritesNothing() {
+    // Each module entry reaches its command, and its mark follows; a failed exchange clears the online mark,
+    // and with the port closed the sleeping mark stays.
+    void moduleMarksFollowThePort() {
         Rig r;
-        r.window.Load(QString());
-        r.window.show();
-        r.window.close();
-        QCOMPARE(QFileInfo(r.window.parameterFilePath()).size(), 0);
-    }
-
-    void moduleOnlineFollowsThePort() {
-        Rig r;
-        r.window.Load(QString());
         r.port.responder = GoodInterface;
         r.act("mopen")->trigger();
-        QVERIFY(r.act("mopen")->isChecked());
-        QVERIFY(r.port.isOpen());
-        QCOMPARE(r.port.written, QByteArray("bo"));
-
+        QVERIFY(r.act("mopen")->isChecked() && r.port.isOpen());
         r.act("mnusleep")->trigger();
         QVERIFY(r.act("mnusleep")->isChecked());
         r.act("mnurechen")->trigger();
         QVERIFY(!r.act("mnurechen")->isChecked());
         QCOMPARE(r.port.written, QByteArray("bobpbn"));
 
-        // The interface stops answering: the exchange fails and the mark follows the closed port.
         r.port.responder = [](char, int) { return QByteArray(); };
         r.act("mnusleep")->trigger();
-        QCOMPARE(r.dialogs.messages.last(),
-                 (Message{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")}));
         QVERIFY(!r.act("mopen")->isChecked());
         QVERIFY(!r.port.isOpen());
-
-        // With the port closed, the sleeping entry changes nothing at all.
         const bool sleepingMark = r.act("mnusleep")->isChecked();
-        const bool sleeping = r.model.moduleSleeping;
         r.act("mnusleep")->trigger();
         QCOMPARE(r.act("mnusleep")->isChecked(), sleepingMark);
-        QCOMPARE(bool(r.model.moduleSleeping), sleeping);
     }
 
+    // Automatic measurement, then fast mode: in the model, the menu and the toolbar.
     void autoAndFastModeStayInStep() {
         Rig r;
-        r.window.Load(QString());
-        // Automatic measurement, then fast mode: in the model, the menu and the toolbar.
         const auto state = [&r] {
             return QStringLiteral("%1%2%3 %4%5%6")
                 .arg(int(r.model.autoMeasurement))
@@ -241,7 +178,6 @@ private slots:
 
     void singleReadsTheShownTraces() {
         Rig r;
-        r.window.Load(QString());
         r.port.responder = [](char c, int) -> QByteArray {
             if (c == 'a' || c == 's' || c == 'm') {
                 QByteArray t;
@@ -255,23 +191,17 @@ private slots:
         r.port.written.clear();
         r.click("Command1");
         QCOMPARE(r.port.written, QByteArray("asm"));
-        // A single read ends automatic measurement, in the model, the menu and the toolbar.
-        QCOMPARE((QList<bool>{r.model.autoMeasurement, r.act("mnuauto")->isChecked(),
-                              r.box("mdiauto")->isChecked()}),
-                 QList<bool>(3, false));
-        QCOMPARE(r.model.traceAverage[499], std::int16_t{'x'});
+        QCOMPARE(r.autoShown(), QList<bool>(3, false));
         QVERIFY(
             r.window.findChild<QLabel*>(QStringLiteral("uhr"))->text().startsWith(QStringLiteral(" Time: ")));
         // The graph window shows the read traces and its caption the read times.
         auto* grafik = r.window.findChild<QWidget*>(QStringLiteral("grafik"));
-        QVERIFY(grafik);
-        QVERIFY(r.model.graphOpen);
+        QVERIFY(grafik && r.model.graphOpen);
         QVERIFY(grafik->parentWidget()->windowTitle().startsWith(QStringLiteral("Ac: 10:00:")));
 
-        // Erase clears the traces and restarts the sweep at the current resolution.
+        // "Erase" from the menu restarts the sweep; from the toolbar with the port closed it sends nothing.
         r.port.written.clear();
         r.act("mnulöschen")->trigger();
-        QCOMPARE(r.model.traceAverage[499], 0);
         QCOMPARE(r.port.written, QByteArray("bf"));
         r.act("mopen")->trigger();
         r.port.written.clear();
@@ -281,7 +211,6 @@ private slots:
 
     void comparisonCurve() {
         Rig r;
-        r.window.Load(QString());
         r.model.settings.resolution = 4;
         r.model.tracePeak.fill(9);
         r.model.traceComparison.fill(-1);
@@ -299,31 +228,15 @@ private slots:
 
     void referenceWindow() {
         Rig r;
-        r.window.Load(QString());
         r.window.show();
         r.act("mnurefbox")->trigger();
         auto* boxref = r.window.findChild<QWidget*>(QStringLiteral("boxref"));
         QVERIFY(boxref);
-        QCOMPARE(boxref->windowTitle(), QStringLiteral("Reference calculations"));
-        // The mode across the top, the three sources under it, "Calcul." under the first, the copy button
-        // under the last.
-        auto* grid = qobject_cast<QGridLayout*>(boxref->layout());
-        QStringList cells;
-        for (int i = 0, row, column, rows, columns; i < grid->count(); ++i) {
-            grid->getItemPosition(i, &row, &column, &rows, &columns);
-            cells << grid->itemAt(i)->widget()->objectName() +
-                         QStringLiteral(" %1,%2 %3").arg(row).arg(column).arg(columns);
-        }
-        QCOMPARE(cells.join(QStringLiteral("; ")),
-                 QStringLiteral("RefModeFrame 0,0 3; RefAktuell 1,0 1; Refaver 1,1 1; Refpeak 1,2 1; "
-                                "RefRechnen 2,0 1; Refdat 2,2 1"));
         auto group = [&](const char* name) {
             return boxref->findChild<QButtonGroup*>(QString::fromLatin1(name));
         };
         QCOMPARE(group("RefMode")->checkedId(), 3);
         QCOMPARE(group("RefAk")->checkedId(), 3);
-        QCOMPARE(group("RefMode")->button(1)->text(), QStringLiteral("Act - Ref"));
-        QCOMPARE(group("Refpe")->button(2)->text(), QStringLiteral("Ref-Pk"));
         group("RefMode")->button(0)->click();
         group("RefAk")->button(1)->click();
         group("Refav")->button(2)->click();
@@ -356,10 +269,7 @@ private slots:
     void helpWindowShowsTheFile() {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(QStringLiteral("TK820_2E.hlp"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<h1>Contents</h1><p>Connecting the interface</p>");
-        f.close();
+        QVERIFY(WriteBytes(path, "<h1>Contents</h1><p>Connecting the interface</p>"));
         QWidget owner;
         HelpWindow help(&owner);
         QVERIFY(!help.ShowContents(QDir(dir.path()).filePath(QStringLiteral("missing.hlp"))));
@@ -371,24 +281,19 @@ private slots:
 
     void helpLanguage() {
         Rig r;
-        r.window.Load(QString());
         r.act("mnuHelp")->trigger();
         QCOMPARE(r.help.shown.size(), 1);
         QVERIFY(r.help.shown[0].endsWith(QStringLiteral("TK820_2E.hlp")));
         // No help file exists in these directories: a message says so instead of failing silently.
         QCOMPARE(r.dialogs.messages.last().title, QStringLiteral("Help"));
 
-        QFile german(QDir(r.helpDir.path()).filePath(QStringLiteral("TK820_2D.hlp")));
-        QVERIFY(german.open(QIODevice::WriteOnly));
-        german.write("<h1>Hilfe</h1>");
-        german.close();
+        const QString german = QDir(r.helpDir.path()).filePath(QStringLiteral("TK820_2D.hlp"));
+        QVERIFY(WriteBytes(german, "<h1>Hilfe</h1>"));
         const auto before = r.dialogs.messages.size();
         r.act("hlpdeutsch")->trigger();
         QCOMPARE(r.model.parameters.languageIndex, 0);
-        QCOMPARE(r.help.shown.last(), german.fileName());
+        QCOMPARE(r.help.shown.last(), german);
         QCOMPARE(r.dialogs.messages.size(), before);
-        // The window texts stay English.
-        QCOMPARE(r.act("mnuexit")->text(), QStringLiteral("&Exit"));
         r.act("hlpenglish")->trigger();
         QCOMPARE(r.model.parameters.languageIndex, 1);
     }

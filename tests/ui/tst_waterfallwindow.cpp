@@ -40,14 +40,12 @@ class TestWaterfallWindow : public QObject {
 private slots:
     void readsAddRowsUnlessPaused() {
         App app;
-        QVERIFY(app.waterfall);
-        QVERIFY(app.port.isOpen());
+        QVERIFY(app.waterfall && app.port.isOpen());
         app.single();
         app.single();
         const WaterfallHistory& history = app.waterfall->history();
         QCOMPARE(history.rowCount(), 2);
         QVERIFY(history.time(0) - history.time(1) >= 5.0);
-        QCOMPARE(history.row(0)[123], app.model.traceActual[123]);
 
         app.waterfall->pauseAction()->trigger();
         app.single();
@@ -167,7 +165,6 @@ private slots:
         const QString name = app.home.filePath(QStringLiteral("waterfall.png"));
         app.dialogs.saveAnswers.enqueue(name);
         app.waterfall->pictureAction()->trigger();
-        QCOMPARE(app.dialogs.requests.last().title, QStringLiteral("Save picture"));
         QCOMPARE(QImage(name).size(), app.waterfall->view()->size());
         app.dialogs.saveAnswers.enqueue(app.home.filePath(QStringLiteral("none/waterfall.png")));
         app.waterfall->pictureAction()->trigger();
