@@ -130,6 +130,7 @@ private slots:
         QTest::addColumn<QPointF>("to");
         QTest::addColumn<int>("pixels");
         QTest::newRow("inside") << QPointF(1, 5) << QPointF(9, 5) << 81;
+        QTest::newRow("right to left") << QPointF(9, 5) << QPointF(1, 5) << 81;
         QTest::newRow("far outside") << QPointF(-1e9, 5) << QPointF(1e9, 5) << 100;
         QTest::newRow("above the image") << QPointF(0, 20) << QPointF(10, 20) << 0;
         QTest::newRow("diagonal through a corner") << QPointF(-5, 15) << QPointF(15, -5) << 100;

@@ -130,6 +130,23 @@ private slots:
         QCOMPARE(app.waterfall->view()->rangeMax(), rawMax);
     }
 
+    // A read that widens the graph's level range at one end draws the rows anew once, as a rebuild does.
+    void aRangeChangedByAReadRedrawsOnce() {
+        App app;
+        app.single();
+        app.single();
+        app.model.traceComparison.fill(-40);  // below the graph's range: its lower end follows
+        app.model.showComparison = true;
+        app.single();
+        QCOMPARE(app.waterfall->view()->rangeMin(), -40.0);
+        WaterfallView* view = app.waterfall->view();
+        const QImage afterRead = view->grab().toImage();
+        const double min = view->rangeMin(), max = view->rangeMax();
+        view->setRange(min - 1, max);
+        view->setRange(min, max);
+        QCOMPARE(afterRead, view->grab().toImage());
+    }
+
     // Left of the plot the read times are scaled to the margin: smaller where it is narrow, never larger.
     // Below the plot the legend has the window's colour.
     void marginAndLegend() {
