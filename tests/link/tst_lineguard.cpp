@@ -1,4 +1,5 @@
 #include <QEventLoop>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -143,6 +144,38 @@ private slots:
         l.guard.Resume();
         QCOMPARE(l.log, (QStringList{"first", "first end", "next", "next end"}));
         QVERIFY(!l.guard.Busy());
+    }
+
+    // A fiber's stack goes back to the system with it.
+    void fiberStacksAreReturned() {
+        const auto mapped = [](quintptr address) {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            if (!maps.open(QIODevice::ReadOnly)) return true;
+            for (const QByteArray& line : maps.readAll().split('\n')) {
+                const QList<QByteArray> range = line.split(' ').value(0).split('-');
+                if (range.size() == 2 && range[0].toULongLong(nullptr, 16) <= address &&
+                    address < range[1].toULongLong(nullptr, 16))
+                    return true;
+            }
+            return false;
+        };
+        quintptr onStack = 0;
+        {
+            Fiber fiber;
+            int steps = 0;
+            fiber.Start([&] {
+                int local = ++steps;
+                onStack = reinterpret_cast<quintptr>(&local);
+                fiber.Yield();
+                steps += local;
+            });
+            fiber.Resume();
+            QVERIFY(fiber.Suspended() && mapped(onStack));
+            fiber.Resume();
+            QCOMPARE(steps, 2);
+            QVERIFY(!fiber.UnderWay());
+        }
+        QVERIFY(!mapped(onStack));
     }
 };
 

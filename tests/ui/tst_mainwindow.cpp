@@ -127,6 +127,10 @@ private slots:
         QGuiApplication::clipboard()->clear();
         r.click("Command7");
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(shown.format()), shown);
+        // Closed by the user before any read, the graph stays closed when only a redraw comes.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        emit r.window.session().graphChanged();
+        QVERIFY(!r.window.findChild<GraphWindow*>(QStringLiteral("grafik")));
     }
 
     // Each module entry reaches its command, and its mark follows; a failed exchange clears the online mark,
