@@ -13,21 +13,25 @@ namespace tk {
 LimitCommands::LimitCommands(MeasurementModel& model, SpectrumGraph& graph, ShowChild showChild)
     : m_model(model), m_graph(graph), m_showChild(std::move(showChild)) {}
 
-void LimitCommands::Connect(const ActionLookup& action, QObject* context) {
+void LimitCommands::Connect(const MenuActions& menu, QObject* context) {
     const struct {
-        const char* suffix;
+        QAction* level;
+        QAction* limit;
         int unit;
-    } units[] = {{"pw", UNIT_DBPW}, {"mw", UNIT_DBM}, {"uv", UNIT_DBUV}, {"user", UNIT_USER}};
+    } units[] = {{menu.mnuwertepw, menu.mnugrenzuebpw, UNIT_DBPW},
+                 {menu.mnuwertemw, menu.mnugrenzuebmw, UNIT_DBM},
+                 {menu.mnuwerteuv, menu.mnugrenzuebuv, UNIT_DBUV},
+                 {menu.mnuwerteuser, menu.mnugrenzuebuser, UNIT_USER}};
     for (const auto& u : units) {
         const int unit = u.unit;
-        QAction* level = action(QStringLiteral("mnuwerte") + QString::fromLatin1(u.suffix));
-        QAction* limit = action(QStringLiteral("mnugrenzüb") + QString::fromLatin1(u.suffix));
+        QAction* level = u.level;
+        QAction* limit = u.limit;
         level->setEnabled(true);
         limit->setEnabled(true);
         QObject::connect(level, &QAction::triggered, context, [this, unit] { ShowLevelWindow(unit); });
         QObject::connect(limit, &QAction::triggered, context, [this, unit] { ShowViolationList(unit); });
     }
-    QAction* editor = action(QStringLiteral("mnugrenzbox"));
+    QAction* editor = menu.mnugrenzbox;
     editor->setEnabled(true);
     QObject::connect(editor, &QAction::triggered, context, [this] { ShowBoundaryEditor(); });
 }

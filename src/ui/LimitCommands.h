@@ -6,6 +6,7 @@
 
 #include "BoundaryEditor.h"
 #include "MeasurementModel.h"
+#include "MenuTable.h"
 #include "PointListWindow.h"
 #include "SpectrumGraph.h"
 
@@ -18,12 +19,11 @@ namespace tk {
 class LimitCommands {
 public:
     using ShowChild = std::function<void(QWidget*)>;
-    using ActionLookup = std::function<QAction*(const QString&)>;
 
     LimitCommands(MeasurementModel& model, SpectrumGraph& graph, ShowChild showChild);
 
     // Enables the menu entries and connects them.
-    void Connect(const ActionLookup& action, QObject* context);
+    void Connect(const MenuActions& menu, QObject* context);
 
     // The unit (Units.h) becomes the list's only unit; the list is opened if needed and refreshed.
     void ShowLevelWindow(int unit);

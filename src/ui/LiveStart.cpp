@@ -34,9 +34,8 @@ void LiveStart::Load(MainWindow& window, const QString& commandLineScript, int i
     if (!lineSettings) return;
     model.settings.baudIndex = static_cast<std::int16_t>(interfaceBaudIndex);
     window.link().Port().setLineSettings(*lineSettings);
-    if (!window.action(QStringLiteral("mopen"))->isChecked())
-        window.action(QStringLiteral("mopen"))->trigger();
-    if (window.link().IsOpen() && !model.fastMode) window.action(QStringLiteral("mnufastmode"))->trigger();
+    if (!window.menu().mopen->isChecked()) window.menu().mopen->trigger();
+    if (window.link().IsOpen() && !model.fastMode) window.menu().mnufastmode->trigger();
 }
 
 }  // namespace tk

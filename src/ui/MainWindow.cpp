@@ -83,29 +83,28 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
     setCentralWidget(m_workArea);
     BuildMenus();
     BuildToolbar();
-    const auto lookup = [this](const QString& name) { return action(name); };
     m_limits = std::make_unique<LimitCommands>(m_ctx.model, m_graph, [this](QWidget* w) { ShowChild(w); });
-    m_limits->Connect(lookup, this);
+    m_limits->Connect(m_menu, this);
     m_waterfall = std::make_unique<WaterfallCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, *m_limits,
                                                       [this](QWidget* w) { ShowChild(w); });
-    m_waterfall->Connect(action(QStringLiteral("mnuwaterfall")), this);
+    m_waterfall->Connect(m_menu.mnuwaterfall, this);
     m_session->BoundaryFiles().SetAfterLoad([this] {
         ReopenControlBox();
         m_limits->ReopenBoundaryEditor();
     });
     m_scripts = std::make_unique<ScriptCommands>(
         *m_session, m_ctx.dialogs, [this](QWidget* w) { ShowChild(w); }, this);
-    connect(action(QStringLiteral("mnuscriptload")), &QAction::triggered, m_session.get(),
+    connect(m_menu.mnuscriptload, &QAction::triggered, m_session.get(),
             &Session::LoadScriptFile);
-    connect(action(QStringLiteral("mnuscriptsave")), &QAction::triggered, m_scripts.get(),
+    connect(m_menu.mnuscriptsave, &QAction::triggered, m_scripts.get(),
             &ScriptCommands::SaveCommand);
-    connect(action(QStringLiteral("mnugenscript")), &QAction::triggered, m_scripts.get(),
+    connect(m_menu.mnugenscript, &QAction::triggered, m_scripts.get(),
             &ScriptCommands::ShowEditor);
-    connect(action(QStringLiteral("mnustartscp")), &QAction::triggered, m_scripts.get(),
+    connect(m_menu.mnustartscp, &QAction::triggered, m_scripts.get(),
             &ScriptCommands::ShowStartScriptDialog);
     m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs);
     m_print->SetWindowHooks([this](QWidget* w) { ShowChild(w); }, [this] { RedrawGraph(); });
-    m_print->Connect(lookup, this);
+    m_print->Connect(m_menu, this);
     m_scripts->UsePrinter(*m_print, statusBar());
     ConnectFileCommands();
     WireCalibration();
@@ -162,15 +161,12 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-    m_actions = BuildMenuTree(menuBar());
+    m_actions = BuildMenuTree(menuBar(), m_menu);
 
     // The window list is a submenu of the open child windows.
-    QAction* list = m_actions.value(QStringLiteral("mnuliste"));
+    QAction* list = m_menu.mnuliste;
     list->setMenu(m_workArea->WindowList());
 
-    m_menu = {m_actions.value(QStringLiteral("mopen")), m_actions.value(QStringLiteral("mnusleep")),
-              m_actions.value(QStringLiteral("mnurechen")), m_actions.value(QStringLiteral("mnuauto")),
-              m_actions.value(QStringLiteral("mnufastmode"))};
     for (QAction* a : {m_menu.mopen, m_menu.mnusleep, m_menu.mnurechen, m_menu.mnuauto, m_menu.mnufastmode})
         a->setCheckable(true);
 
@@ -191,28 +187,28 @@ void MainWindow::BuildMenus() {
         // Off from the menu leaves automatic measurement as it was.
         session->SetFastMode(!m_ctx.model.fastMode);
     });
-    connect(action(QStringLiteral("mnuexit")), &QAction::triggered, this, &MainWindow::OnExit);
-    connect(action(QStringLiteral("mnuHelp")), &QAction::triggered, this, &MainWindow::OnHelp);
-    connect(action(QStringLiteral("hlpdeutsch")), &QAction::triggered, this, [this] { OnLanguage(0); });
-    connect(action(QStringLiteral("hlpenglish")), &QAction::triggered, this, [this] { OnLanguage(1); });
-    connect(action(QStringLiteral("mnuabout")), &QAction::triggered, this, &MainWindow::OnAbout);
-    connect(action(QStringLiteral("mnulöschen")), &QAction::triggered, session, &Session::Erase);
-    connect(action(QStringLiteral("mnurefbox")), &QAction::triggered, this, &MainWindow::ShowReferenceWindow);
-    connect(action(QStringLiteral("mnucontrollbox")), &QAction::triggered, this, &MainWindow::ShowControlBox);
-    connect(action(QStringLiteral("mnuzwischenab")), &QAction::triggered, this, [this] {
+    connect(m_menu.mnuexit, &QAction::triggered, this, &MainWindow::OnExit);
+    connect(m_menu.mnuHelp, &QAction::triggered, this, &MainWindow::OnHelp);
+    connect(m_menu.hlpdeutsch, &QAction::triggered, this, [this] { OnLanguage(0); });
+    connect(m_menu.hlpenglish, &QAction::triggered, this, [this] { OnLanguage(1); });
+    connect(m_menu.mnuabout, &QAction::triggered, this, &MainWindow::OnAbout);
+    connect(m_menu.mnuloeschen, &QAction::triggered, session, &Session::Erase);
+    connect(m_menu.mnurefbox, &QAction::triggered, this, &MainWindow::ShowReferenceWindow);
+    connect(m_menu.mnucontrollbox, &QAction::triggered, this, &MainWindow::ShowControlBox);
+    connect(m_menu.mnuzwischenab, &QAction::triggered, this, [this] {
         RedrawGraph();
         m_pictures->CopyToClipboard();
     });
-    connect(action(QStringLiteral("mnuconfig")), &QAction::triggered, this, &MainWindow::ShowSerialSetup);
-    connect(action(QStringLiteral("mnupicture")), &QAction::triggered, this,
+    connect(m_menu.mnuconfig, &QAction::triggered, this, &MainWindow::ShowSerialSetup);
+    connect(m_menu.mnupicture, &QAction::triggered, this,
             [this] { m_pictures->SaveCommand(); });
-    connect(action(QStringLiteral("mnuüberlap")), &QAction::triggered, m_workArea,
+    connect(m_menu.mnuueberlap, &QAction::triggered, m_workArea,
             &QMdiArea::cascadeSubWindows);
-    connect(action(QStringLiteral("mnuüberein")), &QAction::triggered, this,
+    connect(m_menu.mnuueberein, &QAction::triggered, this,
             [this] { m_workArea->Arrange(Qt::Vertical); });
-    connect(action(QStringLiteral("mnunebenein")), &QAction::triggered, this,
+    connect(m_menu.mnunebenein, &QAction::triggered, this,
             [this] { m_workArea->Arrange(Qt::Horizontal); });
-    connect(action(QStringLiteral("mnusymbole")), &QAction::triggered, m_workArea, &WorkArea::ArrangeIcons);
+    connect(m_menu.mnusymbole, &QAction::triggered, m_workArea, &WorkArea::ArrangeIcons);
 }
 
 void MainWindow::BuildToolbar() {
@@ -281,14 +277,14 @@ void MainWindow::WireCalibration() {
     };
     auto* c = new CalibrationCommands(link(), m_session->Reader(), std::move(hooks), this);
     m_calibration = c;
-    connect(action(QStringLiteral("mnuboxeich")), &QAction::triggered, c, &CalibrationCommands::OpenEditor);
-    connect(action(QStringLiteral("mnuboxvergl")), &QAction::triggered, c,
+    connect(m_menu.mnuboxeich, &QAction::triggered, c, &CalibrationCommands::OpenEditor);
+    connect(m_menu.mnuboxvergl, &QAction::triggered, c,
             &CalibrationCommands::OpenComparison);
-    connect(action(QStringLiteral("mnueichload")), &QAction::triggered, m_session.get(),
+    connect(m_menu.mnueichload, &QAction::triggered, m_session.get(),
             &Session::LoadCalibrationCurveFile);
     connect(m_session.get(), &Session::calibrationFileNamed, c, &CalibrationCommands::CurveFileNamed);
     connect(m_session.get(), &Session::calibrationLoaded, c, &CalibrationCommands::CurveLoaded);
-    connect(action(QStringLiteral("mnueichsave")), &QAction::triggered, c, &CalibrationCommands::SaveCurve);
+    connect(m_menu.mnueichsave, &QAction::triggered, c, &CalibrationCommands::SaveCurve);
     connect(m_buttons.Command13, &QToolButton::clicked, c, &CalibrationCommands::Correction);
 }
 
@@ -304,7 +300,7 @@ void MainWindow::WirePeakTable() {
     };
     hooks.markPoint = [this](int point) { m_limits->MarkPoint(point); };
     m_peaks = std::make_unique<PeakCommands>(m_ctx.model, m_ctx.clock, m_ctx.dialogs, std::move(hooks));
-    connect(action(QStringLiteral("mnupeaks")), &QAction::triggered, this,
+    connect(m_menu.mnupeaks, &QAction::triggered, this,
             [this] { m_peaks->ShowPeakTable(); });
 }
 
@@ -351,8 +347,8 @@ GraphWindow* MainWindow::ShowGraphWindow() {
         m_pictures->SetWindow(m_grafik);
         m_grafik->setWindowTitle(QStringLiteral("Spectrum"));
         m_grafik->setContextMenuPolicy(Qt::ActionsContextMenu);
-        m_grafik->addActions({action(QStringLiteral("mnuzwischenab")), action(QStringLiteral("mnupicture")),
-                              action(QStringLiteral("mnupeaks")), action(QStringLiteral("mnuwaterfall"))});
+        m_grafik->addActions({m_menu.mnuzwischenab, m_menu.mnupicture,
+                              m_menu.mnupeaks, m_menu.mnuwaterfall});
         connect(m_grafik, &GraphWindow::clickedAt, this,
                 [this](double x) { m_limits->MarkPoint(PointAtX(x, m_ctx.model.settings.resolution)); });
         m_graph.setCanvas(&m_grafik->canvas());
@@ -493,22 +489,21 @@ void MainWindow::ConnectFileCommands() {
     m_session->Files().SetHooks(hooks);
     FileCommands* files = &m_session->Files();
     BoundaryFileCommands* boundaries = &m_session->BoundaryFiles();
-    const auto wire = [this](const char* name, auto slot) {
-        QAction* a = action(Name(name));
+    const auto wire = [this](QAction* a, auto slot) {
         a->setEnabled(true);
         connect(a, &QAction::triggered, this, slot);
     };
-    wire("mnusetload", [files] { files->LoadSettings(); });
-    wire("mnusetsave", [files] { files->SaveSettings(); });
-    wire("mnumessload", [files] { files->LoadMeasurement(); });
-    wire("mnumesssave", [files] { files->SaveMeasurement(); });
-    wire("mnugrenzenload", [boundaries] { boundaries->LoadCommand(); });
-    wire("mnugrenzensave", [boundaries] { boundaries->SaveCommand(); });
-    wire("mnutabpW", [files] { files->ExportTable(UNIT_DBPW); });
-    wire("mnutabmW", [files] { files->ExportTable(UNIT_DBM); });
-    wire("mnutabuV", [files] { files->ExportTable(UNIT_DBUV); });
-    wire("mnutabuser", [files] { files->ExportTable(UNIT_USER); });
-    wire("mnudefuser", [this] { ShowUserUnitWindow(); });
+    wire(m_menu.mnusetload, [files] { files->LoadSettings(); });
+    wire(m_menu.mnusetsave, [files] { files->SaveSettings(); });
+    wire(m_menu.mnumessload, [files] { files->LoadMeasurement(); });
+    wire(m_menu.mnumesssave, [files] { files->SaveMeasurement(); });
+    wire(m_menu.mnugrenzenload, [boundaries] { boundaries->LoadCommand(); });
+    wire(m_menu.mnugrenzensave, [boundaries] { boundaries->SaveCommand(); });
+    wire(m_menu.mnutabpW, [files] { files->ExportTable(UNIT_DBPW); });
+    wire(m_menu.mnutabmW, [files] { files->ExportTable(UNIT_DBM); });
+    wire(m_menu.mnutabuV, [files] { files->ExportTable(UNIT_DBUV); });
+    wire(m_menu.mnutabuser, [files] { files->ExportTable(UNIT_USER); });
+    wire(m_menu.mnudefuser, [this] { ShowUserUnitWindow(); });
 }
 
 void MainWindow::ShowModelAgain() {
@@ -536,8 +531,7 @@ void MainWindow::ReopenControlBox() {
 
 void MainWindow::SetUserUnitCaptions() {
     const QString caption = m_ctx.model.settings.userUnitName.text();
-    for (const char* name : {"mnutabuser", "mnuwerteuser", "mnugrenzübuser"})
-        action(Name(name))->setText(caption);
+    for (QAction* a : {m_menu.mnutabuser, m_menu.mnuwerteuser, m_menu.mnugrenzuebuser}) a->setText(caption);
 }
 
 void MainWindow::ShowUserUnitWindow() {

@@ -16,6 +16,7 @@
 
 #include "BusyCursor.h"
 #include "FileCommands.h"
+#include "MenuTable.h"
 #include "HelpViewer.h"
 #include "MeasurementModel.h"
 #include "ScriptCommands.h"
@@ -68,7 +69,9 @@ public:
     void Tick() { m_session->Tick(); }
     Session& session() { return *m_session; }
 
+    // Every menu entry by its name, for tests; the program uses the typed ones.
     QAction* action(const QString& name) const { return m_actions.value(name); }
+    const MenuActions& menu() const { return m_menu; }
     SpectrumGraph& graph() { return m_graph; }
     // The graph window, created and shown when missing.
     class GraphWindow* ShowGraphWindow();
@@ -143,13 +146,7 @@ private:
     void ShowUserUnitWindow();
 
     MainWindowContext m_ctx;
-    struct CheckedActions {
-        QAction* mopen = nullptr;
-        QAction* mnusleep = nullptr;
-        QAction* mnurechen = nullptr;
-        QAction* mnuauto = nullptr;
-        QAction* mnufastmode = nullptr;
-    } m_menu;
+    MenuActions m_menu;
     ToolButtons m_buttons;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<BusyCursor> m_busy;

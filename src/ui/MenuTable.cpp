@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 
 namespace tk {
 namespace {
@@ -102,6 +103,63 @@ const std::initializer_list<Item> kMenus = {
       {"mnuabout", "&About/Support", true}}},
 };
 
+// Which table entry each typed member is.
+const std::pair<const char*, QAction* MenuActions::*> kTyped[] = {
+    {"mnusetload", &MenuActions::mnusetload},
+    {"mnuscriptload", &MenuActions::mnuscriptload},
+    {"mnugrenzenload", &MenuActions::mnugrenzenload},
+    {"mnumessload", &MenuActions::mnumessload},
+    {"mnueichload", &MenuActions::mnueichload},
+    {"mnusetsave", &MenuActions::mnusetsave},
+    {"mnuscriptsave", &MenuActions::mnuscriptsave},
+    {"mnugrenzensave", &MenuActions::mnugrenzensave},
+    {"mnumesssave", &MenuActions::mnumesssave},
+    {"mnueichsave", &MenuActions::mnueichsave},
+    {"mnutabpW", &MenuActions::mnutabpW},
+    {"mnutabmW", &MenuActions::mnutabmW},
+    {"mnutabuV", &MenuActions::mnutabuV},
+    {"mnutabuser", &MenuActions::mnutabuser},
+    {"mnuprint", &MenuActions::mnuprint},
+    {"mnusetprint", &MenuActions::mnusetprint},
+    {"mnudefuser", &MenuActions::mnudefuser},
+    {"mnuzwischenab", &MenuActions::mnuzwischenab},
+    {"mnupicture", &MenuActions::mnupicture},
+    {"mnustartscp", &MenuActions::mnustartscp},
+    {"mnuexit", &MenuActions::mnuexit},
+    {"mopen", &MenuActions::mopen},
+    {"mnusleep", &MenuActions::mnusleep},
+    {"mnurechen", &MenuActions::mnurechen},
+    {"mnuauto", &MenuActions::mnuauto},
+    {"mnufastmode", &MenuActions::mnufastmode},
+    {"mnucontrollbox", &MenuActions::mnucontrollbox},
+    {"mnuwertepw", &MenuActions::mnuwertepw},
+    {"mnuwertemw", &MenuActions::mnuwertemw},
+    {"mnuwerteuv", &MenuActions::mnuwerteuv},
+    {"mnuwerteuser", &MenuActions::mnuwerteuser},
+    {"mnugrenzübpw", &MenuActions::mnugrenzuebpw},
+    {"mnugrenzübmw", &MenuActions::mnugrenzuebmw},
+    {"mnugrenzübuv", &MenuActions::mnugrenzuebuv},
+    {"mnugrenzübuser", &MenuActions::mnugrenzuebuser},
+    {"mnupeaks", &MenuActions::mnupeaks},
+    {"mnugrenzbox", &MenuActions::mnugrenzbox},
+    {"mnuwaterfall", &MenuActions::mnuwaterfall},
+    {"mnuboxeich", &MenuActions::mnuboxeich},
+    {"mnuboxvergl", &MenuActions::mnuboxvergl},
+    {"mnurefbox", &MenuActions::mnurefbox},
+    {"mnuconfig", &MenuActions::mnuconfig},
+    {"mnulöschen", &MenuActions::mnuloeschen},
+    {"mnugenscript", &MenuActions::mnugenscript},
+    {"mnuüberlap", &MenuActions::mnuueberlap},
+    {"mnuüberein", &MenuActions::mnuueberein},
+    {"mnunebenein", &MenuActions::mnunebenein},
+    {"mnusymbole", &MenuActions::mnusymbole},
+    {"mnuliste", &MenuActions::mnuliste},
+    {"mnuHelp", &MenuActions::mnuHelp},
+    {"hlpdeutsch", &MenuActions::hlpdeutsch},
+    {"hlpenglish", &MenuActions::hlpenglish},
+    {"mnuabout", &MenuActions::mnuabout},
+};
+
 QString Name(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -138,7 +196,7 @@ void Caption(const std::initializer_list<Item>& items, const QHash<QString, QAct
 
 }  // namespace
 
-QHash<QString, QAction*> BuildMenuTree(QMenuBar* bar) {
+QHash<QString, QAction*> BuildMenuTree(QMenuBar* bar, MenuActions& typed) {
     QHash<QString, QAction*> actions;
     for (const Item& top : kMenus) {
         QMenu* menu = bar->addMenu(Name(top.caption));
@@ -147,6 +205,7 @@ QHash<QString, QAction*> BuildMenuTree(QMenuBar* bar) {
         actions.insert(Name(top.name), menu->menuAction());
         Fill(menu, top.children, actions);
     }
+    for (const auto& [name, member] : kTyped) typed.*member = actions.value(Name(name));
     return actions;
 }
 

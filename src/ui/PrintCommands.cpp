@@ -36,12 +36,12 @@ void PrintCommands::SetWindowHooks(std::function<void(QWidget*)> showChild,
     m_unitChanged = std::move(unitChanged);
 }
 
-void PrintCommands::Connect(const ActionLookup& action, QObject* context) {
-    if (QAction* print = action(QStringLiteral("mnuprint"))) {
+void PrintCommands::Connect(const MenuActions& menu, QObject* context) {
+    if (QAction* print = menu.mnuprint) {
         print->setEnabled(true);
         QObject::connect(print, &QAction::triggered, context, [this] { ShowSetupWindow(); });
     }
-    if (QAction* setup = action(QStringLiteral("mnusetprint"))) {
+    if (QAction* setup = menu.mnusetprint) {
         setup->setEnabled(true);
         QObject::connect(setup, &QAction::triggered, context, [this] { PrinterSelection(); });
     }

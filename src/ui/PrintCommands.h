@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "MeasurementModel.h"
+#include "MenuTable.h"
 #include "ScriptFileActions.h"
 #include "UserDialogs.h"
 
@@ -20,7 +21,6 @@ namespace tk {
 // up, into a PDF file the user names. "Prin&ter Setup" chooses the printer.
 class PrintCommands {
 public:
-    using ActionLookup = std::function<QAction*(const QString&)>;
     // Whether a printer is set up; the real one asks the system's print service.
     using PrinterAvailable = std::function<bool()>;
 
@@ -29,7 +29,7 @@ public:
     // How the setup window is shown, and what follows a change of the unit it offers.
     void SetWindowHooks(std::function<void(QWidget*)> showChild, std::function<void()> unitChanged);
 
-    void Connect(const ActionLookup& action, QObject* context);
+    void Connect(const MenuActions& menu, QObject* context);
 
     void ShowSetupWindow();
     // After a load: an open setup window, unless minimised, makes way for one that shows the loaded values.
