@@ -33,6 +33,12 @@ public:
     // The chosen file name, or nothing when the user cancels.
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    // The chosen folder, or nothing when the user cancels (or where nobody can choose one).
+    virtual std::optional<QString> folderName(const QString& title, const QString& initialFolder) {
+        (void)title;
+        (void)initialFolder;
+        return std::nullopt;
+    }
     // The typed answer, or nothing when the user cancels.
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                             const QString& proposal) = 0;

@@ -28,6 +28,11 @@ public:
     }
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    // While a remote command runs nobody is there to choose: cancelled.
+    std::optional<QString> folderName(const QString& title, const QString& initialFolder) override {
+        if (m_keeping) return std::nullopt;
+        return m_shown.folderName(title, initialFolder);
+    }
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& proposal) override;
 

@@ -37,6 +37,9 @@ public:
     std::optional<QString> saveFileName(const FileDialogRequest& request) override {
         return m_dialogs.saveFileName(request);
     }
+    std::optional<QString> folderName(const QString& title, const QString& initialFolder) override {
+        return m_dialogs.folderName(title, initialFolder);
+    }
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& proposal) override {
         return m_dialogs.inputBox(prompt, title, proposal);

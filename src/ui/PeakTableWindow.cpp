@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,7 +13,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "FileIO.h"
@@ -69,7 +68,8 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     choice->addLayout(form);
     choice->addLayout(form2);
 
-    m_table = new QTableWidget(0, COLUMNS, this);
+    m_table = new QTableView(this);
+    m_table->setModel(&m_rowsModel);
     m_table->setObjectName(QStringLiteral("peaktable"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -125,7 +125,8 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     connect(m_folder, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_capture.setFolder(text); });
     connect(browse, &QPushButton::clicked, this, &PeakTableWindow::ChooseFolder);
-    connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        const int row = index.row();
         if (row >= 0 && row < static_cast<int>(m_rows.size()) && m_hooks.markPoint)
             m_hooks.markPoint(m_rows[static_cast<std::size_t>(row)].index);
     });
@@ -150,29 +151,52 @@ void PeakTableWindow::SettingsChanged() {
 
 void PeakTableWindow::Refresh() {
     m_rows = PeakTable(m_model, m_settings.trace, m_settings.options);
-    const QStringList header = PeakTableHeader(m_model.settings);
-    for (int c = 0; c < COLUMNS; ++c) {
-        QTableWidgetItem* h = m_table->horizontalHeaderItem(c);
-        if (!h) m_table->setHorizontalHeaderItem(c, h = new QTableWidgetItem);
-        if (h->text() != header[c]) h->setText(header[c]);
+    std::vector<QStringList> fields;
+    fields.reserve(m_rows.size());
+    for (const PeakRow& row : m_rows) fields.push_back(PeakRowFields(row));
+    m_rowsModel.SetRows(PeakTableHeader(m_model.settings), std::move(fields));
+}
+
+void PeakRowsModel::SetRows(const QStringList& header, std::vector<QStringList> rows) {
+    if (header != m_header) {
+        m_header = header;
+        emit headerDataChanged(Qt::Horizontal, 0, COLUMNS - 1);
     }
-    // Items are kept and their texts set in place: a table built anew would lose the user's selection and
-    // jump back to the top.
-    const int rowCount = static_cast<int>(m_rows.size());
-    if (m_table->rowCount() != rowCount) m_table->setRowCount(rowCount);
-    for (int r = 0; r < rowCount; ++r) {
-        const QStringList fields = PeakRowFields(m_rows[static_cast<std::size_t>(r)]);
-        for (int c = 0; c < COLUMNS; ++c) {
-            QTableWidgetItem* item = m_table->item(r, c);
-            if (!item) {
-                item = new QTableWidgetItem;
-                item->setTextAlignment(c == COLUMNS - 1 ? Qt::AlignCenter
-                                                        : Qt::AlignRight | Qt::AlignVCenter);
-                m_table->setItem(r, c, item);
-            }
-            if (item->text() != fields[c]) item->setText(fields[c]);
-        }
+    const int before = static_cast<int>(m_rows.size());
+    const int after = static_cast<int>(rows.size());
+    if (after < before) {
+        beginRemoveRows({}, after, before - 1);
+        m_rows.resize(static_cast<std::size_t>(after));
+        endRemoveRows();
+    } else if (after > before) {
+        beginInsertRows({}, before, after - 1);
+        m_rows.resize(static_cast<std::size_t>(after));
+        endInsertRows();
     }
+    m_rows = std::move(rows);
+    if (after > 0) emit dataChanged(index(0, 0), index(after - 1, COLUMNS - 1), {Qt::DisplayRole});
+}
+
+int PeakRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int PeakRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : COLUMNS;
+}
+
+QVariant PeakRowsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(m_rows.size())) return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(index.column() == COLUMNS - 1 ? Qt::Alignment(Qt::AlignCenter)
+                                                                 : Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole) return {};
+    return m_rows[static_cast<std::size_t>(index.row())].value(index.column());
+}
+
+QVariant PeakRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return m_header.value(section);
 }
 
 void PeakTableWindow::ShowCaptureState() {
@@ -200,9 +224,8 @@ void PeakTableWindow::ExportRows() {
 }
 
 void PeakTableWindow::ChooseFolder() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Capture folder"), m_folder->text());
-    if (!folder.isEmpty()) m_folder->setText(folder);
+    if (const auto folder = m_dialogs.folderName(QStringLiteral("Capture folder"), m_folder->text()))
+        m_folder->setText(*folder);
 }
 
 }  // namespace tk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -15,9 +16,25 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
 
 namespace tk {
+
+// The rows of the peak table as a model of its view. New rows are set in place (rows inserted or removed
+// at the end, the texts changed): the view keeps the selected row and the scroll position.
+class PeakRowsModel final : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    void SetRows(const QStringList& header, std::vector<QStringList> rows);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QStringList m_header;
+    std::vector<QStringList> m_rows;
+};
 
 // What the peak table shows, kept while the program runs so that a reopened window shows it again.
 struct PeakTableSettings {
@@ -64,7 +81,8 @@ private:
     QSpinBox* m_count = nullptr;
     QDoubleSpinBox* m_prominence = nullptr;
     QSpinBox* m_spacing = nullptr;
-    QTableWidget* m_table = nullptr;
+    PeakRowsModel m_rowsModel;
+    QTableView* m_table = nullptr;
     QCheckBox* m_captureOn = nullptr;
     QCheckBox* m_captureStops = nullptr;
     QLineEdit* m_folder = nullptr;

@@ -85,6 +85,12 @@ std::optional<QString> QtUserDialogs::saveFileName(const FileDialogRequest& requ
     return RunFileDialog(m_parent, request, QFileDialog::AcceptSave);
 }
 
+std::optional<QString> QtUserDialogs::folderName(const QString& title, const QString& initialFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(m_parent, title, initialFolder);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}
+
 std::optional<QString> QtUserDialogs::inputBox(const QString& prompt, const QString& title,
                                                const QString& proposal) {
     bool ok = false;

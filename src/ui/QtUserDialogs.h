@@ -16,6 +16,7 @@ public:
     void notice(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> folderName(const QString& title, const QString& initialFolder) override;
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& proposal) override;
 

@@ -39,6 +39,7 @@ public:
         requests.append(r);
         return next(saveAnswers);
     }
+    std::optional<QString> folderName(const QString&, const QString&) override { return next(folderAnswers); }
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
         return next(inputAnswers);
     }
@@ -48,6 +49,7 @@ public:
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
     QQueue<std::optional<QString>> inputAnswers;
+    QQueue<std::optional<QString>> folderAnswers;
 
 private:
     static std::optional<QString> next(QQueue<std::optional<QString>>& q) {

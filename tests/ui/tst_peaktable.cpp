@@ -10,7 +10,8 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -44,8 +45,8 @@ struct App : EmulatorAppRig {
         model.autoMeasurement = false;
         trigger("mnupeaks");
     }
-    QTableWidget* table() { return find<QTableWidget>("peaktable"); }
-    QString cell(int row, int column) { return table()->item(row, column)->text(); }
+    QTableView* table() { return find<QTableView>("peaktable"); }
+    QString cell(int row, int column) { return table()->model()->index(row, column).data().toString(); }
     void single() {
         clock.advance(1.0);
         find<QToolButton>("Command1")->click();
@@ -72,7 +73,7 @@ private slots:
     void refreshedByEachRead() {
         App app;
         app.single();
-        QCOMPARE(app.table()->rowCount(), 10);
+        QCOMPARE(app.table()->model()->rowCount(), 10);
         QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
         QCOMPARE(app.cell(0, 4), QString());
         app.model.settings.limitActual = true;
@@ -137,6 +138,11 @@ private slots:
     void captureNotWritten() {
         App app;
         const QString missing = app.captures.filePath(QStringLiteral("none"));
+        // The folder is chosen through the program's dialogs; a cancelled choice keeps the one before.
+        app.dialogs.folderAnswers << missing << std::nullopt;
+        app.find<QPushButton>("peakfolderbrowse")->click();
+        app.find<QPushButton>("peakfolderbrowse")->click();
+        QCOMPARE(app.find<QLineEdit>("peakfolder")->text(), missing);
         app.enableCapture(missing);
         app.model.settings.limitActual = true;
         app.model.autoMeasurement = true;
@@ -163,15 +169,15 @@ private slots:
         app.find<QSpinBox>("peakspacing")->setValue(1);
         app.find<QSpinBox>("peakcount")->setValue(PEAK_COUNT_MAX);
         app.single();
-        QTableWidget* table = app.table();
-        QCOMPARE(table->rowCount(), PEAK_COUNT_MAX);
+        QTableView* table = app.table();
+        QCOMPARE(table->model()->rowCount(), PEAK_COUNT_MAX);
         table->parentWidget()->resize(520, 300);
         table->selectRow(30);
         table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum() / 2);
         const int scroll = table->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
         app.single();
-        QCOMPARE(table->currentRow(), 30);
+        QCOMPARE(table->currentIndex().row(), 30);
         QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
         QCOMPARE(table->verticalScrollBar()->value(), scroll);
     }
@@ -189,8 +195,8 @@ private slots:
         QCOMPARE(app.model.levelCursorX, 2000);
         QVERIFY(!app.window->limits().violationList());
 
-        QTableWidget* table = app.table();
-        const QRect first = table->visualItemRect(table->item(0, 1));
+        QTableView* table = app.table();
+        const QRect first = table->visualRect(table->model()->index(0, 1));
         // A double click is the second press of a click.
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, first.center());
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, first.center());
