@@ -253,8 +253,10 @@ private slots:
         r.script = QStringLiteral("/runs/emc.scp");
         r.steps = {{0,
                     {QStringLiteral("/runs/a.mes")},
-                    {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}}},
-                   {1, {}, {{"average", true, -1.234, 3.9}}}};
+                    {{"actual", false, 3.14159, 12.34567}, {"peak", false, {}, 5.0}},
+                    {},
+                    {}},
+                   {1, {}, {{"average", true, -1.234, 3.9}}, {}, {}}};
         r.outcome = QStringLiteral("stopped");
         const QJsonObject o = QJsonDocument::fromJson(RunReportJson(r)).object();
         QCOMPARE(o["script"].toString(), QStringLiteral("/runs/emc.scp"));
