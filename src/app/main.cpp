@@ -211,8 +211,10 @@ int main(int argc, char* argv[]) {
         tk::Session session({model, port, clock, remoteDialogs, portMap});
         const QString parameterPath = QDir(programDir).filePath(QString::fromLatin1(tk::PARAMETER_FILE_NAME));
         if (!cl.scriptName.isEmpty()) {
-            // A script run, which remote clients may watch and steer.
+            // A script run, which remote clients may watch and steer: for them the line runs on the event
+            // loop, so that their queries answer while a read goes on.
             if (!serve(session, {})) return 2;
+            if (remoteOptions) session.RunLineOnEventLoop(simulatedClock.has_value());
             tk::HeadlessRun run(session, parameterPath, headlessDialogs,
                                 simulatedClock ? &*simulatedClock : nullptr);
             return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));

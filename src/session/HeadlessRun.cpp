@@ -181,7 +181,9 @@ void HeadlessRun::NotWritten(const QString& file, const QString& reason) {
 }
 
 void HeadlessRun::AfterTick() {
-    if (m_finished || m_model.scriptRunning || m_session.Scripts().Executing()) return;
+    // On the event loop a step may be waiting on the line between ticks.
+    if (m_finished || m_model.scriptRunning || m_session.Scripts().Executing() || m_session.Line().Busy())
+        return;
     Finish();
 }
 

@@ -38,6 +38,14 @@ for f in campaign-scan1.mes campaign-scan1.pdf campaign-scan2.mes; do
     [ -s "$f" ] || fail "$f was not written"
 done
 
+# The same run with the remote server beside it (its line on the event loop) ends the same way.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator \
+    --remote 0 --remote-dir "$work" "$examples/scripts/campaign.scp" --report r2.json >out.txt 2>&1
+rc=$?
+[ "$rc" -eq 1 ] || fail "with --remote: exit status $rc, want 1: $(cat out.txt)"
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert [s["step"] for s in r["steps"]] == [0, 1], r' \
+    r2.json || fail "with --remote: report: $(cat r2.json)"
+
 # A script that cannot be read never starts.
 env -u DISPLAY "$program" --home "$work/home" --headless --emulator "$work/none.scp" >out.txt 2>&1
 rc=$?

@@ -94,50 +94,53 @@ private slots:
             // The run goes on to "Script done" after the page is lost, and still fails.
             {0.0f, "scan.set", "scan.pdf", 2, "0 3.9"},
         };
-        for (const auto& [boundaryDbm, settingsFile, blocked, exitStatus, worst] : rows) {
-            Rig rig;
-            if (!blocked.isEmpty()) QVERIFY(QDir(rig.dir.path()).mkdir(blocked));
-            // Files named without a folder are found beside the script, wherever the run is started.
-            QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
-            QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
-            const QString script = rig.writeScript(settingsFile);
-            HeadlessRun run(rig.session, rig.path("TK820-2.par"), rig.dialogs, &rig.clock);
-            QCOMPARE(static_cast<int>(run.Exec(script, rig.path("report.json"))), exitStatus);
+        // Blocking, as a script run alone; on the event loop, as with remote clients beside it.
+        for (const bool onEventLoop : {false, true})
+            for (const auto& [boundaryDbm, settingsFile, blocked, exitStatus, worst] : rows) {
+                Rig rig;
+                if (onEventLoop) rig.session.RunLineOnEventLoop(true);
+                if (!blocked.isEmpty()) QVERIFY(QDir(rig.dir.path()).mkdir(blocked));
+                // Files named without a folder are found beside the script, wherever the run is started.
+                QVERIFY(WriteFileAtomically(rig.path("scan.set"), ScanSettings()));
+                QVERIFY(WriteFileAtomically(rig.path("limits.grn"), FlatBoundaries(boundaryDbm)));
+                const QString script = rig.writeScript(settingsFile);
+                HeadlessRun run(rig.session, rig.path("TK820-2.par"), rig.dialogs, &rig.clock);
+                QCOMPARE(static_cast<int>(run.Exec(script, rig.path("report.json"))), exitStatus);
 
-            const QJsonObject report = rig.report();
-            QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
-            const QJsonArray unwritten = report.value("unwritten").toArray();
-            QCOMPARE(unwritten.size(), blocked.isEmpty() ? 0 : 1);
-            if (!blocked.isEmpty()) {
-                QCOMPARE(unwritten[0].toObject().value("file").toString(), rig.path(qPrintable(blocked)));
-                QVERIFY(!unwritten[0].toObject().value("reason").toString().isEmpty());
+                const QJsonObject report = rig.report();
+                QCOMPARE(report.value("exitStatus").toInt(), exitStatus);
+                const QJsonArray unwritten = report.value("unwritten").toArray();
+                QCOMPARE(unwritten.size(), blocked.isEmpty() ? 0 : 1);
+                if (!blocked.isEmpty()) {
+                    QCOMPARE(unwritten[0].toObject().value("file").toString(), rig.path(qPrintable(blocked)));
+                    QVERIFY(!unwritten[0].toObject().value("reason").toString().isEmpty());
+                }
+                const QJsonObject w = report.value("worst").toObject();
+                QCOMPARE(w.isEmpty() ? QString()
+                                     : QStringLiteral("%1 %2")
+                                           .arg(w.value("step").toInt())
+                                           .arg(w.value("frequencyMHz").toDouble()),
+                         worst);
+                if (worst.isEmpty()) {
+                    QCOMPARE(report.value("steps").toArray().size(), 0);
+                    continue;
+                }
+                QCOMPARE(rig.dialogs.messages().last().text, QStringLiteral("Script done"));
+                // One scan stored and printed, checked on all three traces; the carrier's margin to the flat
+                // line.
+                const QJsonObject step = report.value("steps").toArray().at(0).toObject();
+                QStringList files({rig.path("scan.mes"), rig.path("scan.pdf")});
+                files.removeAll(rig.path(qPrintable(blocked)));
+                QCOMPARE(step.value("files").toVariant().toStringList(), files);
+                QCOMPARE(step.value("boundaries").toArray().size(), 3);
+                const double margin = w.value("marginDb").toDouble();
+                QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,
+                         qPrintable(QString::number(margin)));
+                QCOMPARE(w.value("reached").toBool(), exitStatus == 1);
+                // In simulated time the minute passed at once; the run ended with the script.
+                QCOMPARE(rig.clock.minute(), 1);
+                QVERIFY(!rig.model.scriptRunning);
             }
-            const QJsonObject w = report.value("worst").toObject();
-            QCOMPARE(w.isEmpty() ? QString()
-                                 : QStringLiteral("%1 %2")
-                                       .arg(w.value("step").toInt())
-                                       .arg(w.value("frequencyMHz").toDouble()),
-                     worst);
-            if (worst.isEmpty()) {
-                QCOMPARE(report.value("steps").toArray().size(), 0);
-                continue;
-            }
-            QCOMPARE(rig.dialogs.messages().last().text, QStringLiteral("Script done"));
-            // One scan stored and printed, checked on all three traces; the carrier's margin to the flat
-            // line.
-            const QJsonObject step = report.value("steps").toArray().at(0).toObject();
-            QStringList files({rig.path("scan.mes"), rig.path("scan.pdf")});
-            files.removeAll(rig.path(qPrintable(blocked)));
-            QCOMPARE(step.value("files").toVariant().toStringList(), files);
-            QCOMPARE(step.value("boundaries").toArray().size(), 3);
-            const double margin = w.value("marginDb").toDouble();
-            QVERIFY2(margin > boundaryDbm + 39.0 && margin < boundaryDbm + 43.0,
-                     qPrintable(QString::number(margin)));
-            QCOMPARE(w.value("reached").toBool(), exitStatus == 1);
-            // In simulated time the minute passed at once; the run ended with the script.
-            QCOMPARE(rig.clock.minute(), 1);
-            QVERIFY(!rig.model.scriptRunning);
-        }
     }
 
     // Each step lists the highest peaks of each trace; with the shipped class B limit the carrier at 3.9 MHz
