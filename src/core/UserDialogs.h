@@ -19,6 +19,18 @@ struct FileDialogRequest {
     bool confirmCreate = false;
 };
 
+// The "Open" dialog of a file kind: its filter ("Grenzen (*.grn);;Alle Dateien (*.*)") and extension
+// ("grn"); it starts on "*.grn" and takes only a file that exists.
+inline FileDialogRequest OpenFileRequest(const QString& filter, const QString& extension) {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = filter;
+    request.initialName = QStringLiteral("*.") + extension;
+    request.defaultExtension = extension;
+    request.mustExist = true;
+    return request;
+}
+
 // Everything the program asks or tells the user in a dialog of its own.
 class UserDialogs {
 public:

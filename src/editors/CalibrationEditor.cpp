@@ -143,12 +143,8 @@ void AddCurve(CalibrationCurve& target, const CalibrationCurve& added) {
 
 bool AddCurveFromFile(MeasurementModel& model, UserDialogs& dialogs) {
     if (model.calibrationCurve.pointCount < 1) return false;
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Correction (*.eic);;All Files (*.*)");
-    request.initialName = QStringLiteral("*.eic");
-    request.defaultExtension = QStringLiteral("eic");
-    request.mustExist = true;
+    const FileDialogRequest request =
+        OpenFileRequest(QStringLiteral("Correction (*.eic);;All Files (*.*)"), QStringLiteral("eic"));
     const auto name = dialogs.openFileName(request);
     if (!name) return false;
     model.fileNames.calibration = *name;

@@ -5,12 +5,8 @@
 namespace tk {
 
 void BoundaryFileCommands::LoadCommand() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Grenzen (*.grn);;Alle Dateien (*.*)");
-    request.initialName = QStringLiteral("*.grn");
-    request.defaultExtension = QStringLiteral("grn");
-    request.mustExist = true;
+    const FileDialogRequest request =
+        OpenFileRequest(QStringLiteral("Grenzen (*.grn);;Alle Dateien (*.*)"), QStringLiteral("grn"));
     const std::optional<QString> name = m_dialogs.openFileName(request);
     if (!name) return;
     m_model.fileNames.boundaries = *name;

@@ -32,12 +32,8 @@ void FileCommands::LoadMeasurement() {
 }
 
 void FileCommands::LoadSettingsNow() {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Einstellungen (*.set);;Alle Dateien (*.*)");
-    request.initialName = QStringLiteral("*.set");
-    request.defaultExtension = QStringLiteral("set");
-    request.mustExist = true;
+    const FileDialogRequest request =
+        OpenFileRequest(QStringLiteral("Einstellungen (*.set);;Alle Dateien (*.*)"), QStringLiteral("set"));
     const std::optional<QString> name = m_dialogs.openFileName(request);
     if (!name) return;
     m_model.fileNames.settings = *name;
@@ -59,12 +55,8 @@ void FileCommands::LoadMeasurementNow() {
     m_link.ClosePort();
     m_link.View().SetOnlineChecked(m_link.IsOpen());
 
-    FileDialogRequest request;
-    request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Messungen (*.mes);;Alle Dateien (*.*)");
-    request.initialName = QStringLiteral("*.mes");
-    request.defaultExtension = QStringLiteral("mes");
-    request.mustExist = true;
+    const FileDialogRequest request =
+        OpenFileRequest(QStringLiteral("Messungen (*.mes);;Alle Dateien (*.*)"), QStringLiteral("mes"));
     const std::optional<QString> name = m_dialogs.openFileName(request);
     if (!name) return;
     m_model.fileNames.measurement = *name;

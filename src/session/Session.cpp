@@ -66,12 +66,8 @@ void Session::StartScriptAtProgramStart() {
 
 void Session::LoadCalibrationCurveFile() {
     OnLine([this] {
-        FileDialogRequest request;
-        request.title = QStringLiteral("Open");
-        request.filter = QStringLiteral("Eichkurve (*.eic);;Alle Dateien (*.*)");
-        request.initialName = QStringLiteral("*.eic");
-        request.defaultExtension = QStringLiteral("eic");
-        request.mustExist = true;
+        const FileDialogRequest request =
+            OpenFileRequest(QStringLiteral("Eichkurve (*.eic);;Alle Dateien (*.*)"), QStringLiteral("eic"));
         const auto name = m_dialogs.openFileName(request);
         if (!name) return;
         m_model.fileNames.calibration = *name;
@@ -82,12 +78,8 @@ void Session::LoadCalibrationCurveFile() {
 
 void Session::LoadScriptFile() {
     OnLine([this] {
-        FileDialogRequest r;
-        r.title = QStringLiteral("Open");
-        r.filter = QStringLiteral("Script (*.scp);;Alle Dateien (*.*)");
-        r.initialName = QStringLiteral("*.scp");
-        r.defaultExtension = QStringLiteral("scp");
-        r.mustExist = true;
+        const FileDialogRequest r =
+            OpenFileRequest(QStringLiteral("Script (*.scp);;Alle Dateien (*.*)"), QStringLiteral("scp"));
         const auto name = m_dialogs.openFileName(r);
         if (!name) return;
         m_model.scriptFileName = *name;

@@ -16,6 +16,19 @@ using namespace tk::test;
 
 namespace {
 
+// Online at the given resolution, the actual trace alone, no automatic measurement, the interface's log
+// empty; returns the time from which the test counts.
+double Connect(EmulatorAppRig& r, int resolution) {
+    r.model.settings.resolution = static_cast<std::int16_t>(resolution);
+    r.model.settings.showPeak = r.model.settings.showAverage = false;
+    r.model.autoMeasurement = false;
+    r.window->SetAutoMeasurementChecked(false);
+    r.window->link().ConnectInterface();
+    r.clock.advance(1.0);
+    r.emulator.forgetReceived();
+    return r.clock.seconds();
+}
+
 // The main window on the emulated interface at 2400 baud and 4000 points, where one trace takes about 17 s
 // of simulated time. The window's events are stood in for by `during`, which runs in every wait of the
 // line, as the window's events do.
@@ -32,14 +45,7 @@ struct Live : EmulatorAppRig {
             if (model.actualBusy && !firstReadOver) writtenWhileReading = received();
             if (during) during(clock.seconds() - start);
         });
-        model.settings.resolution = static_cast<std::int16_t>(resolution);
-        model.settings.showPeak = model.settings.showAverage = false;
-        model.autoMeasurement = false;
-        window->SetAutoMeasurementChecked(false);
-        window->link().ConnectInterface();
-        clock.advance(1.0);
-        emulator.forgetReceived();
-        start = clock.seconds();
+        start = Connect(*this, resolution);
     }
     QByteArray received() const { return emulator.device().received(); }
     // Runs f once, the first time the read has gone on for at least `at` seconds.
@@ -66,14 +72,7 @@ struct OnEventLoop : EmulatorAppRig {
         window->EnableLiveWaits(false);
         window->session().RunLineOnEventLoop(true);
         window->session().Timer().stop();  // ticks are given by the test
-        model.settings.resolution = 1;
-        model.settings.showPeak = model.settings.showAverage = false;
-        model.autoMeasurement = false;
-        window->SetAutoMeasurementChecked(false);
-        window->link().ConnectInterface();
-        clock.advance(1.0);
-        emulator.forgetReceived();
-        start = clock.seconds();
+        start = Connect(*this, 1);
     }
     QByteArray received() const { return emulator.device().received(); }
     double since() { return clock.seconds() - start; }
