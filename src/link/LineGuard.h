@@ -50,6 +50,8 @@ public:
     bool HasPump() const { return static_cast<bool>(m_pump); }
     void SetBusyChanged(BusyChanged hook) { m_busyChanged = std::move(hook); }
 
+    // Called from inside an exchange that runs on the event loop.
+    bool InExchange() const { return m_fiber.Inside(); }
     bool Busy() const { return m_depth > 0 || m_fiber.UnderWay(); }
     // Runs the exchange now or, while another runs, once that has ended. Nothing runs after Close.
     void Run(std::function<void()> exchange, const QString& key = {});

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include "ImageCanvas.h"
 #include "PictureCommand.h"
@@ -21,6 +22,33 @@ void GraphPictures::Draw() {
     open = wasOpen;
 }
 
+void GraphPictures::Redraw(bool later) {
+    if (!later || !m_window) {
+        m_pending = false;
+        m_graph.RedrawGraph();
+    } else if (!m_pending) {
+        m_pending = true;
+        QTimer::singleShot(0, m_window, [this] { DrawPending(); });
+    }
+}
+
+void GraphPictures::DrawPending() {
+    if (!m_pending) return;
+    m_pending = false;
+    m_graph.RedrawGraph();
+}
+
+void GraphPictures::Keep(const QImage& picture) {
+    // The window is closing: the graph is no longer marked open, so what is due is drawn as a picture is.
+    if (m_pending && m_window) {
+        m_pending = false;
+        Draw();
+        m_kept = m_window->image();
+    } else {
+        m_kept = picture;
+    }
+}
+
 void GraphPictures::DrawOn(Canvas& canvas) {
     Canvas* shown = m_graph.canvas();
     m_graph.setCanvas(&canvas);
@@ -31,6 +59,7 @@ void GraphPictures::DrawOn(Canvas& canvas) {
 QImage GraphPictures::Picture() {
     const bool reading = m_reader.Receiving(m_model.traceActual) || m_reader.Receiving(m_model.tracePeak) ||
                          m_reader.Receiving(m_model.traceAverage);
+    DrawPending();
     QImage picture = m_window ? m_window->image() : m_kept;
     if (picture.width() > 1 && !reading) return picture;
     // Never drawn, or showing a read in progress: drawn from the model, at the window's size or a usual one.

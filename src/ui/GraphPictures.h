@@ -22,9 +22,18 @@ public:
         : m_model(model), m_graph(graph), m_reader(reader), m_dialogs(dialogs), m_font(std::move(font)) {}
 
     // The graph window, while there is one.
-    void SetWindow(GraphWindow* window) { m_window = window; }
+    void SetWindow(GraphWindow* window) {
+        m_window = window;
+        m_pending = false;
+    }
     // What the window showed as it was closed.
-    void Keep(const QImage& picture) { m_kept = picture; }
+    void Keep(const QImage& picture);
+
+    // Redraws the graph in its window. Asked for inside an exchange, the drawing waits for the event loop's
+    // next turn: the line goes on at once (the next request goes out before the picture is drawn, and is
+    // drawn while the interface prepares its answer), and changes in a row cost one drawing. Whatever takes
+    // the window's picture draws what is still due first.
+    void Redraw(bool later);
 
     // Draws the graph on its present canvas, also before the first read opened it.
     void Draw();
@@ -37,6 +46,7 @@ public:
 
 private:
     void DrawOn(Canvas& canvas);
+    void DrawPending();
 
     MeasurementModel& m_model;
     SpectrumGraph& m_graph;
@@ -46,6 +56,7 @@ private:
     QPointer<GraphWindow> m_window;
     QImage m_kept;
     bool m_drawing = false;
+    bool m_pending = false;
 };
 
 }  // namespace tk

@@ -338,7 +338,7 @@ QString MainWindow::helpFilePath() const {
 void MainWindow::RedrawGraph() {
     // A completed read or an erase opens the graph again after the user closed its window.
     if (m_ctx.model.graphOpen && !m_grafik) ShowGraphWindow();
-    m_graph.RedrawGraph();
+    m_pictures->Redraw(m_session->Line().InExchange());
 }
 
 GraphWindow* MainWindow::ShowGraphWindow() {

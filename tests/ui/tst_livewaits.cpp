@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +11,7 @@
 
 #include "EmulatorAppRig.h"
 #include "FileOperations.h"
+#include "GraphWindow.h"
 #include "MainWindow.h"
 
 using namespace tk;
@@ -314,6 +317,25 @@ private slots:
         QVERIFY(r.model.traceActual[3999] != 0 && r.model.traceActual[4000] == 0);
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(r.window->link().IsOpen());
+    }
+
+    // On the event loop the graph of a read is drawn at the loop's next turn, after the exchange; a picture
+    // taken before that, inside the exchange, already shows the read.
+    void theGraphOfAReadIsDrawnAfterItsExchange() {
+        OnEventLoop r;
+        r.model.settings.resolution = 8;
+        auto* graph = r.find<GraphWindow>("grafik");
+        QImage atTheEnd;
+        QImage copied;
+        QObject::connect(&r.window->session(), &Session::traceRead, [&](TraceKind) {
+            atTheEnd = graph->image();
+            r.trigger("mnuzwischenab");
+            copied = QGuiApplication::clipboard()->image();
+        });
+        r.find<QToolButton>("Command1")->click();
+        r.RunUntil([&](double) { return !copied.isNull() && !r.window->link().Line().Busy(); });
+        QVERIFY(atTheEnd != graph->image());  // the last progress
+        QCOMPARE(copied.convertToFormat(graph->image().format()), graph->image());
     }
 
     // On the event loop too, closing the window mid-read ends the program within a second with nothing more
