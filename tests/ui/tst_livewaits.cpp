@@ -12,54 +12,57 @@
 #include "EmulatorAppRig.h"
 #include "FileOperations.h"
 #include "GraphWindow.h"
-#include "MainWindow.h"
 
 using namespace tk;
 using namespace tk::test;
 
 namespace {
 
-// Online at the given resolution, the actual trace alone, no automatic measurement, the interface's log
-// empty; returns the time from which the test counts.
-double Connect(EmulatorAppRig& r, int resolution) {
-    r.model.settings.resolution = static_cast<std::int16_t>(resolution);
-    r.model.settings.showPeak = r.model.settings.showAverage = false;
-    r.model.autoMeasurement = false;
-    r.window->SetAutoMeasurementChecked(false);
-    r.window->link().ConnectInterface();
-    r.clock.advance(1.0);
-    r.emulator.forgetReceived();
-    return r.clock.seconds();
-}
-
-// The main window on the emulated interface at 2400 baud and 4000 points, where one trace takes about 17 s
-// of simulated time. The window's events are stood in for by `during`, which runs in every wait of the
-// line, as the window's events do.
-struct Live : EmulatorAppRig {
-    std::function<void(double sinceStart)> during;
+// The main window on the emulated interface at 2400 baud, where a trace of 4000 points takes about 17 s of
+// simulated time. connect() brings it online at the given resolution, the actual trace alone and no
+// automatic measurement, and starts the test's count of time with the interface's log empty.
+struct Rig : EmulatorAppRig {
     double start = 0.0;
+    explicit Rig(const QStringList& emulatorArgs = {}) : EmulatorAppRig(emulatorArgs) {
+        window->EnableLiveWaits(false);  // the busy pointer; the window's events are stood in for
+    }
+    void connect(int resolution) {
+        model.settings.resolution = static_cast<std::int16_t>(resolution);
+        model.settings.showPeak = model.settings.showAverage = false;
+        model.autoMeasurement = false;
+        window->SetAutoMeasurementChecked(false);
+        window->link().ConnectInterface();
+        clock.advance(1.0);
+        emulator.forgetReceived();
+        start = clock.seconds();
+    }
+    QByteArray received() const { return emulator.device().received(); }
+    double since() { return clock.seconds() - start; }
+    void single() { find<QToolButton>("Command1")->click(); }
+};
+
+// The window's events are stood in for by `during`, which runs in every wait of the line.
+struct Live : Rig {
+    std::function<void(double sinceStart)> during;
     QByteArray writtenWhileReading;  // what the interface got from the first request to that read's end
     bool firstReadOver = false;
 
-    explicit Live(const QStringList& emulatorArgs = {}, int resolution = 1) : EmulatorAppRig(emulatorArgs) {
-        window->EnableLiveWaits(false);  // the busy pointer; the window's events are stood in for below
+    explicit Live(const QStringList& emulatorArgs = {}, int resolution = 1) : Rig(emulatorArgs) {
         window->link().Line().SetPump([this] {
             firstReadOver = firstReadOver || model.blockIndex >= 40;
             if (model.actualBusy && !firstReadOver) writtenWhileReading = received();
-            if (during) during(clock.seconds() - start);
+            if (during) during(since());
         });
-        start = Connect(*this, resolution);
+        connect(resolution);
     }
-    QByteArray received() const { return emulator.device().received(); }
     // Runs f once, the first time the read has gone on for at least `at` seconds.
     void once(double at, std::function<void()> f) {
-        during = [this, at, f, done = false](double t) mutable {
+        during = [at, f, done = false](double t) mutable {
             if (done || t < at) return;
             done = true;
             f();
         };
     }
-    double since() { return clock.seconds() - start; }
     int pointsRead() const {
         int n = 0;
         while (n < 4001 && model.traceActual[static_cast<std::size_t>(n)] != 0) ++n;
@@ -67,18 +70,14 @@ struct Live : EmulatorAppRig {
     }
 };
 
-// The same window with the line on the event loop, as the program runs it, in simulated time: each wait of
-// an exchange returns to the event loop, and the port's own wait passes the simulated time.
-struct OnEventLoop : EmulatorAppRig {
-    double start = 0.0;
+// The line on the event loop, as the program runs it, in simulated time: each wait of an exchange returns to
+// the event loop, and the port's own wait passes the simulated time.
+struct OnEventLoop : Rig {
     OnEventLoop() {
-        window->EnableLiveWaits(false);
         window->session().RunLineOnEventLoop(true);
         window->session().Timer().stop();  // ticks are given by the test
-        start = Connect(*this, 1);
+        connect(1);
     }
-    QByteArray received() const { return emulator.device().received(); }
-    double since() { return clock.seconds() - start; }
     // Runs the event loop until `step`, called every time round with the simulated seconds since the
     // start, says so.
     void RunUntil(const std::function<bool(double)>& step) {
@@ -104,8 +103,7 @@ private slots:
         bool busyPointer = false;
         r.once(3.0, [&] {
             r.trigger("mnurechen");  // "bn"
-            r.model.autoMeasurement = true;
-            r.model.fastMode = true;
+            r.model.autoMeasurement = r.model.fastMode = true;
             r.window->Tick();                             // reads the actual trace again
             r.window->Tick();                             // a tick already waiting is not queued twice
             r.find<QToolButton>("Command4")->click();     // "Erase": the resolution command "bc"
@@ -113,7 +111,7 @@ private slots:
             status << r.find<QLabel>("uhr")->text();
             busyPointer = r.find<QWidget>("grafik")->cursor().shape() == Qt::BusyCursor;
         });
-        r.find<QToolButton>("Command1")->click();  // "Single"
+        r.single();
         QCOMPARE(r.writtenWhileReading, QByteArray("a"));
         QCOMPARE(r.received().left(8), QByteArray("abnabci1"));
         QCOMPARE(r.model.blockIndex, 40);
@@ -128,8 +126,7 @@ private slots:
     // next read is whole.
     void uncheckingAutoMeasurementStopsARead() {
         Live r;
-        r.model.autoMeasurement = true;
-        r.model.fastMode = true;
+        r.model.autoMeasurement = r.model.fastMode = true;
         r.window->action(QStringLiteral("mnuauto"))->setChecked(true);
         r.model.timeActual.set(QStringLiteral("before"));
         r.once(5.0, [&] { r.trigger("mnuauto"); });
@@ -143,7 +140,7 @@ private slots:
         QVERIFY(r.dialogs.messages.isEmpty());
         QVERIFY(r.window->link().IsOpen());
         r.during = nullptr;
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         QCOMPARE(r.model.blockIndex, 40);
         QCOMPARE(r.pointsRead(), 4000);
         QCOMPARE(r.received(), QByteArray("aa"));
@@ -168,8 +165,8 @@ private slots:
         QByteArray sentBeforeClose;
         r.once(search ? 0.0 : 16.95, [&] {
             if (!search) {
-                r.find<QToolButton>("Command1")->click();
-                r.find<QToolButton>("Command1")->click();
+                r.single();
+                r.single();
             }
             sentBeforeClose = r.received();
             closedAt = r.since();
@@ -179,7 +176,7 @@ private slots:
             r.trigger("mnuconfig");
             r.find<QPushButton>("cbautoconfig")->click();
         } else {
-            r.find<QToolButton>("Command1")->click();
+            r.single();
         }
         QVERIFY(closedAt >= 0.0);
         QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
@@ -194,10 +191,10 @@ private slots:
     void exitDuringARead() {
         Live r;
         r.once(3.0, [&] {
-            r.find<QToolButton>("Command1")->click();  // dropped by the exit
+            r.single();  // dropped by the exit
             r.trigger("mnuexit");
         });
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
         QCOMPARE(r.pointsRead(), 4000);
         const emu::DeviceModel& device = r.emulator.device();
@@ -212,7 +209,7 @@ private slots:
     // saved meanwhile holds the last complete read with its time.
     void copiesAndStoresDuringAReadAreWhole() {
         Live r;
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         const TraceArray first = r.model.traceActual;
         const QString firstTime = r.model.timeActual.text();
         r.clock.advance(5.0);
@@ -223,7 +220,7 @@ private slots:
             r.find<QToolButton>("Command8")->click();
             r.trigger("mnumesssave");
         });
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         QVERIFY(r.model.traceActual != first);
         QCOMPARE(r.model.traceComparison, r.model.traceActual);
         MeasurementModel stored;
@@ -244,10 +241,10 @@ private slots:
         QVERIFY(SaveSettingsFile(path, other, r.dialogs));
         r.dialogs.openAnswers.enqueue(path);
         r.once(3.0, [&] { r.trigger("mnusetload"); });
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         QCOMPARE(r.model.settings.resolution, 8);
         r.during = nullptr;
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         QCOMPARE(r.received(), QByteArray("abfa"));
         QCOMPARE(r.model.blockIndex, 5);
         QCOMPARE(r.model.invalidTransferCount, 0);
@@ -272,7 +269,7 @@ private slots:
     // click takes effect after the run.
     void correctionRunIsNotStopped() {
         Live r({}, 8);
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         r.find<QToolButton>("Command9")->click();  // "Av-m": the comparison curve
         QVERIFY(!r.find<QCheckBox>("mdiauto")->isChecked());
         r.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
@@ -332,7 +329,7 @@ private slots:
             r.trigger("mnuzwischenab");
             copied = QGuiApplication::clipboard()->image();
         });
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         r.RunUntil([&](double) { return !copied.isNull() && !r.window->link().Line().Busy(); });
         QVERIFY(atTheEnd != graph->image());  // the last progress
         QCOMPARE(copied.convertToFormat(graph->image().format()), graph->image());
@@ -348,14 +345,14 @@ private slots:
     void closeAndExitOnTheEventLoop() {
         QFETCH(bool, exit);
         OnEventLoop r;
-        r.find<QToolButton>("Command1")->click();
+        r.single();
         double closedAt = -1.0;
         QByteArray sentBefore;
         r.RunUntil([&](double t) {
             if (t >= 5.0 && closedAt < 0.0) {
                 closedAt = t;
                 sentBefore = r.received();
-                r.find<QToolButton>("Command1")->click();  // dropped
+                r.single();  // dropped
                 if (exit)
                     r.trigger("mnuexit");
                 else

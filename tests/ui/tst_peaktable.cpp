@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -124,8 +124,7 @@ private slots:
         app.single();
         app.model.settings.limitActual = true;
         app.find<QCheckBox>("peakcapturestop")->setChecked(true);
-        app.model.autoMeasurement = true;
-        app.model.fastMode = true;
+        app.model.autoMeasurement = app.model.fastMode = true;
         app.window->Tick();
         QCOMPARE(app.captured().size(), 4);
         QVERIFY(state->text().startsWith(QStringLiteral("Captures: 2, last: ")));
@@ -145,8 +144,7 @@ private slots:
         QCOMPARE(app.find<QLineEdit>("peakfolder")->text(), missing);
         app.enableCapture(missing);
         app.model.settings.limitActual = true;
-        app.model.autoMeasurement = true;
-        app.model.fastMode = true;
+        app.model.autoMeasurement = app.model.fastMode = true;
         app.window->Tick();
         QCOMPARE(app.information(),
                  QStringLiteral("Capture not written to ") + QDir::toNativeSeparators(missing));

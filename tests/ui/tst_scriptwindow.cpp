@@ -5,7 +5,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "BoundariesFile.h"
@@ -14,15 +13,12 @@
 #include "FileBytes.h"
 #include "LinkRig.h"
 #include "MainWindowRig.h"
-#include "MeasurementFile.h"
 #include "QtUserDialogs.h"
 #include "Rows.h"
 #include "ScriptFakes.h"
 #include "ScriptFile.h"
 #include "ScriptFileActions.h"
 #include "ScriptWindow.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
 #include "SettingsFile.h"
 #include "StartScriptDialog.h"
 

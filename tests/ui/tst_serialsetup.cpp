@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -12,12 +11,9 @@
 #include <QTest>
 #include <memory>
 
-#include "AnalyzerLink.h"
+#include "FileBytes.h"
 #include "LinkRig.h"
-#include "RecordingLinkView.h"
 #include "Rows.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
 #include "SerialSetup.h"
 
 using namespace tk;
@@ -205,10 +201,7 @@ private slots:
         QFETCH(bool, byEnter);
         QFETCH(bool, saveable);
         Rig r;
-        QFile file(r.mapPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("COM1=/dev/ttyUSB0\n");
-        file.close();
+        QVERIFY(WriteBytes(r.mapPath(), "COM1=/dev/ttyUSB0\n"));
         r.portMap.load(r.mapPath());
         r.portMap.set(4, QStringLiteral("emulator"));  // for this run only
         QVERIFY(r.open(saveable ? r.mapPath() : r.dir.filePath(QStringLiteral("missing/map"))));
@@ -223,8 +216,8 @@ private slots:
         QCOMPARE(r.portMap.deviceFor(3), QStringLiteral("/dev/ttyUSB7"));
         QCOMPARE(r.button(QStringLiteral("com3"))->text(), QStringLiteral("COM3 (/dev/ttyUSB7)"));
         QCOMPARE(r.model.settings.portNumber, std::int16_t(2));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("COM1=/dev/ttyUSB0\n") + (saveable ? "COM3=/dev/ttyUSB7\n" : ""));
+        QCOMPARE(FileBytes(r.mapPath()),
+                 QByteArray("COM1=/dev/ttyUSB0\n") + (saveable ? "COM3=/dev/ttyUSB7\n" : ""));
         const Message fileError{QStringLiteral("File error"), QStringLiteral("File handling")};
         QCOMPARE(r.dialogs.messages, saveable ? QList<Message>() : QList<Message>{fileError});
         // Each port option shows its own device; "&OK" opens the one chosen.
