@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -86,9 +85,8 @@ private slots:
             QVERIFY2(run.status == 0 && run.err.isEmpty(), run.err);
         }
         QCOMPARE(FileBytes(f.path("back.mes")), measurement);
-        const QList<QByteArray> csv = FileBytes(f.path("m.csv")).split('\n');
-        QCOMPARE(csv.size(), 1 + 500 + 1);  // the last line ends with LF too
-        QCOMPARE(csv[0], "Frequency (MHz),Actual (dBpW),Average (dBpW),Peak (dBpW)");
+        QCOMPARE(FileBytes(f.path("m.csv")).split('\n').value(0),
+                 "Frequency (MHz),Actual (dBpW),Average (dBpW),Peak (dBpW)");
     }
 
     void png_data() {
@@ -105,8 +103,7 @@ private slots:
         Folder f;
         QVERIFY(f.write("run.mes", Measurement(boundaryOn)));
         const Run run = f.convert(options + QStringList{"run.mes", "run.png"});
-        QCOMPARE(run.status, 0);
-        QVERIFY(run.err.isEmpty());
+        QVERIFY2(run.status == 0 && run.err.isEmpty(), run.err);
         const QImage image(f.path("run.png"));
         QTEST(image.size(), "size");
         const QList<int> red = Rows(image, COLOUR_LIGHT_RED);
@@ -119,7 +116,6 @@ private slots:
         // The actual trace, and above it its boundary where the file switches that on.
         QCOMPARE(green.size(), boundaryOn ? 2 : 1);
         QVERIFY(red[0] < cyan[0] && cyan[0] < green[0] && green.last() < blue[0]);
-        if (boundaryOn) QVERIFY(green[0] > cyan[0]);
     }
 
     void vector() {
@@ -157,16 +153,11 @@ private slots:
         QVERIFY(f.write("print.set", WriteSettings(setup)));
         const QStringList settings = withSettings ? QStringList{"--settings", "print.set"} : QStringList();
         QCOMPARE(f.convert(settings + QStringList{"run.mes", "run.pdf"}).status, 0);
-
-        QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {f.path("run.pdf")});
-        QVERIFY(info.waitForFinished(60000));
-        const QString pages = QString::fromLatin1(info.readAllStandardOutput());
-        QVERIFY2(pages.contains(QRegularExpression(QStringLiteral("\\nPages:\\s+1\\n"))), qPrintable(pages));
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {f.path("run.pdf"), QStringLiteral("-")});
         QVERIFY(text.waitForFinished(60000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(page.count(u'\f'), 1);  // pdftotext ends each page with a form feed
         for (const QString& t : present) QVERIFY2(page.contains(t), qPrintable(t));
         for (const QString& t : absent) QVERIFY2(!page.contains(t), qPrintable(t));
     }
@@ -185,7 +176,6 @@ private slots:
         Row("unknown unit", QStringList{"--unit", "dBW", "run.mes", "out.csv"}, "unknown unit dBW");
         Row("no OUT", QStringList{"run.mes"}, "expected IN and OUT");
         Row("folder that is a file", QStringList{"run.mes", "run.mes/out.png"}, "out.png: cannot write");
-        Row("pdf in no folder", QStringList{"run.mes", "none/out.pdf"}, "out.pdf: cannot write");
         Row("json in no folder", QStringList{"run.mes", "none/out.json"}, "out.json: cannot write");
     }
     void refused() {

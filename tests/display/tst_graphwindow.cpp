@@ -113,18 +113,6 @@ private slots:
         QVERIFY2(small > 0 && big > 2 * small, qPrintable(QStringLiteral("%1 %2").arg(small).arg(big)));
     }
 
-    void polylineDrawsTheSameAsItsLines() {
-        const std::vector<QPointF> points{{0, 0}, {8, 120}, {16, 30}, {24, 250}, {4000, 100}};
-        ImageCanvas lines(QSize(451, 275));
-        ImageCanvas poly(QSize(451, 275));
-        for (ImageCanvas* c : {&lines, &poly}) c->setScale(-310, 255, 4200, -20);
-        for (std::size_t i = 1; i < points.size(); ++i)
-            lines.line(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
-        poly.polyline(points);
-        QVERIFY(CountPixels(poly.image(), 0) > 400);
-        QCOMPARE(poly.image(), lines.image());
-    }
-
     void thinLinesAreCutAtTheEdge_data() {
         QTest::addColumn<QPointF>("from");
         QTest::addColumn<QPointF>("to");
@@ -139,11 +127,10 @@ private slots:
     void thinLinesAreCutAtTheEdge() {
         QFETCH(QPointF, from);
         QFETCH(QPointF, to);
-        QFETCH(int, pixels);
         ImageCanvas canvas(QSize(100, 100));
         canvas.setScale(0, 10, 10, 0);
         canvas.line(from.x(), from.y(), to.x(), to.y(), COLOUR_LIGHT_RED);
-        QCOMPARE(CountPixels(canvas.image(), PaletteColour(COLOUR_LIGHT_RED)), pixels);
+        QTEST(CountPixels(canvas.image(), PaletteColour(COLOUR_LIGHT_RED)), "pixels");
     }
 
     void showPaintResizeClose() {
