@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "DeviceModel.h"
-#include "EmulatorOptions.h"
+#include "EmulatorOptionsOf.h"
 #include "FakeClock.h"
 #include "PtyServer.h"
 #include "Signal.h"
@@ -110,10 +110,7 @@ private slots:
     // 115200 baud and 5 ms latency as the options give them: a trace at resolution 1 is 4080 bytes, ten bit
     // times each, the first after the latency.
     void answersArePacedAtTheLineRate() {
-        QString error;
-        const auto options = ParseEmulatorOptions({"--emu-baud=5", "--emu-latency-ms=5"}, &error);
-        QVERIFY2(options, qPrintable(error));
-        DeviceModel d(ToDeviceConfig(*options), 0.0);
+        DeviceModel d(ToDeviceConfig(test::EmulatorOptionsOf({"--emu-baud=5", "--emu-latency-ms=5"})), 0.0);
         d.receive('b', 0.0, 115200);
         d.receive('c', 0.0, 115200);
         QCOMPARE(d.takeOutput(1.0, 115200), QByteArray("BC"));
@@ -128,8 +125,8 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("expected");  // "seed pacing latency sweep baud loss steady"; "": refused
         QTest::newRow("defaults") << QStringList{} << "1 1 2 100 1 0 0";
-        QTest::newRow("all") << QStringList{"--emu-seed=42", "--emu-pacing=off", "--emu-latency-ms=0",
-                                            "--emu-sweep-ms=250", "--emu-baud=5", "--emu-loss=2.5",
+        QTest::newRow("all") << QStringList{"--emu-seed=42",      "--emu-pacing=off", "--emu-latency-ms=0",
+                                            "--emu-sweep-ms=250", "--emu-baud=5",     "--emu-loss=2.5",
                                             "--emu-scene=steady"}
                              << "42 0 0 250 5 2.5 1";
         QTest::newRow("last wins") << QStringList{"--emu-pacing=off", "--emu-pacing=on", "--emu-scene=steady",
@@ -206,7 +203,7 @@ private slots:
         QCOMPARE(n, 4000 / resolution);
         auto drop = [&](int i) { return clear[i] - lossy[i]; };
         QCOMPARE(drop(0), 0);
-        QVERIFY(std::abs(drop(n / 2) - 9.6) <= 1.0);  // 3 dB
+        QVERIFY(std::abs(drop(n / 2) - 9.6) <= 1.0);   // 3 dB
         QVERIFY(std::abs(drop(n - 1) - 19.1) <= 1.0);  // 6 dB
     }
 };

@@ -76,7 +76,6 @@ private slots:
         Row("no answer to a", fault("silent:a"), once, false, nothing, 0, 1);
         Row("wrong ack of i", fault("wrong-ack:i"), failed, false, nothing, 0, 2);
         Row("wrong ack of r", fault("wrong-ack:r"), once, false, nothing, 0, 1);
-        Row("answer from 2nd", fault("answer-from:2"), none, true, all, 0, 2);
         Row("answer from 3rd", fault("answer-from:3"), none, true, all, 0, 3);
         // The fourth transmission is heard, but too late: its echo answers the second attempt's first "i".
         Row("answer from 4th", fault("answer-from:4"), failed, false, nothing, 0, 5);

@@ -3,10 +3,7 @@
 
 #include "LinkRig.h"
 #include "MeasurementCycle.h"
-#include "RecordingLinkView.h"
 #include "Rows.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPort.h"
 #include "TraceReader.h"
 
 using namespace tk;
@@ -36,15 +33,38 @@ QByteArray Trace(char header, int blocks, int salt = 0) {
     return t;
 }
 
+class RecordingCycleView final : public CycleView {
+public:
+    void SetStatusText(const QString& t) override { status.append(t); }
+    void SetAutoMeasurementChecked(bool c) override { autoChecked = c; }
+    void RedrawGraph() override { ++redraws; }
+    bool ScriptRunning() const override { return running; }
+    int ScriptStepIndex() const override { return 3; }
+    int DueHour() const override { return 7; }
+    int DueMinute() const override { return 5; }
+    bool IsScriptStepDue() override { return due; }
+    void RunScriptStep() override { ++scriptSteps; }
+
+    QStringList status;
+    bool autoChecked = true;
+    int redraws = 0;
+    bool running = false;
+    bool due = false;
+    int scriptSteps = 0;
+};
+
+// Online and awake; the interface answers each request letter with a whole trace at the current resolution.
 struct Rig : LinkRig {
     TraceReader reader{link};
+    RecordingCycleView cycleView;
+    MeasurementCycle cycle{model, reader, clock, cycleView};
 
     Rig() {
         model.moduleSleeping = false;
         link.OpenPort();
         view.online = true;
+        answerTraces();
     }
-    // The interface answers each request letter with a whole trace at the current resolution.
     void answerTraces(int salt = 0) {
         port.responder = [this, salt](char c, int) -> QByteArray {
             const int blocks = 40 / model.settings.resolution;
@@ -53,6 +73,14 @@ struct Rig : LinkRig {
             if (c == 'm') return Trace('M', blocks, salt + 2);
             return {};
         };
+    }
+    // Ticks until the first byte is sent; returns the number of ticks.
+    int ticksUntilSent() {
+        for (int i = 1; i <= 2000; ++i) {
+            cycle.Tick();
+            if (!port.written.isEmpty()) return i;
+        }
+        return -1;
     }
 };
 
@@ -64,8 +92,6 @@ private slots:
     void fillsTheSweepOfEachResolution_data() {
         QTest::addColumn<int>("resolution");
         Row("500 points", 8);
-        Row("1000 points", 4);
-        Row("2000 points", 2);
         Row("4000 points", 1);
     }
     void fillsTheSweepOfEachResolution() {
@@ -74,7 +100,6 @@ private slots:
         r.model.settings.resolution = static_cast<std::int16_t>(resolution);
         r.link.OpenPort();  // the interface sweeps at it: no resolution command before the read
         r.model.tracePeak.fill(-7);
-        r.answerTraces();
         r.reader.ReadPeakTrace();
         const int points = 4000 / resolution;
         for (int i = 0; i < points; ++i) QCOMPARE(r.model.tracePeak[i], std::int16_t{Level(i, 1)});
@@ -135,7 +160,6 @@ private slots:
         QFETCH(bool, complete);
         Rig r;
         r.port.bytesPerSecond = bytesPerSecond;
-        r.answerTraces();
         r.reader.ReadActualTrace();
         QCOMPARE(r.view.redraws, complete ? 1 : 0);
         QCOMPARE(r.port.isOpen(), complete);
@@ -144,6 +168,7 @@ private slots:
 
     void noAnswerFailsAfterFourRequests() {
         Rig r;
+        r.port.responder = [](char, int) { return QByteArray(); };
         r.reader.ReadAverageTrace();
         QCOMPARE(r.port.written, QByteArray("mmmm"));
         QCOMPARE(r.dialogs.messages, QList<Message>{kIgnored});
@@ -154,7 +179,6 @@ private slots:
 
     void busyReturnsAtOnce() {
         Rig r;
-        r.answerTraces();
         r.model.actualBusy = true;
         r.reader.ReadActualTrace();
         QVERIFY(r.port.written.isEmpty());
@@ -163,7 +187,6 @@ private slots:
     // A read stamps its trace with the time and the date of its request, unless the module sleeps.
     void readTimeOnlyWhileAwake() {
         Rig r;
-        r.answerTraces();
         r.model.moduleSleeping = true;
         r.model.readDate.set(QStringLiteral("old"));
         r.reader.ReadActualTrace();
@@ -184,9 +207,7 @@ private slots:
         QTest::addColumn<int>("resolution");
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("level");
-        Row("left edge at 0 MHz", 500.0f, 8, 0, 0);
         Row("200 MHz, 4 dB, rounded down", 500.0f, 8, 100, 12);
-        Row("500 MHz, 10 dB", 500.0f, 8, 250, 31);
         Row("right edge, 1000 MHz", 500.0f, 8, 500, 63);
         Row("past the walked end", 500.0f, 8, 501, 0);
         Row("4000 points, 500 MHz", 500.0f, 1, 2000, 31);
@@ -261,6 +282,81 @@ private slots:
         QTEST(int(t[0]), "expected");
         QTEST(int(t[500]), "expected");
         QCOMPARE(t[501], std::int16_t(trace));  // only the sweep of resolution 8 is walked
+    }
+
+    void intervalsCountTicksInSinglePrecision_data() {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("4 s") << 4 << 41;
+        QTest::newRow("1 s") << 1 << 10;
+        QTest::newRow("0 s reads on every tick") << 0 << 1;
+    }
+    void intervalsCountTicksInSinglePrecision() {
+        QFETCH(int, interval);
+        Rig r;
+        r.model.settings.actualInterval = interval;
+        r.model.settings.peakInterval = r.model.settings.averageInterval = 100000;
+        QTEST(r.ticksUntilSent(), "ticks");
+        QCOMPARE(r.port.written, QByteArray("a"));
+        QCOMPARE(r.model.actualElapsed, 0.0f);
+    }
+
+    void fastModeReadsAllInOrder() {
+        Rig r;
+        r.model.fastMode = true;
+        r.model.actualElapsed = 1.0f;
+        r.cycle.Tick();
+        QCOMPARE(r.port.written, QByteArray("asm"));
+        QCOMPARE((QList<float>{r.model.actualElapsed, r.model.peakElapsed, r.model.averageElapsed}),
+                 QList<float>(3, 0.0f));
+        QCOMPARE(r.view.redraws, 3);
+    }
+
+    void hiddenTraceStillResetsItsCounter() {
+        Rig r;
+        r.model.settings.showPeak = false;
+        r.model.settings.actualInterval = r.model.settings.averageInterval = 100000;
+        r.model.settings.peakInterval = 1;
+        for (int i = 0; i < 10; ++i) r.cycle.Tick();
+        QVERIFY(r.port.written.isEmpty());
+        QCOMPARE(r.model.peakElapsed, 0.0f);
+    }
+
+    void offDoesNothing() {
+        Rig r;
+        r.model.autoMeasurement = false;
+        r.model.fastMode = true;
+        r.cycle.Tick();
+        QVERIFY(r.port.written.isEmpty());
+        QVERIFY(r.cycleView.status.isEmpty());
+        QCOMPARE(r.model.actualElapsed, 0.0f);
+    }
+
+    void singleSwitchesAutomaticOff() {
+        Rig r;
+        r.model.settings.showAverage = false;
+        r.cycle.Single();
+        QVERIFY(!r.model.autoMeasurement);
+        QVERIFY(!r.cycleView.autoChecked);
+        QCOMPARE(r.port.written, QByteArray("as"));
+        QCOMPARE(r.cycleView.status.size(), 1);
+    }
+
+    void redrawPendingAndScriptStep() {
+        Rig r;
+        r.link.ClosePort();
+        r.model.redrawPending = true;
+        r.cycleView.due = true;
+        r.cycle.Tick();
+        QCOMPARE(r.cycleView.redraws, 1);
+        QCOMPARE(r.cycleView.scriptSteps, 1);
+    }
+
+    void statusText() {
+        Rig r;
+        QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00"));
+        r.cycleView.running = true;
+        QCOMPARE(r.cycle.StatusText(), QStringLiteral(" Time: 10:00:00    Script: 3 -  07:05"));
     }
 };
 

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "ErrorQueue.h"
+#include "FileBytes.h"
 #include "LineFramer.h"
 #include "RemotePaths.h"
 #include "Rows.h"
@@ -16,6 +17,7 @@
 
 using namespace tk;
 using tk::test::Row;
+using tk::test::WriteBytes;
 
 namespace {
 
@@ -32,24 +34,11 @@ public:
     // The exchange ends: what waited runs in order, and what it asks for the line after it.
     void Release() {
         busy = false;
-        m_running = true;
-        while (!m_waiting.empty()) {
-            auto step = std::move(m_waiting.front());
-            m_waiting.pop_front();
-            step();
-        }
-        m_running = false;
+        RunWaiting();
     }
     void WhenLineFree(std::function<void()> step) override {
-        if (busy || m_running) return m_waiting.push_back(std::move(step));
-        m_running = true;
-        step();
-        while (!m_waiting.empty() && !busy) {
-            auto next = std::move(m_waiting.front());
-            m_waiting.pop_front();
-            next();
-        }
-        m_running = false;
+        m_waiting.push_back(std::move(step));
+        if (!m_running) RunWaiting();
     }
     MeasurementModel& Model() override { return model; }
     QString ProgramVersion() const override { return QStringLiteral("2.68"); }
@@ -78,6 +67,15 @@ public:
     bool Exit() override { return false; }
 
 private:
+    void RunWaiting() {
+        m_running = true;
+        while (!m_waiting.empty() && !busy) {
+            auto step = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            step();
+        }
+        m_running = false;
+    }
     bool m_running = false;
     std::deque<std::function<void()>> m_waiting;
 };
@@ -229,10 +227,8 @@ private slots:
         QTemporaryDir dir;
         const QString root = dir.path();
         QDir(root).mkdir(QStringLiteral("sub"));
-        for (const char* f : {"a.grn", "sub/b.set"}) {
-            QFile file(QDir(root).filePath(QString::fromLatin1(f)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char* f : {"a.grn", "sub/b.set"})
+            QVERIFY(WriteBytes(QDir(root).filePath(QString::fromLatin1(f)), {}));
         const QDir in(root), out(outside.path());
         const QList<std::pair<QString, QString>> links{{in.filePath("a.grn"), "in.grn"},
                                                        {"/etc/hostname", "out"},
@@ -357,9 +353,7 @@ private slots:
 
     void messagesBecomeExecutionErrors() {
         QTemporaryDir dir;
-        QFile f(QDir(dir.path()).filePath(QStringLiteral("bad.grn")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
+        QVERIFY(WriteBytes(QDir(dir.path()).filePath(QStringLiteral("bad.grn")), {}));
         Session s(dir.path());
         s.target.messages = {QStringLiteral("Boundaries: Wrong file format  ")};
         s.session->Receive("MMEM:LOAD:LIM \"bad.grn\";*OPC?");
