@@ -41,10 +41,7 @@ private slots:
         const auto loaded = static_cast<int>(CalibrationLoad::Loaded);
         const auto shortRead = static_cast<int>(CalibrationLoad::ShortRead);
 
-        Row("empty", eic1 + I16(0), loaded, Points{});
         Row("101 points give the first 100", eic1 + I16(101) + Pairs(Numbered(101)), loaded, Numbered(100));
-        Row("count above the pairs of a long file", eic1 + I16(30000) + Pairs(Numbered(120)), loaded,
-            Numbered(100));
         Row("negative count is empty", eic1 + I16(-3) + Pairs(three), loaded, Points{});
         Row("count cut short", eic1 + QByteArray(1, '\x03'), shortRead, BEFORE);
         const Points tenOld = Numbered(8) + Points{{0.0f, 0.0f}, {0.0f, 1.0f}};

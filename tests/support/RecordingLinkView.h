@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "AnalyzerLink.h"
 
 namespace tk::test {
@@ -11,7 +13,10 @@ public:
     void SetSleepingChecked(bool c) override { sleeping = c; }
     void SetCalculatingChecked(bool c) override { calculating = c; }
     void TracesErased() override { ++erased; }
-    void RedrawGraph() override { ++redraws; }
+    void RedrawGraph() override {
+        ++redraws;
+        if (duringRedraw) duringRedraw();
+    }
     void ShowInformation(const QString& text) override { information = text; }
     void CloseInformation() override { information.clear(); }
 
@@ -22,6 +27,7 @@ public:
     int erased = 0;
     int redraws = 0;
     QString information;
+    std::function<void()> duringRedraw;  // what a test watches at every redraw
 };
 
 }  // namespace tk::test

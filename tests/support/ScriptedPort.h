@@ -86,10 +86,7 @@ public:
             const QByteArray answer = responder(c, count);
             if (answer.isEmpty()) continue;
             // A paced answer stays one entry; its bytes come due one by one.
-            if (bytesPerSecond <= 0)
-                m_pending.append({m_clock.seconds() + replyDelay, 0, answer});
-            else
-                m_pending.append({m_clock.seconds() + replyDelay, bytesPerSecond, answer});
+            m_pending.append({m_clock.seconds() + replyDelay, bytesPerSecond, answer});
         }
     }
     void clearBuffers() override {
@@ -98,9 +95,6 @@ public:
         m_rx.clear();
     }
     int bytesToWrite() override { return 0; }
-
-    // Puts bytes on the line now, as if the far end had sent them.
-    void inject(const QByteArray& bytes) { m_rx.append(bytes); }
 
 private:
     // An answer sent at `sentAt`: all at once, or at `rate` bytes per second, byte k (from 0) arriving
