@@ -130,6 +130,7 @@ private slots:
         QTest::addColumn<Due>("d");
         Row("same hour", Due{At(10, 0, 30), 2, 1.0, 10, 2, At(10, 2)});
         Row("into the next hour", Due{At(10, 58), 5, 1.0, 11, 3, At(11, 3)});
+        Row("across midnight", Due{At(23, 50), 15, 1.0, 24, 5, At(24, 5)});
         Row("late tick past the hour", Due{At(10, 58, 30), 1, 150.0, 10, 59, At(11, 1)});
         Row("longest delay", Due{At(12, 0), 2000, 60.0, 45, 20, At(45, 20)});
     }
