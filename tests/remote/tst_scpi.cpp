@@ -319,11 +319,11 @@ private slots:
 
     void failAndMarginOfShownTraces() {
         Session s;
-        s.target.margins = {{0, false, 2.5, 10.0f}, {2, true, -1.25, 3.9f}};
-        s.session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK");
+        s.target.margins = {{0, false, 2.5, 10.0f}, {1, false, std::nullopt, 0.0f}, {2, true, -1.25, 3.9f}};
+        s.session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK;MARG? AVER");
         s.target.model.settings.showPeak = false;  // a trace not shown fails nothing
         s.session->Receive("CALC:LIM:FAIL?");
-        QCOMPARE(s.answers, (QList<QByteArray>{"1;2.50,10;-1.25,3.9\n", "0\n"}));
+        QCOMPARE(s.answers, (QList<QByteArray>{"1;2.50,10;-1.25,3.9;9.91E+37,9.91E+37\n", "0\n"}));
     }
 
     void commandsWaitForTheLineInOrder() {

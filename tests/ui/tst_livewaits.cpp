@@ -322,6 +322,7 @@ private slots:
         OnEventLoop r;
         r.model.settings.resolution = 8;
         auto* graph = r.find<GraphWindow>("grafik");
+        const QImage before = graph->image();
         QImage atTheEnd;
         QImage copied;
         QObject::connect(&r.window->session(), &Session::traceRead, [&](TraceKind) {
@@ -331,7 +332,8 @@ private slots:
         });
         r.single();
         r.RunUntil([&](double) { return !copied.isNull() && !r.window->link().Line().Busy(); });
-        QVERIFY(atTheEnd != graph->image());  // the last progress
+        QVERIFY(atTheEnd != before);           // the progress of the read
+        QVERIFY(atTheEnd != graph->image());  // the read itself comes after the exchange
         QCOMPARE(copied.convertToFormat(graph->image().format()), graph->image());
     }
 

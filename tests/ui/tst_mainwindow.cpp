@@ -142,6 +142,8 @@ private slots:
     // and with the port closed the sleeping mark stays.
     void moduleMarksFollowThePort() {
         Rig r;
+        QCOMPARE(r.window.windowTitle(), QString::fromLatin1(MAIN_CAPTION));
+        QVERIFY(r.act("mnurechen")->isChecked());  // calculating from the start
         r.port.responder = GoodInterface;
         r.act("mopen")->trigger();
         QVERIFY(r.act("mopen")->isChecked() && r.port.isOpen());
