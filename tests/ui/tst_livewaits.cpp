@@ -332,7 +332,7 @@ private slots:
         });
         r.single();
         r.RunUntil([&](double) { return !copied.isNull() && !r.window->link().Line().Busy(); });
-        QVERIFY(atTheEnd != before);           // the progress of the read
+        QVERIFY(atTheEnd != before);          // the progress of the read
         QVERIFY(atTheEnd != graph->image());  // the read itself comes after the exchange
         QCOMPARE(copied.convertToFormat(graph->image().format()), graph->image());
     }
