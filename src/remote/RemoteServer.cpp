@@ -14,6 +14,8 @@ struct RemoteServer::Client {
     QPointer<QTcpSocket> live;
     std::shared_ptr<ScpiSession> session;
     LineFramer framer;
+    bool taking = false;
+    bool takeQueued = false;
 };
 
 RemoteServer::RemoteServer(RemoteTarget& target, RemoteOptions options, QObject* parent)
@@ -95,23 +97,17 @@ void RemoteServer::Accept() {
                 }
             });
         m_clients.push_back(std::move(client));
-        connect(socket, &QTcpSocket::readyRead, this, [this, c] {
-            // The session may be gone by the time a line of it ran: a weak reference decides.
-            const QByteArray bytes = c->socket->readAll();
-            std::weak_ptr<ScpiSession> session = c->session;
-            c->framer.Feed(
-                bytes,
-                [session](const QByteArray& line) {
-                    if (auto s = session.lock()) s->Receive(line);
-                },
-                [session] {
-                    if (auto s = session.lock()) s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
-                });
+        socket->setReadBufferSize(READ_BUFFER);
+        connect(socket, &QTcpSocket::readyRead, this, [this, c] { Take(c); });
+        // A client held back by its waiting commands is read on as they run.
+        c->session->SetCommandDone([this, session = c->session.get()] {
+            if (Client* k = Find(session)) TakeLater(k);
         });
         // A client may send its last commands and leave at once ("SYST:EXIT", then close): what it sent
         // still runs, in its order, and its session goes after that; the answers go nowhere.
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, c] {
             socket->disconnect(this);
+            Feed(c, socket->readAll());  // at most what the socket held back
             socket->deleteLater();
             c->session->WhenIdle([this, c] {
                 QMetaObject::invokeMethod(
@@ -120,6 +116,60 @@ void RemoteServer::Accept() {
             });
         });
     }
+}
+
+std::size_t RemoteServer::Queued() const {
+    std::size_t n = 0;
+    for (const auto& c : m_clients) n += c->session->Pending();
+    return n;
+}
+
+RemoteServer::Client* RemoteServer::Find(const ScpiSession* session) const {
+    for (const auto& k : m_clients)
+        if (k->session.get() == session) return k.get();
+    return nullptr;
+}
+
+bool RemoteServer::MoreToTake(const Client* c) {
+    return c->live && c->live->bytesAvailable() > 0 && c->session->Pending() < MAX_QUEUED;
+}
+
+void RemoteServer::Take(Client* c) {
+    if (!c->taking && MoreToTake(c)) {
+        // The commands of the bytes being taken run (and end) while they are taken.
+        c->taking = true;
+        Feed(c, c->live->read(TAKE_CHUNK));
+        c->taking = false;
+    }
+    TakeLater(c);
+}
+
+// The rest at the event loop's next turn: the other clients and the line are served between chunks.
+void RemoteServer::TakeLater(Client* c) {
+    if (c->takeQueued || !MoreToTake(c)) return;
+    c->takeQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, session = c->session.get()] {
+            if (Client* k = Find(session)) {
+                k->takeQueued = false;
+                Take(k);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void RemoteServer::Feed(Client* c, const QByteArray& bytes) {
+    // The session may be gone by the time a line of it ran: a weak reference decides.
+    std::weak_ptr<ScpiSession> session = c->session;
+    c->framer.Feed(
+        bytes,
+        [session](const QByteArray& line) {
+            if (auto s = session.lock()) s->Receive(line);
+        },
+        [session] {
+            if (auto s = session.lock()) s->Refuse(-223, QStringLiteral("a line longer than 64 KiB"));
+        });
 }
 
 }  // namespace tk

@@ -31,6 +31,12 @@ public:
     static constexpr int MAX_CLIENTS = 4;
     // Answers a client leaves unread beyond this end its connection.
     static constexpr qint64 MAX_UNREAD = 16 * 1024 * 1024;
+    // A client with this many commands waiting is not read from until they have run: its bytes stay with
+    // the operating system, whose window makes the client wait, instead of filling the memory.
+    static constexpr std::size_t MAX_QUEUED = 1000;
+    static constexpr qint64 READ_BUFFER = 64 * 1024;
+    // Taken at a time, so that the waiting commands overshoot their bound by little.
+    static constexpr qint64 TAKE_CHUNK = 4096;
 
     RemoteServer(RemoteTarget& target, RemoteOptions options, QObject* parent = nullptr);
     ~RemoteServer() override;
@@ -38,10 +44,17 @@ public:
     bool Listen(QString* error);
     quint16 Port() const { return m_server.serverPort(); }
     int Clients() const { return static_cast<int>(m_clients.size()); }
+    // Commands received from the clients and not yet run.
+    std::size_t Queued() const;
 
 private:
     struct Client;
     void Accept();
+    Client* Find(const ScpiSession* session) const;
+    static bool MoreToTake(const Client* c);
+    void Take(Client* c);
+    void TakeLater(Client* c);
+    void Feed(Client* c, const QByteArray& bytes);
     void Drop(QTcpSocket* socket, const char* why);
     void Forget(QTcpSocket* socket);
     bool Allowed(const QHostAddress& peer) const;

@@ -135,6 +135,7 @@ void ScpiSession::Finish(bool lastOfLine) {
     m_scheduled = false;
     Kick();
     if (m_queue.empty() && m_whenIdle) std::exchange(m_whenIdle, nullptr)();
+    if (m_commandDone) m_commandDone();
 }
 
 void ScpiSession::WhenIdle(std::function<void()> idle) {

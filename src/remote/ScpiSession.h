@@ -27,6 +27,8 @@ public:
     bool Idle() const { return m_queue.empty(); }
     // Called once, when every command received has run (at once when that is so already).
     void WhenIdle(std::function<void()> idle);
+    // Called each time a command has run.
+    void SetCommandDone(std::function<void()> done) { m_commandDone = std::move(done); }
     // An error found before the line could be read (too long, say).
     void Refuse(int code, const QString& detail);
     // Commands received and not yet finished.
@@ -69,6 +71,7 @@ private:
     bool m_scheduled = false;
     bool m_kicking = false;
     std::function<void()> m_whenIdle;
+    std::function<void()> m_commandDone;
     bool m_lineFailed = false;
     // The header path of the line's last command with nodes ("CALC:LIM" after CALC:LIM:FAIL?): a header
     // that does not start with ':' and is not known from the root is taken below it, as in SCPI.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "FileBytes.h"
 #include "LineFramer.h"
 #include "RemotePaths.h"
+#include "RemoteServer.h"
 #include "Rows.h"
 #include "ScpiParser.h"
 #include "ScpiSession.h"
@@ -349,6 +351,40 @@ private slots:
         }
         target.Release();  // the client left: nothing runs, nothing is answered
         QVERIFY(target.calls.isEmpty());
+    }
+
+    // A client that floods the server with commands while the line is busy is read only as far as its
+    // waiting commands allow; another client is answered meanwhile, and the flood runs whole, in order.
+    void aFloodWaitsInTheSocketNotInTheMemory() {
+        FakeTarget target;
+        target.busy = true;
+        RemoteOptions options;
+        options.port = 0;
+        RemoteServer server(target, options);
+        QVERIFY(server.Listen(nullptr));
+        QTcpSocket flood;
+        flood.connectToHost(QHostAddress::LocalHost, server.Port());
+        QVERIFY(flood.waitForConnected(5000));
+        const int lines = 20000;
+        for (int i = 0; i < lines; ++i)
+            flood.write(QByteArray("FREQ:CENT ") + QByteArray::number(i % 3000) + '\n');
+        flood.write("FREQ:CENT?\n");
+        QTRY_VERIFY(server.Queued() >= RemoteServer::MAX_QUEUED);
+        for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+        QVERIFY2(server.Queued() < RemoteServer::MAX_QUEUED + 400,
+                 qPrintable(QString::number(server.Queued())));
+
+        QTcpSocket other;
+        other.connectToHost(QHostAddress::LocalHost, server.Port());
+        QVERIFY(other.waitForConnected(5000));
+        other.write("*IDN?\n");
+        QTRY_VERIFY(other.canReadLine());
+        QVERIFY(other.readLine().startsWith("ZELOR"));
+
+        target.Release();
+        QTRY_VERIFY_WITH_TIMEOUT(flood.canReadLine(), 20000);
+        QCOMPARE(flood.readLine(), QByteArray::number((lines - 1) % 3000) + '\n');
+        QCOMPARE(server.Queued(), std::size_t{0});
     }
 
     void messagesBecomeExecutionErrors() {
