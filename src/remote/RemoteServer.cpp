@@ -1,13 +1,38 @@
 #include "RemoteServer.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <QPointer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "ScpiSession.h"
 
 namespace tk {
+namespace {
+
+// The peer has closed its end and sent nothing that is still to be read: it has left, even if the event
+// loop has not yet come round to its socket.
+bool PeerLeft(const QTcpSocket& socket) {
+    char byte = 0;
+    return ::recv(static_cast<int>(socket.socketDescriptor()), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
+// A client whose machine went away without closing (a crash, a cable) is found within about 90 s.
+void KeepAlive(QTcpSocket& socket) {
+    socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int fd = static_cast<int>(socket.socketDescriptor());
+    const int idle = 60, interval = 10, count = 3;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+}
+
+}  // namespace
 
 struct RemoteServer::Client {
     QTcpSocket* socket = nullptr;  // a key only once the client is gone; `live` holds it while it exists
@@ -16,6 +41,7 @@ struct RemoteServer::Client {
     LineFramer framer;
     bool taking = false;
     bool takeQueued = false;
+    bool gone = false;  // the client left; its commands may still run
 };
 
 RemoteServer::RemoteServer(RemoteTarget& target, RemoteOptions options, QObject* parent)
@@ -82,6 +108,7 @@ void RemoteServer::Accept() {
         client->live = socket;
         // Answers are small and awaited: they go out without waiting to be joined with others.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        KeepAlive(*socket);
         Client* c = client.get();
         client->session = ScpiSession::Create(
             m_target, m_options.folder, [this, socket = QPointer<QTcpSocket>(socket)](const QByteArray& answer) {
@@ -106,6 +133,7 @@ void RemoteServer::Accept() {
         // A client may send its last commands and leave at once ("SYST:EXIT", then close): what it sent
         // still runs, in its order, and its session goes after that; the answers go nowhere.
         connect(socket, &QTcpSocket::disconnected, this, [this, socket, c] {
+            c->gone = true;
             socket->disconnect(this);
             Feed(c, socket->readAll());  // at most what the socket held back
             socket->deleteLater();
@@ -116,6 +144,13 @@ void RemoteServer::Accept() {
             });
         });
     }
+}
+
+int RemoteServer::Clients() const {
+    // A client that has left frees its slot at once, while its last commands still run.
+    return static_cast<int>(std::count_if(m_clients.begin(), m_clients.end(), [](const auto& c) {
+        return c->live && !c->gone && !PeerLeft(*c->live);
+    }));
 }
 
 std::size_t RemoteServer::Queued() const {

@@ -43,7 +43,8 @@ public:
 
     bool Listen(QString* error);
     quint16 Port() const { return m_server.serverPort(); }
-    int Clients() const { return static_cast<int>(m_clients.size()); }
+    // Clients connected now.
+    int Clients() const;
     // Commands received from the clients and not yet run.
     std::size_t Queued() const;
 

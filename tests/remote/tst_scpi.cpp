@@ -387,6 +387,39 @@ private slots:
         QCOMPARE(server.Queued(), std::size_t{0});
     }
 
+    // Clients that come and go in quick succession free their slots as they go: each one is served, also
+    // when the server meets several connections and their ends at once, and four clients at once after them.
+    void clientsThatComeAndGoFreeTheirSlots() {
+        FakeTarget target;
+        RemoteOptions options;
+        options.port = 0;
+        RemoteServer server(target, options);
+        QVERIFY(server.Listen(nullptr));
+        const auto ask = [&](QTcpSocket& client) {
+            client.write("*IDN?\n");
+            QTest::qWaitFor(
+                [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
+            return client.readLine().startsWith("ZELOR");
+        };
+        for (int i = 0; i < 20; ++i) {
+            std::vector<std::unique_ptr<QTcpSocket>> batch;
+            for (int k = 0; k < 6; ++k) {  // met by the server at once
+                batch.push_back(std::make_unique<QTcpSocket>());
+                batch.back()->connectToHost(QHostAddress::LocalHost, server.Port());
+                QVERIFY(batch.back()->waitForConnected(5000));
+            }
+            for (std::size_t k = 0; k + 1 < batch.size(); ++k) batch[k]->close();
+            QVERIFY(ask(*batch.back()));
+        }
+        std::vector<std::unique_ptr<QTcpSocket>> four;
+        for (int k = 0; k < 4; ++k) {
+            four.push_back(std::make_unique<QTcpSocket>());
+            four.back()->connectToHost(QHostAddress::LocalHost, server.Port());
+            QVERIFY(four.back()->waitForConnected(5000));
+        }
+        for (auto& client : four) QVERIFY(ask(*client));
+    }
+
     void messagesBecomeExecutionErrors() {
         QTemporaryDir dir;
         QVERIFY(WriteBytes(QDir(dir.path()).filePath(QStringLiteral("bad.grn")), {}));
