@@ -273,6 +273,7 @@ QString ScpiErrorText(int code) {
         case -113: return QStringLiteral("Undefined header");
         case -161: return QStringLiteral("Invalid block data");
         case -200: return QStringLiteral("Execution error");
+        case -213: return QStringLiteral("Init ignored");
         case -222: return QStringLiteral("Data out of range");
         case -223: return QStringLiteral("Too much data");
         case -224: return QStringLiteral("Illegal parameter value");

@@ -300,7 +300,12 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         if (const auto on = Switch(c, 0)) m_target.SetOnline(*on);
         return;
     }
-    if (is("INITiate[:IMMediate]", false)) return Count(c, 0) ? m_target.Single() : void();
+    if (is("INITiate[:IMMediate]", false)) {
+        if (!Count(c, 0)) return;
+        // Offline "Single" reads nothing: a client waiting with *OPC? learns why from the error queue.
+        if (!m_target.Online()) return Fail(-213, QStringLiteral("the interface is offline (INST:CONN ON)"));
+        return m_target.Single();
+    }
     if (is("INITiate:CONTinuous", true)) return Count(c, 0) ? Answer(m.autoMeasurement ? "1" : "0") : void();
     if (is("INITiate:CONTinuous", false)) {
         if (!Count(c, 1)) return;

@@ -281,6 +281,8 @@ private slots:
             QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn", "MMEM:STOR:CORR \"x.eic\""},
             "-256,\"File name not found;absolute names are refused\" | "
             "-104,\"Data type error;a quoted name\" | -113,\"Undefined header\" | 0,\"No error\"");
+        Row("a read while offline", QStringList{"INIT:IMM;*OPC?"},
+            "1 | -213,\"Init ignored;the interface is offline (INST:CONN ON)\" | 0,\"No error\"");
         Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");
         Row("exit with windows", QStringList{"SYST:EXIT"},
             "-200,\"Execution error;the program with windows is ended by its user\" | 0,\"No error\"");
@@ -330,6 +332,7 @@ private slots:
 
     void commandsWaitForTheLineInOrder() {
         Session s;
+        s.target.online = true;
         s.target.busy = true;  // an exchange has the line
         s.session->Receive("INIT:IMM;*OPC?");
         s.session->Receive("MMEM:STOR:TABL \"t.tab\"");
