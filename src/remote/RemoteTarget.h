@@ -37,7 +37,10 @@ public:
     virtual void KeepMessages() = 0;
     virtual QStringList TakeMessages() = 0;
 
-    virtual void Reset() = 0;  // the start-up defaults of the model, shown
+    // The start-up defaults of the model, shown, with automatic measurement and fast mode off.
+    virtual void Reset() = 0;
+    // Ends a running read as unchecking "&Auto measurement" does; it does not wait for the line.
+    virtual void Abort() = 0;
     virtual bool Online() = 0;
     virtual void SetOnline(bool on) = 0;                    // "M&odule online"
     virtual void Single() = 0;                              // "Single"

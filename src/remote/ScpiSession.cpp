@@ -62,8 +62,13 @@ ScpiSession::ScpiSession(RemoteTarget& target, QString folder, Output output)
 void ScpiSession::Receive(const QByteArray& line) {
     std::vector<ScpiItem> items = ParseProgramLine(line);
     if (items.empty()) return;
-    for (std::size_t i = 0; i < items.size(); ++i)
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        // ABOR stops the read that runs now, not after the commands waiting before it; in the queue it
+        // keeps its place, to end its line, and does nothing more.
+        const auto* c = std::get_if<ScpiCommand>(&items[i]);
+        if (c && !c->query && c->parameters.empty() && HeaderMatches("ABORt", c->nodes)) m_target.Abort();
         m_queue.push_back({std::move(items[i]), i + 1 == items.size()});
+    }
     Kick();
 }
 
@@ -106,7 +111,7 @@ void ScpiSession::Step() {
     const Queued next = m_queue.front();
     m_target.KeepMessages();
     if (const auto* error = std::get_if<ScpiError>(&next.item)) {
-        m_errors.Push(error->code, error->text);
+        Record(error->code, error->text);
         m_lineFailed = true;
     } else if (!m_lineFailed) {
         Execute(std::get<ScpiCommand>(next.item));
@@ -145,8 +150,25 @@ void ScpiSession::WhenIdle(std::function<void()> idle) {
         m_whenIdle = std::move(idle);
 }
 
+void ScpiSession::Record(int code, const QString& text) {
+    m_errors.Push(code, text);
+    // The standard event status bit of the error's class: command, execution, device or query error.
+    if (code <= -100 && code > -200) m_eventStatus |= ESR_COMMAND_ERROR;
+    if (code <= -200 && code > -300) m_eventStatus |= ESR_EXECUTION_ERROR;
+    if (code <= -300 && code > -400) m_eventStatus |= ESR_DEVICE_ERROR;
+    if (code <= -400 && code > -500) m_eventStatus |= ESR_QUERY_ERROR;
+}
+
+int ScpiSession::StatusByte() const {
+    int stb = 0;
+    if (m_errors.Size() > 0) stb |= STB_ERROR_QUEUE;
+    if (m_eventStatus & m_eventEnable) stb |= STB_EVENT_SUMMARY;
+    if (stb & m_serviceEnable) stb |= STB_SERVICE_REQUEST;
+    return stb;
+}
+
 void ScpiSession::Fail(int code, const QString& detail) {
-    m_errors.Push(code, detail.isEmpty() ? ScpiErrorText(code) : ScpiErrorText(code) + u';' + detail);
+    Record(code, detail.isEmpty() ? ScpiErrorText(code) : ScpiErrorText(code) + u';' + detail);
     // A command error (-1xx) leaves the rest of the line unread; an execution error only its command.
     if (code <= -100 && code > -200) m_lineFailed = true;
 }
@@ -284,11 +306,47 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         m_format = Format::Ascii;
         return m_target.Reset();
     }
-    if (is("*CLS", false)) return Count(c, 0) ? m_errors.Clear() : void();
+    if (is("*CLS", false)) {
+        if (!Count(c, 0)) return;
+        m_errors.Clear();
+        m_eventStatus = 0;
+        return;
+    }
     if (is("*OPC", true)) return Count(c, 0) ? Answer("1") : void();
-    // Commands run one after the other: there is nothing to wait for, nor an operation to signal.
-    if (is("*WAI", false) || is("*OPC", false)) return void(Count(c, 0));
+    // Commands run one after the other, each once the one before has ended, what it read included: *WAI
+    // has nothing to wait for, and *OPC marks the operation complete as it runs.
+    if (is("*WAI", false)) return void(Count(c, 0));
+    if (is("*OPC", false)) {
+        if (Count(c, 0)) m_eventStatus |= ESR_OPERATION_COMPLETE;
+        return;
+    }
+    if (is("*ESR", true))
+        return Count(c, 0) ? Answer(QByteArray::number(std::exchange(m_eventStatus, 0))) : void();
+    if (is("*ESE", true)) return Count(c, 0) ? Answer(QByteArray::number(m_eventEnable)) : void();
+    if (is("*SRE", true)) return Count(c, 0) ? Answer(QByteArray::number(m_serviceEnable)) : void();
+    if (is("*STB", true)) return Count(c, 0) ? Answer(QByteArray::number(StatusByte())) : void();
+    if (is("*ESE", false) || is("*SRE", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        if (*v < 0 || *v > 255) return Fail(-222, QStringLiteral("0 to 255"));
+        (c.nodes[0].toUpper() == "*ESE" ? m_eventEnable : m_serviceEnable) =
+            static_cast<int>(std::lround(*v));
+        return;
+    }
+    // Nothing of the program can be tested without the interface: the self-test passes.
+    if (is("*TST", true)) return Count(c, 0) ? Answer("0") : void();
+    if (is("ABORt", false)) return void(Count(c, 0));  // it acted as it came
     if (is("SYSTem:ERRor[:NEXT]", true)) return Count(c, 0) ? Answer(m_errors.Next()) : void();
+    if (is("SYSTem:ERRor:COUNt", true))
+        return Count(c, 0) ? Answer(QByteArray::number(qulonglong(m_errors.Size()))) : void();
+    if (is("SYSTem:ERRor:ALL", true)) {
+        if (!Count(c, 0)) return;
+        QByteArray all = m_errors.Next();
+        while (m_errors.Size() > 0) all += ',' + m_errors.Next();
+        return Answer(all);
+    }
+    if (is("SYSTem:VERSion", true)) return Count(c, 0) ? Answer("1999.0") : void();
     if (is("SYSTem:EXIT", false)) {
         if (Count(c, 0) && !m_target.Exit())
             Fail(-200, QStringLiteral("the program with windows is ended by its user"));

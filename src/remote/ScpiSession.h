@@ -51,6 +51,8 @@ private:
     bool Dispatch(const ScpiCommand& c);
     void Handle(const ScpiCommand& c);  // sets m_unknown for an unknown header
     void Fail(int code, const QString& detail = {});
+    void Record(int code, const QString& text);  // into the error queue, with its event status bit
+    int StatusByte() const;
     void Answer(const QByteArray& text);
 
     // Command helpers; each reports its own errors.
@@ -78,6 +80,14 @@ private:
     QList<QByteArray> m_path;
     bool m_unknown = false;
     Format m_format = Format::Ascii;
+
+    // IEEE 488.2 status: the standard event status register and its enable mask, the service request enable.
+    static constexpr int ESR_OPERATION_COMPLETE = 1, ESR_QUERY_ERROR = 4, ESR_DEVICE_ERROR = 8,
+                         ESR_EXECUTION_ERROR = 16, ESR_COMMAND_ERROR = 32;
+    static constexpr int STB_ERROR_QUEUE = 4, STB_EVENT_SUMMARY = 32, STB_SERVICE_REQUEST = 64;
+    int m_eventStatus = 0;
+    int m_eventEnable = 0;
+    int m_serviceEnable = 0;
 };
 
 }  // namespace tk

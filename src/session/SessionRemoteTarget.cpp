@@ -15,10 +15,18 @@ QString SessionRemoteTarget::ProgramVersion() const {
 }
 
 void SessionRemoteTarget::Reset() {
+    // A reset leaves the program quiet: no read of its own until the client asks for one.
+    Abort();
     MeasurementModel& m = m_session.Model();
     SetModelDefaults(m, m_session.TheClock().dateText());
+    m.autoMeasurement = false;
     m.redrawPending = true;
     m_session.ShowModelAgain();
+    m_session.ShowSwitches();
+}
+
+void SessionRemoteTarget::Abort() {
+    m_session.SetAutoMeasurement(false);
 }
 
 void SessionRemoteTarget::SetOnline(bool on) {

@@ -23,6 +23,7 @@ public:
     void KeepMessages() override { m_dialogs.Keep(); }
     QStringList TakeMessages() override { return m_dialogs.Take(); }
     void Reset() override;
+    void Abort() override;
     bool Online() override { return m_session.Link().IsOpen(); }
     void SetOnline(bool on) override;
     void Single() override { m_session.Single(); }

@@ -32,6 +32,7 @@ public:
     void KeepMessages() override {}
     QStringList TakeMessages() override { return {}; }
     void Reset() override {}
+    void Abort() override {}
     bool Online() override { return false; }
     void SetOnline(bool) override {}
     void Single() override {}

@@ -47,6 +47,7 @@ public:
     void KeepMessages() override {}
     QStringList TakeMessages() override { return std::exchange(messages, {}); }
     void Reset() override { calls << QStringLiteral("reset"); }
+    void Abort() override { calls << QStringLiteral("abort"); }
     bool Online() override { return online; }
     void SetOnline(bool on) override { online = on; }
     void Single() override {
@@ -281,6 +282,13 @@ private slots:
             QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn", "MMEM:STOR:CORR \"x.eic\""},
             "-256,\"File name not found;absolute names are refused\" | "
             "-104,\"Data type error;a quoted name\" | -113,\"Undefined header\" | 0,\"No error\"");
+        Row("status registers",
+            QStringList{"*ESE 48;*SRE 32;*ESE?;*SRE?", "FOO", "*STB?;*ESR?;*ESR?;*STB?", "*OPC;*ESR?",
+                        "*CLS;*STB?;SYST:ERR:COUN?", "*ESE 256"},
+            "48;32 | 100;32;0;4 | 1 | 0;0 | -222,\"Data out of range;0 to 255\" | 0,\"No error\"");
+        Row("error queue at once",
+            QStringList{"FOO", "BAR", "SYST:ERR:COUN?;SYST:ERR:ALL?;SYST:ERR:ALL?;SYST:VERS?;*TST?"},
+            "2;-113,\"Undefined header\",-113,\"Undefined header\";0,\"No error\";1999.0;0 | 0,\"No error\"");
         Row("a read while offline", QStringList{"INIT:IMM;*OPC?"},
             "1 | -213,\"Init ignored;the interface is offline (INST:CONN ON)\" | 0,\"No error\"");
         Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");
@@ -342,6 +350,18 @@ private slots:
         // the read that "Single" asked for ran before *OPC? answered
         QCOMPARE(s.target.calls, (QStringList{"single", "read", QStringLiteral("store 5 t.tab 1")}));
         QCOMPARE(s.answers, QList<QByteArray>{"1\n"});
+    }
+
+    // ABOR stops the running read as it comes, not after the commands waiting before it.
+    void abortActsAtOnce() {
+        Session s;
+        s.target.online = true;
+        s.target.busy = true;
+        s.session->Receive("INIT:IMM;*OPC?");
+        s.session->Receive("ABOR;*OPC?");
+        QCOMPARE(s.target.calls, QStringList{"abort"});
+        s.target.Release();
+        QCOMPARE(s.answers, (QList<QByteArray>{"1\n", "1\n"}));
     }
 
     void aSessionThatEndsDropsWhatWaits() {
