@@ -141,6 +141,10 @@ void Session::SetOnline(bool on) {
     OnLine([this, on] { m_modules.ToggleOnline(!on); });
 }
 
+void Session::ReadInterfaceVersion() {
+    OnLine([this] { m_link.ReadVersion(); });
+}
+
 void Session::ToggleSleeping() {
     OnLine([this] { m_modules.ToggleSleeping(); });
 }

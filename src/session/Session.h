@@ -92,6 +92,8 @@ public:
     // "M&odule online" switched on (the port opens, the interface wakes) or off (the running read ends at its
     // next block, the rest of its answer is let pass, and the port closes).
     void SetOnline(bool on);
+    // The interface's version block, read over an open port (as the serial setup reads it).
+    void ReadInterfaceVersion();
     void ToggleSleeping();
     void ToggleCalculating();
 

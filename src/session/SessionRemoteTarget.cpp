@@ -31,6 +31,8 @@ void SessionRemoteTarget::Abort() {
 
 void SessionRemoteTarget::SetOnline(bool on) {
     if (Online() != on) m_session.SetOnline(on);
+    // *IDN? names the interface's version: it is read once the port is open, unless a setup has read it.
+    if (on && m_session.Model().interfaceVersion.trimmed().isEmpty()) m_session.ReadInterfaceVersion();
 }
 
 void SessionRemoteTarget::SetAutoMeasurement(bool on) {
