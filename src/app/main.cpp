@@ -68,10 +68,12 @@ void OnTerm(int) {
 // The server's options from the command line; an error text when they do not hold.
 std::optional<tk::RemoteOptions> RemoteOptionsOf(const tk::CommandLine& cl, QString* error) {
     tk::RemoteOptions o;
-    if (!o.address.setAddress(cl.remoteAddress)) {
+    const auto address = tk::ListenAddress(cl.remoteAddress);
+    if (!address) {
         *error = QStringLiteral("--remote: %1 is no address").arg(cl.remoteAddress);
         return std::nullopt;
     }
+    o.address = *address;
     o.port = static_cast<quint16>(cl.remotePort);
     for (const QString& cidr : cl.remoteAllow) {
         const auto subnet =

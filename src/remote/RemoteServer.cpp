@@ -34,6 +34,15 @@ void KeepAlive(QTcpSocket& socket) {
 
 }  // namespace
 
+std::optional<QHostAddress> ListenAddress(QString text) {
+    if (text.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
+        return QHostAddress(QHostAddress::LocalHost);
+    if (text.startsWith(u'[') && text.endsWith(u']')) text = text.mid(1, text.size() - 2);
+    QHostAddress address;
+    if (!address.setAddress(text)) return std::nullopt;
+    return address;
+}
+
 struct RemoteServer::Client {
     QTcpSocket* socket = nullptr;  // a key only once the client is gone; `live` holds it while it exists
     QPointer<QTcpSocket> live;
@@ -139,7 +148,8 @@ void RemoteServer::Accept() {
             socket->deleteLater();
             c->session->WhenIdle([this, c] {
                 QMetaObject::invokeMethod(
-                    this, [this, c] { std::erase_if(m_clients, [c](const auto& k) { return k.get() == c; }); },
+                    this,
+                    [this, c] { std::erase_if(m_clients, [c](const auto& k) { return k.get() == c; }); },
                     Qt::QueuedConnection);
             });
         });

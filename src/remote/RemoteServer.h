@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QTcpServer>
 #include <memory>
+#include <optional>
 
 #include "LineFramer.h"
 #include "RemoteTarget.h"
@@ -23,6 +24,10 @@ struct RemoteOptions {
     QList<QPair<QHostAddress, int>> allowed;
     QString folder;  // MMEM names are taken inside it
 };
+
+// The address of --remote [ADDRESS:]PORT: an IPv4 or IPv6 address, an IPv6 one also in brackets ("[::1]"),
+// or "localhost"; nullopt for anything else.
+std::optional<QHostAddress> ListenAddress(QString text);
 
 // The SCPI server on a raw TCP socket: at most MAX_CLIENTS at once, each with its own session.
 class RemoteServer final : public QObject {

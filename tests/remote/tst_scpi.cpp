@@ -443,6 +443,22 @@ private slots:
         for (auto& client : four) QVERIFY(ask(*client));
     }
 
+    void listenAddresses_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("address");  // empty: refused
+        Row("IPv4", "127.0.0.1", "127.0.0.1");
+        Row("IPv6 in brackets", "[::1]", "::1");
+        Row("IPv6 bare", "::1", "::1");
+        Row("localhost", "LocalHost", "127.0.0.1");
+        Row("a name", "example.org", "");
+        Row("an open bracket", "[::1", "");
+    }
+    void listenAddresses() {
+        QFETCH(QString, text);
+        const auto address = ListenAddress(text);
+        QTEST(address ? address->toString() : QString(), "address");
+    }
+
     void messagesBecomeExecutionErrors() {
         QTemporaryDir dir;
         QVERIFY(WriteBytes(QDir(dir.path()).filePath(QStringLiteral("bad.grn")), {}));
