@@ -1,5 +1,7 @@
 #include "EmulatorOptions.h"
 
+#include "Units.h"
+
 namespace tk {
 namespace {
 
@@ -55,9 +57,14 @@ std::optional<EmulatorOptions> ParseEmulatorOptions(const QStringList& args, QSt
             if (!v) return bad();
             options.sweepMs = static_cast<int>(*v);
         } else if (name == u"baud") {
-            const auto v = Number(value, 1, 5);
+            // A rate (2400 ... 115200) or, as before, its index 1..5.
+            const auto v = Number(value, 1, 115200);
             if (!v) return bad();
-            options.baudIndex = static_cast<int>(*v);
+            int index = *v <= 5 ? static_cast<int>(*v) : 0;
+            for (int i = 1; i <= 5 && index == 0; ++i)
+                if (BaudRateOfIndex(i) == *v) index = i;
+            if (index == 0) return bad();
+            options.baudIndex = index;
         } else if (name == u"scene") {
             if (value == u"live")
                 options.steady = false;
@@ -107,8 +114,8 @@ QString EmulatorOptionsUsage() {
                "  --emu-pacing=on|off       bytes take their time on the line, 10 bits each (default on)\n"
                "  --emu-latency-ms=N        delay before a command is answered (default 2)\n"
                "  --emu-sweep-ms=N          duration of one analyzer sweep (default 100)\n"
-               "  --emu-baud=N              the interface's rate at start, 1..5 = 2400, 9600, 19200,\n"
-               "                            38400, 115200 (default 1)\n"
+               "  --emu-baud=N              the interface's rate at start: 2400, 9600, 19200, 38400 or\n"
+               "                            115200, or its index 1..5 (default 2400)\n"
                "  --emu-scene=live|steady   steady leaves out the drifting carrier and the burst, for\n"
                "                            comparison measurements and corrections (default live)\n"
                "  --emu-loss=DB             a lossy cable before the analyzer: the level falls linearly\n"

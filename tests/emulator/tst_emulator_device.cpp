@@ -137,9 +137,10 @@ private slots:
         QTest::newRow("gain") << QStringList{"--emu-loss=-6"} << "1 1 2 100 1 -6 0";
         QTest::newRow("others passed over")
             << QStringList{"start.scp", "--emulator", "--emu-baud=3", "-x"} << "1 1 2 100 3 0 0";
+        QTest::newRow("rate") << QStringList{"--emu-baud=115200"} << "1 1 2 100 5 0 0";
         const QString refused = QStringLiteral(
             "--emu-speed=3 --emu-seed --emu-seed=-1 --emu-pacing=yes --emu-latency-ms=-1 --emu-sweep-ms=0 "
-            "--emu-baud=0 --emu-baud=9600 --emu-loss=101 --emu-loss=ten --emu-scene=calm "
+            "--emu-baud=0 --emu-baud=4800 --emu-loss=101 --emu-loss=ten --emu-scene=calm "
             "--emu-fault=explode --emu-fault=answer-from --emu-fault=answer-from:0 "
             "--emu-fault=silent: --emu-fault=baud-only --emu-fault=skip-block:40 --emu-fault=stall:2:x "
             "--emu-fault=stall:2:10:3 --emu-fault=noise:-1 --emu-fault=wrong-digit:1 "
