@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
         "MMEM:LOAD:LIM \"a;b\"\"c.grn\";:MMEM:STOR:MEAS 'x.mes'\n",
         "CALC:LIM:STAT ACT,ON;:CALC:LIM:FAIL?;MARG? ACT;:SYST:ERR?\n",
         "X #15ab;c\n,1;*CLS;INIT:CONT OFF;SCR:STAT?\n",
+        "*ESE 60;*SRE 32;*OPC;*ESR?;*STB?;*TST?;ABOR;SYST:ERR:COUN?;SYST:ERR:ALL?;SYST:VERS?\n",
     };
     int n = 0;
     for (const char* line : scpiLines)
