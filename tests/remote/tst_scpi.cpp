@@ -443,6 +443,30 @@ private slots:
         for (auto& client : four) QVERIFY(ask(*client));
     }
 
+    // Only clients from the listed networks are served.
+    void allowList_data() {
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<bool>("served");
+        Row("the client's network", "127.0.0.0/8", true);
+        Row("another network", "10.0.0.0/8", false);
+    }
+    void allowList() {
+        QFETCH(QString, allowed);
+        FakeTarget target;
+        RemoteOptions options;
+        options.port = 0;
+        options.allowed = {QHostAddress::parseSubnet(allowed)};
+        RemoteServer server(target, options);
+        QVERIFY(server.Listen(nullptr));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.Port());
+        QVERIFY(client.waitForConnected(5000));
+        client.write("*IDN?\n");
+        QTest::qWaitFor(
+            [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
+        QTEST(client.readLine().startsWith("ZELOR"), "served");
+    }
+
     void listenAddresses_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("address");  // empty: refused

@@ -121,6 +121,16 @@ private slots:
         QCOMPARE(r.find<QWidget>("grafik")->cursor().shape(), Qt::ArrowCursor);
     }
 
+    // A command given during the tick's first read runs before the tick's next read, not after the tick.
+    void aCommandDuringATickRunsBeforeItsNextRead() {
+        Live r({}, 8);
+        r.model.settings.showPeak = r.model.settings.showAverage = true;
+        r.model.autoMeasurement = r.model.fastMode = true;
+        r.once(0.5, [&] { r.trigger("mnurechen"); });  // "bn"
+        r.window->Tick();
+        QCOMPARE(r.received(), QByteArray("abnsm"));
+    }
+
     // Unchecking automatic measurement ends a long read at the next block: the trace keeps its last
     // complete read and its time, the status line says so, the rest of the answer is let pass, and the
     // next read is whole.
