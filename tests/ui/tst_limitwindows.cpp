@@ -198,6 +198,11 @@ private slots:
         QTest::keyClick(first, Qt::Key_Tab);
         QCOMPARE(m.boundaryActual.freqMHz[0], 2000.0f);
         QCOMPARE(first->text(), QStringLiteral("2000"));
+        QLineEdit* level = Field(&again, "grenzpeg", 0);
+        level->setFocus();
+        QTest::keyClicks(level, "-20");
+        QTest::keyClick(level, Qt::Key_Tab);
+        QCOMPARE(m.boundaryActual.levelDbm[0], -20.0f);
         QLineEdit* freq = Field(&again, "grenzfreq", 3);
         freq->setFocus();
         QTest::keyClicks(freq, "77");
