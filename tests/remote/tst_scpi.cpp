@@ -92,6 +92,35 @@ struct Session {
     std::shared_ptr<ScpiSession> session;
 };
 
+// The server on a free loopback port, over a fake target.
+struct Served {
+    FakeTarget target;
+    RemoteServer server;
+    explicit Served(const QList<QPair<QHostAddress, int>>& allowed = {}) : server(target, Options(allowed)) {
+        server.Listen(nullptr);
+    }
+    static RemoteOptions Options(const QList<QPair<QHostAddress, int>>& allowed) {
+        RemoteOptions o;
+        o.port = 0;
+        o.allowed = allowed;
+        return o;
+    }
+    std::unique_ptr<QTcpSocket> Connect() {
+        auto client = std::make_unique<QTcpSocket>();
+        client->connectToHost(QHostAddress::LocalHost, server.Port());
+        client->waitForConnected(5000);
+        return client;
+    }
+};
+
+// Asks *IDN? and waits for the answer or the end of the connection: whether the client is served.
+bool Identified(QTcpSocket& client) {
+    client.write("*IDN?\n");
+    QTest::qWaitFor(
+        [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
+    return client.readLine().startsWith("ZELOR");
+}
+
 QString Render(const std::vector<ScpiItem>& items) {
     QStringList out;
     for (const ScpiItem& item : items) {
@@ -379,68 +408,37 @@ private slots:
     // A client that floods the server with commands while the line is busy is read only as far as its
     // waiting commands allow; another client is answered meanwhile, and the flood runs whole, in order.
     void aFloodWaitsInTheSocketNotInTheMemory() {
-        FakeTarget target;
-        target.busy = true;
-        RemoteOptions options;
-        options.port = 0;
-        RemoteServer server(target, options);
-        QVERIFY(server.Listen(nullptr));
-        QTcpSocket flood;
-        flood.connectToHost(QHostAddress::LocalHost, server.Port());
-        QVERIFY(flood.waitForConnected(5000));
+        Served s;
+        s.target.busy = true;
+        const auto flood = s.Connect();
         const int lines = 20000;
         for (int i = 0; i < lines; ++i)
-            flood.write(QByteArray("FREQ:CENT ") + QByteArray::number(i % 3000) + '\n');
-        flood.write("FREQ:CENT?\n");
-        QTRY_VERIFY(server.Queued() >= RemoteServer::MAX_QUEUED);
+            flood->write(QByteArray("FREQ:CENT ") + QByteArray::number(i % 3000) + '\n');
+        flood->write("FREQ:CENT?\n");
+        QTRY_VERIFY(s.server.Queued() >= RemoteServer::MAX_QUEUED);
         for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
-        QVERIFY2(server.Queued() < RemoteServer::MAX_QUEUED + 400,
-                 qPrintable(QString::number(server.Queued())));
-
-        QTcpSocket other;
-        other.connectToHost(QHostAddress::LocalHost, server.Port());
-        QVERIFY(other.waitForConnected(5000));
-        other.write("*IDN?\n");
-        QTRY_VERIFY(other.canReadLine());
-        QVERIFY(other.readLine().startsWith("ZELOR"));
-
-        target.Release();
-        QTRY_VERIFY_WITH_TIMEOUT(flood.canReadLine(), 20000);
-        QCOMPARE(flood.readLine(), QByteArray::number((lines - 1) % 3000) + '\n');
-        QCOMPARE(server.Queued(), std::size_t{0});
+        QVERIFY2(s.server.Queued() < RemoteServer::MAX_QUEUED + 400,
+                 qPrintable(QString::number(s.server.Queued())));
+        QVERIFY(Identified(*s.Connect()));
+        s.target.Release();
+        QTRY_VERIFY_WITH_TIMEOUT(flood->canReadLine(), 20000);
+        QCOMPARE(flood->readLine(), QByteArray::number((lines - 1) % 3000) + '\n');
+        QCOMPARE(s.server.Queued(), std::size_t{0});
     }
 
     // Clients that come and go in quick succession free their slots as they go: each one is served, also
     // when the server meets several connections and their ends at once, and four clients at once after them.
     void clientsThatComeAndGoFreeTheirSlots() {
-        FakeTarget target;
-        RemoteOptions options;
-        options.port = 0;
-        RemoteServer server(target, options);
-        QVERIFY(server.Listen(nullptr));
-        const auto ask = [&](QTcpSocket& client) {
-            client.write("*IDN?\n");
-            QTest::qWaitFor(
-                [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
-            return client.readLine().startsWith("ZELOR");
-        };
+        Served s;
         for (int i = 0; i < 20; ++i) {
             std::vector<std::unique_ptr<QTcpSocket>> batch;
-            for (int k = 0; k < 6; ++k) {  // met by the server at once
-                batch.push_back(std::make_unique<QTcpSocket>());
-                batch.back()->connectToHost(QHostAddress::LocalHost, server.Port());
-                QVERIFY(batch.back()->waitForConnected(5000));
-            }
-            for (std::size_t k = 0; k + 1 < batch.size(); ++k) batch[k]->close();
-            QVERIFY(ask(*batch.back()));
+            for (int k = 0; k < 6; ++k) batch.push_back(s.Connect());  // met by the server at once
+            for (int k = 0; k < 5; ++k) batch[std::size_t(k)]->close();
+            QVERIFY(Identified(*batch.back()));
         }
         std::vector<std::unique_ptr<QTcpSocket>> four;
-        for (int k = 0; k < 4; ++k) {
-            four.push_back(std::make_unique<QTcpSocket>());
-            four.back()->connectToHost(QHostAddress::LocalHost, server.Port());
-            QVERIFY(four.back()->waitForConnected(5000));
-        }
-        for (auto& client : four) QVERIFY(ask(*client));
+        for (int k = 0; k < 4; ++k) four.push_back(s.Connect());
+        for (auto& client : four) QVERIFY(Identified(*client));
     }
 
     // Only clients from the listed networks are served.
@@ -452,19 +450,8 @@ private slots:
     }
     void allowList() {
         QFETCH(QString, allowed);
-        FakeTarget target;
-        RemoteOptions options;
-        options.port = 0;
-        options.allowed = {QHostAddress::parseSubnet(allowed)};
-        RemoteServer server(target, options);
-        QVERIFY(server.Listen(nullptr));
-        QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, server.Port());
-        QVERIFY(client.waitForConnected(5000));
-        client.write("*IDN?\n");
-        QTest::qWaitFor(
-            [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
-        QTEST(client.readLine().startsWith("ZELOR"), "served");
+        Served s({QHostAddress::parseSubnet(allowed)});
+        QTEST(Identified(*s.Connect()), "served");
     }
 
     void listenAddresses_data() {
