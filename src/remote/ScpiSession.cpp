@@ -228,8 +228,10 @@ QByteArray ScpiSession::Values(const std::vector<double>& values, int decimals) 
             const float single = static_cast<float>(values[i]);
             std::uint32_t bits;
             std::memcpy(&bits, &single, 4);
+            // Little-endian ("swapped") unless FORM:BORD NORM asks for the most significant byte first.
             for (int b = 0; b < 4; ++b)
-                bytes[static_cast<qsizetype>(i * 4 + b)] = char((bits >> (8 * b)) & 0xff);
+                bytes[static_cast<qsizetype>(i * 4 + b)] =
+                    char((bits >> (8 * (m_bigEndian ? 3 - b : b))) & 0xff);
         }
         const QByteArray length = QByteArray::number(bytes.size());
         return '#' + QByteArray::number(length.size()) + length + bytes;
@@ -304,6 +306,7 @@ void ScpiSession::Handle(const ScpiCommand& c) {
     if (is("*RST", false)) {
         if (!Count(c, 0)) return;
         m_format = Format::Ascii;
+        m_bigEndian = false;
         return m_target.Reset();
     }
     if (is("*CLS", false)) {
@@ -409,6 +412,19 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         s.bandwidthIndex = static_cast<std::int16_t>(*v);
         return m_target.SettingsChanged();
     }
+    // The sweep's points, under their usual name: 4000 / resolution.
+    if (is("[SENSe:]SWEep:POINts", true))
+        return Count(c, 0) ? Answer(QByteArray::number(s.resolution > 0 ? 4000 / s.resolution : 0)) : void();
+    if (is("[SENSe:]SWEep:POINts", false)) {
+        if (!Count(c, 1)) return;
+        const auto v = Number(c, 0);
+        if (!v) return;
+        if (*v != 500 && *v != 1000 && *v != 2000 && *v != 4000)
+            return Fail(-222, QStringLiteral("500, 1000, 2000 or 4000"));
+        s.resolution = static_cast<std::int16_t>(4000 / static_cast<int>(*v));
+        m.redrawPending = true;
+        return m_target.SettingsChanged();
+    }
     if (is("[SENSe:]RESolution", true))
         return Count(c, 0) ? Answer(QByteArray::number(s.resolution)) : void();
     if (is("[SENSe:]RESolution", false)) {
@@ -451,6 +467,18 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         } else {
             Fail(-224, QStringLiteral("ASC or REAL,32"));
         }
+        return;
+    }
+    if (is("FORMat:BORDer", true)) return Count(c, 0) ? Answer(m_bigEndian ? "NORM" : "SWAP") : void();
+    if (is("FORMat:BORDer", false)) {
+        if (!Count(c, 1)) return;
+        const QByteArray& v = c.parameters[0].value;
+        if (Choice(v, "NORMal"))
+            m_bigEndian = true;
+        else if (Choice(v, "SWAPped"))
+            m_bigEndian = false;
+        else
+            Fail(-224, QStringLiteral("NORM or SWAP"));
         return;
     }
     if (is("TRACe[:DATA]", true)) {

@@ -80,6 +80,7 @@ private:
     QList<QByteArray> m_path;
     bool m_unknown = false;
     Format m_format = Format::Ascii;
+    bool m_bigEndian = false;  // FORM:BORD NORM
 
     // IEEE 488.2 status: the standard event status register and its enable mask, the service request enable.
     static constexpr int ESR_OPERATION_COMPLETE = 1, ESR_QUERY_ERROR = 4, ESR_DEVICE_ERROR = 8,

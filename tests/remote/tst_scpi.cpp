@@ -318,6 +318,10 @@ private slots:
         Row("error queue at once",
             QStringList{"FOO", "BAR", "SYST:ERR:COUN?;SYST:ERR:ALL?;SYST:ERR:ALL?;SYST:VERS?;*TST?"},
             "2;-113,\"Undefined header\",-113,\"Undefined header\";0,\"No error\";1999.0;0 | 0,\"No error\"");
+        Row("byte order", QStringList{"FORM:BORD?;FORM:BORD NORM;FORM:BORD?", "FORM:BORD BIG"},
+            "SWAP;NORM | -224,\"Illegal parameter value;NORM or SWAP\" | 0,\"No error\"");
+        Row("sweep points", QStringList{"SWE:POIN 1000;SWE:POIN?;RES?", "SWE:POIN 300"},
+            "1000;4 | -222,\"Data out of range;500, 1000, 2000 or 4000\" | 0,\"No error\"");
         Row("a read while offline", QStringList{"INIT:IMM;*OPC?"},
             "1 | -213,\"Init ignored;the interface is offline (INST:CONN ON)\" | 0,\"No error\"");
         Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");
@@ -356,6 +360,9 @@ private slots:
         QCOMPARE(first, -27.0f);
         QCOMPARE(last, -91.0f);
         QCOMPARE(a.mid(block + 6 + 2000), QByteArray(";REAL,32\n"));
+        // The most significant byte first: -27.0f is C1 D8 00 00.
+        s.session->Receive("FORM:BORD NORM;:TRAC? ACT");
+        QCOMPARE(s.answers[1].left(10), QByteArray("#42000\xC1\xD8\x00\x00", 10));
     }
 
     void failAndMarginOfShownTraces() {
