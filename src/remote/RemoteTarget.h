@@ -36,6 +36,8 @@ public:
     // as confirmed) instead of shown; TakeMessages returns them.
     virtual void KeepMessages() = 0;
     virtual QStringList TakeMessages() = 0;
+    // The messages of scripts since the last call ("Script info: ..."), oldest first.
+    virtual QStringList TakeScriptMessages() = 0;
 
     // The start-up defaults of the model, shown, with automatic measurement and fast mode off.
     virtual void Reset() = 0;

@@ -543,6 +543,14 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         if (HeaderMatches("LOAD", {c.nodes[1]})) return FileCommand(c, false);
         if (HeaderMatches("STORe", {c.nodes[1]})) return FileCommand(c, true);
     }
+    // A script's messages have a place of their own, so that the error queue holds only errors.
+    if (is("SCRipt:MESSage", true)) {
+        if (!Count(c, 0)) return;
+        QByteArrayList quoted;
+        for (QString text : m_target.TakeScriptMessages())
+            quoted << '"' + text.replace(u'"', QStringLiteral("\"\"")).toLatin1() + '"';
+        return Answer(quoted.isEmpty() ? QByteArray("\"\"") : quoted.join(','));
+    }
     if (is("SCRipt:RUN", false)) return Count(c, 0) ? m_target.RunScript() : void();
     if (is("SCRipt:STOP", false)) return Count(c, 0) ? m_target.StopScript() : void();
     if (is("SCRipt:STATe", true)) {

@@ -15,6 +15,12 @@ void RemoteDialogs::message(const QString& text, const QString& title, MessageIc
     m_kept.append(title.isEmpty() ? text.trimmed() : title + QStringLiteral(": ") + text.trimmed());
 }
 
+void RemoteDialogs::notice(const QString& text, const QString& title, MessageIcon icon) {
+    m_notices.append(title.isEmpty() ? text.trimmed() : title + QStringLiteral(": ") + text.trimmed());
+    if (m_notices.size() > MAX_NOTICES) m_notices.removeFirst();
+    if (!m_keeping) m_shown.notice(text, title, icon);
+}
+
 std::optional<QString> RemoteDialogs::FileName(const FileDialogRequest& request, bool save) {
     if (!m_keeping) return save ? m_shown.saveFileName(request) : m_shown.openFileName(request);
     return std::exchange(m_nextName, std::nullopt);

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 #include "UserDialogs.h"
 
@@ -21,11 +22,11 @@ public:
     QStringList Take();
 
     void message(const QString& text, const QString& title, MessageIcon icon) override;
-    // While a remote command runs, its client takes it as a message; otherwise it is shown without waiting.
-    void notice(const QString& text, const QString& title, MessageIcon icon) override {
-        if (m_keeping) return message(text, title, icon);
-        m_shown.notice(text, title, icon);
-    }
+    // A script's messages: kept for SCR:MESS? (the newest MAX_NOTICES of them), never an error of a remote
+    // command; outside a remote command they are shown too, without waiting.
+    void notice(const QString& text, const QString& title, MessageIcon icon) override;
+    QStringList TakeNotices() { return std::exchange(m_notices, {}); }
+    static constexpr qsizetype MAX_NOTICES = 32;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     // While a remote command runs nobody is there to choose: cancelled.
@@ -43,6 +44,7 @@ private:
     bool m_keeping = false;
     std::optional<QString> m_nextName;
     QStringList m_kept;
+    QStringList m_notices;
 };
 
 }  // namespace tk

@@ -22,6 +22,7 @@ public:
     QString ProgramVersion() const override;
     void KeepMessages() override { m_dialogs.Keep(); }
     QStringList TakeMessages() override { return m_dialogs.Take(); }
+    QStringList TakeScriptMessages() override { return m_dialogs.TakeNotices(); }
     void Reset() override;
     void Abort() override;
     bool Online() override { return m_session.Link().IsOpen(); }

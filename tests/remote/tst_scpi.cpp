@@ -31,6 +31,7 @@ public:
     bool online = false;
     QStringList calls;
     QStringList messages;  // what the next command "shows"
+    QStringList scriptMessages;
     std::vector<RemoteMargin> margins;
 
     // The exchange ends: what waited runs in order, and what it asks for the line after it.
@@ -46,6 +47,7 @@ public:
     QString ProgramVersion() const override { return QStringLiteral("2.68"); }
     void KeepMessages() override {}
     QStringList TakeMessages() override { return std::exchange(messages, {}); }
+    QStringList TakeScriptMessages() override { return std::exchange(scriptMessages, {}); }
     void Reset() override { calls << QStringLiteral("reset"); }
     void Abort() override { calls << QStringLiteral("abort"); }
     bool Online() override { return online; }
@@ -475,6 +477,15 @@ private slots:
         QFETCH(QString, text);
         const auto address = ListenAddress(text);
         QTEST(address ? address->toString() : QString(), "address");
+    }
+
+    void scriptMessagesHaveAQueryOfTheirOwn() {
+        Session s;
+        s.target.scriptMessages = {"Script info: say \"hi\"", "Script info: Script done"};
+        s.session->Receive("SCR:MESS?;MESS?;:SYST:ERR?");
+        QCOMPARE(s.answers,
+                 QList<QByteArray>{"\"Script info: say \"\"hi\"\"\",\"Script info: Script done\";\"\";0,\"No "
+                                   "error\"\n"});
     }
 
     void messagesBecomeExecutionErrors() {

@@ -236,6 +236,19 @@ private slots:
         QVERIFY(rig.shown.messages.isEmpty());
     }
 
+    // A script's message during a remote command is no error of the command; all of them wait for SCR:MESS?,
+    // and outside a remote command they are shown as well.
+    void scriptMessagesAreNoErrors() {
+        ScriptedDialogs shown;
+        RemoteDialogs dialogs(shown);
+        dialogs.Keep();
+        dialogs.notice(QStringLiteral("step 1"), QStringLiteral("Script info"), MessageIcon::Information);
+        QVERIFY(dialogs.Take().isEmpty());
+        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"), MessageIcon::Information);
+        QCOMPARE(shown.notices, 1);
+        QCOMPARE(dialogs.TakeNotices(), (QStringList{"Script info: step 1", "Script info: Script done"}));
+    }
+
     // ... with automatic measurement off: the program reads only when the client asks.
     void resetRestoresTheStartUpDefaults() {
         RemoteRig rig;
