@@ -1,5 +1,8 @@
 #include "ScpiSession.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -538,6 +541,22 @@ void ScpiSession::Handle(const ScpiCommand& c) {
                           Shortest(std::round(double(r.frequencyMHz) * 1000.0) / 1000.0));
         }
         return Fail(-200, QStringLiteral("the boundary check of that trace is off"));
+    }
+    // The plain files of the folder (links and anything else left out): bytes used, bytes free, then
+    // "name,,size" for each, by name.
+    if (is("MMEMory:CATalog", true)) {
+        if (!Count(c, 0)) return;
+        const QDir folder(m_folder);
+        qint64 used = 0;
+        QByteArray entries;
+        for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            if (f.isSymLink() || !f.isFile()) continue;
+            used += f.size();
+            entries += ",\"" + f.fileName().toUtf8().replace('"', "\"\"") + ",," +
+                       QByteArray::number(f.size()) + '"';
+        }
+        return Answer(QByteArray::number(used) + ',' +
+                      QByteArray::number(QStorageInfo(folder).bytesAvailable()) + entries);
     }
     if (c.nodes.size() == 3 && HeaderMatches("MMEMory", {c.nodes[0]}) && !c.query) {
         if (HeaderMatches("LOAD", {c.nodes[1]})) return FileCommand(c, false);

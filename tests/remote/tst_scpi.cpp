@@ -479,6 +479,22 @@ private slots:
         QTEST(address ? address->toString() : QString(), "address");
     }
 
+    // The catalogue lists the folder's plain files, not its links and folders.
+    void catalogueOfTheFolder() {
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        QVERIFY(WriteBytes(d.filePath(QStringLiteral("b.grn")), "12345"));
+        QVERIFY(WriteBytes(d.filePath(QStringLiteral("a.set")), "123"));
+        QVERIFY(QFile::link(d.filePath(QStringLiteral("a.set")), d.filePath(QStringLiteral("link.set"))));
+        QVERIFY(d.mkdir(QStringLiteral("sub")));
+        Session s(dir.path());
+        s.session->Receive("MMEM:CAT?");
+        const QList<QByteArray> fields = s.answers.value(0).trimmed().split(',');
+        QCOMPARE(fields.value(0), QByteArray("8"));
+        QVERIFY(fields.value(1).toLongLong() > 0);
+        QCOMPARE(fields.mid(2).join(','), QByteArray("\"a.set,,3\",\"b.grn,,5\""));
+    }
+
     void scriptMessagesHaveAQueryOfTheirOwn() {
         Session s;
         s.target.scriptMessages = {"Script info: say \"hi\"", "Script info: Script done"};
