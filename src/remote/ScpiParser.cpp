@@ -277,6 +277,7 @@ QString ScpiErrorText(int code) {
         case -222: return QStringLiteral("Data out of range");
         case -223: return QStringLiteral("Too much data");
         case -224: return QStringLiteral("Illegal parameter value");
+        case -131: return QStringLiteral("Invalid suffix");
         case -256: return QStringLiteral("File name not found");
         case -350: return QStringLiteral("Queue overflow");
         case -410: return QStringLiteral("Query INTERRUPTED");

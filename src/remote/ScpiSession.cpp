@@ -39,6 +39,14 @@ bool Choice(const QByteArray& value, const char* pattern) {
     return HeaderMatches(pattern, {value.toUpper()});
 }
 
+// A frequency in MHz as SCPI answers it, in Hz: the stored single-precision value by its shortest decimals.
+QByteArray Hz(float mhz) {
+    return QByteArray::number(Shortest(mhz).toDouble() * 1e6, 'g', 12);
+}
+
+// The bandwidth options' widths in kHz, by their index.
+constexpr std::array<double, 4> BANDWIDTHS_KHZ{9.0, 20.0, 120.0, 400.0};
+
 const TraceArray& TraceOf(const MeasurementModel& m, int trace) {
     switch (trace) {
         case 0:
@@ -213,6 +221,48 @@ std::optional<double> ScpiSession::Number(const ScpiCommand& c, std::size_t inde
     return v;
 }
 
+std::optional<double> ScpiSession::Number(const ScpiCommand& c, std::size_t index, const Limits& limits) {
+    const QByteArray& v = c.parameters[index].value;
+    if (c.parameters[index].kind == ScpiParameter::Kind::Token) {
+        if (Choice(v, "MINimum")) return limits.min;
+        if (Choice(v, "MAXimum")) return limits.max;
+        if (Choice(v, "DEFault")) return limits.def;
+    }
+    return Number(c, index);
+}
+
+std::optional<double> ScpiSession::FrequencyMHz(const ScpiCommand& c, std::size_t index, const Limits& mhz) {
+    const ScpiParameter& p = c.parameters[index];
+    const QByteArray v = p.value.toUpper();
+    if (p.kind != ScpiParameter::Kind::Token || v.isEmpty() ||
+        !(std::isdigit(uchar(v[0])) || QByteArray("+-.").contains(v[0])))
+        return Number(c, index, mhz);
+    // In Hz unless a suffix says otherwise (MHZ is mega, as SCPI takes it for frequencies).
+    struct Suffix {
+        const char* text;
+        double mhz;
+    };
+    static constexpr std::array<Suffix, 4> suffixes{
+        {{"GHZ", 1e3}, {"MHZ", 1.0}, {"KHZ", 1e-3}, {"HZ", 1e-6}}};
+    QByteArray number = v;
+    double scale = 1e-6;
+    for (const Suffix& suffix : suffixes) {
+        if (v.endsWith(suffix.text)) {
+            number = v.chopped(static_cast<qsizetype>(std::strlen(suffix.text))).trimmed();
+            scale = suffix.mhz;
+            break;
+        }
+    }
+    bool ok = false;
+    const double x = number.toDouble(&ok);
+    if (!ok || !std::isfinite(x)) {
+        Fail(-131, QStringLiteral("HZ, KHZ, MHZ or GHZ"));
+        return std::nullopt;
+    }
+    // Divided rather than multiplied by a fraction, so that 15e6 Hz is 15 MHz exactly.
+    return scale < 1.0 ? x / (1.0 / scale) : x * scale;
+}
+
 std::optional<int> ScpiSession::TraceChoice(const ScpiCommand& c, bool withComparison) {
     const QByteArray& v = c.parameters[0].value;
     if (Choice(v, "ACTual")) return 0;
@@ -382,21 +432,21 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         if (const auto on = Switch(c, 0)) m_target.SetFastMode(*on);
         return;
     }
-    if (is("[SENSe:]FREQuency:CENTer", true)) return Count(c, 0) ? Answer(Shortest(s.centerFreq)) : void();
+    const MeasurementSettings defaults;
+    if (is("[SENSe:]FREQuency:CENTer", true)) return Count(c, 0) ? Answer(Hz(s.centerFreq)) : void();
     if (is("[SENSe:]FREQuency:CENTer", false)) {
         if (!Count(c, 1)) return;
-        const auto v = Number(c, 0);
+        const auto v = FrequencyMHz(c, 0, {CENTER_MIN_MHZ, CENTER_MAX_MHZ, defaults.centerFreq});
         if (!v) return;
         if (*v < CENTER_MIN_MHZ || *v > CENTER_MAX_MHZ) return Fail(-222, QStringLiteral("0 to 3000 MHz"));
         s.centerFreq = static_cast<float>(*v);
         m.redrawPending = true;
         return m_target.SettingsChanged();
     }
-    if (is("[SENSe:]FREQuency:SPAN:DIVision", true))
-        return Count(c, 0) ? Answer(Shortest(s.scanWidth)) : void();
+    if (is("[SENSe:]FREQuency:SPAN:DIVision", true)) return Count(c, 0) ? Answer(Hz(s.scanWidth)) : void();
     if (is("[SENSe:]FREQuency:SPAN:DIVision", false)) {
         if (!Count(c, 1)) return;
-        const auto v = Number(c, 0);
+        const auto v = FrequencyMHz(c, 0, {SCAN_WIDTHS[11], SCAN_WIDTHS[0], defaults.scanWidth});
         if (!v) return;
         const auto w = std::find(SCAN_WIDTHS.begin(), SCAN_WIDTHS.end(), static_cast<float>(*v));
         if (w == SCAN_WIDTHS.end())
@@ -405,14 +455,26 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         m.redrawPending = true;
         return m_target.SettingsChanged();
     }
-    if (is("[SENSe:]BANDwidth", true))
-        return Count(c, 0) ? Answer(QByteArray::number(s.bandwidthIndex)) : void();
+    // The graph's ten divisions around the centre, as the display draws them.
+    if (is("[SENSe:]FREQuency:STARt", true))
+        return Count(c, 0) ? Answer(Hz(s.centerFreq - 5.0f * s.scanWidth)) : void();
+    if (is("[SENSe:]FREQuency:STOP", true))
+        return Count(c, 0) ? Answer(Hz(s.centerFreq + 5.0f * s.scanWidth)) : void();
+    if (is("[SENSe:]FREQuency:SPAN", true)) return Count(c, 0) ? Answer(Hz(10.0f * s.scanWidth)) : void();
+    if (is("[SENSe:]BANDwidth", true)) {
+        if (!Count(c, 0)) return;
+        const auto k = static_cast<std::size_t>(std::clamp<int>(s.bandwidthIndex, 0, 3));
+        return Answer(QByteArray::number(BANDWIDTHS_KHZ[k] * 1e3, 'g', 12));
+    }
     if (is("[SENSe:]BANDwidth", false)) {
         if (!Count(c, 1)) return;
-        const auto v = Number(c, 0);
+        const double def = BANDWIDTHS_KHZ[static_cast<std::size_t>(defaults.bandwidthIndex)] / 1e3;
+        const auto v = FrequencyMHz(c, 0, {BANDWIDTHS_KHZ[0] / 1e3, BANDWIDTHS_KHZ[3] / 1e3, def});
         if (!v) return;
-        if (*v != std::floor(*v) || *v < 0 || *v > 3) return Fail(-222, QStringLiteral("0 to 3"));
-        s.bandwidthIndex = static_cast<std::int16_t>(*v);
+        const auto k = std::find_if(BANDWIDTHS_KHZ.begin(), BANDWIDTHS_KHZ.end(),
+                                    [&](double khz) { return std::abs(khz - *v * 1e3) < 1e-6; });
+        if (k == BANDWIDTHS_KHZ.end()) return Fail(-224, QStringLiteral("9, 20, 120 or 400 kHz"));
+        s.bandwidthIndex = static_cast<std::int16_t>(k - BANDWIDTHS_KHZ.begin());
         return m_target.SettingsChanged();
     }
     // The sweep's points, under their usual name: 4000 / resolution.
@@ -420,7 +482,7 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         return Count(c, 0) ? Answer(QByteArray::number(s.resolution > 0 ? 4000 / s.resolution : 0)) : void();
     if (is("[SENSe:]SWEep:POINts", false)) {
         if (!Count(c, 1)) return;
-        const auto v = Number(c, 0);
+        const auto v = Number(c, 0, {500, 4000, 4000.0 / defaults.resolution});
         if (!v) return;
         if (*v != 500 && *v != 1000 && *v != 2000 && *v != 4000)
             return Fail(-222, QStringLiteral("500, 1000, 2000 or 4000"));
@@ -432,7 +494,7 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         return Count(c, 0) ? Answer(QByteArray::number(s.resolution)) : void();
     if (is("[SENSe:]RESolution", false)) {
         if (!Count(c, 1)) return;
-        const auto v = Number(c, 0);
+        const auto v = Number(c, 0, {1, 8, double(defaults.resolution)});
         if (!v) return;
         if (*v != 1 && *v != 2 && *v != 4 && *v != 8) return Fail(-222, QStringLiteral("1, 2, 4 or 8"));
         s.resolution = static_cast<std::int16_t>(*v);

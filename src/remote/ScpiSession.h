@@ -58,6 +58,14 @@ private:
     // Command helpers; each reports its own errors.
     std::optional<bool> Switch(const ScpiCommand& c, std::size_t index);
     std::optional<double> Number(const ScpiCommand& c, std::size_t index);
+    // What MIN, MAX and DEF stand for.
+    struct Limits {
+        double min, max, def;
+    };
+    // A number, or MIN, MAX or DEF.
+    std::optional<double> Number(const ScpiCommand& c, std::size_t index, const Limits& limits);
+    // A frequency in Hz, or with the suffix HZ, KHZ, MHZ or GHZ, or MIN, MAX or DEF (given in MHz): in MHz.
+    std::optional<double> FrequencyMHz(const ScpiCommand& c, std::size_t index, const Limits& mhz);
     std::optional<int> TraceChoice(const ScpiCommand& c, bool withComparison);
     bool Count(const ScpiCommand& c, std::size_t n);
     QByteArray Values(const std::vector<double>& values, int decimals) const;

@@ -118,9 +118,9 @@ struct Served {
 // Asks *IDN? and waits for the answer or the end of the connection: whether the client is served.
 bool Identified(QTcpSocket& client) {
     client.write("*IDN?\n");
-    QTest::qWaitFor(
-        [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; });
-    return client.readLine().startsWith("ZELOR");
+    return QTest::qWaitFor(
+               [&] { return client.canReadLine() || client.state() != QAbstractSocket::ConnectedState; }) &&
+           client.readLine().startsWith("ZELOR");
 }
 
 QString Render(const std::vector<ScpiItem>& items) {
@@ -282,14 +282,24 @@ private slots:
         QTest::addColumn<QString>("expected");  // the answer lines, then the error queue, joined by " | "
         Row("identity, several answers in one line", QStringList{"*idn?;*OPC?"},
             "ZELOR Instruments,TK820-2,0,2.68;1 | 0,\"No error\"");
-        Row("center frequency", QStringList{"SENSE:FREQUENCY:CENTER 123.5;:FREQ:CENT?", "FREQ:CENT 3000.5"},
-            "123.5 | -222,\"Data out of range;0 to 3000 MHz\" | 0,\"No error\"");
-        Row("scan widths of the display setup",
-            QStringList{"FREQ:SPAN:DIV 0.05;FREQ:SPAN:DIV?", "FREQ:SPAN:DIV 0.3"},
-            "0.05 | -222,\"Data out of range;one of the display setup's scan widths\" | 0,\"No error\"");
-        Row("resolution and bandwidth", QStringList{"RES 4;RES?;BAND 3;BAND?", "RES 3", "BAND 1.5"},
-            "4;3 | -222,\"Data out of range;1, 2, 4 or 8\" | -222,\"Data out of range;0 to 3\" | 0,\"No "
-            "error\"");
+        // Frequencies in Hz, or with a suffix.
+        Row("center frequency",
+            QStringList{"SENSE:FREQUENCY:CENTER 123.5MHZ;:FREQ:CENT?", "FREQ:CENT 15e6;FREQ:CENT?",
+                        "FREQ:CENT 250khz;FREQ:CENT?", "FREQ:CENT MAX;FREQ:CENT?", "FREQ:CENT 3.0005GHZ",
+                        "FREQ:CENT 5PHZ"},
+            "123500000 | 15000000 | 250000 | 3000000000 | -222,\"Data out of range;0 to 3000 MHz\" | "
+            "-131,\"Invalid suffix;HZ, KHZ, MHZ or GHZ\" | 0,\"No error\"");
+        Row("scan widths of the display setup and the span",
+            QStringList{"FREQ:SPAN:DIV 50KHZ;FREQ:SPAN:DIV?;:FREQ:CENT 100MHZ;:FREQ:STAR?;STOP?;SPAN?",
+                        "FREQ:SPAN:DIV 0.3MHZ"},
+            "50000;99750000;100250000;500000 | -222,\"Data out of range;one of the display setup's scan "
+            "widths\" | "
+            "0,\"No error\"");
+        Row("resolution and bandwidth",
+            QStringList{"RES 4;RES?;BAND 120KHZ;BAND?;BAND MIN;BAND?", "RES 3", "BAND 3"},
+            "4;120000;9000 | -222,\"Data out of range;1, 2, 4 or 8\" | -224,\"Illegal parameter value;9, 20, "
+            "120 or "
+            "400 kHz\" | 0,\"No error\"");
         Row("unit", QStringList{"UNIT:POW dbuv;UNIT:POW?", "UNIT:POW DBW"},
             "DBUV | -224,\"Illegal parameter value;DBM, DBUV, DBPW or USER\" | 0,\"No error\"");
         Row("an error ends its line", QStringList{"FOO?;*OPC?", "*OPC?"},
@@ -322,8 +332,9 @@ private slots:
             "2;-113,\"Undefined header\",-113,\"Undefined header\";0,\"No error\";1999.0;0 | 0,\"No error\"");
         Row("byte order", QStringList{"FORM:BORD?;FORM:BORD NORM;FORM:BORD?", "FORM:BORD BIG"},
             "SWAP;NORM | -224,\"Illegal parameter value;NORM or SWAP\" | 0,\"No error\"");
-        Row("sweep points", QStringList{"SWE:POIN 1000;SWE:POIN?;RES?", "SWE:POIN 300"},
-            "1000;4 | -222,\"Data out of range;500, 1000, 2000 or 4000\" | 0,\"No error\"");
+        Row("sweep points",
+            QStringList{"SWE:POIN 1000;SWE:POIN?;RES?;SWE:POIN DEF;SWE:POIN?", "SWE:POIN 300"},
+            "1000;4;500 | -222,\"Data out of range;500, 1000, 2000 or 4000\" | 0,\"No error\"");
         Row("a read while offline", QStringList{"INIT:IMM;*OPC?"},
             "1 | -213,\"Init ignored;the interface is offline (INST:CONN ON)\" | 0,\"No error\"");
         Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");

@@ -252,8 +252,8 @@ private slots:
     // ... with automatic measurement off: the program reads only when the client asks.
     void resetRestoresTheStartUpDefaults() {
         RemoteRig rig;
-        rig.ask("FREQ:CENT 12;UNIT:POW DBUV;FAST ON");
-        QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?;INIT:CONT?"), QByteArray("500;DBM;0;0"));
+        rig.ask("FREQ:CENT 12MHZ;UNIT:POW DBUV;FAST ON");
+        QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?;INIT:CONT?"), QByteArray("500000000;DBM;0;0"));
     }
 
     // A resolution set remotely reaches the interface before the next read, which is whole; a query sent
