@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
         "CALC:LIM:STAT ACT,ON;:CALC:LIM:FAIL?;MARG? ACT;:SYST:ERR?\n",
         "X #15ab;c\n,1;*CLS;INIT:CONT OFF;SCR:STAT?\n",
         "*ESE 60;*SRE 32;*OPC;*ESR?;*STB?;*TST?;ABOR;SYST:ERR:COUN?;SYST:ERR:ALL?;SYST:VERS?\n",
+        "FREQ:CENT 15MHZ;SPAN:DIV 50khz;STAR?;:BAND MIN;SWE:POIN DEF;:FORM:BORD NORM;:SCR:MESS?;:MMEM:CAT?\n",
     };
     int n = 0;
     for (const char* line : scpiLines)
