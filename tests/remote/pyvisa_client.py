@@ -1,5 +1,6 @@
-# A real VISA client against a headless server on the emulator: the traces as text and as blocks, the same
-# levels in a stored measurement read back by tk820-convert, pass/fail and the worst margin, and what is refused.
+# A real VISA client against a headless server on the emulator: waiting by *OPC? and by *ESR? polling, the traces
+# as text and as blocks in both byte orders, the same levels in a stored measurement read back by tk820-convert,
+# pass/fail and the worst margin, what is refused, and frequencies with units.
 import csv, errno, socket, subprocess, sys, time
 import pyvisa
 
@@ -17,6 +18,12 @@ idn = tk.query("*IDN?").split(",")
 check(idn[0:2] == ["ZELOR Instruments", "TK820-2"] and idn[3] == "2.68", f"*IDN? {idn}")
 tk.write('INST:CONN ON;:MMEM:LOAD:STAT "campaign.set";:MMEM:LOAD:LIM "cispr32-class-b-mains.grn"')
 check(tk.query("CALC:LIM:STAT ACT,ON;:INIT:IMM;*OPC?") == "1", "INIT:IMM;*OPC?")
+# The other way drivers wait: *OPC, then polling the operation-complete bit of *ESR?.
+tk.write("INIT:IMM;*OPC")
+deadline = time.monotonic() + 60
+while not int(tk.query("*ESR?")) & 1 and time.monotonic() < deadline:
+    time.sleep(0.05)
+check(time.monotonic() < deadline, "*OPC never set the operation-complete bit")
 error = tk.query("SYST:ERR?")
 check(error == '0,"No error"', f"error after the measurement: {error}")
 points = 4000 // int(tk.query("SENS:RES?"))
@@ -25,7 +32,10 @@ for trace in ("ACT", "AVER", "PEAK"):
     text[trace] = tk.query_ascii_values(f"TRAC:DATA? {trace}")
     tk.write("FORM REAL,32")
     block[trace] = tk.query_binary_values(f"TRAC:DATA? {trace}", datatype="f", is_big_endian=False)
-    tk.write("FORM ASC")
+    tk.write("FORM:BORD NORM")
+    big = tk.query_binary_values(f"TRAC:DATA? {trace}", datatype="f", is_big_endian=True)
+    tk.write("FORM ASC;FORM:BORD SWAP")
+    check(big == block[trace], f"{trace}: the block most significant byte first differs")
     check(len(text[trace]) == points and len(block[trace]) == points, f"{trace}: {len(text[trace])} points")
     check(all(abs(a - b) <= 0.005 for a, b in zip(text[trace], block[trace])), f"{trace}: text and block differ")
 freqs = tk.query_ascii_values("TRAC:FREQ?")
@@ -75,6 +85,9 @@ while not closed and time.monotonic() < deadline:
         time.sleep(0.05)
 check(closed, "a client that never reads was not closed")
 greedy.close()
+# Frequencies with units, as drivers set them; the queries answer in Hz.
+check(tk.query("FREQ:CENT 15e6;FREQ:CENT?;:FREQ:CENT 433.92MHZ;FREQ:CENT?") == "15000000;433920000",
+      "frequencies with units")
 tk.close()
 if failures:
     print("FAIL:", *failures, sep="\n  ")
