@@ -38,7 +38,9 @@ public:
     QString ProgramVersion() const override { return QStringLiteral("2.68"); }
     void KeepMessages() override {}
     QStringList TakeMessages() override { return {}; }
+    QStringList TakeScriptMessages() override { return {}; }
     void Reset() override {}
+    void Abort() override {}
     bool Online() override { return true; }
     void SetOnline(bool) override {}
     void Single() override {}
