@@ -211,6 +211,8 @@ private slots:
         for (std::size_t i = 1; i + 1 < ErrorQueue::CAPACITY; ++i) q.Next();
         QCOMPARE(q.Next(), QByteArray("-350,\"Queue overflow\""));
         QCOMPARE(q.Next(), QByteArray("0,\"No error\""));
+        q.Push(-200, QStringLiteral("say \"hi\""));  // a quote is doubled, as in any SCPI string
+        QCOMPARE(q.Next(), QByteArray("-200,\"say \"\"hi\"\"\""));
     }
 
     void framer() {

@@ -236,6 +236,19 @@ private slots:
         QVERIFY(rig.shown.messages.isEmpty());
     }
 
+    // SYST:EXIT ends a server without windows, and says no error.
+    void exitEndsTheServer() {
+        RemoteRig rig;
+        bool exited = false;
+        SessionRemoteTarget target{rig.program, rig.dialogs, [&] { exited = true; }};
+        QByteArray answer;
+        const auto session =
+            ScpiSession::Create(target, rig.folder.path(), [&](const QByteArray& a) { answer = a; });
+        session->Receive("SYST:EXIT;:SYST:ERR?");
+        QVERIFY(exited);
+        QCOMPARE(answer, QByteArray("0,\"No error\"\n"));
+    }
+
     // A script's message during a remote command is no error of the command; all of them wait for SCR:MESS?,
     // and outside a remote command they are shown as well.
     void scriptMessagesAreNoErrors() {
@@ -244,7 +257,8 @@ private slots:
         dialogs.Keep();
         dialogs.notice(QStringLiteral("step 1"), QStringLiteral("Script info"), MessageIcon::Information);
         QVERIFY(dialogs.Take().isEmpty());
-        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"), MessageIcon::Information);
+        dialogs.notice(QStringLiteral("Script done"), QStringLiteral("Script info"),
+                       MessageIcon::Information);
         QCOMPARE(shown.notices, 1);
         QCOMPARE(dialogs.TakeNotices(), (QStringList{"Script info: step 1", "Script info: Script done"}));
     }
