@@ -148,8 +148,7 @@ void RemoteServer::Accept() {
             socket->deleteLater();
             c->session->WhenIdle([this, c] {
                 QMetaObject::invokeMethod(
-                    this,
-                    [this, c] { std::erase_if(m_clients, [c](const auto& k) { return k.get() == c; }); },
+                    this, [this, c] { std::erase_if(m_clients, [c](const auto& k) { return k.get() == c; }); },
                     Qt::QueuedConnection);
             });
         });

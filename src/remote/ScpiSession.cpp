@@ -237,19 +237,20 @@ std::optional<double> ScpiSession::FrequencyMHz(const ScpiCommand& c, std::size_
     if (p.kind != ScpiParameter::Kind::Token || v.isEmpty() ||
         !(std::isdigit(uchar(v[0])) || QByteArray("+-.").contains(v[0])))
         return Number(c, index, mhz);
-    // In Hz unless a suffix says otherwise (MHZ is mega, as SCPI takes it for frequencies).
+    // In Hz unless a suffix says otherwise (MHZ is mega, as SCPI takes it for frequencies). A divisor, not
+    // a factor below 1, so that 15e6 Hz is 15 MHz exactly.
     struct Suffix {
         const char* text;
-        double mhz;
+        double times, per;
     };
     static constexpr std::array<Suffix, 4> suffixes{
-        {{"GHZ", 1e3}, {"MHZ", 1.0}, {"KHZ", 1e-3}, {"HZ", 1e-6}}};
+        {{"GHZ", 1e3, 1.0}, {"MHZ", 1.0, 1.0}, {"KHZ", 1.0, 1e3}, {"HZ", 1.0, 1e6}}};
     QByteArray number = v;
-    double scale = 1e-6;
+    Suffix unit{"", 1.0, 1e6};
     for (const Suffix& suffix : suffixes) {
         if (v.endsWith(suffix.text)) {
             number = v.chopped(static_cast<qsizetype>(std::strlen(suffix.text))).trimmed();
-            scale = suffix.mhz;
+            unit = suffix;
             break;
         }
     }
@@ -259,8 +260,7 @@ std::optional<double> ScpiSession::FrequencyMHz(const ScpiCommand& c, std::size_
         Fail(-131, QStringLiteral("HZ, KHZ, MHZ or GHZ"));
         return std::nullopt;
     }
-    // Divided rather than multiplied by a fraction, so that 15e6 Hz is 15 MHz exactly.
-    return scale < 1.0 ? x / (1.0 / scale) : x * scale;
+    return x * unit.times / unit.per;
 }
 
 std::optional<int> ScpiSession::TraceChoice(const ScpiCommand& c, bool withComparison) {
