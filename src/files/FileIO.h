@@ -9,7 +9,8 @@
 namespace tk {
 
 // The bytes of a data file, at most maxBytes of them (no format of the program is larger; a larger file,
-// chosen by mistake, is not read whole). Nothing when the file cannot be opened or read, or is a folder.
+// chosen by mistake, is not read whole). Nothing when the file cannot be opened or read, or is no plain file
+// (a folder, a pipe, a device: they are opened without waiting and refused).
 std::optional<QByteArray> ReadFileBytes(const QString& path, qint64 maxBytes);
 
 // Writes one step of a save to the open temporary file; true when every byte went out.
@@ -17,7 +18,8 @@ using DeviceWrite = std::function<bool(QIODevice& device, const QByteArray& byte
 
 // The one writer of every data file: the bytes go to a temporary file beside the target, which replaces the
 // target only when every byte was written. A save that fails at any point leaves the previous file exactly
-// as it was. The optional write step lets tests put a failing device in the way.
+// as it was. The optional write step lets tests put a failing device in the way. Under a FileConfinement
+// both take the file through the confined folder.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const DeviceWrite& write = {});
 
 }  // namespace tk

@@ -1,5 +1,6 @@
 #include "PrintPage.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -8,8 +9,8 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
+#include "FileIO.h"
 #include "PainterCanvas.h"
 #include "PrintOut.h"
 
@@ -25,25 +26,22 @@ bool PrintPage(MeasurementModel& model, QPagedPaintDevice& device, const QString
 
 namespace {
 
-// Writes an A4 PDF through a temporary file that replaces the target only when the drawing succeeded.
+// Writes an A4 PDF: drawn in memory, then written by the one writer of the program's files, so that the
+// target is replaced only when the drawing and every write succeeded.
 bool WritePdf(const QString& fileName, const QString& title,
               const std::function<bool(QPagedPaintDevice&)>& draw) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&pdf);
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
         writer.setCreator(QStringLiteral("tk820-2"));
         writer.setTitle(title);
-        if (!draw(writer)) {
-            file.cancelWriting();
-            return false;
-        }
+        if (!draw(writer)) return false;
     }
-    // A full disk shows only when the buffer is flushed; commit() alone would put the cut-off file in place.
-    return file.flush() && file.commit();
+    return WriteFileAtomically(fileName, pdf.data());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -17,6 +19,7 @@
 #include "BoundariesFile.h"
 #include "CalibrationFile.h"
 #include "FileBytes.h"
+#include "FileConfinement.h"
 #include "FileIO.h"
 #include "FileOperations.h"
 #include "MeasurementFile.h"
@@ -244,6 +247,68 @@ private slots:
         QVERIFY(!ReadFileBytes(dir.filePath(QStringLiteral("missing.grn")), 100));
         QVERIFY(WriteFileAtomically(dir.filePath(QStringLiteral("big")), QByteArray(50, 'z')));
         QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("big")), 10)->size(), 10);
+    }
+
+    // Under a folder's descriptor no link is followed, whichever way the name is walked.
+    void openBeneathFollowsNoLink() {
+        QTemporaryDir outside, dir;
+        const QDir in(dir.path());
+        QVERIFY(in.mkdir(QStringLiteral("sub")) && WriteBytes(in.filePath(QStringLiteral("sub/b.set")), "b"));
+        QVERIFY(WriteBytes(in.filePath(QStringLiteral("a.set")), "a"));
+        QVERIFY(WriteBytes(QDir(outside.path()).filePath(QStringLiteral("x")), "x"));
+        QFile::link(in.filePath(QStringLiteral("a.set")), in.filePath(QStringLiteral("in")));
+        QFile::link(QDir(outside.path()).filePath(QStringLiteral("x")), in.filePath(QStringLiteral("out")));
+        QFile::link(outside.path(), in.filePath(QStringLiteral("outdir")));
+        const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        const struct {
+            const char* name;
+            bool opens;
+        } rows[] = {{"a.set", true},     {"sub/b.set", true},    {"in", false},           {"out", false},
+                    {"outdir/x", false}, {"sub/../../x", false}, {"/etc/hostname", false}};
+        for (const BeneathWalk walk : {BeneathWalk::Kernel, BeneathWalk::Components})
+            for (const auto& row : rows) {
+                const int fd = OpenBeneath(folder, row.name, O_RDONLY, 0, walk);
+                QVERIFY2((fd >= 0) == row.opens, row.name);
+                if (fd >= 0) ::close(fd);
+            }
+        ::close(folder);
+    }
+
+    // Confined, a file is read only when it is a plain file in the folder, and a store replaces what stands
+    // under its name (a link to outside included) without writing through it, keeping a file's permissions.
+    void confinedFilesStayInTheFolder() {
+        QTemporaryDir outside, dir;
+        const QDir in(dir.path()), out(outside.path());
+        const QString secret = out.filePath(QStringLiteral("secret"));
+        QVERIFY(WriteBytes(secret, "secret") && WriteBytes(in.filePath(QStringLiteral("a.set")), "inside"));
+        QFile::link(secret, in.filePath(QStringLiteral("out")));
+        QFile::link(outside.path(), in.filePath(QStringLiteral("outdir")));
+        QCOMPARE(::mkfifo(QFile::encodeName(in.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        QVERIFY(in.mkdir(QStringLiteral("sub")));
+        ::chmod(QFile::encodeName(in.filePath(QStringLiteral("a.set"))).constData(), 0640);
+
+        const FileConfinement confined(dir.path());
+        QCOMPARE(ReadFileBytes(in.filePath(QStringLiteral("a.set")), 100), QByteArray("inside"));
+        for (const QString& name :
+             {in.filePath(QStringLiteral("out")), in.filePath(QStringLiteral("outdir/secret")),
+              in.filePath(QStringLiteral("fifo")), secret})
+            QVERIFY2(!ReadFileBytes(name, 100), qPrintable(name));
+        for (const QString& name :
+             {out.filePath(QStringLiteral("new")), in.filePath(QStringLiteral("outdir/new")),
+              in.filePath(QStringLiteral("sub"))})
+            QVERIFY2(!WriteFileAtomically(name, "x"), qPrintable(name));
+        QVERIFY(WriteFileAtomically(in.filePath(QStringLiteral("out")), "replaced"));
+        QVERIFY(WriteFileAtomically(in.filePath(QStringLiteral("a.set")), "stored"));
+        QCOMPARE(FileBytes(secret), QByteArray("secret"));
+        QCOMPARE(out.entryList(QDir::Files | QDir::Hidden), QStringList{"secret"});
+        QCOMPARE(FileBytes(in.filePath(QStringLiteral("out"))), QByteArray("replaced"));
+        QVERIFY(!QFileInfo(in.filePath(QStringLiteral("out"))).isSymLink());
+        QCOMPARE(FileBytes(in.filePath(QStringLiteral("a.set"))), QByteArray("stored"));
+        QCOMPARE(QFileInfo(in.filePath(QStringLiteral("a.set"))).permissions() & 0x0777,
+                 QFileDevice::Permissions(0x0640));
+        // No temporary file stays behind.
+        QCOMPARE(in.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                 (QStringList{"a.set", "fifo", "out"}));
     }
 
     // The run report: margins to 0.01 dB and 0.001 MHz, null where a boundary covers no point; the worst is
