@@ -50,7 +50,7 @@ public:
     void Load(RemoteFile, const QString&) override {}
     void Store(RemoteFile, const QString&, int) override {}
     std::vector<RemoteMargin> Margins() override { return {}; }
-    void RunScript() override {}
+    void RunScript(const QString&) override {}
     void StopScript() override {}
     bool Exit() override { return true; }
 };

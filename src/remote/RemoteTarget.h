@@ -53,7 +53,8 @@ public:
     // unit: the level unit of a table, coded like levelUnit.
     virtual void Store(RemoteFile kind, const QString& path, int unit) = 0;
     virtual std::vector<RemoteMargin> Margins() = 0;
-    virtual void RunScript() = 0;
+    // Starts the loaded script; its steps' files are taken beside it and must lie inside folder.
+    virtual void RunScript(const QString& folder) = 0;
     virtual void StopScript() = 0;
     // SYST:EXIT; false where the program does not end that way (it has windows: the user ends it).
     virtual bool Exit() = 0;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "FieldIo.h"
+#include "FileConfinement.h"
 #include "RemotePaths.h"
 #include "Units.h"
 
@@ -130,7 +131,7 @@ void ScpiSession::Step() {
     std::weak_ptr<ScpiSession> self = weak_from_this();
     RemoteTarget& target = m_target;
     const bool last = next.lastOfLine;
-    m_target.WhenLineFree([self, &target, last] {
+    m_target.WhenLineFree([self, &target, last, confinement = std::move(m_confinement)] {
         const QStringList messages = target.TakeMessages();
         if (auto s = self.lock()) {
             for (const QString& text : messages) s->Fail(-200, text.trimmed());
@@ -316,6 +317,9 @@ void ScpiSession::FileCommand(const ScpiCommand& c, bool store) {
     const RemotePath p = ResolveRemotePath(m_folder, QString::fromLatin1(c.parameters[0].value),
                                            store ? RemoteAccess::Write : RemoteAccess::Read);
     if (p.path.isEmpty()) return Fail(p.error, p.reason);
+    // The name was checked; what it names may change before it is opened, so the opening goes through the
+    // folder as well.
+    m_confinement = std::make_shared<FileConfinement>(m_folder);
     if (store)
         m_target.Store(*kind, p.path, m_target.Model().settings.levelUnit);
     else
@@ -632,7 +636,7 @@ void ScpiSession::Handle(const ScpiCommand& c) {
             quoted << '"' + text.replace(u'"', QStringLiteral("\"\"")).toLatin1() + '"';
         return Answer(quoted.isEmpty() ? QByteArray("\"\"") : quoted.join(','));
     }
-    if (is("SCRipt:RUN", false)) return Count(c, 0) ? m_target.RunScript() : void();
+    if (is("SCRipt:RUN", false)) return Count(c, 0) ? m_target.RunScript(m_folder) : void();
     if (is("SCRipt:STOP", false)) return Count(c, 0) ? m_target.StopScript() : void();
     if (is("SCRipt:STATe", true)) {
         if (!Count(c, 0)) return;

@@ -11,6 +11,8 @@
 
 namespace tk {
 
+class FileConfinement;
+
 // One remote client's conversation: its program lines become commands that run one after another on the
 // program's thread, each when no exchange has the line; the answers of one line's queries go out together
 // as one line. A session that ends (its client left) drops what it had not yet run.
@@ -73,6 +75,9 @@ private:
 
     RemoteTarget& m_target;
     QString m_folder;
+    // The file command being run keeps every file inside the folder until its messages are collected:
+    // what it asked for the line (the load itself) runs between the two.
+    std::shared_ptr<FileConfinement> m_confinement;
     Output m_output;
     ErrorQueue m_errors;
     std::deque<Queued> m_queue;

@@ -25,7 +25,7 @@ Session::Session(const SessionContext& context, QObject* parent)
 }
 
 void Session::RebuildRunner() {
-    m_runner = std::make_unique<ScriptRunner>(m_model, m_clock, m_dialogs, *m_actions, *m_control,
+    m_runner = std::make_unique<ScriptRunner>(m_model, m_clock, m_dialogs, m_scriptActions, *m_control,
                                               *m_parallel, m_portMap);
 }
 
@@ -36,8 +36,7 @@ void Session::UsePorts(SerialPort& control, ParallelPort& parallel) {
 }
 
 void Session::UseActions(ScriptActions& actions) {
-    m_actions = &actions;
-    RebuildRunner();
+    m_scriptActions.Use(actions);
 }
 
 bool Session::Load(const QString& parameterPath, const QString& commandLineScript) {
@@ -60,6 +59,7 @@ void Session::StartScriptAtProgramStart() {
         // may be another script whose control outputs would be sent again.
         if (LoadScript(m_model, m_dialogs) != ScriptLoad::Loaded) return;
         emit scriptStartedAtProgramStart();
+        m_scriptActions.Release();
         m_runner->StartScript();
     });
 }
@@ -89,7 +89,15 @@ void Session::LoadScriptFile() {
 }
 
 void Session::StartLoadedScript() {
-    OnLine([this] { m_runner->StartScript(); });
+    OnLine([this] {
+        m_scriptActions.Release();
+        m_runner->StartScript();
+    });
+}
+
+void Session::StartScriptInside(const QString& folder) {
+    m_scriptActions.Confine(folder, m_model.scriptFileName);
+    m_runner->StartScript();
 }
 
 Session::~Session() {

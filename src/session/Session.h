@@ -8,6 +8,7 @@
 
 #include "AnalyzerLink.h"
 #include "BoundaryFileCommands.h"
+#include "ConfinedScriptActions.h"
 #include "FileCommands.h"
 #include "LineWaker.h"
 #include "MeasurementCycle.h"
@@ -80,6 +81,9 @@ public:
     void StartScriptAtProgramStart();
     // Starts the loaded script once the line is free.
     void StartLoadedScript();
+    // SCR:RUN: starts the loaded script now, with its files taken beside it and held inside folder until a
+    // script is started another way.
+    void StartScriptInside(const QString& folder);
 
     // Runs a command that needs the line now, or after the exchange that has it, in the order given.
     void OnLine(std::function<void()> command, const QString& key = {});
@@ -190,7 +194,7 @@ private:
     BoundaryFileCommands m_boundaryFiles{m_model, m_dialogs};
     SerialPort* m_control = &m_ownControl;
     ParallelPort* m_parallel = &m_ownParallel;
-    ScriptActions* m_actions = &m_fileActions;
+    ConfinedScriptActions m_scriptActions{m_fileActions};
     std::unique_ptr<ScriptRunner> m_runner;
     std::unique_ptr<LineWaker> m_waker;
     std::function<void()> m_afterReads;

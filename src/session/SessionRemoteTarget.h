@@ -34,7 +34,7 @@ public:
     void Load(RemoteFile kind, const QString& path) override;
     void Store(RemoteFile kind, const QString& path, int unit) override;
     std::vector<RemoteMargin> Margins() override;
-    void RunScript() override { m_session.Scripts().StartScript(); }
+    void RunScript(const QString& folder) override { m_session.StartScriptInside(folder); }
     void StopScript() override { m_session.Scripts().StopScript(); }
     bool Exit() override;
 

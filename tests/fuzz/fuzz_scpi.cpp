@@ -43,7 +43,7 @@ public:
     void Load(RemoteFile, const QString&) override {}
     void Store(RemoteFile, const QString&, int) override {}
     std::vector<RemoteMargin> Margins() override { return {{0, true, -1.0, 3.9f}}; }
-    void RunScript() override {}
+    void RunScript(const QString&) override {}
     void StopScript() override {}
     bool Exit() override { return true; }
 

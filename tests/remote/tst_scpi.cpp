@@ -67,7 +67,7 @@ public:
         calls << QStringLiteral("store %1 %2 %3").arg(int(kind)).arg(QFileInfo(path).fileName()).arg(unit);
     }
     std::vector<RemoteMargin> Margins() override { return margins; }
-    void RunScript() override { calls << QStringLiteral("run"); }
+    void RunScript(const QString&) override { calls << QStringLiteral("run"); }
     void StopScript() override { calls << QStringLiteral("stop"); }
     bool Exit() override { return false; }
 

@@ -2,6 +2,10 @@
 // in simulated time: the session alone, in an application that has no widgets. For scripts: the exit status
 // and the report of a passing run, of one that reaches its boundary, of one that cannot load its files and of
 // ones that could not write theirs.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +15,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <cstdio>
+#include <thread>
 
 #include "BoundariesFile.h"
 #include "Clock.h"
@@ -110,6 +117,32 @@ struct RemoteRig {
         session->Receive(line);
         return answers.isEmpty() ? QByteArray("(none)") : answers.join("|").chopped(1);
     }
+};
+
+// Swaps a name of a folder with another thing and back, as fast as it can, as someone with a shell in the
+// folder could: `make` puts that thing (a link, a pipe) under "fresh" anew before each swap.
+class Swapper {
+public:
+    Swapper(const QString& folder, const char* name, std::function<void(int dir)> make)
+        : m_thread([this, dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY), name,
+                    make = std::move(make)] {
+              while (!m_stop) {
+                  ::unlinkat(dir, "fresh", 0);
+                  make(dir);
+                  ::renameat(dir, "fresh", dir, "other");
+                  ::renameat2(dir, name, dir, "other", RENAME_EXCHANGE);
+                  ::renameat2(dir, name, dir, "other", RENAME_EXCHANGE);
+              }
+              ::close(dir);
+          }) {}
+    ~Swapper() {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 }  // namespace
@@ -268,6 +301,100 @@ private slots:
         RemoteRig rig;
         rig.ask("FREQ:CENT 12MHZ;UNIT:POW DBUV;FAST ON");
         QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?;INIT:CONT?"), QByteArray("500000000;DBM;0;0"));
+    }
+
+    // A name checked and then swapped for a link to outside, or for a pipe, is neither followed nor waited
+    // on: loads never read the outside file, stores never write it, and every line is answered.
+    void swappedNamesStayInTheFolder_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("a link to outside") << false;
+        QTest::newRow("a pipe") << true;
+    }
+    void swappedNamesStayInTheFolder() {
+        QFETCH(bool, pipe);
+        RemoteRig rig;
+        QTemporaryDir outside;
+        const QString secret = QDir(outside.path()).filePath(QStringLiteral("secret.set"));
+        MeasurementModel m;
+        m.settings.centerFreq = 123.0f;
+        QVERIFY(WriteBytes(secret, WriteSettings(m)));
+        const QByteArray secretBytes = FileBytes(secret);
+        m.settings.centerFreq = 77.0f;
+        QVERIFY(WriteBytes(QDir(rig.folder.path()).filePath(QStringLiteral("race.set")), WriteSettings(m)));
+        int loaded = 0;
+        {
+            Swapper swapper(rig.folder.path(), "race.set", [&, target = QFile::encodeName(secret)](int dir) {
+                if (pipe)
+                    ::mkfifoat(dir, "fresh", 0600);
+                else
+                    ::symlinkat(target.constData(), dir, "fresh");
+            });
+            for (int i = 0; i < 300; ++i) {
+                rig.model.settings.centerFreq = 500.0f;
+                QCOMPARE(rig.ask("MMEM:LOAD:STAT \"race.set\";*OPC?"), QByteArray("1"));
+                QVERIFY(rig.model.settings.centerFreq != 123.0f);
+                loaded += rig.model.settings.centerFreq == 77.0f;
+                rig.model.settings.centerFreq = 77.0f;
+                QCOMPARE(rig.ask("MMEM:STOR:STAT \"race.set\";*OPC?"), QByteArray("1"));
+            }
+        }
+        QCOMPARE(FileBytes(secret), secretBytes);
+        QVERIFY(loaded > 0);
+    }
+
+    // A script a client started takes its files beside itself and keeps them in the folder: a name that
+    // leads out of it is refused and nothing is written.
+    void remoteScriptFilesStayInTheFolder() {
+        const struct {
+            const char* settings;  // "@" stands for the folder outside
+            const char* measurement;
+            const char* written;  // where the measurement lands, in the folder; "" for nowhere
+            const char* message;  // the first error or message
+        } rows[] = {
+            {"scan.set", "scan.mes", "scripts/scan.mes", "Script done"},
+            {"scan.set", "../scan.mes", "scan.mes", "Script done"},
+            {"scan.set", "../../@/scan.mes", "", "File error"},
+            {"scan.set", "/@/scan.mes", "", "File error"},
+            {"/@/scan.set", "scan.mes", "", "-200,\"Execution error;File handling: Cannot open file\""},
+        };
+        for (const auto& row : rows) {
+            RemoteRig rig;
+            QTemporaryDir outside;
+            const QDir folder(rig.folder.path());
+            const auto named = [&](const char* name) {
+                return QString::fromLatin1(name)
+                    .replace(QStringLiteral("/@"), outside.path())
+                    .replace(u'@', QFileInfo(outside.path()).fileName());
+            };
+            QVERIFY(folder.mkdir(QStringLiteral("scripts")));
+            for (const QString& at : {folder.filePath(QStringLiteral("scripts")), outside.path()})
+                QVERIFY(WriteFileAtomically(QDir(at).filePath(QStringLiteral("scan.set")), ScanSettings()));
+            ScriptTable table{};
+            table[0].settingsFile.set(named(row.settings));
+            table[0].measurementFile.set(named(row.measurement));
+            table[0].delayMinutes = 1;
+            QVERIFY(
+                WriteFileAtomically(folder.filePath(QStringLiteral("scripts/run.scp")), ScriptBytes(table)));
+
+            QCOMPARE(rig.ask("MMEM:LOAD:SCR \"scripts/run.scp\";SCR:RUN;*OPC?"), QByteArray("1"));
+            rig.clock.advance(61.0);
+            rig.program.Tick();
+            QStringList written = QDir(outside.path()).entryList(QDir::Files);
+            for (const QString& f : QDir(folder).entryList({QStringLiteral("*.mes")}, QDir::Files))
+                written << f;
+            for (const QString& f : QDir(folder.filePath(QStringLiteral("scripts"))).entryList({"*.mes"}))
+                written << QStringLiteral("scripts/") + f;
+            QCOMPARE(written.join(u' '),
+                     (QStringList{QStringLiteral("scan.set")} +
+                      (*row.written ? QStringList{QString::fromLatin1(row.written)} : QStringList{}))
+                         .join(u' '));
+            // During SCR:RUN its first step's messages go to the client, later ones to the program's boxes.
+            const QByteArray error = rig.ask("SYST:ERR?");
+            QCOMPARE(error != "0,\"No error\""      ? QString::fromLatin1(error)
+                     : rig.shown.messages.isEmpty() ? QString()
+                                                    : rig.shown.messages.first().text,
+                     QString::fromLatin1(row.message));
+        }
     }
 
     // A resolution set remotely reaches the interface before the next read, which is whole; a query sent
