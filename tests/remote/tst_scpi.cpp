@@ -449,7 +449,8 @@ private slots:
     }
 
     // Clients that come and go in quick succession free their slots as they go: each one is served, also
-    // when the server meets several connections and their ends at once, and four clients at once after them.
+    // when the server meets several connections and their ends at once, and four clients at once after a
+    // thousand quick connections more.
     void clientsThatComeAndGoFreeTheirSlots() {
         Served s;
         for (int i = 0; i < 20; ++i) {
@@ -457,6 +458,10 @@ private slots:
             for (int k = 0; k < 6; ++k) batch.push_back(s.Connect());  // met by the server at once
             for (int k = 0; k < 5; ++k) batch[std::size_t(k)]->close();
             QVERIFY(Identified(*batch.back()));
+        }
+        for (int i = 0; i < 1000; ++i) {
+            s.Connect()->close();
+            QCoreApplication::processEvents();
         }
         std::vector<std::unique_ptr<QTcpSocket>> four;
         for (int k = 0; k < 4; ++k) four.push_back(s.Connect());
