@@ -1,11 +1,14 @@
 // tk820-convert: the program's data files to JSON and CSV and back, through the program's own codecs, and
 // pictures of measurements through the program's own drawing.
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -14,6 +17,8 @@
 #include "JsonConvert.h"
 #include "MeasurementCsv.h"
 #include "MeasurementPicture.h"
+#include "Report.h"
+#include "ReportPdf.h"
 #include "Units.h"
 #include "Version.h"
 
@@ -26,6 +31,8 @@ constexpr qint64 MAX_INPUT_BYTES = 64 * 1024 * 1024;
 
 const char* const kUsage =
     "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] [--size WxH] [--settings FILE.set] IN OUT\n"
+    "       tk820-convert --report OUT.pdf [--report-title T] [--report-eut E] [--report-operator O]\n"
+    "                     IN1.mes [IN2.mes ...]\n"
     "Converts a data file of tk820-2: the parameter file (TK820-2.par), settings (*.set), boundaries "
     "(*.grn),\n"
     "measurements (*.mes), calibration curves (*.eic) or scripts (*.scp), of any version the program reads.\n"
@@ -38,6 +45,8 @@ const char* const kUsage =
     "  *.pdf   a measurement's printout page; the printer setup of --settings FILE.set, else the traces,\n"
     "          comparison curve and switched-on boundaries the graph shows, in colour\n"
     "  other   the data file as tk820-2 writes it, in the current version\n"
+    "With --report, OUT.pdf is a test report of the measurements: the verdict, a summary of every checked\n"
+    "trace, a page per measurement and the SHA-256 of every input file.\n"
     "OUT is replaced only when it was written completely.\n"
     "Exit status: 0 done, 2 bad command line, bad input, or OUT could not be written.\n";
 
@@ -81,8 +90,19 @@ bool ReadInput(const QString& name, tk::DataFile& file, QString& error) {
     return tk::DataFileFromJson(doc.object(), file, error);
 }
 
-// Draws the measurement's picture. The drawing needs fonts, so a GUI application, on the offscreen platform:
-// no display is needed.
+// The drawing needs fonts, so a GUI application, on the offscreen platform: no display is needed. The
+// converter's own messages are the only ones its user is meant to read; Qt's notes about the environment
+// (no runtime folder, say) would only hide them.
+QGuiApplication OffscreenApplication(int& argc, char* argv[]) {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "tk820-convert: %s\n", qPrintable(text));
+    });
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return QGuiApplication(argc, argv);
+}
+
+// Draws the measurement's picture.
 int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kind, const QString& inName,
                  const QString& outName, QSize size, const std::optional<QString>& settingsName) {
     if (file.kind != tk::FileKind::Measurement)
@@ -100,15 +120,27 @@ int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kin
         tk::TakePrintSetup(*settings.model, model);
     }
     model.fileNames.measurement = inName;
-    // The converter's own messages are the only ones its user is meant to read; Qt's notes about the
-    // environment (no runtime folder, say) would only hide them.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "tk820-convert: %s\n", qPrintable(text));
-    });
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    const QGuiApplication app = OffscreenApplication(argc, argv);
     if (!tk::WriteMeasurementPicture(model, kind, outName, size, QGuiApplication::font()))
+        return Fail(outName, QStringLiteral("cannot write"));
+    return 0;
+}
+
+// The test report of the measurements named.
+int WriteReport(int argc, char* argv[], const QString& outName, const QStringList& inputs,
+                const tk::ReportSetup& setup) {
+    tk::Report report;
+    report.setup = setup;
+    report.written = QDateTime::currentDateTime();
+    report.programVersion = QString::fromLatin1(tk::PROGRAM_VERSION);
+    for (const QString& name : inputs) {
+        QString error;
+        auto scan = tk::ReadReportScan(name, &error);
+        if (!scan) return Fail(name, error);
+        report.scans.push_back(std::move(*scan));
+    }
+    const QGuiApplication app = OffscreenApplication(argc, argv);
+    if (!tk::WriteReportPdf(report, outName, tk::ReportPaper(QLocale())))
         return Fail(outName, QStringLiteral("cannot write"));
     return 0;
 }
@@ -120,6 +152,11 @@ int main(int argc, char* argv[]) {
     std::optional<int> unit;
     QSize size(1200, 800);
     std::optional<QString> settingsName;
+    std::optional<QString> reportName;
+    tk::ReportSetup setup;
+    const std::pair<const char*, QString*> reportTexts[] = {{"--report-title", &setup.title},
+                                                            {"--report-eut", &setup.eut},
+                                                            {"--report-operator", &setup.operatorName}};
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QStringLiteral("--help")) {
@@ -155,11 +192,24 @@ int main(int argc, char* argv[]) {
             } else {
                 settingsName = arg.mid(11);
             }
+        } else if (arg == QStringLiteral("--report")) {
+            if (++i >= argc) return UsageError(QStringLiteral("--report needs a file"));
+            reportName = QString::fromLocal8Bit(argv[i]);
+        } else if (const auto text =
+                       std::find_if(std::begin(reportTexts), std::end(reportTexts),
+                                    [&](const auto& t) { return arg == QLatin1String(t.first); });
+                   text != std::end(reportTexts)) {
+            if (++i >= argc) return UsageError(QStringLiteral("%1 needs a text").arg(arg));
+            *text->second = QString::fromLocal8Bit(argv[i]);
         } else if (arg.startsWith(QStringLiteral("--"))) {
             return UsageError(QStringLiteral("unknown option %1").arg(arg));
         } else {
             names.append(arg);
         }
+    }
+    if (reportName) {
+        if (names.isEmpty()) return UsageError(QStringLiteral("--report needs at least one measurement"));
+        return WriteReport(argc, argv, *reportName, names, setup);
     }
     if (names.size() != 2) return UsageError(QStringLiteral("expected IN and OUT"));
     const QString& inName = names[0];

@@ -219,6 +219,13 @@ int main(int argc, char* argv[]) {
             if (remoteOptions) session.RunLineOnEventLoop(simulatedClock.has_value());
             tk::HeadlessRun run(session, parameterPath, headlessDialogs,
                                 simulatedClock ? &*simulatedClock : nullptr);
+            if (!cl.reportPdf.isEmpty()) {
+                tk::ReportSetup setup;
+                if (!cl.reportTitle.isEmpty()) setup.title = cl.reportTitle;
+                setup.eut = cl.reportEut;
+                setup.operatorName = cl.reportOperator;
+                run.WritePdfReport(cl.reportPdf, setup);
+            }
             return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
         }
         if (!serve(session, [] { QCoreApplication::exit(0); })) return 2;

@@ -18,6 +18,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const qsizetype eq = arg.indexOf(u'=');
         if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port") ||
                        arg.left(eq) == QStringLiteral("--report") || arg.left(eq) == QStringLiteral("--remote") ||
+                       arg.left(eq).startsWith(QStringLiteral("--report-")) ||
                        arg.left(eq) == QStringLiteral("--remote-allow") ||
                        arg.left(eq) == QStringLiteral("--remote-dir"))) {
             name = arg.left(eq);
@@ -43,6 +44,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
         } else if (name == QStringLiteral("--report")) {
             if (auto v = nextValue()) result.reportFile = *v;
+        } else if (name == QStringLiteral("--report-pdf")) {
+            if (auto v = nextValue()) result.reportPdf = *v;
+        } else if (name == QStringLiteral("--report-title")) {
+            if (auto v = nextValue()) result.reportTitle = *v;
+        } else if (name == QStringLiteral("--report-eut")) {
+            if (auto v = nextValue()) result.reportEut = *v;
+        } else if (name == QStringLiteral("--report-operator")) {
+            if (auto v = nextValue()) result.reportOperator = *v;
         } else if (name == QStringLiteral("--remote")) {
             result.remote = true;
             // The value may be left out: what follows is taken only when it reads as [ADDRESS:]PORT.
@@ -87,8 +96,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         result.errors.append(QStringLiteral("--headless needs a script file or --remote"));
     if ((!result.remoteAllow.isEmpty() || !result.remoteDir.isEmpty()) && !result.remote)
         result.errors.append(QStringLiteral("--remote-allow and --remote-dir are only for --remote"));
-    if (!result.reportFile.isEmpty() && !result.headless)
-        result.errors.append(QStringLiteral("--report is only for --headless runs"));
+    if ((!result.reportFile.isEmpty() || !result.reportPdf.isEmpty()) && !result.headless)
+        result.errors.append(QStringLiteral("--report and --report-pdf are only for --headless runs"));
     return result;
 }
 
@@ -106,6 +115,9 @@ QString CommandLineUsage() {
         "                       2 the run stopped on an error or never started\n"
         "  --report FILE.json   with --headless: the files each step stored and, per trace with a\n"
         "                       switched-on boundary, the smallest margin to it and its frequency\n"
+        "  --report-pdf FILE.pdf  with --headless: a test report of the stored measurements (verdict,\n"
+        "                       summary, a page per measurement, file hashes); its title page takes\n"
+        "                       --report-title TEXT, --report-eut TEXT and --report-operator TEXT\n"
         "  --remote [ADDRESS:]PORT  serve SCPI commands on a TCP port (default 127.0.0.1:5025);\n"
         "                       with --headless and no script: until SYST:EXIT or SIGTERM\n"
         "  --remote-allow CIDR[,CIDR...]  who may connect; needed to listen on an address other\n"

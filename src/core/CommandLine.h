@@ -14,6 +14,8 @@ struct CommandLine {
     QStringList emulatorOptions;       // --emu-... options, passed to the built-in interface emulator
     bool headless = false;             // --headless: run the script without windows on screen
     QString reportFile;                // --report FILE.json, with --headless
+    QString reportPdf;                 // --report-pdf FILE.pdf, with --headless
+    QString reportTitle, reportEut, reportOperator;  // --report-title, --report-eut, --report-operator
     bool help = false;
     bool version = false;
     bool helpPath = false;  // --help-path: where the help files are found

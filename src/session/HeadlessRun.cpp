@@ -1,7 +1,9 @@
 #include "HeadlessRun.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 
@@ -9,8 +11,10 @@
 #include "Clock.h"
 #include "FileIO.h"
 #include "PeakTable.h"
+#include "ReportPdf.h"
 #include "ScriptFileActions.h"
 #include "Units.h"
+#include "Version.h"
 
 namespace tk {
 namespace {
@@ -157,6 +161,8 @@ void HeadlessRun::Stored(const QString& measurementFile) {
     // A step's measurement is stored when the step after it begins.
     RunReport::Step& record = StepRecord(m_model.scriptStepIndex - 1);
     record.files.append(QFileInfo(measurementFile).absoluteFilePath());
+    m_stored.emplace_back(QFileInfo(measurementFile).absoluteFilePath(),
+                          bool(m_model.settings.calibrationOn));
     record.margins.clear();
     for (const BoundaryMargin& m : SmallestBoundaryMargins(m_model))
         record.margins.append({TraceName(m.trace), m.reached, m.marginDb, m.frequencyMHz});
@@ -201,6 +207,28 @@ HeadlessExit HeadlessRun::Outcome() const {
     return HeadlessExit::Passed;
 }
 
+bool HeadlessRun::WritePdf() {
+    Report report;
+    report.setup = m_pdfSetup;
+    report.written = QDateTime::currentDateTime();
+    report.programVersion = QString::fromLatin1(PROGRAM_VERSION);
+    for (const auto& [file, correction] : m_stored) {
+        QString error;
+        std::optional<ReportScan> scan = ReadReportScan(file, &error);
+        if (!scan) {
+            std::fprintf(stderr, "tk820-2: the PDF report cannot use %s: it %s\n", qPrintable(file),
+                         qPrintable(error));
+            return false;
+        }
+        scan->correction = correction;
+        scan->model.interfaceVersion = m_model.interfaceVersion;
+        report.scans.push_back(std::move(*scan));
+    }
+    if (WriteReportPdf(report, m_pdfPath, ReportPaper(QLocale()))) return true;
+    std::fprintf(stderr, "tk820-2: the PDF report could not be written to %s\n", qPrintable(m_pdfPath));
+    return false;
+}
+
 void HeadlessRun::Finish() {
     m_finished = true;
     m_session.Timer().stop();
@@ -212,6 +240,7 @@ void HeadlessRun::Finish() {
         // Whoever asked for the report reads it: a run without it has not done its job.
         m_exit = HeadlessExit::Failed;
     }
+    if (!m_pdfPath.isEmpty() && !WritePdf()) m_exit = HeadlessExit::Failed;
     for (const RunReport::Unwritten& u : m_report.unwritten)
         std::fprintf(stderr, "tk820-2: not written: %s (%s)\n", qPrintable(u.file), qPrintable(u.reason));
     std::fprintf(stderr, "tk820-2: run ended, %s (exit status %d)\n", qPrintable(OutcomeText(m_exit)),

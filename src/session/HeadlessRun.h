@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "HeadlessDialogs.h"
+#include "Report.h"
 #include "RunReport.h"
 #include "Session.h"
 
@@ -38,6 +39,11 @@ public:
     // Starts the program with the script, runs until the script ends and returns the exit status; writes the
     // report there when a path is given.
     HeadlessExit Exec(const QString& scriptName, const QString& reportPath = {});
+    // At the end of the run, a PDF test report of the measurements it stored is written to path.
+    void WritePdfReport(const QString& path, const ReportSetup& setup) {
+        m_pdfPath = path;
+        m_pdfSetup = setup;
+    }
     const RunReport& report() const { return m_report; }
 
 private:
@@ -54,6 +60,7 @@ private:
     void AfterTick();
     HeadlessExit Outcome() const;
     void Finish();
+    bool WritePdf();
     RunReport::Step& StepRecord(int step);
 
     Session& m_session;
@@ -65,6 +72,10 @@ private:
     QDir m_scriptDir;
     QString m_reportPath;
     RunReport m_report;
+    QString m_pdfPath;
+    ReportSetup m_pdfSetup;
+    // The measurements stored, in order, and whether the correction was on for each.
+    std::vector<std::pair<QString, bool>> m_stored;
     bool m_started = false;
     bool m_finished = false;
     int m_errorsAtStart = 0;

@@ -102,7 +102,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
             &ScriptCommands::ShowEditor);
     connect(m_menu.mnustartscp, &QAction::triggered, m_scripts.get(),
             &ScriptCommands::ShowStartScriptDialog);
-    m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs);
+    m_print = std::make_unique<PrintCommands>(m_ctx.model, m_ctx.dialogs, m_ctx.programDirectory);
     m_print->SetWindowHooks([this](QWidget* w) { ShowChild(w); }, [this] { RedrawGraph(); });
     m_print->Connect(m_menu, this);
     m_scripts->UsePrinter(*m_print, statusBar());

@@ -30,6 +30,7 @@ struct MenuActions {
     QAction* mnudefuser = nullptr;
     QAction* mnuzwischenab = nullptr;
     QAction* mnupicture = nullptr;
+    QAction* mnureport = nullptr;
     QAction* mnustartscp = nullptr;
     QAction* mnuexit = nullptr;
     QAction* mopen = nullptr;

@@ -10,6 +10,7 @@
 #include "PrintOut.h"
 #include "PrintPage.h"
 #include "PrinterSetupWindow.h"
+#include "ReportWindow.h"
 
 namespace tk {
 namespace {
@@ -22,11 +23,12 @@ bool SystemHasPrinter() {
 
 }  // namespace
 
-PrintCommands::PrintCommands(MeasurementModel& model, UserDialogs& dialogs, PrinterAvailable printerAvailable)
+PrintCommands::PrintCommands(MeasurementModel& model, UserDialogs& dialogs, QString home,
+                             PrinterAvailable printerAvailable)
     : m_model(model),
       m_dialogs(dialogs),
-      m_printerAvailable(printerAvailable ? std::move(printerAvailable)
-                                          : PrinterAvailable(SystemHasPrinter)) {}
+      m_printerAvailable(printerAvailable ? std::move(printerAvailable) : PrinterAvailable(SystemHasPrinter)),
+      m_home(std::move(home)) {}
 
 PrintCommands::~PrintCommands() = default;
 
@@ -45,6 +47,25 @@ void PrintCommands::Connect(const MenuActions& menu, QObject* context) {
         setup->setEnabled(true);
         QObject::connect(setup, &QAction::triggered, context, [this] { PrinterSelection(); });
     }
+    if (QAction* report = menu.mnureport)
+        QObject::connect(report, &QAction::triggered, context, [this] { ShowReportWindow(); });
+}
+
+void PrintCommands::ShowReportWindow() {
+    if (m_report) {
+        if (auto* frame = m_report->parentWidget())
+            frame->close();
+        else
+            m_report->close();
+    }
+    auto* window =
+        new ReportWindow(m_model, m_dialogs, QDir(m_home).filePath(QStringLiteral("TK820-2.report")));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_report = window;
+    if (m_showChild)
+        m_showChild(window);
+    else
+        window->show();
 }
 
 void PrintCommands::ReopenSetupWindow() {

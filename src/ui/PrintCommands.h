@@ -18,13 +18,16 @@ class QPrinter;
 namespace tk {
 
 // "&Print" opens the printer setup window, whose "&Print" sends the page to the printer or, where none is set
-// up, into a PDF file the user names. "Prin&ter Setup" chooses the printer.
+// up, into a PDF file the user names. "Prin&ter Setup" chooses the printer. "&Report..." writes a test
+// report.
 class PrintCommands {
 public:
     // Whether a printer is set up; the real one asks the system's print service.
     using PrinterAvailable = std::function<bool()>;
 
-    PrintCommands(MeasurementModel& model, UserDialogs& dialogs, PrinterAvailable printerAvailable = {});
+    // home: the folder where the report's setup is remembered.
+    PrintCommands(MeasurementModel& model, UserDialogs& dialogs, QString home = {},
+                  PrinterAvailable printerAvailable = {});
     ~PrintCommands();
     // How the setup window is shown, and what follows a change of the unit it offers.
     void SetWindowHooks(std::function<void(QWidget*)> showChild, std::function<void()> unitChanged);
@@ -32,6 +35,8 @@ public:
     void Connect(const MenuActions& menu, QObject* context);
 
     void ShowSetupWindow();
+    // "&Report...": the report window, a fresh one each time.
+    void ShowReportWindow();
     // After a load: an open setup window, unless minimised, makes way for one that shows the loaded values.
     void ReopenSetupWindow();
     void PrinterSelection();
@@ -64,6 +69,8 @@ private:
     std::function<void(QWidget*)> m_showChild;
     std::function<void()> m_unitChanged;
     QPointer<QWidget> m_window;
+    QString m_home;
+    QPointer<QWidget> m_report;
     // The printer chosen in the printer selection; the system's default until then.
     std::unique_ptr<QPrinter> m_printer;
 };

@@ -1,11 +1,16 @@
+#include <QLineEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "FileBytes.h"
 #include "LinkRig.h"
 #include "PrintCommands.h"
+#include "Report.h"
+#include "ReportWindow.h"
 #include "ScriptFileActions.h"
+#include "Units.h"
 
 using namespace tk;
 
@@ -29,7 +34,7 @@ private slots:
             test::LinkRig rig;
             SetModelDefaults(rig.model, QStringLiteral("06.12.2026"));
             test::ScriptedDialogs dialogs;
-            PrintCommands commands(rig.model, dialogs, [&row] { return row.printer; });
+            PrintCommands commands(rig.model, dialogs, {}, [&row] { return row.printer; });
             // The printer's output is caught in a file.
             commands.printer().setOutputFileName(dir.filePath(QStringLiteral("printer.pdf")));
             ScriptFileActions actions(rig.model, rig.link, {});
@@ -66,7 +71,7 @@ private slots:
                 test::ScriptedDialogs dialogs;
                 const QString answer = dir.filePath(QString::fromLatin1(row.answer));
                 if (*row.answer) dialogs.saveAnswers.enqueue(answer);
-                PrintCommands commands(model, dialogs, [] { return false; });
+                PrintCommands commands(model, dialogs, {}, [] { return false; });
                 if (curvePoints)
                     commands.PrintLines({QStringLiteral("0100.000 MHz    1.5 dB")});
                 else
@@ -84,6 +89,76 @@ private slots:
                 QCOMPARE(dialogs.messages[0].text,
                          QString::fromLatin1(row.message) + QDir::toNativeSeparators(answer));
             }
+    }
+    // A scan's verdict by its closest point: reached fails it, closer than the margin asked passes "with
+    // margin below", a boundary off or covering no point of the sweep checks nothing; the report's verdict is
+    // its worst scan's.
+    void reportVerdicts() {
+        const struct {
+            double aboveDb;  // the boundary over the trace's flat level; NaN: switched off
+            float toMHz;     // where the boundary ends
+            const char* verdict;
+        } rows[] = {{0.0, 1000.0f, "FAIL"},
+                    {2.0, 1000.0f, "PASS with margin below 3 dB"},
+                    {10.0, 1000.0f, "PASS"},
+                    {qQNaN(), 1000.0f, "NOT CHECKED"},
+                    {10.0, 0.01f, "NOT CHECKED"}};
+        Report all;
+        for (const auto& row : rows) {
+            ReportScan scan;
+            SetModelDefaults(scan.model, QStringLiteral("06.12.2026"));
+            scan.model.traceActual.fill(100);
+            const double level = LevelInUnit(scan.model.settings, 100, UNIT_DBM) + row.aboveDb;
+            scan.model.settings.limitActual = !std::isnan(row.aboveDb);
+            scan.model.boundaryActual.freqMHz[0] = 0.001f;
+            scan.model.boundaryActual.freqMHz[1] = row.toMHz;
+            scan.model.boundaryActual.levelDbm[0] = scan.model.boundaryActual.levelDbm[1] = float(level);
+            Report one{ReportSetup(), {scan}, {}, {}};
+            QCOMPARE(VerdictText(OverallVerdict(ReportRows(one)), one.setup.marginDb),
+                     QString::fromLatin1(row.verdict));
+            all.scans.push_back(scan);
+        }
+        QCOMPARE(VerdictText(OverallVerdict(ReportRows(all)), 3.0), QStringLiteral("FAIL"));
+        all.scans.erase(all.scans.begin());
+        QCOMPARE(VerdictText(OverallVerdict(ReportRows(all)), 3.0),
+                 QStringLiteral("PASS with margin below 3 dB"));
+    }
+
+    // "Report...": a report that cannot be written says so; one written remembers its setup for the next
+    // window; a stored measurement that cannot be read is named and nothing is asked or written.
+    void reportWindow() {
+        QTemporaryDir dir;
+        MeasurementModel model;
+        SetModelDefaults(model, QStringLiteral("06.12.2026"));
+        test::ScriptedDialogs dialogs;
+        const QString setup = dir.filePath(QStringLiteral("TK820-2.report"));
+        {
+            ReportWindow window(model, dialogs, setup);
+            window.findChild<QLineEdit*>(QStringLiteral("reporteut"))->setText(QStringLiteral("Demo board"));
+            dialogs.saveAnswers.enqueue(dir.filePath(QStringLiteral("none/r.pdf")));
+            dialogs.saveAnswers.enqueue(dir.filePath(QStringLiteral("r.pdf")));
+            for (int i = 0; i < 2; ++i)
+                window.findChild<QPushButton*>(QStringLiteral("reportwrite"))->click();
+        }
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY(dialogs.messages[0].text.startsWith(QStringLiteral("Cannot write file ")));
+        QVERIFY(dialogs.messages[1].text.startsWith(QStringLiteral("The report was written to ")));
+        QVERIFY(test::FileBytes(dir.filePath(QStringLiteral("r.pdf"))).startsWith("%PDF"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name).join(u' '),
+                 QStringLiteral("TK820-2.report r.pdf"));
+
+        ReportWindow again(model, dialogs, setup);
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("reporteut"))->text(),
+                 QStringLiteral("Demo board"));
+        QVERIFY(test::WriteBytes(dir.filePath(QStringLiteral("cut.mes")), "mes5 "));
+        dialogs.openAnswers.enqueue(dir.filePath(QStringLiteral("cut.mes")));
+        again.findChild<QPushButton*>(QStringLiteral("reportadd"))->click();
+        dialogs.requests.clear();
+        again.findChild<QPushButton*>(QStringLiteral("reportwrite"))->click();
+        QVERIFY(dialogs.requests.isEmpty());
+        QCOMPARE(dialogs.messages.last().text,
+                 QStringLiteral("Cannot open file ") +
+                     QDir::toNativeSeparators(dir.filePath(QStringLiteral("cut.mes"))));
     }
 };
 
