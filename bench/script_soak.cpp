@@ -43,7 +43,7 @@ public:
         ++saves;
         return tk::WriteFileAtomically(path, bytes) ? tk::FileSave::Ok : tk::FileSave::WriteFailed;
     }
-    void Print(const QString&) override {}
+    void Print(const QString&, const QString&) override {}
     void ConnectInterface() override { m_link.ConnectInterface(); }
     bool LinkOpen() override { return m_link.IsOpen(); }
     void SetAutoMeasurementChecked(bool) override {}

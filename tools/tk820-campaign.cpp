@@ -1,5 +1,5 @@
 // Writes the shipped example campaign (examples/scripts) through the program's own settings and script
-// writers: tk820-campaign DIR. The campaign scans the conducted emissions of 0 to 30 MHz twice, a minute
+// writers: tk820-campaign DIR. The campaign scans the conducted emissions of 0 to 50 MHz twice, a minute
 // each, against the CISPR 32 class B limits of the mains port, and prints the first scan.
 #include <QCoreApplication>
 #include <QDir>
@@ -14,8 +14,9 @@ namespace {
 
 void CampaignSettings(tk::MeasurementModel& model) {
     tk::MeasurementSettings& s = model.settings;
-    s.centerFreq = 15.0f;  // ten divisions of 3 MHz: 0 to 30 MHz
-    s.scanWidth = 3.0f;
+    // Ten divisions of 5 MHz, a width the analyzer has: 0 to 50 MHz, which holds the 0.15-30 MHz band.
+    s.centerFreq = 25.0f;
+    s.scanWidth = 5.0f;
     s.levelUnit = 2;  // dBuV, the unit of the standard's limits
     s.resolution = 8;
     s.portNumber = 2;

@@ -17,7 +17,9 @@ constexpr int NO_LEVEL = std::numeric_limits<int>::max();
 // included), or from the start of the sweep when nothing before it is higher. One pass with a stack of the
 // points that are still higher than everything after them; each keeps the lowest level between itself and
 // the point above it on the stack, so the walk stays linear however the levels lie.
-std::vector<int> BasesFromLeft(std::span<const std::int16_t> levels) {
+// equalBlocks: a point as high as this one counts as higher, so that of equal tops the first is the peak and
+// the others rise only from the dips between them (a plateau with ripples is one peak).
+std::vector<int> BasesFromLeft(std::span<const std::int16_t> levels, bool equalBlocks) {
     struct Entry {
         int level;
         int lowestAfter;
@@ -28,7 +30,7 @@ std::vector<int> BasesFromLeft(std::span<const std::int16_t> levels) {
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const int x = levels[i];
         int merged = NO_LEVEL;
-        while (!stack.empty() && stack.back().level <= x) {
+        while (!stack.empty() && (stack.back().level < x || (!equalBlocks && stack.back().level == x))) {
             merged = std::min({merged, stack.back().level, stack.back().lowestAfter});
             stack.pop_back();
         }
@@ -83,9 +85,9 @@ std::vector<int> FindPeaks(std::span<const std::int16_t> levels, double noiseFlo
                            const PeakOptions& options) {
     const int n = static_cast<int>(levels.size());
     if (n < 2 || options.count < 1) return {};
-    const std::vector<int> leftBases = BasesFromLeft(levels);
+    const std::vector<int> leftBases = BasesFromLeft(levels, true);
     std::vector<std::int16_t> reversed(levels.rbegin(), levels.rend());
-    std::vector<int> rightBases = BasesFromLeft(reversed);
+    std::vector<int> rightBases = BasesFromLeft(reversed, false);
     std::reverse(rightBases.begin(), rightBases.end());
 
     struct Candidate {
@@ -218,7 +220,7 @@ QStringList PeakTableHeader(const MeasurementSettings& settings) {
 
 QStringList PeakRowFields(const PeakRow& r) {
     return {QString::number(r.number),
-            FormatNumber(r.frequencyMHz, u"0000.000"),
+            FormatNumber(r.frequencyMHz, u"0.000"),
             FormatNumber(r.level, u"0.0"),
             r.boundaryLevel ? FormatNumber(*r.boundaryLevel, u"0.0") : QString(),
             r.marginDb ? FormatNumber(*r.marginDb, u"0.0") : QString(),
@@ -238,7 +240,9 @@ QString PeakTableText(const MeasurementSettings& settings, const std::vector<Pea
 }
 
 void DrawPeakMarkers(const MeasurementModel& model, Canvas& canvas, BoundaryTrace trace,
-                     const std::vector<PeakRow>& rows) {
+                     const std::vector<PeakRow>& rows, PeakLabels* labels) {
+    PeakLabels own;
+    PeakLabels& placed = labels ? *labels : own;
     const int resolution = model.settings.resolution;
     const int levelMin = model.graphLevelMin;
     const int levelMax = model.graphLevelMax;
@@ -250,7 +254,14 @@ void DrawPeakMarkers(const MeasurementModel& model, Canvas& canvas, BoundaryTrac
         const double x = static_cast<double>(r.index) * resolution;
         const double y = std::clamp<double>(levels[static_cast<std::size_t>(r.index)], levelMin, levelMax);
         canvas.line(x, y + 3.0 * d, x, y + 9.0 * d);
-        canvas.text(x - 25.0, y + 22.0 * d, QString::number(r.number));
+        const QString number = QString::number(r.number);
+        // A number that would cover one drawn before goes a line higher, as often as it needs.
+        QRectF box(x - 25.0, y + 22.0 * d, PEAK_LABEL_DIGIT_WIDTH * number.size(), PEAK_LABEL_HEIGHT_D * d);
+        while (std::any_of(placed.taken.begin(), placed.taken.end(),
+                           [&](const QRectF& t) { return t.intersects(box); }))
+            box.translate(0.0, PEAK_LABEL_HEIGHT_D * d);
+        placed.taken.push_back(box);
+        canvas.text(box.x(), box.y(), number);
     }
     canvas.setPenColour(colour);
 }

@@ -3,6 +3,7 @@
 // The strongest emissions of a trace, each with its margin to the trace's boundary: what the peak table
 // shows, what the graph numbers, and what the headless report lists.
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -27,10 +28,12 @@ struct PeakOptions {
 
 // The peaks of levels (raw units, one per sweep point): local maxima above noiseFloor (raw) that stand at
 // least prominenceDb above the higher of the two minima beside them, each minimum taken between the peak and
-// the nearest strictly higher point on that side (or the end of the sweep). A peak at an end of the sweep
-// has one side only. A flat top counts once, at its middle (the lower middle point of an even run). Among
-// peaks closer than spacingPoints the higher wins (the lower index among equal ones). The count highest are
-// returned by index, highest first.
+// the nearest strictly higher point on that side (or the end of the sweep); on its left a point as high
+// counts as higher, so that of equal tops with no dip of prominenceDb between them only the first is a peak
+// (a plateau with ripples is one emission). A peak at an end of the sweep has one side only. A flat top
+// counts once, at its middle (the lower middle point of an even run). Among peaks closer than
+// spacingPoints the higher wins (the lower index among equal ones). The count highest are returned by
+// index, highest first.
 std::vector<int> FindPeaks(std::span<const std::int16_t> levels, double noiseFloor,
                            const PeakOptions& options);
 
@@ -52,8 +55,8 @@ struct PeakRow {
 std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trace,
                                const PeakOptions& options);
 
-// The column titles, levels in levelUnit, and one row's texts: number, frequency "0000.000", level,
-// boundary and margin to a tenth (empty when not covered), "*" where the boundary is reached.
+// The column titles, levels in levelUnit, and one row's texts: number, frequency in plain digits ("3.900"),
+// level, boundary and margin to a tenth (empty when not covered), "*" where the boundary is reached.
 QStringList PeakTableHeader(const MeasurementSettings& settings);
 QStringList PeakRowFields(const PeakRow& row);
 
@@ -66,10 +69,19 @@ int TraceColour(BoundaryTrace trace);
 QString TraceTitle(BoundaryTrace trace);
 const TraceArray& TraceOf(const MeasurementModel& model, BoundaryTrace trace);
 
+// The places the peaks' numbers take on the graph, in x units and levels: a number is about this wide per
+// digit and this many label units d high.
+struct PeakLabels {
+    std::vector<QRectF> taken;
+};
+constexpr double PEAK_LABEL_DIGIT_WIDTH = 45.0;
+constexpr double PEAK_LABEL_HEIGHT_D = 12.0;
+
 // Numbers the peaks on the graph in the trace's colour: a short tick above each peak and its number above
-// it, on the graph's present scale (graphLevelMin..graphLevelMax). Pen colour and width are left as they
-// were.
+// it, on the graph's present scale (graphLevelMin..graphLevelMax), a line higher where it would cover a
+// number drawn before (in rows' order, or by earlier calls sharing labels). Pen colour and width are left as
+// they were.
 void DrawPeakMarkers(const MeasurementModel& model, Canvas& canvas, BoundaryTrace trace,
-                     const std::vector<PeakRow>& rows);
+                     const std::vector<PeakRow>& rows, PeakLabels* labels = nullptr);
 
 }  // namespace tk

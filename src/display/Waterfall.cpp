@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Format.h"
+#include "GraphDrawing.h"
 #include "Units.h"
 
 namespace tk {
@@ -233,6 +235,15 @@ QString WaterfallTimeText(double time) {
 
 double RawOfLevel(const MeasurementSettings& settings, double level) {
     return DbToRaw(level - LevelInUnit(settings, 0.0, settings.levelUnit));
+}
+
+std::vector<WaterfallTick> WaterfallFrequencyTicks(const WaterfallKey& key, int width) {
+    std::vector<WaterfallTick> ticks;
+    const float start = key.centerFreq - 5.0f * key.scanWidth;
+    for (int k = 0; k <= 10; ++k)
+        ticks.push_back({WaterfallColumnOfX(PLOT_X_DIVISION * k, width),
+                         FormatNumber(start + static_cast<float>(k) * key.scanWidth, u"###0.00")});
+    return ticks;
 }
 
 }  // namespace tk

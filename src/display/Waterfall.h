@@ -42,6 +42,14 @@ struct WaterfallKey {
 };
 WaterfallKey WaterfallKeyOf(const MeasurementSettings& settings);
 
+// The frequency scale under the waterfall: the graph's eleven division lines, each at the column where the
+// graph draws it when both windows are equally wide, with the graph's own label text ("12.50").
+struct WaterfallTick {
+    int column = 0;
+    QString text;
+};
+std::vector<WaterfallTick> WaterfallFrequencyTicks(const WaterfallKey& key, int width);
+
 // The rows of the actual trace, newest first, in a ring of a fixed number of rows: storage is taken when a
 // history starts and never grows while it runs.
 class WaterfallHistory {

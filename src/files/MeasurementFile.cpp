@@ -61,11 +61,15 @@ void ReadComparison(ByteReader& reader, MeasurementModel& model) {
     }
 }
 
+// The file holds points 1..points. The graph's line starts at point 0, which a read fills and a file does
+// not: it takes point 1's level, so that a loaded trace is drawn the same whatever the model held before
+// (in a fresh model it would fall to the baseline at the sweep's start).
 void ReadTrace(ByteReader& reader, int points, bool keep, TraceArray& trace) {
     for (std::size_t i = 1; i <= static_cast<std::size_t>(points); ++i) {
         std::int16_t v = 0;
         if (!reader.read(v)) return;
         if (keep) trace[i] = v;
+        if (keep && i == 1) trace[0] = v;
     }
 }
 

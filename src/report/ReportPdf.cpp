@@ -174,6 +174,7 @@ void ScanPage(Pages& p, const Report& r, std::size_t index) {
         const QRectF area = p.Take(p.Remaining() * 0.45);
         PainterCanvas canvas(p.painter(), area, DPI);
         RedrawGraph(model, canvas);
+        PeakLabels labels;
         for (BoundaryTrace trace : {BoundaryTrace::Actual, BoundaryTrace::Average, BoundaryTrace::Peak}) {
             std::vector<PeakRow> marked;
             for (std::size_t i = 0; i < peaks.size(); ++i)
@@ -182,7 +183,7 @@ void ScanPage(Pages& p, const Report& r, std::size_t index) {
                     marked.back().number = static_cast<int>(i + 1);
                 }
             canvas.setPenColour(TraceColour(trace));
-            DrawPeakMarkers(model, canvas, trace, marked);
+            DrawPeakMarkers(model, canvas, trace, marked, &labels);
         }
     }
     p.Space();

@@ -27,8 +27,9 @@ public:
     virtual FileLoad LoadCalibration(const QString& path) = 0;
     virtual FileSave SaveMeasurement(const QString& path) = 0;
     // Prints the measurement: on the printer where one is set up, otherwise into the PDF file pdfName, a
-    // name that no other page of the run uses.
-    virtual void Print(const QString& pdfName) = 0;
+    // name that no other page of the run uses. measurementFile: the file the step stored, which the page
+    // names (empty when it stored none).
+    virtual void Print(const QString& pdfName, const QString& measurementFile) = 0;
     // Re-establishes the link to the interface (reporting its own failures) and says whether it is open.
     virtual void ConnectInterface() = 0;
     virtual bool LinkOpen() = 0;

@@ -83,16 +83,18 @@ void ScriptRunner::Execute(int s) {
     ScriptTable& table = m_model.scriptTable;
     if (s > 0) {
         const ScriptStep& previous = table[static_cast<std::size_t>(s - 1)];
+        QString stored;
         if (IsUsed(previous.measurementFile)) {
             m_model.readDate.set(m_clock.dateText());
             const FileSave saved = m_actions.SaveMeasurement(Used(previous.measurementFile));
+            if (saved == FileSave::Ok) stored = Used(previous.measurementFile);
             if (saved != FileSave::Ok) {
                 m_dialogs.message(QStringLiteral("File error"), kFileHandling);
                 m_model.scriptRunning = false;
                 if (saved == FileSave::CannotOpen) return;
             }
         }
-        if (previous.printMeasurement) m_actions.Print(PrintoutName(s - 1, previous));
+        if (previous.printMeasurement) m_actions.Print(PrintoutName(s - 1, previous), stored);
     }
 
     const ScriptStep& step = table[static_cast<std::size_t>(s)];

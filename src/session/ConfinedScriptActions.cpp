@@ -28,10 +28,10 @@ FileSave ConfinedScriptActions::SaveMeasurement(const QString& path) {
     return m_actions->SaveMeasurement(Beside(path));
 }
 
-void ConfinedScriptActions::Print(const QString& pdfName) {
-    if (!m_folder) return m_actions->Print(pdfName);
+void ConfinedScriptActions::Print(const QString& pdfName, const QString& measurementFile) {
+    if (!m_folder) return m_actions->Print(pdfName, measurementFile);
     const FileConfinement inside(*m_folder);
-    m_actions->Print(Beside(pdfName));
+    m_actions->Print(Beside(pdfName), measurementFile);
 }
 
 }  // namespace tk

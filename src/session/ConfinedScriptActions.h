@@ -29,7 +29,7 @@ public:
         return Load(&ScriptActions::LoadCalibration, path);
     }
     FileSave SaveMeasurement(const QString& path) override;
-    void Print(const QString& pdfName) override;
+    void Print(const QString& pdfName, const QString& measurementFile) override;
     void ConnectInterface() override { m_actions->ConnectInterface(); }
     bool LinkOpen() override { return m_actions->LinkOpen(); }
     void SetAutoMeasurementChecked(bool checked) override { m_actions->SetAutoMeasurementChecked(checked); }

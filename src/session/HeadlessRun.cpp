@@ -72,10 +72,12 @@ public:
                                        : QStringLiteral("a write failed"));
         return saved;
     }
-    void Print(const QString& pdfName) override {
-        m_files.Print(pdfName);
+    void Print(const QString& pdfName, const QString& measurementFile) override {
+        m_files.Print(pdfName, measurementFile);
         if (m_files.lastPrintout().isEmpty())
-            m_run.NotWritten(pdfName, QStringLiteral("the printout could not be written"));
+            m_run.NotWritten(pdfName, m_files.printProblem().isEmpty()
+                                          ? QStringLiteral("the printout could not be written")
+                                          : m_files.printProblem());
         else
             m_run.Printed(m_files.lastPrintout());
     }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <utility>
 
 #include "BoundariesFile.h"
 #include "CalibrationFile.h"
@@ -79,10 +80,16 @@ FileSave ScriptFileActions::SaveMeasurement(const QString& path) {
     return opened ? FileSave::WriteFailed : FileSave::CannotOpen;
 }
 
-void ScriptFileActions::Print(const QString& pdfName) {
+void ScriptFileActions::Print(const QString& pdfName, const QString& measurementFile) {
     m_lastPrintout.clear();
+    m_printProblem.clear();
+    // The page names the file the step stored, not the last one chosen in a dialog.
+    const QString chosen = std::exchange(m_model.fileNames.measurement, measurementFile);
     QString note;
-    if (m_printer.setUp && m_printer.setUp()) {
+    if (!m_model.printActual && !m_model.printAverage && !m_model.printPeak && !m_model.printComparison) {
+        m_printProblem = QStringLiteral("nothing is checked to print in the printer setup");
+        note = QStringLiteral("Script printout not made: ") + m_printProblem;
+    } else if (m_printer.setUp && m_printer.setUp()) {
         const QString printer = m_printer.name();
         note = m_printer.print() ? QStringLiteral("Script printout sent to the printer ") + printer
                                  : QStringLiteral("Script printout could not be printed on ") + printer;
@@ -90,8 +97,10 @@ void ScriptFileActions::Print(const QString& pdfName) {
         m_lastPrintout = pdfName;
         note = QStringLiteral("Script printout written to ") + QDir::toNativeSeparators(pdfName);
     } else {
+        m_printProblem = QStringLiteral("the printout could not be written");
         note = QStringLiteral("Script printout could not be written to ") + QDir::toNativeSeparators(pdfName);
     }
+    m_model.fileNames.measurement = chosen;
     if (m_note)
         m_note(note);
     else

@@ -24,7 +24,8 @@ public:
     FileLoad LoadBoundaries(const QString& path) override;
     FileLoad LoadCalibration(const QString& path) override;
     FileSave SaveMeasurement(const QString& path) override;
-    void Print(const QString& pdfName) override;
+    // A page with nothing checked to draw is not made; the note says so.
+    void Print(const QString& pdfName, const QString& measurementFile) override;
     // Pages go to the printer of "&Print" when one is set up, otherwise into their PDF; either way `note`
     // says where (a run nobody watches must not wait for a box). Without it every page is a PDF.
     void UsePrinter(ScriptPrinter printer, std::function<void(const QString&)> note) {
@@ -39,11 +40,14 @@ public:
     void ProcessEvents() override;
     // The PDF the last Print wrote; empty when it went to the printer or could not be written.
     QString lastPrintout() const { return m_lastPrintout; }
+    // Why the last Print made no PDF ("the printout could not be written", ...); empty when it did.
+    QString printProblem() const { return m_printProblem; }
 
 private:
     MeasurementModel& m_model;
     AnalyzerLink& m_link;
     QString m_lastPrintout;
+    QString m_printProblem;
     ScriptPrinter m_printer;
     std::function<void(const QString&)> m_note;
     std::function<void(bool)> m_setAutoChecked;

@@ -188,6 +188,12 @@ void ControlBox::BuildWindow() {
         m_scan->addButton(b, static_cast<int>(i));
         scanGrid->addWidget(b, static_cast<int>(i % 6), static_cast<int>(i / 6));
     }
+    // A file may hold a width the analyzer does not have; the labels of the graph would not match it.
+    m_scanNote = new QLabel(scanFrame);
+    m_scanNote->setObjectName(QStringLiteral("scannote"));
+    m_scanNote->setWordWrap(true);
+    m_scanNote->hide();
+    scanGrid->addWidget(m_scanNote, 6, 0, 1, 2);
     left->addWidget(scanFrame);
 
     auto* bwFrame = new QGroupBox(QStringLiteral("Bandwidth"), this);
@@ -298,6 +304,9 @@ void ControlBox::ShowModel() {
     for (const NumberField& f : m_fields) SetTextIfDifferent(f.edit, NumberText(f.get(), f.wholeNumbers));
     const auto scan = std::find(SCAN_WIDTHS.begin(), SCAN_WIDTHS.end(), s.scanWidth);
     SelectOption(m_scan, scan == SCAN_WIDTHS.end() ? -1 : static_cast<int>(scan - SCAN_WIDTHS.begin()));
+    m_scanNote->setText(QStringLiteral("%1 MHz per division is no width of the analyzer")
+                            .arg(QString::number(double(s.scanWidth), 'g', 7)));
+    m_scanNote->setVisible(scan == SCAN_WIDTHS.end());
     SelectOption(m_unit, s.levelUnit);
     SelectOption(m_bandwidth, s.bandwidthIndex);
     m_videoFilter->setChecked(s.videoFilterOn != 0);

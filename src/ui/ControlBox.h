@@ -83,6 +83,7 @@ private:
     MeasurementModel& m_model;
     std::array<NumberField, 6> m_fields;
     QButtonGroup* m_scan = nullptr;
+    QLabel* m_scanNote = nullptr;
     QButtonGroup* m_bandwidth = nullptr;
     QButtonGroup* m_unit = nullptr;
     QRadioButton* m_userUnit = nullptr;

@@ -21,8 +21,12 @@ void LiveStart::message(const QString& text, const QString& title, MessageIcon i
 }
 
 void LiveStart::Load(MainWindow& window, const QString& commandLineScript, int interfaceBaudIndex) {
-    // Only a file that is not there is the first start; an unreadable or foreign one still says so in a box.
-    m_holdMissingFile = m_live && !QFileInfo::exists(window.parameterFilePath());
+    // A file that is not there is the first start; an empty one (a run before that ended without "&Exit"
+    // leaves it) or one that cannot be read is no different on the demo. A foreign one still says so in a
+    // box.
+    const QFileInfo parameters(window.parameterFilePath());
+    m_holdMissingFile =
+        m_live && (!parameters.exists() || parameters.size() == 0 || !parameters.isReadable());
     window.Load(commandLineScript);
     m_holdMissingFile = false;
     if (!m_live) return;

@@ -39,15 +39,22 @@ struct Button {
     const char* name;
     const char* caption;
     QToolButton* Buttons::*button;
+    const char* tip = nullptr;  // for the captions that do not say what they do
 };
 // The toolbar in its order; the two check boxes `mdiauto` and `mdifast` come after the first six.
 const std::initializer_list<Button> kButtons = {
-    {"Command1", "Single", &Buttons::Command1},       {"Command2", "Config", &Buttons::Command2},
-    {"Command3", "Setup", &Buttons::Command3},        {"Command5", "Print", &Buttons::Command5},
-    {"Command6", "Ref-C.", &Buttons::Command6},       {"Command7", "Clipboard", &Buttons::Command7},
-    {"Command4", "Erase", &Buttons::Command4},        {"Command8", "Ac-m", &Buttons::Command8},
-    {"Command9", "Av-m", &Buttons::Command9},         {"Command10", "Pk-m", &Buttons::Command10},
-    {"Command11", "Off", &Buttons::Command11},        {"Command12", "On", &Buttons::Command12},
+    {"Command1", "Single", &Buttons::Command1},
+    {"Command2", "Config", &Buttons::Command2},
+    {"Command3", "Setup", &Buttons::Command3},
+    {"Command5", "Print", &Buttons::Command5},
+    {"Command6", "Ref-C.", &Buttons::Command6, "Reference calculation: the reference curves and their sums"},
+    {"Command7", "Clipboard", &Buttons::Command7},
+    {"Command4", "Erase", &Buttons::Command4},
+    {"Command8", "Ac-m", &Buttons::Command8, "Take the actual trace as the comparison curve"},
+    {"Command9", "Av-m", &Buttons::Command9, "Take the average trace as the comparison curve"},
+    {"Command10", "Pk-m", &Buttons::Command10, "Take the peak trace as the comparison curve"},
+    {"Command11", "Off", &Buttons::Command11, "Hide the comparison curve"},
+    {"Command12", "On", &Buttons::Command12, "Show the comparison curve"},
     {"Command13", "Correction", &Buttons::Command13},
 };
 
@@ -219,6 +226,7 @@ void MainWindow::BuildToolbar() {
         auto* button = new QToolButton(bar);
         button->setObjectName(Name(b.name));
         button->setText(Name(b.caption));
+        if (b.tip) button->setToolTip(Name(b.tip));
         bar->addWidget(button);
         m_buttons.*b.button = button;
     };
@@ -365,17 +373,7 @@ GraphWindow* MainWindow::ShowGraphWindow() {
 }
 
 void MainWindow::ShowInformation(const QString& text) {
-    if (!m_infobox) {
-        auto* label = new QLabel;
-        label->setObjectName(QStringLiteral("infotext"));
-        label->setMargin(12);
-        m_infobox = m_workArea->addSubWindow(label);
-        m_infobox->setObjectName(QStringLiteral("infobox"));
-        m_infobox->setWindowTitle(QStringLiteral("Information"));
-        m_infobox->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    if (auto* label = qobject_cast<QLabel*>(m_infobox->widget())) label->setText(text);
-    m_infobox->show();
+    m_workArea->ShowInformation(text);
 }
 
 void MainWindow::ShowReadProgress(const QString& trace, int blocks, int of) {
@@ -391,7 +389,7 @@ void MainWindow::EnableLiveWaits(bool onEventLoop) {
 }
 
 void MainWindow::CloseInformation() {
-    if (m_infobox) m_infobox->close();
+    m_workArea->CloseInformation();
 }
 
 void MainWindow::OnModuleOnline() {

@@ -169,7 +169,6 @@ private:
     QCheckBox* m_mdiauto = nullptr;
     QCheckBox* m_mdifast = nullptr;
     QLabel* m_uhr = nullptr;
-    QPointer<QMdiSubWindow> m_infobox;
     QString m_helpFile = QStringLiteral("TK820_2E.hlp");
     bool m_quitting = false;
     // Last, so that it goes first: the peak table's windows and captures call back into the members above.

@@ -95,7 +95,7 @@ void PrintCommands::ShowSetupWindow() {
 
 void PrintCommands::PrinterSelection() {
     if (!m_printerAvailable()) {
-        m_dialogs.message(QStringLiteral("No printer is set up. \"&Print\" writes the page into a PDF file."),
+        m_dialogs.message(QStringLiteral("No printer is set up. \"Print\" writes the page into a PDF file."),
                           QStringLiteral("Printer setup"), MessageIcon::Information);
         return;
     }

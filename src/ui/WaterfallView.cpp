@@ -13,6 +13,7 @@ namespace tk {
 namespace {
 
 constexpr int LEGEND_BAR_HEIGHT = 10;
+constexpr int SCALE_TICK = 4;
 constexpr QRgb NO_ROW = qRgb(0, 0, 0);
 
 }  // namespace
@@ -29,8 +30,13 @@ WaterfallView::WaterfallView(MeasurementModel& model, const WaterfallHistory& hi
     for (int i = 0; i < WATERFALL_COLOURS; ++i) m_legendBar.setPixel(i, 0, map[static_cast<std::size_t>(i)]);
 }
 
+// The frequency scale under the rows: a tick and a label line.
+int WaterfallView::scaleHeight() const {
+    return SCALE_TICK + fontMetrics().height() + 2;
+}
+
 int WaterfallView::legendHeight() const {
-    return LEGEND_BAR_HEIGHT + fontMetrics().height() + 8;
+    return scaleHeight() + LEGEND_BAR_HEIGHT + fontMetrics().height() + 8;
 }
 
 int WaterfallView::plotHeight() const {
@@ -103,7 +109,8 @@ WaterfallView::Spot WaterfallView::SpotAt(QPoint position) const {
     const QString text =
         QStringLiteral("%1 MHz   %2   %3")
             .arg(FormatNumber(freq, u"###0.000"), WaterfallTimeText(m_history.time(age)),
-                 FormatLevel(s, row[static_cast<std::size_t>(point)], s.levelUnit).trimmed());
+                 QString::number(LevelInUnit(s, row[static_cast<std::size_t>(point)], s.levelUnit), 'f', 1) +
+                     u' ' + UnitText(s, s.levelUnit));
     return {text, point * key->resolution};
 }
 
@@ -116,7 +123,26 @@ void WaterfallView::paintEvent(QPaintEvent*) {
     painter.drawImage(QPoint(0, 0), m_rows, QRect(0, m_top, m_rows.width(), below));
     if (m_top > 0) painter.drawImage(QPoint(0, below), m_rows, QRect(0, 0, m_rows.width(), m_top));
     PaintTimes(painter);
+    PaintScale(painter);
     PaintLegend(painter);
+}
+
+void WaterfallView::PaintScale(QPainter& painter) {
+    const int top = plotHeight();
+    painter.fillRect(QRect(0, top, width(), scaleHeight()), palette().color(QPalette::Window));
+    const auto& key = m_history.key();
+    if (!key) return;
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics metrics = fontMetrics();
+    int free = 0;  // the first column a label may take without covering the one before
+    for (const WaterfallTick& tick : WaterfallFrequencyTicks(*key, width())) {
+        painter.drawLine(tick.column, top, tick.column, top + SCALE_TICK);
+        const int w = metrics.horizontalAdvance(tick.text);
+        const int left = std::clamp(tick.column - w / 2, 0, std::max(0, width() - w));
+        if (left < free) continue;
+        painter.drawText(QRect(left, top + SCALE_TICK, w, metrics.height()), Qt::AlignLeft, tick.text);
+        free = left + w + metrics.horizontalAdvance(u' ');
+    }
 }
 
 void WaterfallView::PaintTimes(QPainter& painter) {
@@ -141,7 +167,7 @@ void WaterfallView::PaintTimes(QPainter& painter) {
 }
 
 void WaterfallView::PaintLegend(QPainter& painter) {
-    const int top = plotHeight();
+    const int top = plotHeight() + scaleHeight();
     painter.fillRect(QRect(0, top, width(), height() - top), palette().color(QPalette::Window));
     const int left = WaterfallColumnOfX(0.0, width());
     const int right = WaterfallColumnOfX(PLOT_X_LAST, width());

@@ -56,9 +56,11 @@ protected:
 
 private:
     int legendHeight() const;
+    int scaleHeight() const;
     void ClearLine(int line);
     void DrawRowAt(int line, int age);
     void PaintLegend(QPainter& painter);
+    void PaintScale(QPainter& painter);
     void PaintTimes(QPainter& painter);
 
     MeasurementModel& m_model;

@@ -41,6 +41,7 @@ WaterfallWindow::WaterfallWindow(MeasurementModel& model, UserDialogs& dialogs,
     m_rows->setObjectName(QStringLiteral("wfrows"));
     m_rows->setRange(1, WATERFALL_MAX_ROWS);
     m_rows->setValue(WATERFALL_DEFAULT_ROWS);
+    m_rows->setKeyboardTracking(false);  // a typed 599 passes through 5 and 59, which would drop rows
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("wfstatus"));
 

@@ -1,5 +1,6 @@
 #include "WorkArea.h"
 
+#include <QLabel>
 #include <QMdiSubWindow>
 
 namespace tk {
@@ -64,6 +65,26 @@ void WorkArea::FillWindowList() {
         connect(a, &QAction::triggered, this, [this, w] { setActiveSubWindow(w); });
     }
     if (windows.isEmpty()) m_windowList.addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+void WorkArea::ShowInformation(const QString& text) {
+    if (!m_information) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("infotext"));
+        label->setMargin(12);
+        m_information = addSubWindow(label);
+        m_information->setObjectName(QStringLiteral("infobox"));
+        m_information->setWindowTitle(QStringLiteral("Information"));
+        m_information->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (auto* label = qobject_cast<QLabel*>(m_information->widget())) label->setText(text);
+    // A frame made for the first text would clip a longer one.
+    m_information->adjustSize();
+    m_information->show();
+}
+
+void WorkArea::CloseInformation() {
+    if (m_information) m_information->close();
 }
 
 }  // namespace tk

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 
 namespace tk {
 
@@ -20,11 +22,15 @@ public:
     void ArrangeIcons();
     // The submenu `mnulistemenu` of the open child windows, filled each time it opens.
     QMenu* WindowList() { return &m_windowList; }
+    // The information window `infobox`: opened the first time, its text replaced, sized to show every line.
+    void ShowInformation(const QString& text);
+    void CloseInformation();
 
 private:
     void FillWindowList();
 
     QMenu m_windowList;
+    QPointer<QMdiSubWindow> m_information;
 };
 
 }  // namespace tk

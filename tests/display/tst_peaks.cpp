@@ -69,6 +69,7 @@ private slots:
         Row("closer than the spacing", L{0, 100, 0, 120, 0}, 0.0, 16.0, 3, 10, "3");
         Row("just at the spacing", L{0, 100, 0, 120, 0}, 0.0, 16.0, 2, 10, "3 1");
         Row("equal peaks lower index first", L{0, 80, 0, 0, 80, 0}, 0.0, 16.0, 3, 10, "1 4");
+        Row("plateau with ripples is one peak", L{0, 100, 90, 100, 95, 100, 0}, 0.0, 16.0, 1, 10, "1");
         Row("the count highest", L{0, 60, 0, 80, 0, 70, 0}, 0.0, 16.0, 1, 2, "3 5");
         Row("at the noise floor", L{0, 100, 0}, 100.0, 16.0, 3, 10, "");
         Row("one above the noise floor", L{0, 100, 0}, 99.0, 16.0, 3, 10, "1");
@@ -108,20 +109,20 @@ private slots:
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("rows");
         const QString linear = QStringLiteral(
-            "1;0170.000;-43.0;-46.0;-3.0;*|2;0190.000;-43.0;-38.0;5.0;|3;0150.000;-75.0;-54.0;21.0;"
-            "|4;0110.000;-59.0;;;");
+            "1;170.000;-43.0;-46.0;-3.0;*|2;190.000;-43.0;-38.0;5.0;|3;150.000;-75.0;-54.0;21.0;"
+            "|4;110.000;-59.0;;;");
         Row("linear, dBm", "linear", UNIT_DBM, linear);
         Row("linear, user unit 100 below dBuV", "linear", UNIT_USER,
-            "1;0170.000;-36.0;-39.0;-3.0;*|2;0190.000;-36.0;-31.0;5.0;|3;0150.000;-68.0;-47.0;21.0;"
-            "|4;0110.000;-52.0;;;");
+            "1;170.000;-36.0;-39.0;-3.0;*|2;190.000;-36.0;-31.0;5.0;|3;150.000;-68.0;-47.0;21.0;"
+            "|4;110.000;-52.0;;;");
         Row("log segment", "log", UNIT_DBM,
-            "1;0170.000;-43.0;-44.0;-1.0;*|2;0190.000;-43.0;-37.0;6.0;|3;0150.000;-75.0;-52.0;23.0;"
-            "|4;0110.000;-59.0;;;");
+            "1;170.000;-43.0;-44.0;-1.0;*|2;190.000;-43.0;-37.0;6.0;|3;150.000;-75.0;-52.0;23.0;"
+            "|4;110.000;-59.0;;;");
         Row("vertical step, equal margins keep the level order", "step", UNIT_DBM,
-            "1;0170.000;-43.0;-40.0;3.0;|2;0190.000;-43.0;-40.0;3.0;|3;0150.000;-75.0;-66.0;9.0;"
-            "|4;0110.000;-59.0;;;");
+            "1;170.000;-43.0;-40.0;3.0;|2;190.000;-43.0;-40.0;3.0;|3;150.000;-75.0;-66.0;9.0;"
+            "|4;110.000;-59.0;;;");
         Row("boundary off: highest first", "off", UNIT_DBM,
-            "1;0170.000;-43.0;;;|2;0190.000;-43.0;;;|3;0110.000;-59.0;;;|4;0150.000;-75.0;;;");
+            "1;170.000;-43.0;;;|2;190.000;-43.0;;;|3;110.000;-59.0;;;|4;150.000;-75.0;;;");
     }
     void table() {
         QFETCH(QString, boundary);
@@ -150,11 +151,11 @@ private slots:
         rows.resize(1);
         QCOMPARE(PeakTableText(m.settings, rows, u'\t'),
                  QStringLiteral("No\tFrequency (MHz)\tLevel (dB,x)\tBoundary (dB,x)\tMargin (dB)\tReached\n"
-                                "1\t0170.000\t64.0\t\t\t\n"));
+                                "1\t170.000\t64.0\t\t\t\n"));
         QCOMPARE(
             PeakTableText(m.settings, rows, u','),
             QStringLiteral("No,Frequency (MHz),\"Level (dB,x)\",\"Boundary (dB,x)\",Margin (dB),Reached\n"
-                           "1,0170.000,64.0,,,\n"));
+                           "1,170.000,64.0,,,\n"));
     }
 
     void markers() {
@@ -167,6 +168,25 @@ private slots:
                         PeakTable(m, BoundaryTrace::Actual, {PEAK_COUNT_MIN}));
         QCOMPARE(canvas.log, QStringList({"colour 2", "line 2800,210-2800,222 c2 w1",
                                           "text 2775,248 c2 \"1\"", "colour 5"}));
+        // Numbers that would overlap stand one above the other, also across traces drawn in turn.
+        PeakLabels labels;
+        canvas.log.clear();
+        const auto at = [](int number, int index) {
+            PeakRow row;
+            row.number = number;
+            row.index = index;
+            return row;
+        };
+        DrawPeakMarkers(m, canvas, BoundaryTrace::Actual, {at(1, 350), at(2, 352), at(3, 500)}, &labels);
+        DrawPeakMarkers(m, canvas, BoundaryTrace::Peak, {at(10, 351)}, &labels);
+        canvas.log = canvas.log.filter(QStringLiteral("text"));
+        QCOMPARE(canvas.log.size(), 4);
+        QCOMPARE(labels.taken.size(), std::size_t{4});
+        for (std::size_t i = 0; i < labels.taken.size(); ++i)
+            for (std::size_t k = 0; k < i; ++k) QVERIFY(!labels.taken[i].intersects(labels.taken[k]));
+        // The one far off keeps its place.
+        QCOMPARE(labels.taken[2].y(),
+                 std::clamp<double>(m.traceActual[500], m.graphLevelMin, m.graphLevelMax) + 44.0);
     }
 };
 

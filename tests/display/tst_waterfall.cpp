@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "GraphDrawing.h"
 #include "ImageCanvas.h"
 #include "SpectrumGraph.h"
 #include "Waterfall.h"
@@ -107,7 +108,8 @@ private slots:
             QVERIFY(qGray(map[static_cast<std::size_t>(i)]) >= qGray(map[static_cast<std::size_t>(i - 1)]));
     }
 
-    // A carrier's column is the column where the graph draws its peak, in a window of the same width.
+    // A carrier's column is the column where the graph draws its peak, in a window of the same width; the
+    // frequency scale's ticks stand at the graph's division lines, with its labels.
     void carrierColumnUnderTheGraphs_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("resolution");
@@ -115,6 +117,7 @@ private slots:
         QTest::newRow("4000 points, narrow") << 640 << 1 << 1234;
         QTest::newRow("4000 points, wide") << 1600 << 1 << 3999;
         QTest::newRow("500 points, wide") << 1600 << 8 << 17;
+        QTest::newRow("500 points, on a division") << 800 << 8 << 150;
     }
     void carrierColumnUnderTheGraphs() {
         QFETCH(int, width);
@@ -145,6 +148,15 @@ private slots:
         // Only the columns nearest to the carrier's point show it.
         const double pixelsPerPoint = width * resolution / 4510.0;
         QVERIFY(std::count(line.begin(), line.end(), carrier) <= std::max(1.0, pixelsPerPoint + 1.0));
+        const std::vector<WaterfallTick> ticks =
+            WaterfallFrequencyTicks(WaterfallKeyOf(model.settings), width);
+        QCOMPARE(ticks.size(), std::size_t{11});
+        QCOMPARE(ticks.back().text, QStringLiteral("1000.00"));  // 500 MHz at 100 MHz per division
+        if (point * resolution % PLOT_X_DIVISION == 0) {
+            const auto& tick = ticks[static_cast<std::size_t>(point * resolution / PLOT_X_DIVISION)];
+            QCOMPARE(tick.column, graphColumn);
+            QCOMPARE(tick.text, QStringLiteral("300.00"));
+        }
     }
 
     // A new centre frequency is the waterfall window's test.

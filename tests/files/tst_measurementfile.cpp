@@ -31,6 +31,8 @@ private slots:
         QCOMPARE(m.traceActual[250], off == 0 ? 7 : want->traceActual[250]);
         QCOMPARE(m.traceAverage[250], off == 1 ? 7 : want->traceAverage[250]);
         QCOMPARE(m.tracePeak[500], off == 2 ? 7 : want->tracePeak[500]);
+        // Point 0, which no file holds, starts the graph at point 1's level.
+        for (int t = 0; t < 3; ++t) QCOMPARE((*traces[t])[0], t == off ? 7 : (*traces[t])[1]);
         QCOMPARE(m.settings.limitAverage.raw(), want->settings.limitAverage.raw());
     }
 

@@ -39,7 +39,7 @@ sed -n '/^### Remote control/,/^### Help/p' "$source_dir/README.md" | sed -n '/^
 [ "$(wc -l <"$work/example.py")" -eq 10 ] || fail "the README's example is not ten lines"
 /usr/bin/python3 "$work/example.py" "127.0.0.1::$port" >"$work/example.txt" 2>&1 || fail "the README's example"
 grep -q '^500 levels, boundary reached: 1$' "$work/example.txt" || fail "example output: $(cat "$work/example.txt")"
-grep -q ',3.9$' "$work/example.txt" || fail "example's worst margin: $(cat "$work/example.txt")"
+grep -q ',6.5$' "$work/example.txt" || fail "example's worst margin: $(cat "$work/example.txt")"
 
 wait "$server"
 rc=$?

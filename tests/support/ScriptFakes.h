@@ -33,7 +33,9 @@ public:
         record(QStringLiteral("save ") + p);
         return saveResults.value(p, FileSave::Ok);
     }
-    void Print(const QString& pdfName) override { record(QStringLiteral("print ") + pdfName); }
+    void Print(const QString& pdfName, const QString&) override {
+        record(QStringLiteral("print ") + pdfName);
+    }
     void ConnectInterface() override {
         record(QStringLiteral("connect"));
         linkOpen = linkOpensOnConnect;

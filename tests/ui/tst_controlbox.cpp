@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -141,10 +142,14 @@ private slots:
         QVERIFY(r.button(QStringLiteral("chVideoFilter"))->isChecked());
         QVERIFY(!r.button(QStringLiteral("ckpeak"))->isChecked());
         QVERIFY(!r.model.redrawPending);
-        // A width that no option stands for leaves every option unselected.
+        auto* note = r.box->findChild<QLabel*>(QStringLiteral("scannote"));
+        QVERIFY(note->isHidden());
+        // A width that no option stands for leaves every option unselected, and the setup says so.
         s.scanWidth = 3.0f;
         r.box->repaint();
         QCOMPARE(r.group("scan")->checkedId(), -1);
+        QVERIFY(!note->isHidden());
+        QCOMPARE(note->text(), QStringLiteral("3 MHz per division is no width of the analyzer"));
     }
 
     void numberFields_data() {

@@ -81,6 +81,7 @@ private slots:
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QSKIP("a printer is set up: the pages would go to it");
         App app;
+        app.model.printActual = true;
         app.model.scriptFileName = app.home.filePath(QStringLiteral("emc.scp"));
         for (int i = 0; i < 3; ++i) {
             app.model.scriptTable[i].delayMinutes = 1;

@@ -32,8 +32,9 @@ private slots:
             bool live;
             bool box;
         } rows[] = {
-            {{"--emulator"}, "-", true, false},                // first start
-            {{"--emulator"}, "junk", true, true},              // a foreign parameter file
+            {{"--emulator"}, "-", true, false},    // first start
+            {{"--emulator"}, "", true, false},     // left empty by a start that ended without Exit
+            {{"--emulator"}, "junk", true, true},  // a foreign parameter file
             {{"--emulator", "--headless"}, "-", false, true},  // without windows
             {{}, "-", false, true},                            // real ports
         };
@@ -75,6 +76,8 @@ private slots:
             QCOMPARE(dialogs.messages.size(), box ? 2 : 1);
             auto* info = window.findChild<QLabel*>(QStringLiteral("infotext"));
             QCOMPARE(info != nullptr && info->text() == QString::fromUtf8(FIRST_START_NOTICE), live && !box);
+            // Its window shows the whole text.
+            if (info) QVERIFY(info->parentWidget()->width() >= info->sizeHint().width());
         }
     }
 };

@@ -74,7 +74,7 @@ private slots:
         App app;
         app.single();
         QCOMPARE(app.table()->model()->rowCount(), 10);
-        QCOMPARE(app.cell(0, 1), QStringLiteral("0003.900"));
+        QCOMPARE(app.cell(0, 1), QStringLiteral("3.900"));
         QCOMPARE(app.cell(0, 4), QString());
         app.model.settings.limitActual = true;
         app.single();
@@ -210,7 +210,7 @@ private slots:
         app.window->peaks().window()->ExportRows();
         QFile file(name);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().split('\n').value(1).startsWith("1,0003.900,"));  // the table's rows
+        QVERIFY(file.readAll().split('\n').value(1).startsWith("1,3.900,"));  // the table's rows
         QVERIFY(app.dialogs.messages.isEmpty());
         app.window->peaks().window()->ExportRows();
         QCOMPARE(app.dialogs.messages, (QList<ScriptedDialogs::Message>{{"File error", "File handling"}}));

@@ -22,17 +22,20 @@ private slots:
         const struct {
             bool printer;
             const char* pdf;
+            bool checked;         // a trace is checked in the printer setup
             const char* written;  // the file that holds the page, empty for none
             const char* note;     // its start
         } rows[] = {
-            {true, "run.pdf", "printer.pdf", "Script printout sent to the printer"},
-            {false, "run.pdf", "run.pdf", "Script printout written to "},
-            {false, "no/run.pdf", "", "Script printout could not be written"},
+            {true, "run.pdf", true, "printer.pdf", "Script printout sent to the printer"},
+            {false, "run.pdf", true, "run.pdf", "Script printout written to "},
+            {false, "no/run.pdf", true, "", "Script printout could not be written"},
+            {false, "run.pdf", false, "", "Script printout not made: nothing is checked"},
         };
         for (const auto& row : rows) {
             QTemporaryDir dir;
             test::LinkRig rig;
             SetModelDefaults(rig.model, QStringLiteral("06.12.2026"));
+            rig.model.printActual = row.checked;
             test::ScriptedDialogs dialogs;
             PrintCommands commands(rig.model, dialogs, {}, [&row] { return row.printer; });
             // The printer's output is caught in a file.
@@ -41,11 +44,12 @@ private slots:
             QString shown;
             actions.UsePrinter(commands.AsScriptPrinter(), [&shown](const QString& text) { shown = text; });
             const QString pdf = dir.filePath(QString::fromLatin1(row.pdf));
-            actions.Print(pdf);
+            actions.Print(pdf, QStringLiteral("run.mes"));
+            QCOMPARE(rig.model.fileNames.measurement, QStringLiteral("*.mes"));  // named on the page only
 
             QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.pdf")}).join(u' '), row.written);
             QVERIFY2(shown.startsWith(QString::fromLatin1(row.note)), qPrintable(shown));
-            if (!row.printer) QVERIFY(shown.endsWith(QDir::toNativeSeparators(pdf)));
+            if (!row.printer && row.checked) QVERIFY(shown.endsWith(QDir::toNativeSeparators(pdf)));
             QVERIFY(dialogs.messages.isEmpty());
         }
     }

@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -54,6 +56,15 @@ private slots:
         app.waterfall->pauseAction()->trigger();
         app.single();
         QCOMPARE(history.rowCount(), 3);
+        // One step down of "Rows" keeps what fits; a typed number counts once it is confirmed.
+        auto* rows = app.waterfall->findChild<QSpinBox*>(QStringLiteral("wfrows"));
+        rows->stepDown();
+        QCOMPARE(history.rowCount(), 3);
+        rows->selectAll();
+        QTest::keyClicks(rows, QStringLiteral("2"));
+        QCOMPARE(history.capacity(), 599);
+        QTest::keyClick(rows, Qt::Key_Return);
+        QCOMPARE(history.rowCount(), 2);
 
         app.waterfall->clearAction()->trigger();
         QCOMPARE(history.rowCount(), 0);
@@ -89,7 +100,9 @@ private slots:
         QCOMPARE(spot.x, 2000);
         QVERIFY2(spot.text.startsWith("500.000 MHz   " + app.clock.timeText().left(5)),
                  qPrintable(spot.text));
-        QVERIFY(spot.text.endsWith(QStringLiteral(" dBm")));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("   -?[1-9][0-9]*\\.[0-9] dBm$")).match(spot.text).hasMatch(),
+            qPrintable(spot.text));                                   // plain digits
         QVERIFY(view->SpotAt(QPoint(centre.x(), 1)).text.isEmpty());  // one read, one row
 
         QTest::mouseClick(view, Qt::LeftButton, {}, centre);
