@@ -56,6 +56,14 @@ void GraphPictures::DrawOn(Canvas& canvas) {
     m_graph.setCanvas(shown);
 }
 
+QImage GraphPictures::Annotated(const std::function<void(Canvas&)>& annotate) {
+    ImageCanvas canvas(m_window ? m_window->size() : QSize(800, 600));
+    canvas.setFont(m_font());
+    DrawOn(canvas);
+    annotate(canvas);
+    return canvas.image();
+}
+
 QImage GraphPictures::Picture() {
     const bool reading = m_reader.Receiving(m_model.traceActual) || m_reader.Receiving(m_model.tracePeak) ||
                          m_reader.Receiving(m_model.traceAverage);

@@ -38,6 +38,9 @@ public:
     // Draws the graph on its present canvas, also before the first read opened it.
     void Draw();
     QImage Picture();
+    // The graph drawn anew from the model at the window's size (or a usual one), with annotate drawn over
+    // it on the same canvas: the capture's picture.
+    QImage Annotated(const std::function<void(Canvas&)>& annotate);
     // "Save P&icture": PNG or SVG, asked for by a file dialog.
     void SaveCommand();
     void CopyToClipboard();

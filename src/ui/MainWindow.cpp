@@ -300,7 +300,7 @@ void MainWindow::WirePeakTable() {
     PeakCommands::Hooks hooks;
     hooks.showChild = [this](QWidget* child) { ShowChild(child); };
     hooks.redrawGraph = [this] { RedrawGraph(); };
-    hooks.graphPicture = [this] { return m_pictures->Picture(); };
+    hooks.graphPicture = [this](const auto& annotate) { return m_pictures->Annotated(annotate); };
     hooks.showInformation = [this](const QString& text) { ShowInformation(text); };
     hooks.stopAutoMeasurement = [this] {
         m_ctx.model.autoMeasurement = false;

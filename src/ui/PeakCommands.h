@@ -21,7 +21,7 @@ public:
     struct Hooks {
         std::function<void(QWidget*)> showChild;
         std::function<void()> redrawGraph;
-        std::function<QImage()> graphPicture;
+        std::function<QImage(const std::function<void(Canvas&)>&)> graphPicture;  // drawn anew, annotated
         std::function<void(const QString&)> showInformation;
         std::function<void()> stopAutoMeasurement;
         std::function<void(int index)> markPoint;

@@ -96,9 +96,18 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     browse->setObjectName(QStringLiteral("peakfolderbrowse"));
     m_captureState = new QLabel(this);
     m_captureState->setObjectName(QStringLiteral("peakcapturestate"));
+    // The same emission is captured again only after this many seconds (and only once it had cleared).
+    auto* holdOff = new QSpinBox(this);
+    holdOff->setObjectName(QStringLiteral("peakholdoff"));
+    holdOff->setRange(0, 3600);
+    holdOff->setSuffix(QStringLiteral(" s"));
+    holdOff->setValue(capture.holdOffSeconds());
+    holdOff->setKeyboardTracking(false);
     auto* captureRow = new QHBoxLayout;
     captureRow->addWidget(m_captureOn);
     captureRow->addWidget(m_captureStops);
+    captureRow->addWidget(new QLabel(QStringLiteral("Hold-off"), this));
+    captureRow->addWidget(holdOff);
     captureRow->addStretch(1);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(QStringLiteral("Folder"), this));
@@ -122,6 +131,7 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     connect(m_captureOn, &QCheckBox::toggled, this, [this](bool on) { m_capture.setEnabled(on); });
     connect(m_captureStops, &QCheckBox::toggled, this,
             [this](bool on) { m_capture.setStopsAutoMeasurement(on); });
+    connect(holdOff, &QSpinBox::valueChanged, this, [this](int s) { m_capture.setHoldOffSeconds(s); });
     connect(m_folder, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_capture.setFolder(text); });
     connect(browse, &QPushButton::clicked, this, &PeakTableWindow::ChooseFolder);

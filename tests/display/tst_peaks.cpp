@@ -1,6 +1,7 @@
 #include <QTest>
 #include <vector>
 
+#include "Emissions.h"
 #include "PeakTable.h"
 #include "RecordingCanvas.h"
 #include "Rows.h"
@@ -187,6 +188,56 @@ private slots:
         // The one far off keeps its place.
         QCOMPARE(labels.taken[2].y(),
                  std::clamp<double>(m.traceActual[500], m.graphLevelMin, m.graphLevelMax) + 44.0);
+    }
+    // Capture by emission: a new one captures, a steady one once; one that clears and comes back captures
+    // again only after the hold-off since its last capture; a drift within the tolerance stays the same
+    // emission; another trace's emission at the same frequency is another emission.
+    void emissionTracker() {
+        const struct {
+            double time;
+            BoundaryTrace trace;
+            std::vector<float> violating;  // MHz
+            const char* captured;
+        } reads[] = {
+            {0, BoundaryTrace::Actual, {3.9f, 16.1f}, "3.9 16.1"},
+            {10, BoundaryTrace::Actual, {3.9f, 16.1f}, ""},           // steady
+            {20, BoundaryTrace::Actual, {3.92f}, ""},                 // the burst cleared; a drift
+            {30, BoundaryTrace::Actual, {3.9f, 16.1f}, ""},           // back within the hold-off
+            {40, BoundaryTrace::Actual, {3.9f}, ""},                  // cleared again
+            {70, BoundaryTrace::Actual, {3.9f, 16.12f}, "16.12"},     // back after it
+            {70, BoundaryTrace::Peak, {3.9f}, "3.9"},                 // another trace
+            {80, BoundaryTrace::Actual, {3.9f, 16.1f, 25.0f}, "25"},  // a new one
+        };
+        EmissionTracker tracker;
+        for (const auto& read : reads) {
+            std::vector<PeakRow> rows;
+            for (float f : read.violating) {
+                PeakRow row;
+                row.frequencyMHz = f;
+                rows.push_back(row);
+            }
+            QStringList captured;
+            for (const PeakRow& r : tracker.Update(read.trace, rows, read.time, 60.0, 0.3))
+                captured << QString::number(double(r.frequencyMHz));
+            QCOMPARE(captured.join(u' '), QString::fromLatin1(read.captured));
+        }
+    }
+
+    // The capture's picture marks the emission, draws its trace on top and names it.
+    void captureAnnotation() {
+        MeasurementModel m = SweepWithFourPeaks();
+        m.graphLevelMax = 510;  // d = 2
+        SetBoundary(m.boundaryActual, {{100.0f, -50.0f}, {200.0f, -50.0f}}, false);
+        m.settings.limitActual = true;
+        const std::vector<PeakRow> emissions = ViolatingEmissions(m, BoundaryTrace::Actual);
+        QCOMPARE(emissions.size(), std::size_t{2});  // 170 and 190 MHz, -43 dBm against -50
+        RecordingCanvas canvas;
+        DrawCaptureAnnotation(m, canvas, BoundaryTrace::Actual, emissions[0], QStringLiteral("10:15:02"));
+        QVERIFY(canvas.log.contains(QStringLiteral("line 2800,0-2800,510 c2 w1 dashed")));
+        QVERIFY(canvas.log.filter(QStringLiteral(" c2 w1")).size() >= 499);  // the trace again, on top
+        QCOMPARE(canvas.log.filter(QStringLiteral("text")),
+                 QStringList({"text 40,502 c2 \"10:15:02  Actual  170.000 MHz\"",
+                              "text 40,478 c2 \"-43.0 dBm  boundary -50.0 dBm  margin -7.0 dB\""}));
     }
 };
 

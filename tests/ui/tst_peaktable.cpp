@@ -17,6 +17,7 @@
 
 #include "BoundariesFile.h"
 #include "EmulatorAppRig.h"
+#include "FileBytes.h"
 #include "LimitCommands.h"
 #include "PeakCommands.h"
 #include "PointListWindow.h"
@@ -104,33 +105,67 @@ private slots:
         app.window->graph().setCanvas(shown);
     }
 
-    // Fires on the read that crosses, not while the violation lasts, and again after it cleared.
-    void captureOnCrossing() {
+    // Capture by emission on the emulator's scene: a boundary over the steady carrier at 3.9 MHz and,
+    // lowered, over the burst at 16.1 MHz that comes for three sweeps in every 25. The steady carrier is
+    // captured once; the burst each time it comes back after the hold-off. Each capture is a measurement, a
+    // picture and a line of the index.
+    void captureByEmission() {
+        App app;
+        app.model.settings.showPeak = app.model.settings.showAverage = false;
+        BoundaryLine& b = app.model.boundaryActual;
+        b = BoundaryLine{};
+        const float dbuv = -107.0f;  // dBuV to dBm
+        const std::pair<float, float> points[] = {{3.5f, 50},   {4.5f, 50},  {4.6f, 120},
+                                                  {15.4f, 120}, {15.5f, 45}, {17.0f, 45}};
+        for (std::size_t k = 0; k < std::size(points); ++k) {
+            b.freqMHz[k] = points[k].first;
+            b.levelDbm[k] = points[k].second + dbuv;
+        }
+        app.model.settings.limitActual = true;
+        app.find<QSpinBox>("peakholdoff")->setValue(30);
+        app.enableCapture(app.captures.path());
+        int bursts = 0, expected = 1;  // the steady carrier's capture
+        double lastCaptured = -1e9;
+        bool burstBefore = false;
+        for (int read = 0; read < 150; ++read) {
+            app.single();  // one second apart
+            const bool burst = LevelInUnit(app.model.settings, app.model.traceActual[269], UNIT_DBUV) > 45.0;
+            if (burst && !burstBefore) {
+                ++bursts;
+                if (app.clock.seconds() - lastCaptured >= 30.0) {
+                    ++expected;
+                    lastCaptured = app.clock.seconds();
+                }
+            }
+            burstBefore = burst;
+        }
+        QVERIFY2(bursts >= 4 && expected - 1 < bursts, qPrintable(QStringLiteral("%1 bursts").arg(bursts)));
+        const QStringList index =
+            QString::fromUtf8(test::FileBytes(app.captures.filePath(QString::fromLatin1(CAPTURE_INDEX_NAME))))
+                .split(u'\n');
+        QCOMPARE(index.value(0),
+                 QStringLiteral("Time,File,Trace,Frequency (MHz),Level (dBm),Boundary (dBm),Margin (dB)"));
+        QCOMPARE(index.size() - 2, expected);  // the header and the last line's end
+        QCOMPARE(index.filter(",Actual,3.900,").size(), 1);
+        QCOMPARE(index.filter(",Actual,16.1").size(), expected - 1);
+        QCOMPARE(app.captured().size(), 2 * expected + 1);  // .mes and .png each, and the index
+        QVERIFY(app.find<QLabel>("peakcapturestate")
+                    ->text()
+                    .startsWith(QStringLiteral("Captures: %1, last: ").arg(expected)));
+        QVERIFY(app.information().isEmpty());
+    }
+
+    // Capture stops automatic measurement where asked.
+    void captureStopsAutoMeasurement() {
         App app;
         app.enableCapture(app.captures.path());
-        auto* state = app.find<QLabel>("peakcapturestate");
-        app.single();
-        QCOMPARE(app.captured().size(), 0);
-        app.model.settings.limitActual = true;
-        app.single();
-        QCOMPARE(app.captured().size(), 2);
-        QVERIFY(app.captured()[0].startsWith(QStringLiteral("capture-")));
-        QVERIFY(app.captured()[0].endsWith(QStringLiteral(".mes")));
-        QVERIFY(app.captured()[1].endsWith(QStringLiteral(".png")));
-        QCOMPARE(state->text(), QStringLiteral("Captures: 1, last: ") + app.captured()[0].chopped(4));
-        app.single();
-        QCOMPARE(app.captured().size(), 2);
-        app.model.settings.limitActual = false;
-        app.single();
-        app.model.settings.limitActual = true;
         app.find<QCheckBox>("peakcapturestop")->setChecked(true);
+        app.model.settings.limitActual = true;
         app.model.autoMeasurement = app.model.fastMode = true;
         app.window->Tick();
-        QCOMPARE(app.captured().size(), 4);
-        QVERIFY(state->text().startsWith(QStringLiteral("Captures: 2, last: ")));
+        QCOMPARE(app.captured().size(), 3);
         QVERIFY(!app.model.autoMeasurement);
         QVERIFY(!app.window->action(QStringLiteral("mnuauto"))->isChecked());
-        QVERIFY(app.information().isEmpty());
     }
 
     // Told once in the information window; the measurement goes on.
