@@ -1,6 +1,7 @@
 #include "PeakTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "BoundaryLevels.h"
@@ -165,6 +166,53 @@ QString TraceTitle(BoundaryTrace trace) {
     return QStringLiteral("Peak");
 }
 
+PeakRow PointRow(const MeasurementModel& model, BoundaryTrace trace, int index) {
+    const MeasurementSettings& s = model.settings;
+    PeakRow row;
+    row.index = index;
+    row.frequencyMHz = FrequencyOfPoint(s, index);
+    const double raw =
+        TraceOf(model, trace)[static_cast<std::size_t>(std::clamp(index, 0, TRACE_LAST_INDEX))];
+    row.level = LevelInUnit(s, raw, s.levelUnit);
+    if (!BoundaryOn(s, trace)) return row;
+    const std::int16_t limit = BoundaryLevelAt(BoundaryOf(model, trace), row.frequencyMHz);
+    if (limit == BOUNDARY_NOT_COVERED) return row;
+    // The trace's level in dBm in single precision, as the violation list takes it; a level in dBm moves
+    // into the level unit as a raw level does.
+    const float dbm = ToSingle(RawToDb(raw) - 107.0 + s.attenuation);
+    row.boundaryLevel = limit + 107.0 + LevelOffset(s, s.levelUnit);
+    row.marginDb = static_cast<double>(limit) - static_cast<double>(dbm);
+    row.reached = ReachesBoundary(dbm, limit);
+    return row;
+}
+
+QString GraphReadout(const MeasurementModel& model, double x) {
+    const MeasurementSettings& s = model.settings;
+    if (s.resolution <= 0 || x < 0.0 || x > PLOT_X_LAST) return {};
+    const int index =
+        std::clamp(static_cast<int>(std::lround(x / s.resolution)), 0, LastPlotIndex(s.resolution));
+    QStringList parts{QString::number(double(FrequencyOfPoint(s, index)), 'f', 3) + QStringLiteral(" MHz")};
+    const QString unit = UnitText(s, s.levelUnit);
+    const struct {
+        BoundaryTrace trace;
+        bool shown;
+    } traces[] = {{BoundaryTrace::Actual, bool(s.showActual)},
+                  {BoundaryTrace::Average, bool(s.showAverage)},
+                  {BoundaryTrace::Peak, bool(s.showPeak)}};
+    for (const auto& t : traces) {
+        if (!t.shown) continue;
+        const PeakRow row = PointRow(model, t.trace, index);
+        QString part =
+            QStringLiteral("%1 %2 %3").arg(TraceTitle(t.trace), QString::number(row.level, 'f', 1), unit);
+        if (row.marginDb)
+            part +=
+                QStringLiteral(" (boundary %1, margin %2 dB)")
+                    .arg(QString::number(*row.boundaryLevel, 'f', 1), QString::number(*row.marginDb, 'f', 1));
+        parts << part;
+    }
+    return parts.join(QStringLiteral("\n"));
+}
+
 std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trace,
                                const PeakOptions& options) {
     const MeasurementSettings& s = model.settings;
@@ -174,32 +222,11 @@ std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trac
     const std::vector<int> peaks =
         FindPeaks(std::span<const std::int16_t>(levels.data(), std::size_t(points)),
                   NoiseFloor(s, model.graphLevelMin), options);
-    const bool boundaryOn = BoundaryOn(s, trace);
-    const BoundaryLine& boundary = BoundaryOf(model, trace);
-    // A level in dBm moves into the level unit as a raw level does.
-    const double unitShift = 107.0 + LevelOffset(s, s.levelUnit);
     std::vector<PeakRow> rows;
     rows.reserve(peaks.size());
-    for (int i : peaks) {
-        PeakRow row;
-        row.index = i;
-        row.frequencyMHz = FrequencyOfPoint(s, i);
-        const double raw = levels[static_cast<std::size_t>(i)];
-        row.level = LevelInUnit(s, raw, s.levelUnit);
-        if (boundaryOn) {
-            const std::int16_t limit = BoundaryLevelAt(boundary, row.frequencyMHz);
-            if (limit != BOUNDARY_NOT_COVERED) {
-                // The trace's level in dBm in single precision, as the violation list takes it.
-                const float dbm = ToSingle(RawToDb(raw) - 107.0 + s.attenuation);
-                row.boundaryLevel = limit + unitShift;
-                row.marginDb = static_cast<double>(limit) - static_cast<double>(dbm);
-                row.reached = ReachesBoundary(dbm, limit);
-            }
-        }
-        rows.push_back(row);
-    }
+    for (int i : peaks) rows.push_back(PointRow(model, trace, i));
     // The peaks come highest first; a stable sort keeps that order among equal margins.
-    if (boundaryOn)
+    if (BoundaryOn(s, trace))
         std::stable_sort(rows.begin(), rows.end(), [](const PeakRow& l, const PeakRow& r) {
             if (l.marginDb && r.marginDb) return *l.marginDb < *r.marginDb;
             return l.marginDb.has_value() && !r.marginDb.has_value();

@@ -55,6 +55,15 @@ struct PeakRow {
 std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trace,
                                const PeakOptions& options);
 
+// One point of a trace as the table shows a peak: frequency, level in levelUnit, and boundary, margin and
+// reached where the trace's boundary is on and covers the point.
+PeakRow PointRow(const MeasurementModel& model, BoundaryTrace trace, int index);
+
+// What stands under the mouse at x on the graph (0..4000 across the plot), one line each: the frequency of
+// the nearest point, then each shown trace's level there, with its boundary and margin where it is checked.
+// Empty outside the plot.
+QString GraphReadout(const MeasurementModel& model, double x);
+
 // The column titles, levels in levelUnit, and one row's texts: number, frequency in plain digits ("3.900"),
 // level, boundary and margin to a tenth (empty when not covered), "*" where the boundary is reached.
 QStringList PeakTableHeader(const MeasurementSettings& settings);

@@ -6,6 +6,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QToolTip>
+
+#include "PeakTable.h"
 
 namespace tk {
 
@@ -13,6 +16,7 @@ GraphWindow::GraphWindow(MeasurementModel& model, std::function<void()> redraw, 
     : QWidget(parent), m_model(model), m_redraw(std::move(redraw)), m_canvas(QSize(1, 1)) {
     setObjectName(QStringLiteral("grafik"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     m_canvas.setFont(font());
     m_canvas.setCaptionHandler([this](const QString& caption) { setWindowTitle(caption); });
     m_canvas.setMinimisedQuery([this] { return isMinimisedWindow(); });
@@ -65,6 +69,15 @@ void GraphWindow::resizeEvent(QResizeEvent* event) {
 void GraphWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit clickedAt(m_canvas.userX(event->position().x()));
     QWidget::mousePressEvent(event);
+}
+
+void GraphWindow::mouseMoveEvent(QMouseEvent* event) {
+    const QString readout = GraphReadout(m_model, m_canvas.userX(event->position().x()));
+    if (readout.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(event->globalPosition().toPoint(), readout, this);
+    QWidget::mouseMoveEvent(event);
 }
 
 void GraphWindow::closeEvent(QCloseEvent* event) {

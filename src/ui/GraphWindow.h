@@ -39,6 +39,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The readout: frequency and the shown traces' levels (with boundary and margin) under the mouse, in a
+    // tooltip that follows it.
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void redraw();

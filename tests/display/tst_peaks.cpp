@@ -239,6 +239,19 @@ private slots:
                  QStringList({"text 40,502 c2 \"10:15:02  Actual  170.000 MHz\"",
                               "text 40,478 c2 \"-43.0 dBm  boundary -50.0 dBm  margin -7.0 dB\""}));
     }
+    // The readout under the mouse: the nearest point's frequency and each shown trace's level there, with
+    // boundary and margin where it is checked; nothing off the plot.
+    void readout() {
+        MeasurementModel m = SweepWithFourPeaks();
+        m.settings.showPeak = false;
+        SetBoundary(m.boundaryActual, {{100.0f, -50.0f}, {200.0f, -50.0f}}, false);
+        m.settings.limitActual = true;
+        QCOMPARE(GraphReadout(m, 2798.0),
+                 QStringLiteral("170.000 MHz\nActual -43.0 dBm (boundary -50.0, margin -7.0 dB)\n"
+                                "Average -107.0 dBm"));
+        QCOMPARE(GraphReadout(m, -1.0), QString());
+        QCOMPARE(GraphReadout(m, 4001.0), QString());
+    }
 };
 
 QTEST_MAIN(TestPeaks)
