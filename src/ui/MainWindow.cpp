@@ -86,7 +86,7 @@ MainWindow::MainWindow(const MainWindowContext& context, QWidget* parent)
         return m_pictures->Drawing() ? nullptr : m_session->Reader().Receiving(trace);
     };
     m_graph.setHooks(hooks);
-    m_workArea = new WorkArea(this);
+    m_workArea = new WorkArea(QDir(m_ctx.programDirectory).filePath(QStringLiteral("TK820-2.windows")), this);
     setCentralWidget(m_workArea);
     BuildMenus();
     BuildToolbar();
@@ -207,14 +207,16 @@ void MainWindow::BuildMenus() {
         m_pictures->CopyToClipboard();
     });
     connect(m_menu.mnuconfig, &QAction::triggered, this, &MainWindow::ShowSerialSetup);
-    connect(m_menu.mnupicture, &QAction::triggered, this,
-            [this] { m_pictures->SaveCommand(); });
-    connect(m_menu.mnuueberlap, &QAction::triggered, m_workArea,
-            &QMdiArea::cascadeSubWindows);
-    connect(m_menu.mnuueberein, &QAction::triggered, this,
-            [this] { m_workArea->Arrange(Qt::Vertical); });
-    connect(m_menu.mnunebenein, &QAction::triggered, this,
-            [this] { m_workArea->Arrange(Qt::Horizontal); });
+    connect(m_menu.mnupicture, &QAction::triggered, this, [this] { m_pictures->SaveCommand(); });
+    connect(m_menu.mnuueberlap, &QAction::triggered, m_workArea, &QMdiArea::cascadeSubWindows);
+    connect(m_menu.mnuueberein, &QAction::triggered, this, [this] { m_workArea->Arrange(Qt::Vertical); });
+    connect(m_menu.mnunebenein, &QAction::triggered, this, [this] { m_workArea->Arrange(Qt::Horizontal); });
+    connect(m_menu.mnuarbeitsplatz, &QAction::triggered, this, [this] {
+        ShowGraphWindow();
+        m_peaks->ShowPeakTable();
+        m_waterfall->ShowWaterfall();
+        m_workArea->ArrangeWorkspace();
+    });
     connect(m_menu.mnusymbole, &QAction::triggered, m_workArea, &WorkArea::ArrangeIcons);
 }
 

@@ -60,6 +60,7 @@ struct MenuActions {
     QAction* mnuueberein = nullptr;
     QAction* mnunebenein = nullptr;
     QAction* mnusymbole = nullptr;
+    QAction* mnuarbeitsplatz = nullptr;
     QAction* mnuliste = nullptr;
     QAction* mnuHelp = nullptr;
     QAction* hlpdeutsch = nullptr;

@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "FileIO.h"
 
@@ -146,7 +148,18 @@ PeakTableWindow::PeakTableWindow(MeasurementModel& model, PeakTableSettings& set
     // each read.
     m_table->resizeColumnsToContents();
     ShowCaptureState();
-    resize(560, 420);
+    // Wide enough for every column and tall enough for ten rows.
+    const int frame = 2 * m_table->frameWidth();
+    const QSize table(m_table->verticalHeader()->sizeHint().width() + m_table->horizontalHeader()->length() +
+                          m_table->verticalScrollBar()->sizeHint().width() + frame,
+                      m_table->horizontalHeader()->sizeHint().height() +
+                          10 * m_table->verticalHeader()->defaultSectionSize() + frame);
+    const QSize all = layout->sizeHint();
+    m_wanted = QSize(
+        std::max(all.width(),
+                 table.width() + layout->contentsMargins().left() + layout->contentsMargins().right()),
+        all.height() - m_table->sizeHint().height() + std::max(table.height(), m_table->sizeHint().height()));
+    resize(m_wanted);
 }
 
 void PeakTableWindow::SettingsChanged() {

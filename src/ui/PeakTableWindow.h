@@ -56,6 +56,8 @@ public:
     PeakTableWindow(MeasurementModel& model, PeakTableSettings& settings, PeakCapture& capture,
                     UserDialogs& dialogs, Hooks hooks, QWidget* parent = nullptr);
 
+    // Every column and ten rows in view.
+    QSize sizeHint() const override { return m_wanted; }
     // Finds the peaks anew from the latest trace and shows them.
     void Refresh();
     // The capture's count and last capture.
@@ -87,6 +89,7 @@ private:
     QCheckBox* m_captureStops = nullptr;
     QLineEdit* m_folder = nullptr;
     QLabel* m_captureState = nullptr;
+    QSize m_wanted;
 };
 
 }  // namespace tk

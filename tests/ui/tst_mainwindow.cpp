@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -87,7 +90,49 @@ private slots:
                     qPrintable(QString::fromUtf8(entry) + u' ' + frame->widget()->objectName()));
             }
             QVERIFY(r.window.findChild<GraphWindow*>()->height() >= 200);
+            // Tiled, each stays inside the area (in more lines where one would not hold them).
+            const QRect area = r.window.findChild<QMdiArea*>()->viewport()->rect();
+            if (QByteArray(entry) != "mnuüberlap")
+                for (const QMdiSubWindow* frame : frames) {
+                    const QRect g = frame->geometry();
+                    QVERIFY2(area.contains(g.topLeft()) &&
+                                 (g.right() <= area.right() || frame->minimumWidth() > area.width()) &&
+                                 (g.bottom() <= area.bottom() || frame->minimumHeight() > area.height()),
+                             qPrintable(QString::fromUtf8(entry) + u' ' + frame->widget()->objectName()));
+                }
         }
+    }
+
+    // "Measurement workspace": the graph large, the peak table beside it with every column in view, the
+    // waterfall below, all inside the area; a window opens again where it was last closed, also in the next
+    // run.
+    void measurementWorkspace() {
+        Rig r;
+        r.window.resize(1600, 1000);
+        r.window.show();
+        r.act("mnuarbeitsplatz")->trigger();
+        const QRect area = r.window.findChild<QMdiArea*>()->viewport()->rect();
+        const auto frameOf = [&](const char* name) {
+            return qobject_cast<QMdiSubWindow*>(r.find<QWidget>(name)->parentWidget())->geometry();
+        };
+        const QRect graph = frameOf("grafik"), peaks = frameOf("boxpeaks"), waterfall = frameOf("waterfall");
+        for (const QRect& frame : {graph, peaks, waterfall}) QVERIFY(area.contains(frame));
+        QVERIFY(graph.width() > area.width() / 2 && graph.right() < peaks.left() &&
+                graph.top() == peaks.top());
+        QVERIFY(waterfall.top() > graph.bottom() && waterfall.top() > peaks.bottom());
+        auto* table = r.find<QTableView>("peaktable");
+        QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+
+        auto* frame = qobject_cast<QMdiSubWindow*>(r.find<QWidget>("boxpeaks")->parentWidget());
+        frame->setGeometry(100, 50, 600, 400);
+        frame->close();
+        Rig next;
+        QVERIFY(QFile::copy(QDir(r.home.path()).filePath(QStringLiteral("TK820-2.windows")),
+                            QDir(next.home.path()).filePath(QStringLiteral("TK820-2.windows"))));
+        next.window.resize(1600, 1000);
+        next.window.show();
+        next.act("mnupeaks")->trigger();
+        QCOMPARE(next.find<QWidget>("boxpeaks")->parentWidget()->geometry(), QRect(100, 50, 600, 400));
     }
 
     // "&Exit" writes the parameter file and sends nothing on a closed port; closing by the frame writes
