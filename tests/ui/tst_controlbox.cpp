@@ -131,6 +131,8 @@ private slots:
         s.userUnitName.set(QStringLiteral("  dBA"));
         s.videoFilterOn = 1;
         s.showPeak = false;
+        s.limitActual = s.limitAverage = true;
+        s.bandwidthIndex = 1;
         r.box->repaint();
         // Typed text that was not confirmed is replaced; leaving the field then keeps the stored value.
         QCOMPARE(center->text(), QStringLiteral("123.25"));
@@ -141,6 +143,9 @@ private slots:
         QCOMPARE(r.button(QStringLiteral("Einheit3"))->text(), QStringLiteral("dBA"));
         QVERIFY(r.button(QStringLiteral("chVideoFilter"))->isChecked());
         QVERIFY(!r.button(QStringLiteral("ckpeak"))->isChecked());
+        QVERIFY(r.button(QStringLiteral("cklimak"))->isChecked() &&
+                r.button(QStringLiteral("cklimav"))->isChecked());
+        QCOMPARE(r.group("opBW")->checkedId(), 1);
         QVERIFY(!r.model.redrawPending);
         auto* note = r.box->findChild<QLabel*>(QStringLiteral("scannote"));
         QVERIFY(note->isHidden());
