@@ -160,6 +160,10 @@ private slots:
         QCOMPARE(page.count(u'\f'), 1);  // pdftotext ends each page with a form feed
         for (const QString& t : present) QVERIFY2(page.contains(t), qPrintable(t));
         for (const QString& t : absent) QVERIFY2(!page.contains(t), qPrintable(t));
+        // The document's title is the page's headline (UTF-16, big-endian).
+        QByteArray title("/Title (\xfe\xff", 10);
+        for (const QChar c : present[0]) title += {char(c.unicode() >> 8), char(c.unicode() & 0xff)};
+        QVERIFY(FileBytes(f.path("run.pdf")).contains(title));
     }
 
     void refused_data() {
