@@ -52,16 +52,20 @@ void PrintCommands::Connect(const MenuActions& menu, QObject* context) {
 }
 
 void PrintCommands::ShowReportWindow() {
-    if (m_report) {
-        if (auto* frame = m_report->parentWidget())
+    ShowFresh(m_report,
+              new ReportWindow(m_model, m_dialogs, QDir(m_home).filePath(QStringLiteral("TK820-2.report"))));
+}
+
+void PrintCommands::ShowFresh(QPointer<QWidget>& shown, QWidget* window) {
+    // A window left open shows values that may have changed since; it makes way for the fresh one.
+    if (shown) {
+        if (auto* frame = shown->parentWidget())
             frame->close();
         else
-            m_report->close();
+            shown->close();
     }
-    auto* window =
-        new ReportWindow(m_model, m_dialogs, QDir(m_home).filePath(QStringLiteral("TK820-2.report")));
     window->setAttribute(Qt::WA_DeleteOnClose);
-    m_report = window;
+    shown = window;
     if (m_showChild)
         m_showChild(window);
     else
@@ -76,21 +80,8 @@ void PrintCommands::ReopenSetupWindow() {
 }
 
 void PrintCommands::ShowSetupWindow() {
-    // A window left open shows values that may have changed since; it makes way for a fresh one.
-    if (m_window) {
-        if (auto* frame = m_window->parentWidget())
-            frame->close();
-        else
-            m_window->close();
-    }
-    auto* window = new PrinterSetupWindow(
-        m_model, [this] { PrintCommand(); }, m_unitChanged);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    m_window = window;
-    if (m_showChild)
-        m_showChild(window);
-    else
-        window->show();
+    ShowFresh(m_window, new PrinterSetupWindow(
+                            m_model, [this] { PrintCommand(); }, m_unitChanged));
 }
 
 void PrintCommands::PrinterSelection() {

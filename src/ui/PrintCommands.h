@@ -59,6 +59,8 @@ public:
     QPrinter& printer();
 
 private:
+    // Closes the window shown in `shown`, if any, and shows `window` there instead.
+    void ShowFresh(QPointer<QWidget>& shown, QWidget* window);
     // Asks for the PDF's name (the data file's name with "pdf" proposed), writes it and says where.
     bool WritePdfAsked(const QString& dataFileName, const std::function<bool(const QString&)>& write);
     QString LongDate() const;
