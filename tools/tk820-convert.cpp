@@ -30,7 +30,8 @@ constexpr int EXIT_FAILED = 2;
 constexpr qint64 MAX_INPUT_BYTES = 64 * 1024 * 1024;
 
 const char* const kUsage =
-    "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] [--size WxH] [--settings FILE.set] IN OUT\n"
+    "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] [--size WxH] [--log-frequency START,STOP]\n"
+    "                     [--settings FILE.set] IN OUT\n"
     "       tk820-convert --report OUT.pdf [--report-title T] [--report-eut E] [--report-operator O]\n"
     "                     IN1.mes [IN2.mes ...]\n"
     "Converts a data file of tk820-2: the parameter file (TK820-2.par), settings (*.set), boundaries "
@@ -41,7 +42,8 @@ const char* const kUsage =
     "  *.csv   a measurement's points: frequency in MHz and the actual, average and peak levels, in the\n"
     "          unit given with --unit (else the measurement's own unit)\n"
     "  *.png   a measurement's graph as the graph window draws it, --size pixels (default 1200x800)\n"
-    "  *.svg   the same as a vector picture\n"
+    "  *.svg   the same as a vector picture; with --log-frequency 0.15,30 both show the graph's\n"
+    "          logarithmic frequency view from START to STOP MHz\n"
     "  *.pdf   a measurement's printout page; the printer setup of --settings FILE.set, else the traces,\n"
     "          comparison curve and switched-on boundaries the graph shows, in colour\n"
     "  other   the data file as tk820-2 writes it, in the current version\n"
@@ -104,7 +106,8 @@ QGuiApplication OffscreenApplication(int& argc, char* argv[]) {
 
 // Draws the measurement's picture.
 int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kind, const QString& inName,
-                 const QString& outName, QSize size, const std::optional<QString>& settingsName) {
+                 const QString& outName, QSize size, const std::optional<QString>& settingsName,
+                 const tk::FrequencyView& view) {
     if (file.kind != tk::FileKind::Measurement)
         return Fail(inName,
                     QStringLiteral("a %1 file has no traces for a picture").arg(tk::KindName(file.kind)));
@@ -120,6 +123,7 @@ int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kin
         tk::TakePrintSetup(*settings.model, model);
     }
     model.fileNames.measurement = inName;
+    model.frequencyView = view;
     const QGuiApplication app = OffscreenApplication(argc, argv);
     if (!tk::WriteMeasurementPicture(model, kind, outName, size, QGuiApplication::font()))
         return Fail(outName, QStringLiteral("cannot write"));
@@ -151,6 +155,7 @@ int main(int argc, char* argv[]) {
     QStringList names;
     std::optional<int> unit;
     QSize size(1200, 800);
+    tk::FrequencyView view;
     std::optional<QString> settingsName;
     std::optional<QString> reportName;
     tk::ReportSetup setup;
@@ -185,6 +190,13 @@ int main(int argc, char* argv[]) {
             if (!parsed)
                 return UsageError(QStringLiteral("a size is WxH, 16 to 16384 pixels each: %1").arg(value));
             size = *parsed;
+        } else if (arg == QStringLiteral("--log-frequency")) {
+            if (++i >= argc) return UsageError(QStringLiteral("--log-frequency needs START,STOP"));
+            const auto parsed = tk::ParseLogFrequency(QString::fromLocal8Bit(argv[i]));
+            if (!parsed)
+                return UsageError(QStringLiteral("--log-frequency is START,STOP in MHz, 0 < START < STOP: %1")
+                                      .arg(QString::fromLocal8Bit(argv[i])));
+            view = *parsed;
         } else if (arg == QStringLiteral("--settings") || arg.startsWith(QStringLiteral("--settings="))) {
             if (arg == QStringLiteral("--settings")) {
                 if (++i >= argc) return UsageError(QStringLiteral("--settings needs a file"));
@@ -220,7 +232,7 @@ int main(int argc, char* argv[]) {
     if (!ReadInput(inName, file, error)) return Fail(inName, error);
 
     if (const auto picture = tk::PictureKindOfName(outName))
-        return WritePicture(argc, argv, file, *picture, inName, outName, size, settingsName);
+        return WritePicture(argc, argv, file, *picture, inName, outName, size, settingsName, view);
 
     QByteArray out;
     const QString suffix = QFileInfo(outName).suffix().toLower();

@@ -29,6 +29,17 @@ std::optional<QSize> ParsePictureSize(const QString& text) {
     return size;
 }
 
+std::optional<FrequencyView> ParseLogFrequency(const QString& text) {
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 2) return std::nullopt;
+    bool startOk = false;
+    bool stopOk = false;
+    const double start = parts[0].trimmed().toDouble(&startOk);
+    const double stop = parts[1].trimmed().toDouble(&stopOk);
+    if (!startOk || !stopOk || !(start > 0.0) || !(stop > start) || stop > 1e6) return std::nullopt;
+    return FrequencyView{true, float(start), float(stop)};
+}
+
 void PrintWhatTheGraphShows(MeasurementModel& model) {
     const MeasurementSettings& s = model.settings;
     model.printBlackWhite = false;

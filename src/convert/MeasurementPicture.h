@@ -18,6 +18,9 @@ std::optional<PictureKind> PictureKindOfName(const QString& fileName);
 // "WxH" with both sides 16..16384 pixels, or nothing.
 std::optional<QSize> ParsePictureSize(const QString& text);
 
+// "START,STOP" in MHz, 0 < START < STOP: the logarithmic frequency view from START to STOP, or nothing.
+std::optional<FrequencyView> ParseLogFrequency(const QString& text);
+
 // The printer setup for a measurement printed without one: the traces and the comparison curve the graph
 // shows, the boundaries the file switches on, in colour, under the maker's headline.
 void PrintWhatTheGraphShows(MeasurementModel& model);

@@ -78,6 +78,14 @@ struct CalibrationCurve {
     std::int16_t pointCount = 0;
 };
 
+// How the graph spreads the frequencies across its width: evenly, as the analyzer sweeps (the default), or
+// by their logarithm from startMHz to stopMHz, which a stop at or below a start above 0 leaves linear.
+struct FrequencyView {
+    bool logarithmic = false;
+    float startMHz = 0.15f;
+    float stopMHz = 30.0f;
+};
+
 // The one model of the program; the application creates it at start and passes it by reference.
 struct MeasurementModel {
     TraceArray traceActual{};
@@ -134,6 +142,7 @@ struct MeasurementModel {
     std::int16_t limitCursorX = 0;
     std::int16_t limitCursorDrawnX = 0;
     VbBool limitCursorErased = false;
+    FrequencyView frequencyView;
 
     // The unit of the level window's and of the violation list's levels: four flags indexed by the unit
     // numbers of Units.h (dBpW, dBm, dBuV, user unit), at most one of them True.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "GraphDrawing.h"
+#include "LogFrequency.h"
 #include "Units.h"
 
 namespace tk {
@@ -71,11 +72,12 @@ void DrawCaptureAnnotation(const MeasurementModel& model, Canvas& canvas, Bounda
     const double d = LabelUnitHeight(lo, hi);
     const int colour = TraceColour(trace);
     canvas.setPenColour(colour);
-    DrawTrace(canvas, TraceOf(model, trace), 1, LastPlotIndex(s.resolution), s.resolution, NoiseFloor(s, lo),
+    ViewCanvas plot(model, canvas);
+    DrawTrace(*plot, TraceOf(model, trace), 1, LastPlotIndex(s.resolution), s.resolution, NoiseFloor(s, lo),
               lo);
     const double x = static_cast<double>(emission.index) * s.resolution;
     canvas.setLineStyle(LineStyle::Dashed);
-    canvas.line(x, lo, x, hi);
+    (*plot).line(x, lo, x, hi);
     canvas.setLineStyle(LineStyle::Solid);
     // Two lines under the unit's label, at the plot's left.
     const QStringList lines = CaptureLegend(s, trace, emission, timeText).split(u'\n');

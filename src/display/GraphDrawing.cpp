@@ -7,6 +7,7 @@
 
 #include "BoundaryLevels.h"
 #include "Format.h"
+#include "LogFrequency.h"
 #include "Units.h"
 
 namespace tk {
@@ -166,7 +167,7 @@ void DrawTrace(Canvas& canvas, const TraceArray& trace, int first, int last, int
 }
 
 void DrawScaleLabels(Canvas& canvas, const LabelUnit& unit, const MeasurementSettings& settings, int levelMin,
-                     int levelMax, const LabelPlacement& placement) {
+                     int levelMax, const LabelPlacement& placement, const LogFrequencyAxis* axis) {
     const double d = LabelUnitHeight(levelMin, levelMax);
     const auto levelLabel = [&](int y) {
         const float value = unit.base + static_cast<float>(y / GRID_LEVEL_STEP * GRID_DB_PER_STEP);
@@ -175,7 +176,10 @@ void DrawScaleLabels(Canvas& canvas, const LabelUnit& unit, const MeasurementSet
     for (int y = 0; y <= levelMax; y += GRID_LEVEL_STEP) levelLabel(y);
     for (int y = -GRID_LEVEL_STEP; y >= levelMin; y -= GRID_LEVEL_STEP) levelLabel(y);
     canvas.text(-300, levelMax - d, unit.text);
-
+    if (axis) {
+        DrawLogFrequencyLabels(canvas, *axis, levelMin, levelMax, placement.mhzTextDy);
+        return;
+    }
     const float start = settings.centerFreq - 5.0f * settings.scanWidth;
     for (int k = 0; k <= 10; ++k) {
         const float freq = start + static_cast<float>(k) * settings.scanWidth;

@@ -10,6 +10,8 @@
 
 namespace tk {
 
+class LogFrequencyAxis;
+
 // The plot spans x 0..4000 for the ten divisions of the sweep, 400 per division, the centre at 2000.
 constexpr int PLOT_X_LAST = 4000;
 constexpr int PLOT_X_CENTRE = 2000;
@@ -83,8 +85,8 @@ struct LabelPlacement {
 };
 
 // Level labels at every grid step, the unit above them, the eleven division frequencies and "MHz", with the
-// current pen.
+// current pen. In a logarithmic view the frequencies are the view's.
 void DrawScaleLabels(Canvas& canvas, const LabelUnit& unit, const MeasurementSettings& settings, int levelMin,
-                     int levelMax, const LabelPlacement& placement);
+                     int levelMax, const LabelPlacement& placement, const LogFrequencyAxis* axis = nullptr);
 
 }  // namespace tk

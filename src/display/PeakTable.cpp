@@ -7,6 +7,7 @@
 #include "BoundaryLevels.h"
 #include "Format.h"
 #include "GraphDrawing.h"
+#include "LogFrequency.h"
 #include "Units.h"
 
 namespace tk {
@@ -186,9 +187,11 @@ PeakRow PointRow(const MeasurementModel& model, BoundaryTrace trace, int index) 
     return row;
 }
 
-QString GraphReadout(const MeasurementModel& model, double x) {
+QString GraphReadout(const MeasurementModel& model, double graphX) {
     const MeasurementSettings& s = model.settings;
-    if (s.resolution <= 0 || x < 0.0 || x > PLOT_X_LAST) return {};
+    const double x = PlotXOfGraphX(model, graphX);
+    if (s.resolution <= 0 || graphX < 0.0 || graphX > PLOT_X_LAST || !(x >= 0.0) || x > PLOT_X_LAST)
+        return {};
     const int index =
         std::clamp(static_cast<int>(std::lround(x / s.resolution)), 0, LastPlotIndex(s.resolution));
     QStringList parts{QString::number(double(FrequencyOfPoint(s, index)), 'f', 3) + QStringLiteral(" MHz")};
@@ -278,7 +281,9 @@ void DrawPeakMarkers(const MeasurementModel& model, Canvas& canvas, BoundaryTrac
     const int colour = canvas.penColour();
     canvas.setPenColour(TraceColour(trace));
     for (const PeakRow& r : rows) {
-        const double x = static_cast<double>(r.index) * resolution;
+        const std::optional<double> shownAt = GraphX(model, static_cast<double>(r.index) * resolution);
+        if (!shownAt) continue;  // outside a logarithmic view
+        const double x = *shownAt;
         const double y = std::clamp<double>(levels[static_cast<std::size_t>(r.index)], levelMin, levelMax);
         canvas.line(x, y + 3.0 * d, x, y + 9.0 * d);
         const QString number = QString::number(r.number);

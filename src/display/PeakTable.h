@@ -59,10 +59,10 @@ std::vector<PeakRow> PeakTable(const MeasurementModel& model, BoundaryTrace trac
 // reached where the trace's boundary is on and covers the point.
 PeakRow PointRow(const MeasurementModel& model, BoundaryTrace trace, int index);
 
-// What stands under the mouse at x on the graph (0..4000 across the plot), one line each: the frequency of
-// the nearest point, then each shown trace's level there, with its boundary and margin where it is checked.
-// Empty outside the plot.
-QString GraphReadout(const MeasurementModel& model, double x);
+// What stands under the mouse at x on the graph (0..4000 across the plot, in a logarithmic view the view's
+// x), one line each: the frequency of the nearest point, then each shown trace's level there, with its
+// boundary and margin where it is checked. Empty outside the plot and outside the sweep.
+QString GraphReadout(const MeasurementModel& model, double graphX);
 
 // The column titles, levels in levelUnit, and one row's texts: number, frequency in plain digits ("3.900"),
 // level, boundary and margin to a tenth (empty when not covered), "*" where the boundary is reached.

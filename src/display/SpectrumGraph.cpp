@@ -1,6 +1,9 @@
 #include "SpectrumGraph.h"
 
+#include <optional>
+
 #include "GraphDrawing.h"
+#include "LogFrequency.h"
 
 namespace tk {
 namespace {
@@ -33,7 +36,7 @@ QString Caption(const MeasurementModel& model) {
            (errors >= 0 ? QStringLiteral(" ") : QString()) + QString::number(errors);
 }
 
-void DrawFrameAndGrid(Canvas& canvas, int lo, int hi) {
+void DrawFrameAndGrid(Canvas& canvas, int lo, int hi, const std::optional<LogFrequencyAxis>& axis) {
     canvas.setPenColour(COLOUR_GREY);
     canvas.setLineWidth(3);
     canvas.line(0, lo, PLOT_X_LAST, lo, COLOUR_BLACK);
@@ -43,6 +46,10 @@ void DrawFrameAndGrid(Canvas& canvas, int lo, int hi) {
 
     canvas.setLineWidth(1);
     DrawHorizontalGrid(canvas, lo, hi);
+    if (axis) {
+        DrawLogFrequencyGrid(canvas, *axis, lo, hi);
+        return;
+    }
     for (int x = 0; x <= PLOT_X_LAST; x += PLOT_X_DIVISION) {
         // The centre frequency's line is drawn wider.
         if (x == PLOT_X_CENTRE) canvas.setLineWidth(2);
@@ -59,7 +66,9 @@ struct CursorState {
     int colour;
 };
 
-void DrawCursor(const MeasurementModel& model, Canvas& canvas, const CursorState& cursor) {
+void DrawCursor(const MeasurementModel& model, Canvas& graph, const CursorState& cursor) {
+    ViewCanvas plot(model, graph);
+    Canvas& canvas = *plot;
     const int lo = model.graphLevelMin;
     const int hi = model.graphLevelMax;
     const int colour = canvas.penColour();
@@ -96,7 +105,9 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
     canvas.clear();
     const double d = LabelUnitHeight(lo, hi);
     canvas.setScale(-310, hi, 4200, lo - 20 * d);
-    DrawFrameAndGrid(canvas, lo, hi);
+    const std::optional<LogFrequencyAxis> axis = LogAxisOf(model);
+    DrawFrameAndGrid(canvas, lo, hi, axis);
+    ViewCanvas plot(model, canvas);
 
     const struct {
         bool on;
@@ -111,7 +122,7 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
     for (const auto& b : boundaries) {
         if (!b.on) continue;
         canvas.setPenColour(b.colour);
-        DrawBoundary(canvas, b.boundary, PlacementFor(model, b.roundStraightDown));
+        DrawBoundary(*plot, b.boundary, PlacementFor(model, b.roundStraightDown));
     }
 
     const int last = LastPlotIndex(s.resolution);
@@ -129,7 +140,7 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
         if (!t.shown) continue;
         canvas.setPenColour(t.colour);
         const TraceArray* receiving = hooks.inProgress ? hooks.inProgress(t.trace) : nullptr;
-        DrawTrace(canvas, receiving ? *receiving : t.trace, 1, last, s.resolution, noiseFloor, lo);
+        DrawTrace(*plot, receiving ? *receiving : t.trace, 1, last, s.resolution, noiseFloor, lo);
     }
 
     model.redrawPending = false;
@@ -148,7 +159,7 @@ void RedrawGraph(MeasurementModel& model, Canvas& canvas, const GraphHooks& hook
     if (hooks.refreshPeakTable) hooks.refreshPeakTable();
 
     canvas.setPenColour(COLOUR_MAGENTA);
-    DrawScaleLabels(canvas, unit, s, lo, hi, LabelPlacement{6.0, 12.0});
+    DrawScaleLabels(canvas, unit, s, lo, hi, LabelPlacement{6.0, 12.0}, axis ? &*axis : nullptr);
     if (hooks.drawOverlay) hooks.drawOverlay(canvas);
     canvas.refresh();
 }

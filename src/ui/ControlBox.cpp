@@ -19,6 +19,7 @@
 
 #include "EditorNumbers.h"
 #include "Format.h"
+#include "LogFrequency.h"
 #include "OptionGroups.h"
 #include "Units.h"
 
@@ -32,6 +33,8 @@ constexpr std::size_t NOISE = 2;
 constexpr std::size_t ACTUAL_INTERVAL = 3;
 constexpr std::size_t PEAK_INTERVAL = 4;
 constexpr std::size_t AVERAGE_INTERVAL = 5;
+constexpr std::size_t LOG_START = 6;
+constexpr std::size_t LOG_STOP = 7;
 
 const std::array<const char*, 4> BANDWIDTH_CAPTIONS{"9 kHz", "20 kHz", "120 kHz", "400 kHz"};
 const std::array<const char*, 3> FIXED_UNIT_CAPTIONS{"dB&pW", "dB&m", "dB&uV"};
@@ -163,6 +166,18 @@ void ControlBox::BuildWindow() {
     interval(PEAK_INTERVAL, "pktime", "Spinpk", s.peakInterval);
     interval(AVERAGE_INTERVAL, "avtime", "Spinav", s.averageInterval);
 
+    FrequencyView& view = m_model.frequencyView;
+    auto viewLimit = [&](std::size_t index, const char* editName, const char* spinName, float& field) {
+        NumberField& f = AddNumberField(index, editName, spinName);
+        f.typedMax = 3000;
+        f.spinMax = 20000;
+        f.redrawOnEnter = f.redrawOnLeaving = f.redrawOnSpin = true;
+        f.get = [&field] { return static_cast<double>(field); };
+        f.set = [&field](double v) { field = ToSingle(v); };
+    };
+    viewLimit(LOG_START, "logstart", "Spinlogstart", view.startMHz);
+    viewLimit(LOG_STOP, "logstop", "Spinlogstop", view.stopMHz);
+
     auto numberRow = [&](QGridLayout* grid, int row, QWidget* label, std::size_t index, const char* unit) {
         grid->addWidget(label, row, 0);
         grid->addWidget(m_fields[index].edit, row, 1);
@@ -210,6 +225,21 @@ void ControlBox::BuildWindow() {
     left->addWidget(bwFrame);
     m_videoFilter = NewCheckBox("chVideoFilter", "Video Filter", this);
     left->addWidget(m_videoFilter);
+
+    // How the graph spreads the frequencies; the analyzer is not told.
+    auto* axisFrame = new QGroupBox(QStringLiteral("Frequency axis"), this);
+    axisFrame->setObjectName(QStringLiteral("frfreqaxis"));
+    auto* axisGrid = new QGridLayout(axisFrame);
+    m_logView = NewCheckBox("cklogfreq", "Logarithmic", axisFrame);
+    axisGrid->addWidget(m_logView, 0, 0, 1, 4);
+    numberRow(axisGrid, 1, NewLabel("lblogstart", "Start", axisFrame), LOG_START, "MHz");
+    numberRow(axisGrid, 2, NewLabel("lblogstop", "Stop", axisFrame), LOG_STOP, "MHz");
+    m_logNote = NewLabel("lognote", "The start must lie above 0 and below the stop", axisFrame);
+    m_logNote->setWordWrap(true);
+    m_logNote->hide();
+    axisGrid->addWidget(m_logNote, 3, 0, 1, 4);
+    axisGrid->setColumnStretch(4, 1);
+    left->addWidget(axisFrame);
     left->addStretch(1);
 
     // Right column: the level scale and what is acquired and checked.
@@ -287,6 +317,10 @@ void ControlBox::BuildWindow() {
     flag(m_limitActual, &MeasurementSettings::limitActual, true);
     flag(m_limitPeak, &MeasurementSettings::limitPeak, true);
     flag(m_limitAverage, &MeasurementSettings::limitAverage, true);
+    connect(m_logView, &QCheckBox::clicked, this, [this](bool on) {
+        m_model.frequencyView.logarithmic = on;
+        m_model.redrawPending = true;
+    });
     // The correction is applied to the next trace read, not to what is drawn now.
     flag(m_calibrate, &MeasurementSettings::calibrationOn, false);
 }
@@ -310,6 +344,9 @@ void ControlBox::ShowModel() {
     SelectOption(m_unit, s.levelUnit);
     SelectOption(m_bandwidth, s.bandwidthIndex);
     m_videoFilter->setChecked(s.videoFilterOn != 0);
+    const FrequencyView& view = m_model.frequencyView;
+    m_logView->setChecked(view.logarithmic);
+    m_logNote->setVisible(view.logarithmic && !LogAxisOf(m_model));
 }
 
 void ControlBox::ShowNumber(const NumberField& f) {

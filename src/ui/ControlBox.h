@@ -81,7 +81,7 @@ private:
     void OnBandwidthClicked(int index);
 
     MeasurementModel& m_model;
-    std::array<NumberField, 6> m_fields;
+    std::array<NumberField, 8> m_fields;
     QButtonGroup* m_scan = nullptr;
     QLabel* m_scanNote = nullptr;
     QButtonGroup* m_bandwidth = nullptr;
@@ -95,6 +95,8 @@ private:
     QCheckBox* m_limitPeak = nullptr;
     QCheckBox* m_limitAverage = nullptr;
     QCheckBox* m_calibrate = nullptr;
+    QCheckBox* m_logView = nullptr;
+    QLabel* m_logNote = nullptr;
     ActivationWatch m_activation;
 };
 

@@ -1,5 +1,6 @@
 #include "GraphWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QResizeEvent>
 #include <QToolTip>
 
+#include "LogFrequency.h"
 #include "PeakTable.h"
 
 namespace tk {
@@ -28,6 +30,15 @@ GraphWindow::GraphWindow(MeasurementModel& model, std::function<void()> redraw, 
     };
     m_canvas.setRefreshHandler(requestPaint);
     m_canvas.setChangeHandler(requestPaint);
+
+    m_logView = new QAction(QStringLiteral("&Logarithmic frequency"), this);
+    m_logView->setObjectName(QStringLiteral("mnulogfreq"));
+    m_logView->setCheckable(true);
+    addAction(m_logView);
+    connect(m_logView, &QAction::triggered, this, [this](bool on) {
+        m_model.frequencyView.logarithmic = on;
+        this->redraw();
+    });
 }
 
 bool GraphWindow::isMinimisedWindow() const {
@@ -49,6 +60,8 @@ void GraphWindow::redraw() {
 // resized while the window was minimised) is redrawn here, once, before it is shown.
 void GraphWindow::paintEvent(QPaintEvent* event) {
     m_painting = true;
+    // The display setup switches the view too.
+    m_logView->setChecked(m_model.frequencyView.logarithmic);
     if (m_canvas.size() != size()) {
         m_canvas.resize(size());
         m_imageCurrent = false;
@@ -67,7 +80,8 @@ void GraphWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void GraphWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit clickedAt(m_canvas.userX(event->position().x()));
+    if (event->button() == Qt::LeftButton)
+        emit clickedAt(PlotXOfGraphX(m_model, m_canvas.userX(event->position().x())));
     QWidget::mousePressEvent(event);
 }
 

@@ -7,6 +7,8 @@
 #include "ImageCanvas.h"
 #include "MeasurementModel.h"
 
+class QAction;
+
 namespace tk {
 
 // The graph window "grafik": shows the persistent picture that the spectrum graph draws into, keeps it at
@@ -31,7 +33,7 @@ public:
 signals:
     // The window closes; the picture it showed is handed on, for the clipboard.
     void closing(const QImage& picture);
-    // A left click on the picture, at x on the graph's frequency axis (0..4000 across the plot).
+    // A left click on the picture, at x on the graph's linear frequency axis (0..4000 across the sweep).
     void clickedAt(double x);
 
 protected:
@@ -48,6 +50,7 @@ private:
 
     MeasurementModel& m_model;
     std::function<void()> m_redraw;
+    QAction* m_logView = nullptr;  // the context menu's switch of the logarithmic frequency view
     ImageCanvas m_canvas;
     // The picture has been drawn at the present size since it was last made anew.
     bool m_imageCurrent = false;

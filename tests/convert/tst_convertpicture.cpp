@@ -178,6 +178,10 @@ private slots:
         Row("curve to CSV", QStringList{"none.eic", "out.csv"},
             "none.eic: a calibrationCurve file has no points for CSV");
         Row("unknown unit", QStringList{"--unit", "dBW", "run.mes", "out.csv"}, "unknown unit dBW");
+        Row("view stop below start", QStringList{"--log-frequency", "30,1", "run.mes", "out.png"},
+            "--log-frequency is START,STOP in MHz");
+        Row("view from 0 Hz", QStringList{"--log-frequency", "0,30", "run.mes", "out.png"},
+            "--log-frequency is START,STOP in MHz");
         Row("no OUT", QStringList{"run.mes"}, "expected IN and OUT");
         Row("folder that is a file", QStringList{"run.mes", "run.mes/out.png"}, "out.png: cannot write");
         Row("json in no folder", QStringList{"run.mes", "none/out.json"}, "out.json: cannot write");

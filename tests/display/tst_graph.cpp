@@ -3,6 +3,8 @@
 #include <array>
 #include <memory>
 
+#include "LogFrequency.h"
+#include "PeakTable.h"
 #include "RecordingCanvas.h"
 #include "Rows.h"
 #include "SpectrumGraph.h"
@@ -332,6 +334,83 @@ private slots:
         QCOMPARE(canvas.penColour(), COLOUR_MAGENTA);
         QCOMPARE(canvas.drawMode(), DrawMode::NotXor);
         QCOMPARE(canvas.log.filter("style ").last(), QStringLiteral("style solid"));
+    }
+
+    // The logarithmic view: frequencies to known places, and back.
+    void logarithmicAxis_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("stop");
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<double>("plotX");
+        QTest::addColumn<double>("viewX");
+        Row("band start", "centre 25 width 5", 0.15, 30.0, 0.15, 12.0, 0.0);
+        Row("band stop", "centre 25 width 5", 0.15, 30.0, 30.0, 2400.0, 4000.0);
+        Row("a decade up", "centre 25 width 5", 0.15, 30.0, 1.5, 120.0, 1738.352);
+        Row("zero scan", "centre 100 width 0", 99.6, 100.4, 100.0, 2000.0, 2004.0);
+        Row("sweep from below 0", "centre 10 width 5", 1.0, 100.0, 10.0, 2000.0, 2000.0);
+    }
+    void logarithmicAxis() {
+        QFETCH(QString, setup);
+        QFETCH(double, frequency);
+        auto model = Model();
+        Apply(*model, setup);
+        QFETCH(double, start);
+        QFETCH(double, stop);
+        const LogFrequencyAxis axis(model->settings, start, stop);
+        QFETCH(double, plotX);
+        QFETCH(double, viewX);
+        QVERIFY(qAbs(axis.PlotXOf(frequency) - plotX) < 1e-3);
+        QVERIFY(qAbs(*axis.ViewX(plotX) - viewX) < 1e-3);
+        QVERIFY(qAbs(axis.PlotXOfView(viewX) - plotX) < 1e-3);
+        QVERIFY(!axis.ViewX(axis.PlotXOf(start * 0.99)) && !axis.ViewX(axis.PlotXOf(stop * 1.01)));
+    }
+
+    // Drawn in the view, a sweep from -15 to 35 MHz keeps to 0.15..30 MHz: nothing at or below 0 Hz, the
+    // spike at 1.5 MHz a decade from the start, the grid and labels the view's; the readout and the peak
+    // markers follow. Switched off, or with a stop below the start, the graph is linear.
+    void logarithmicView() {
+        auto model = Model();
+        Apply(*model, "centre 10 width 5");
+        model->settings.showActual = true;
+        model->traceActual.fill(100);
+        model->traceActual[165] = 200;  // 1.5 MHz
+        SetPoints(model->boundaryActual, "0.001:-60 1.5:-60 40:-80");
+        model->settings.limitActual = true;
+        const double spikeX = 1738.352;
+        for (const FrequencyView view :
+             {FrequencyView{true, 0.15f, 30.0f}, FrequencyView{false, 0.15f, 30.0f},
+              FrequencyView{true, 30.0f, 0.15f}}) {
+            model->frequencyView = view;
+            const bool log = view.logarithmic && view.stopMHz > view.startMHz;
+            RecordingCanvas canvas;
+            RedrawGraph(*model, canvas);
+            const QStringList green = Lines(canvas, COLOUR_GREEN);
+            bool spike = false;
+            for (const QString& l : green) {
+                const QStringList xy = l.section('/', 0, 0).split(QRegularExpression("[,-](?=\\d|-)"));
+                const double x1 = xy[0].toDouble(), x2 = xy[2].toDouble();
+                if (log) QVERIFY2(x1 >= 0.0 && x2 >= 0.0 && x1 <= 4000.0 && x2 <= 4000.0, qPrintable(l));
+                spike |= qAbs(x2 - (log ? spikeX : 1320.0)) < 0.01 && xy[3] == "200";
+            }
+            QVERIFY(spike);
+            const QStringList texts = Texts(canvas);
+            QCOMPARE(texts.contains("0.15") && texts.contains("1") && texts.contains("30"), log);
+            QCOMPARE(texts.contains("-15.00"), !log);
+            // The decades 1 and 10 MHz are the view's wide grid lines, the centre the linear graph's.
+            QCOMPARE(Lines(canvas, COLOUR_GREY).filter("/w2").size(), log ? 2 : 1);
+            QVERIFY(GraphReadout(*model, log ? spikeX : 1320.0).startsWith("1.500 MHz\nActual"));
+            RecordingCanvas markers;
+            PeakRow row;
+            row.index = 165;
+            DrawPeakMarkers(*model, markers, BoundaryTrace::Actual, {row});
+            QCOMPARE(markers.log.filter("line ").value(0).section(',', 0, 0).mid(5).toDouble(),
+                     log ? 1738.35 : 1320.0);
+        }
+        // Off the view there is nothing to read.
+        model->frequencyView = {true, 0.15f, 30.0f};
+        QCOMPARE(GraphReadout(*model, -1.0), QString());
+        QCOMPARE(GraphReadout(*model, 4001.0), QString());
     }
 
     // Erasing without a graph window opens the graph and keeps the level range up to date.

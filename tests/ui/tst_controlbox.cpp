@@ -38,9 +38,10 @@ struct Rig {
     }
     // The up or down arrow beside a number field.
     QToolButton* spin(const QString& field, bool up) const {
-        static const QHash<QString, QString> pairOf{{"centerfreq", "Spin3"}, {"dämpf", "Spin2"},
-                                                    {"rausch", "Spin1"},     {"aktime", "Spinak"},
-                                                    {"pktime", "Spinpk"},    {"avtime", "Spinav"}};
+        static const QHash<QString, QString> pairOf{{"centerfreq", "Spin3"},      {"dämpf", "Spin2"},
+                                                    {"rausch", "Spin1"},          {"aktime", "Spinak"},
+                                                    {"pktime", "Spinpk"},         {"avtime", "Spinav"},
+                                                    {"logstart", "Spinlogstart"}, {"logstop", "Spinlogstop"}};
         auto* pair = box->findChild<QWidget*>(pairOf.value(field));
         return pair ? pair->findChild<QToolButton*>(up ? QStringLiteral("up") : QStringLiteral("down"))
                     : nullptr;
@@ -54,7 +55,8 @@ struct Rig {
 };
 
 // The stored value a control stands for; the options of a group share one ("scan7" -> "scan").
-double Value(const MeasurementSettings& s, QString control) {
+double Value(const MeasurementModel& m, QString control) {
+    const MeasurementSettings& s = m.settings;
     control.remove(QRegularExpression(QStringLiteral("\\d+$")));
     // clang-format off
     const QHash<QString, double> byControl{
@@ -63,7 +65,9 @@ double Value(const MeasurementSettings& s, QString control) {
         {"scan", s.scanWidth}, {"Einheit", s.levelUnit}, {"opBW", s.bandwidthIndex},
         {"chVideoFilter", s.videoFilterOn}, {"ckaktuell", s.showActual.raw()}, {"ckpeak", s.showPeak.raw()},
         {"ckaverage", s.showAverage.raw()}, {"cklimak", s.limitActual.raw()}, {"cklimpk", s.limitPeak.raw()},
-        {"cklimav", s.limitAverage.raw()}, {"ckeichen", s.calibrationOn.raw()}};
+        {"cklimav", s.limitAverage.raw()}, {"ckeichen", s.calibrationOn.raw()},
+        {"cklogfreq", m.frequencyView.logarithmic}, {"logstart", m.frequencyView.startMHz},
+        {"logstop", m.frequencyView.stopMHz}};
     // clang-format on
     return byControl.value(control, qQNaN());
 }
@@ -81,13 +85,13 @@ private slots:
         QStringList shown;
         for (const char* name :
              {"scan1", "scan9", "scan11", "scan10", "opBW2", "chVideoFilter", "Einheit0", "Einheit3",
-              "ckaktuell", "ckpeak", "ckaverage", "cklimak", "cklimpk", "cklimav", "ckeichen"}) {
+              "ckaktuell", "ckpeak", "ckaverage", "cklimak", "cklimpk", "cklimav", "ckeichen", "cklogfreq"}) {
             r.model.redrawPending = false;
             QAbstractButton* b = r.button(QString::fromLatin1(name));
             QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(7, b->height() / 2));  // on the indicator
             r.box->repaint();
             shown << QStringLiteral("%1 %2%3 %4")
-                         .arg(QString::fromLatin1(name), QString::number(Value(r.model.settings, name)),
+                         .arg(QString::fromLatin1(name), QString::number(Value(r.model, name)),
                               r.model.redrawPending ? QStringLiteral(" redraw") : QString(),
                               b->isChecked() ? QStringLiteral("on") : QStringLiteral("off"));
         }
@@ -97,7 +101,8 @@ private slots:
             QStringLiteral("scan1 50 redraw on;scan9 0.1 redraw on;scan11 0.05 redraw on;scan10 0 redraw on;"
                            "opBW2 2 on;chVideoFilter 1 on;Einheit0 0 redraw on;Einheit3 3 redraw on;"
                            "ckaktuell 0 redraw off;ckpeak 0 redraw off;ckaverage 0 redraw off;"
-                           "cklimak -1 redraw on;cklimpk -1 redraw on;cklimav -1 redraw on;ckeichen -1 on"));
+                           "cklimak -1 redraw on;cklimpk -1 redraw on;cklimav -1 redraw on;ckeichen -1 on;"
+                           "cklogfreq 1 redraw on"));
     }
 
     // Activated again in the work area, the window shows what a file or another window changed meanwhile.
@@ -155,6 +160,14 @@ private slots:
         QCOMPARE(r.group("scan")->checkedId(), -1);
         QVERIFY(!note->isHidden());
         QCOMPARE(note->text(), QStringLiteral("3 MHz per division is no width of the analyzer"));
+        // A logarithmic view without a usable start and stop says so (the graph stays linear).
+        auto* logNote = r.box->findChild<QLabel*>(QStringLiteral("lognote"));
+        r.model.frequencyView = {true, 30.0f, 0.15f};
+        r.box->repaint();
+        QVERIFY(r.button(QStringLiteral("cklogfreq"))->isChecked() && !logNote->isHidden());
+        r.model.frequencyView.stopMHz = 300.0f;
+        r.box->repaint();
+        QVERIFY(logNote->isHidden());
     }
 
     void numberFields_data() {
@@ -185,6 +198,8 @@ private slots:
         Row("noise up at 80", "rausch", "80", E, 1, 80.0, true);
         Row("actual down at 1", "aktime", "1", E, -1, 1.0, false);
         Row("peak up at 30000", "pktime", "30000", E, 1, 30000.0, false);
+        Row("view start", "logstart", "0.5", E, 0, 0.5, true);
+        Row("view stop above, leave, up", "logstop", "4000", T, 1, 3001.0, true);
     }
     void numberFields() {
         QFETCH(QString, field);
@@ -201,7 +216,7 @@ private slots:
         Rig::type(e, typed);
         if (key) QTest::keyClick(e, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         for (int i = 0; i < std::abs(steps); ++i) QTest::mouseClick(arrow, Qt::LeftButton);
-        QCOMPARE(Value(r.model.settings, field), stored);
+        QCOMPARE(Value(r.model, field), stored);
         QCOMPARE(e->text(), QString::number(stored));
         QCOMPARE(bool(r.model.redrawPending), redraw);
     }
