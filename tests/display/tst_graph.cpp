@@ -387,13 +387,18 @@ private slots:
             RedrawGraph(*model, canvas);
             const QStringList green = Lines(canvas, COLOUR_GREEN);
             bool spike = false;
+            int slopePieces = 0;
             for (const QString& l : green) {
                 const QStringList xy = l.section('/', 0, 0).split(QRegularExpression("[,-](?=\\d|-)"));
                 const double x1 = xy[0].toDouble(), x2 = xy[2].toDouble();
                 if (log) QVERIFY2(x1 >= 0.0 && x2 >= 0.0 && x1 <= 4000.0 && x2 <= 4000.0, qPrintable(l));
                 spike |= qAbs(x2 - (log ? spikeX : 1320.0)) < 0.01 && xy[3] == "200";
+                slopePieces += x1 > spikeX + 1.0 && xy[1] != "100";
             }
             QVERIFY(spike);
+            // The boundary's slope from 1.5 to 40 MHz, straight in frequency, is drawn in pieces that follow
+            // it.
+            QVERIFY(!log || slopePieces > 100);
             const QStringList texts = Texts(canvas);
             QCOMPARE(texts.contains("0.15") && texts.contains("1") && texts.contains("30"), log);
             QCOMPARE(texts.contains("-15.00"), !log);

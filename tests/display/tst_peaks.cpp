@@ -122,6 +122,8 @@ private slots:
         Row("vertical step, equal margins keep the level order", "step", UNIT_DBM,
             "1;170.000;-43.0;-40.0;3.0;|2;190.000;-43.0;-40.0;3.0;|3;150.000;-75.0;-66.0;9.0;"
             "|4;110.000;-59.0;;;");
+        Row("uncovered peaks after the covered, highest first", "narrow", UNIT_DBM,
+            "1;170.000;-43.0;-66.0;-23.0;*|2;190.000;-43.0;;;|3;110.000;-59.0;;;|4;150.000;-75.0;;;");
         Row("boundary off: highest first", "off", UNIT_DBM,
             "1;170.000;-43.0;;;|2;190.000;-43.0;;;|3;110.000;-59.0;;;|4;150.000;-75.0;;;");
     }
@@ -135,6 +137,8 @@ private slots:
         if (boundary == QStringLiteral("step"))
             SetBoundary(m.boundaryActual,
                         {{120.0f, -66.0f}, {170.0f, -66.0f}, {170.0f, -40.0f}, {200.0f, -40.0f}}, false);
+        else if (boundary == QStringLiteral("narrow"))
+            SetBoundary(m.boundaryActual, {{165.0f, -66.0f}, {175.0f, -66.0f}}, false);
         else
             SetBoundary(m.boundaryActual, {{120.0f, -66.0f}, {200.0f, -34.0f}},
                         boundary == QStringLiteral("log"));
