@@ -3,7 +3,7 @@
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-qpa-plugins libgl-dev lintian
+PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev lintian
           libbenchmark-dev poppler-utils dpkg-dev clang libclang-rt-14-dev python3-pyvisa python3-pyvisa-py)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "DataFile.h"
@@ -17,6 +18,7 @@
 #include "JsonConvert.h"
 #include "MeasurementCsv.h"
 #include "MeasurementPicture.h"
+#include "RecordingConvert.h"
 #include "Report.h"
 #include "ReportPdf.h"
 #include "Units.h"
@@ -32,6 +34,7 @@ constexpr qint64 MAX_INPUT_BYTES = 64 * 1024 * 1024;
 const char* const kUsage =
     "Usage: tk820-convert [--unit dBm|dBuV|dBpW|user] [--size WxH] [--log-frequency START,STOP]\n"
     "                     [--settings FILE.set] IN OUT\n"
+    "       tk820-convert [--from TIME] [--to TIME] IN.tkrec OUT.csv|OUT.json\n"
     "       tk820-convert --report OUT.pdf [--report-title T] [--report-eut E] [--report-operator O]\n"
     "                     IN1.mes [IN2.mes ...]\n"
     "Converts a data file of tk820-2: the parameter file (TK820-2.par), settings (*.set), boundaries "
@@ -47,6 +50,9 @@ const char* const kUsage =
     "  *.pdf   a measurement's printout page; the printer setup of --settings FILE.set, else the traces,\n"
     "          comparison curve and switched-on boundaries the graph shows, in colour\n"
     "  other   the data file as tk820-2 writes it, in the current version\n"
+    "A recording (*.tkrec) becomes CSV, one line per read (its time, trace, the settings that label it and\n"
+    "its levels in the recorded unit), or JSON with the raw levels; --from and --to (ISO 8601, e.g.\n"
+    "2026-12-07T23:00:00+01:00; without an offset local time) choose the reads between them.\n"
     "With --report, OUT.pdf is a test report of the measurements: the verdict, a summary of every checked\n"
     "trace, a page per measurement and the SHA-256 of every input file.\n"
     "OUT is replaced only when it was written completely.\n"
@@ -130,6 +136,26 @@ int WritePicture(int argc, char* argv[], tk::DataFile& file, tk::PictureKind kin
     return 0;
 }
 
+// A recording as CSV or JSON, the reads between the two times.
+int ConvertRecording(int argc, char* argv[], const QString& inName, const QString& outName, qint64 from,
+                     qint64 to) {
+    const QCoreApplication app(argc, argv);  // the SQLite driver is a plugin
+    tk::RecordingReader reader;
+    QString error;
+    if (!reader.Open(inName, &error)) return Fail(inName, error);
+    const std::vector<tk::RecordedRead> reads = reader.Reads(from, to, &error);
+    if (!error.isEmpty()) return Fail(inName, error);
+    QByteArray out;
+    if (IsJsonName(outName))
+        out = tk::RecordingJson(reads);
+    else if (QFileInfo(outName).suffix().toLower() == QStringLiteral("csv"))
+        out = tk::RecordingCsv(reads);
+    else
+        return Fail(outName, QStringLiteral("a recording is written as *.csv or *.json"));
+    if (!tk::WriteFileAtomically(outName, out)) return Fail(outName, QStringLiteral("cannot write"));
+    return 0;
+}
+
 // The test report of the measurements named.
 int WriteReport(int argc, char* argv[], const QString& outName, const QStringList& inputs,
                 const tk::ReportSetup& setup) {
@@ -156,6 +182,8 @@ int main(int argc, char* argv[]) {
     std::optional<int> unit;
     QSize size(1200, 800);
     tk::FrequencyView view;
+    qint64 from = std::numeric_limits<qint64>::min();
+    qint64 to = std::numeric_limits<qint64>::max();
     std::optional<QString> settingsName;
     std::optional<QString> reportName;
     tk::ReportSetup setup;
@@ -197,6 +225,13 @@ int main(int argc, char* argv[]) {
                 return UsageError(QStringLiteral("--log-frequency is START,STOP in MHz, 0 < START < STOP: %1")
                                       .arg(QString::fromLocal8Bit(argv[i])));
             view = *parsed;
+        } else if (arg == QStringLiteral("--from") || arg == QStringLiteral("--to")) {
+            if (++i >= argc) return UsageError(QStringLiteral("%1 needs a time").arg(arg));
+            const auto time = tk::ParseRecordingTime(QString::fromLocal8Bit(argv[i]));
+            if (!time)
+                return UsageError(
+                    QStringLiteral("%1 is an ISO 8601 time: %2").arg(arg, QString::fromLocal8Bit(argv[i])));
+            (arg == QStringLiteral("--from") ? from : to) = *time;
         } else if (arg == QStringLiteral("--settings") || arg.startsWith(QStringLiteral("--settings="))) {
             if (arg == QStringLiteral("--settings")) {
                 if (++i >= argc) return UsageError(QStringLiteral("--settings needs a file"));
@@ -226,6 +261,9 @@ int main(int argc, char* argv[]) {
     if (names.size() != 2) return UsageError(QStringLiteral("expected IN and OUT"));
     const QString& inName = names[0];
     const QString& outName = names[1];
+
+    if (QFileInfo(inName).suffix().toLower() == QStringLiteral("tkrec"))
+        return ConvertRecording(argc, argv, inName, outName, from, to);
 
     tk::DataFile file;
     QString error;

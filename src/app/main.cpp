@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QSocketNotifier>
@@ -29,6 +30,7 @@
 #include "RemoteDialogs.h"
 #include "RemoteServer.h"
 #include "RoutingSerialPort.h"
+#include "SessionRecording.h"
 #include "SessionRemoteTarget.h"
 #include "Version.h"
 
@@ -195,9 +197,11 @@ int main(int argc, char* argv[]) {
     tk::RemoteDialogs remoteDialogs(dialogs);
     std::optional<tk::SessionRemoteTarget> remoteTarget;
     std::optional<tk::RemoteServer> server;
-    const auto serve = [&](tk::Session& session, std::function<void()> exit) {
+    const auto serve = [&](tk::Session& session, tk::SessionRecording& recording,
+                           std::function<void()> exit) {
         if (!remoteOptions) return true;
         remoteTarget.emplace(session, remoteDialogs, std::move(exit));
+        remoteTarget->UseRecording(&recording);
         server.emplace(*remoteTarget, *remoteOptions);
         QString error;
         if (!server->Listen(&error)) {
@@ -209,13 +213,26 @@ int main(int argc, char* argv[]) {
         return true;
     };
 
+    // --record: every read of the run into a recording; a recording that cannot start ends the program.
+    const auto record = [&](tk::SessionRecording& recording) {
+        QObject::connect(&recording, &tk::SessionRecording::stopped, [](const QString& reason) {
+            std::fprintf(stderr, "tk820-2: %s\n", qPrintable(reason));
+        });
+        QString error;
+        if (cl.recordFile.isEmpty() || recording.Start(cl.recordFile, &error)) return true;
+        std::fprintf(stderr, "tk820-2: --record: %s\n", qPrintable(error));
+        return false;
+    };
+
     if (windowless) {
         tk::Session session({model, port, clock, remoteDialogs, portMap});
+        tk::SessionRecording recording(session);
+        if (!record(recording)) return 2;
         const QString parameterPath = QDir(programDir).filePath(QString::fromLatin1(tk::PARAMETER_FILE_NAME));
         if (!cl.scriptName.isEmpty()) {
             // A script run, which remote clients may watch and steer: for them the line runs on the event
             // loop, so that their queries answer while a read goes on.
-            if (!serve(session, {})) return 2;
+            if (!serve(session, recording, {})) return 2;
             if (remoteOptions) session.RunLineOnEventLoop(simulatedClock.has_value());
             tk::HeadlessRun run(session, parameterPath, headlessDialogs,
                                 simulatedClock ? &*simulatedClock : nullptr);
@@ -228,7 +245,7 @@ int main(int argc, char* argv[]) {
             }
             return static_cast<int>(run.Exec(cl.scriptName, cl.reportFile));
         }
-        if (!serve(session, [] { QCoreApplication::exit(0); })) return 2;
+        if (!serve(session, recording, [] { QCoreApplication::exit(0); })) return 2;
         if (::pipe(g_termPipe) == 0) {
             auto* term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, application.get());
             QObject::connect(term, &QSocketNotifier::activated, application.get(),
@@ -248,7 +265,17 @@ int main(int argc, char* argv[]) {
     }
 
     tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
-    if (!serve(window.session(), {})) return 2;
+    tk::SessionRecording recording(window.session());
+    if (!record(recording) || !serve(window.session(), recording, {})) return 2;
+    QAction* recordEntry = window.menu().mnurecord;
+    recordEntry->setCheckable(true);
+    QObject::connect(recordEntry, &QAction::triggered, &recording,
+                     [&] { recording.RecordCommand(remoteDialogs); });
+    QObject::connect(&recording, &tk::SessionRecording::recordingChanged, recordEntry, &QAction::setChecked);
+    QObject::connect(&recording, &tk::SessionRecording::stopped, &window, [&](const QString& reason) {
+        remoteDialogs.notice(reason, QStringLiteral("Recording"), tk::MessageIcon::Warning);
+    });
+    recordEntry->setChecked(recording.recording());
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.EnableLiveWaits();

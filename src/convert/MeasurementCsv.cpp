@@ -6,9 +6,7 @@
 #include "Units.h"
 
 namespace tk {
-namespace {
 
-// A header field that holds a separator or a quote (a user unit may be called anything) is quoted.
 QString CsvField(const QString& text) {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n')) return text;
     return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
@@ -19,8 +17,6 @@ QString ShortestFloat(float value) {
     const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
     return QString::fromLatin1(buf, end - buf);
 }
-
-}  // namespace
 
 QByteArray MeasurementCsv(const MeasurementModel& model, int unit) {
     const MeasurementSettings& s = model.settings;

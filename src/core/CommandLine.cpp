@@ -20,7 +20,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                        arg.left(eq) == QStringLiteral("--report") || arg.left(eq) == QStringLiteral("--remote") ||
                        arg.left(eq).startsWith(QStringLiteral("--report-")) ||
                        arg.left(eq) == QStringLiteral("--remote-allow") ||
-                       arg.left(eq) == QStringLiteral("--remote-dir"))) {
+                       arg.left(eq) == QStringLiteral("--remote-dir") || arg.left(eq) == QStringLiteral("--record"))) {
             name = arg.left(eq);
             value = arg.mid(eq + 1);
         }
@@ -44,6 +44,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
         } else if (name == QStringLiteral("--report")) {
             if (auto v = nextValue()) result.reportFile = *v;
+        } else if (name == QStringLiteral("--record")) {
+            if (auto v = nextValue()) result.recordFile = *v;
         } else if (name == QStringLiteral("--report-pdf")) {
             if (auto v = nextValue()) result.reportPdf = *v;
         } else if (name == QStringLiteral("--report-title")) {
@@ -118,6 +120,8 @@ QString CommandLineUsage() {
         "  --report-pdf FILE.pdf  with --headless: a test report of the stored measurements (verdict,\n"
         "                       summary, a page per measurement, file hashes); its title page takes\n"
         "                       --report-title TEXT, --report-eut TEXT and --report-operator TEXT\n"
+        "  --record FILE.tkrec  record every read of the shown traces into FILE.tkrec (SQLite; a\n"
+        "                       recording that exists is appended to)\n"
         "  --remote [ADDRESS:]PORT  serve SCPI commands on a TCP port (default 127.0.0.1:5025);\n"
         "                       with --headless and no script: until SYST:EXIT or SIGTERM\n"
         "  --remote-allow CIDR[,CIDR...]  who may connect; needed to listen on an address other\n"

@@ -16,6 +16,7 @@ struct CommandLine {
     QString reportFile;                // --report FILE.json, with --headless
     QString reportPdf;                 // --report-pdf FILE.pdf, with --headless
     QString reportTitle, reportEut, reportOperator;  // --report-title, --report-eut, --report-operator
+    QString recordFile;                // --record FILE.tkrec: every read into a recording
     bool help = false;
     bool version = false;
     bool helpPath = false;  // --help-path: where the help files are found

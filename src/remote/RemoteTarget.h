@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "MeasurementModel.h"
 
@@ -58,6 +59,14 @@ public:
     virtual void StopScript() = 0;
     // SYST:EXIT; false where the program does not end that way (it has windows: the user ends it).
     virtual bool Exit() = 0;
+    // Records every read into the recording at path from now on: empty when it started, else why not.
+    virtual QString StartRecording(const QString& path) {
+        (void)path;
+        return QStringLiteral("this program records nothing");
+    }
+    virtual void StopRecording() {}
+    // The running recording's file name and reads written; nothing while none runs.
+    virtual std::optional<std::pair<QString, qint64>> Recording() { return std::nullopt; }
 };
 
 }  // namespace tk

@@ -624,6 +624,26 @@ void ScpiSession::Handle(const ScpiCommand& c) {
         return Answer(QByteArray::number(used) + ',' +
                       QByteArray::number(QStorageInfo(folder).bytesAvailable()) + entries);
     }
+    // Recording: MMEM:REC "name.tkrec" records every read into the file (a recording there is continued),
+    // MMEM:REC:STOP ends it, MMEM:REC? answers 1,"name",reads or 0,"",0.
+    if (is("MMEMory:RECord", false)) {
+        if (!Count(c, 1)) return;
+        if (c.parameters[0].kind != ScpiParameter::Kind::String)
+            return Fail(-104, QStringLiteral("a quoted name"));
+        const RemotePath p =
+            ResolveRemotePath(m_folder, QString::fromLatin1(c.parameters[0].value), RemoteAccess::Write);
+        if (p.path.isEmpty()) return Fail(p.error, p.reason);
+        const QString error = m_target.StartRecording(p.path);
+        return error.isEmpty() ? void() : Fail(-257, error);
+    }
+    if (is("MMEMory:RECord:STOP", false)) return Count(c, 0) ? m_target.StopRecording() : void();
+    if (is("MMEMory:RECord", true)) {
+        if (!Count(c, 0)) return;
+        const auto recording = m_target.Recording();
+        if (!recording) return Answer("0,\"\",0");
+        return Answer("1,\"" + QFileInfo(recording->first).fileName().toUtf8().replace('"', "\"\"") + "\"," +
+                      QByteArray::number(recording->second));
+    }
     if (c.nodes.size() == 3 && HeaderMatches("MMEMory", {c.nodes[0]}) && !c.query) {
         if (HeaderMatches("LOAD", {c.nodes[1]})) return FileCommand(c, false);
         if (HeaderMatches("STORe", {c.nodes[1]})) return FileCommand(c, true);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "SessionRecording.h"
 #include "BoundaryMargins.h"
 #include "Units.h"
 #include "Version.h"
@@ -90,6 +91,22 @@ bool SessionRemoteTarget::Exit() {
     if (!m_exit) return false;
     m_exit();
     return true;
+}
+
+QString SessionRemoteTarget::StartRecording(const QString& path) {
+    if (!m_recording) return QStringLiteral("this program records nothing");
+    m_recording->Stop();
+    QString error;
+    return m_recording->Start(path, &error) ? QString() : error;
+}
+
+void SessionRemoteTarget::StopRecording() {
+    if (m_recording) m_recording->Stop();
+}
+
+std::optional<std::pair<QString, qint64>> SessionRemoteTarget::Recording() {
+    if (!m_recording || !m_recording->recording()) return std::nullopt;
+    return std::make_pair(m_recording->fileName(), m_recording->written());
 }
 
 }  // namespace tk

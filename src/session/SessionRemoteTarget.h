@@ -8,6 +8,8 @@
 
 namespace tk {
 
+class SessionRecording;
+
 // The remote commands done by the session's own commands, the ones the menus and buttons hand it, with
 // the file dialogs answered by the command's file name: a remote load refreshes the open windows as a
 // menu load does, and without windows it needs none.
@@ -37,11 +39,17 @@ public:
     void RunScript(const QString& folder) override { m_session.StartScriptInside(folder); }
     void StopScript() override { m_session.Scripts().StopScript(); }
     bool Exit() override;
+    QString StartRecording(const QString& path) override;
+    void StopRecording() override;
+    std::optional<std::pair<QString, qint64>> Recording() override;
+    // The recording that the remote commands start and stop.
+    void UseRecording(SessionRecording* recording) { m_recording = recording; }
 
 private:
     Session& m_session;
     RemoteDialogs& m_dialogs;
     std::function<void()> m_exit;
+    SessionRecording* m_recording = nullptr;
 };
 
 }  // namespace tk

@@ -31,6 +31,7 @@ struct MenuActions {
     QAction* mnuzwischenab = nullptr;
     QAction* mnupicture = nullptr;
     QAction* mnureport = nullptr;
+    QAction* mnurecord = nullptr;
     QAction* mnustartscp = nullptr;
     QAction* mnuexit = nullptr;
     QAction* mopen = nullptr;

@@ -1,0 +1,24 @@
+#pragma once
+
+// A recording in other forms: CSV with one line per read, and JSON.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "Recording.h"
+
+namespace tk {
+
+// A read's time as ISO 8601 with its local offset, "2026-12-07T23:30:04.000+01:00".
+QString RecordedTimeText(const RecordedRead& read);
+// A command line's time, ISO 8601 with or without offset (without: local time), as milliseconds UTC.
+std::optional<qint64> ParseRecordingTime(const QString& text);
+
+// A header line, then per read: the time, the trace, the settings that label it and its levels in the
+// recorded unit (two decimals), in UTF-8 with LF line ends.
+QByteArray RecordingCsv(const std::vector<RecordedRead>& reads);
+QByteArray RecordingJson(const std::vector<RecordedRead>& reads);
+
+}  // namespace tk

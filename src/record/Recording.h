@@ -1,0 +1,102 @@
+#pragma once
+
+// A recording: every completed read of a run in one SQLite file, for long-term monitoring. Each read is
+// stored with its time (UTC and the local offset), its trace, the settings that label it and the raw levels
+// as they stood in the model, compressed. The file is written ahead-logged, one transaction per read, so a
+// program killed at any moment leaves a file that opens with every read committed before; it can be read
+// while it is being written.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "MeasurementModel.h"
+
+namespace tk {
+
+// The recording's layout; a file of a later layout is not read.
+constexpr int RECORDING_SCHEMA = 1;
+constexpr qint64 RECORDING_SIZE_LIMIT = qint64(1) << 30;  // 1 GiB
+
+enum class RecordedTrace { Actual, Peak, Average };
+QString RecordedTraceName(RecordedTrace trace);
+std::optional<RecordedTrace> RecordedTraceOfName(const QString& name);
+
+// The settings that label a read's levels.
+struct RecordedSettings {
+    float centerFreq = 0.0f;
+    float scanWidth = 0.0f;
+    int resolution = 8;
+    int levelUnit = 1;
+    QString userUnitName;
+    float userUnitOffset = 0.0f;
+    int bandwidthIndex = 0;
+    int videoFilterOn = 0;
+    float attenuation = 0.0f;
+    float noiseSuppression = 0.0f;
+    bool calibrationOn = false;
+    QString calibrationCurve;  // the curve's file name while the correction is on
+};
+
+struct RecordedRead {
+    qint64 id = 0;       // from 1 in the order of recording
+    qint64 utcMs = 0;    // milliseconds since 1970 in UTC
+    int utcOffsetS = 0;  // the local time's offset from UTC then
+    RecordedTrace trace = RecordedTrace::Actual;
+    RecordedSettings settings;
+    std::vector<std::int16_t> levels;  // points 0 .. 4000 / resolution of the sweep
+};
+
+// The read of a trace as it stands in the model now.
+RecordedRead ReadOfModel(const MeasurementModel& model, RecordedTrace trace, qint64 utcMs, int utcOffsetS);
+// Puts a recorded read back into a model: its settings and its levels into the trace it came from.
+void PutReadIntoModel(const RecordedRead& read, MeasurementModel& model);
+
+// Writes a recording. Appends to a recording that exists; a file that is none is refused.
+class Recorder {
+public:
+    Recorder();
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    bool Open(const QString& fileName, qint64 sizeLimit, QString* error);
+    // One transaction. False, with the reason, when the read could not be written or the file has reached
+    // its size limit; the recording is then closed, and every read written before stays.
+    bool Append(const RecordedRead& read, QString* error);
+    void Close();
+    bool isOpen() const { return m_open; }
+    const QString& fileName() const { return m_fileName; }
+    qint64 written() const { return m_written; }
+
+private:
+    QString m_connection;
+    QString m_fileName;
+    qint64 m_sizeLimit = RECORDING_SIZE_LIMIT;
+    qint64 m_written = 0;
+    bool m_open = false;
+};
+
+// Reads a recording, also one that is still being written.
+class RecordingReader {
+public:
+    RecordingReader();
+    ~RecordingReader();
+    RecordingReader(const RecordingReader&) = delete;
+    RecordingReader& operator=(const RecordingReader&) = delete;
+
+    // False with a message a user understands when the file is no recording, damaged or of a later layout.
+    bool Open(const QString& fileName, QString* error);
+    // SQLite's own check of the whole file: "ok" or what it found.
+    QString IntegrityCheck();
+    // The reads between the two times (milliseconds UTC, inclusive), in the order recorded.
+    std::vector<RecordedRead> Reads(qint64 fromUtcMs, qint64 toUtcMs, QString* error);
+    qint64 Count();
+
+private:
+    QString m_connection;
+    bool m_open = false;
+};
+
+}  // namespace tk

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "Recording.h"
+
+namespace tk {
+
+class Session;
+class UserDialogs;
+
+// Records every completed read of the session's shown traces while a recording is open. A read that cannot
+// be written (a full disk, the size limit) stops the recording; stopped says why.
+class SessionRecording final : public QObject {
+    Q_OBJECT
+public:
+    explicit SessionRecording(Session& session, QObject* parent = nullptr);
+
+    bool Start(const QString& fileName, QString* error, qint64 sizeLimit = RECORDING_SIZE_LIMIT);
+    void Stop();
+    // "Record...": ends the running recording, or asks for a file and records into it; a file that cannot
+    // be recorded into is said in a message.
+    void RecordCommand(UserDialogs& dialogs);
+    bool recording() const { return m_recorder.isOpen(); }
+    const QString& fileName() const { return m_recorder.fileName(); }
+    qint64 written() const { return m_recorder.written(); }
+
+signals:
+    void recordingChanged(bool on);
+    // A read could not be written: the recording has ended, for the reason given.
+    void stopped(const QString& reason);
+
+private:
+    void Record(RecordedTrace trace);
+
+    Session& m_session;
+    Recorder m_recorder;
+    // The recording's times: the UTC time at its start plus the session clock's seconds since.
+    qint64 m_startUtcMs = 0;
+    double m_startSeconds = 0.0;
+    int m_utcOffsetS = 0;
+};
+
+}  // namespace tk
