@@ -146,8 +146,10 @@ int ConvertRecording(int argc, char* argv[], const QString& inName, const QStrin
     const std::vector<tk::RecordedRead> reads = reader.Reads(from, to, &error);
     if (!error.isEmpty()) return Fail(inName, error);
     QByteArray out;
+    const std::vector<tk::RecordedEvent> events = reader.Events(from, to, &error);
+    if (!error.isEmpty()) return Fail(inName, error);
     if (IsJsonName(outName))
-        out = tk::RecordingJson(reads);
+        out = tk::RecordingJson(reads, events);
     else if (QFileInfo(outName).suffix().toLower() == QStringLiteral("csv"))
         out = tk::RecordingCsv(reads);
     else

@@ -26,9 +26,8 @@ MeasurementSettings SettingsOf(const RecordedRead& read) {
 
 }  // namespace
 
-QString RecordedTimeText(const RecordedRead& read) {
-    return QDateTime::fromMSecsSinceEpoch(read.utcMs, Qt::OffsetFromUTC, read.utcOffsetS)
-        .toString(Qt::ISODateWithMs);
+QString RecordedTimeText(qint64 utcMs, int utcOffsetS) {
+    return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::OffsetFromUTC, utcOffsetS).toString(Qt::ISODateWithMs);
 }
 
 std::optional<qint64> ParseRecordingTime(const QString& text) {
@@ -45,7 +44,7 @@ QByteArray RecordingCsv(const std::vector<RecordedRead>& reads) {
     for (const RecordedRead& r : reads) {
         const MeasurementSettings s = SettingsOf(r);
         const RecordedSettings& rs = r.settings;
-        QStringList fields{RecordedTimeText(r),
+        QStringList fields{RecordedTimeText(r.utcMs, r.utcOffsetS),
                            RecordedTraceName(r.trace),
                            ShortestFloat(rs.centerFreq),
                            ShortestFloat(rs.scanWidth),
@@ -63,7 +62,7 @@ QByteArray RecordingCsv(const std::vector<RecordedRead>& reads) {
     return text.toUtf8();
 }
 
-QByteArray RecordingJson(const std::vector<RecordedRead>& reads) {
+QByteArray RecordingJson(const std::vector<RecordedRead>& reads, const std::vector<RecordedEvent>& events) {
     QJsonArray out;
     for (const RecordedRead& r : reads) {
         const RecordedSettings& s = r.settings;
@@ -71,7 +70,7 @@ QByteArray RecordingJson(const std::vector<RecordedRead>& reads) {
         for (std::int16_t raw : r.levels) levels.append(raw);
         out.append(QJsonObject{
             {QStringLiteral("id"), r.id},
-            {QStringLiteral("time"), RecordedTimeText(r)},
+            {QStringLiteral("time"), RecordedTimeText(r.utcMs, r.utcOffsetS)},
             {QStringLiteral("trace"), RecordedTraceName(r.trace)},
             {QStringLiteral("centerFreq"), double(s.centerFreq)},
             {QStringLiteral("scanWidth"), double(s.scanWidth)},
@@ -88,9 +87,27 @@ QByteArray RecordingJson(const std::vector<RecordedRead>& reads) {
             {QStringLiteral("rawLevels"), levels},
         });
     }
+    QJsonArray happened;
+    for (const RecordedEvent& e : events) {
+        QJsonObject o{{QStringLiteral("id"), e.id},
+                      {QStringLiteral("time"), RecordedTimeText(e.utcMs, e.utcOffsetS)},
+                      {QStringLiteral("kind"), e.kind}};
+        if (e.trace) o.insert(QStringLiteral("trace"), RecordedTraceName(*e.trace));
+        const std::pair<const char*, const std::optional<double>&> numbers[] = {
+            {"frequencyMHz", e.frequencyMHz},
+            {"level", e.level},
+            {"boundary", e.boundary},
+            {"marginDb", e.marginDb}};
+        for (const auto& [name, value] : numbers)
+            if (value) o.insert(QLatin1String(name), *value);
+        if (e.endedUtcMs) o.insert(QStringLiteral("ended"), RecordedTimeText(*e.endedUtcMs, e.utcOffsetS));
+        if (!e.text.isEmpty()) o.insert(QStringLiteral("text"), e.text);
+        happened.append(o);
+    }
     const QJsonObject root{{QStringLiteral("file"), QStringLiteral("recording")},
                            {QStringLiteral("schema"), RECORDING_SCHEMA},
-                           {QStringLiteral("reads"), out}};
+                           {QStringLiteral("reads"), out},
+                           {QStringLiteral("events"), happened}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

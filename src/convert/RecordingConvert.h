@@ -11,14 +11,15 @@
 
 namespace tk {
 
-// A read's time as ISO 8601 with its local offset, "2026-12-07T23:30:04.000+01:00".
-QString RecordedTimeText(const RecordedRead& read);
+// A time as ISO 8601 with its local offset, "2026-12-07T23:30:04.000+01:00".
+QString RecordedTimeText(qint64 utcMs, int utcOffsetS);
 // A command line's time, ISO 8601 with or without offset (without: local time), as milliseconds UTC.
 std::optional<qint64> ParseRecordingTime(const QString& text);
 
 // A header line, then per read: the time, the trace, the settings that label it and its levels in the
 // recorded unit (two decimals), in UTF-8 with LF line ends.
 QByteArray RecordingCsv(const std::vector<RecordedRead>& reads);
-QByteArray RecordingJson(const std::vector<RecordedRead>& reads);
+// The reads with their raw levels, and the events.
+QByteArray RecordingJson(const std::vector<RecordedRead>& reads, const std::vector<RecordedEvent>& events);
 
 }  // namespace tk

@@ -259,7 +259,7 @@ bool Recorder::Open(const QString& fileName, qint64 sizeLimit, QString* error) {
     return true;
 }
 
-bool Recorder::Append(const RecordedRead& read, QString* error) {
+bool Recorder::Write(const QString& sql, const QVariantList& values, QString* error, qint64* insertedId) {
     if (!m_open) return false;
     const qint64 size = QFileInfo(m_fileName).size() + QFileInfo(m_fileName + QStringLiteral("-wal")).size();
     if (size >= m_sizeLimit) {
@@ -270,45 +270,74 @@ bool Recorder::Append(const RecordedRead& read, QString* error) {
         return false;
     }
     bool ok = false;
+    QString reason;
     {
         QSqlDatabase db = Database(m_connection);
         QSqlQuery q(db);
-        ok =
-            db.transaction() &&
-            q.prepare(QStringLiteral(
-                "INSERT INTO reads(utc_ms, utc_offset_s, trace, center_mhz, scan_width_mhz, resolution, "
-                "unit, "
-                "user_unit, user_unit_offset, bandwidth, video_filter, attenuation_db, noise_suppression_db, "
-                "correction, correction_curve, points, levels) "
-                "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        ok = db.transaction() && q.prepare(sql);
         if (ok) {
-            const RecordedSettings& s = read.settings;
-            for (const QVariant& v :
-                 {QVariant(read.utcMs), QVariant(read.utcOffsetS), QVariant(RecordedTraceName(read.trace)),
-                  QVariant(double(s.centerFreq)), QVariant(double(s.scanWidth)), QVariant(s.resolution),
-                  QVariant(s.levelUnit), QVariant(s.userUnitName), QVariant(double(s.userUnitOffset)),
-                  QVariant(s.bandwidthIndex), QVariant(s.videoFilterOn), QVariant(double(s.attenuation)),
-                  QVariant(double(s.noiseSuppression)), QVariant(int(s.calibrationOn)),
-                  QVariant(s.calibrationCurve), QVariant(qint64(read.levels.size())),
-                  QVariant(PackLevels(read.levels))})
-                q.addBindValue(v);
+            for (const QVariant& v : values) q.addBindValue(v);
             ok = q.exec();
         }
-        if (!ok && error) *error = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
-        if (ok) {
-            ok = db.commit();
-            if (!ok && error) *error = db.lastError().text();
+        if (!ok) reason = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+        if (ok && insertedId) *insertedId = q.lastInsertId().toLongLong();
+        if (ok && !db.commit()) {
+            ok = false;
+            reason = db.lastError().text();
         }
         if (!ok) db.rollback();
     }
     if (!ok) {
         // A full disk or a vanished file: what was committed stays, and nothing more is tried.
-        if (error) *error = QStringLiteral("The recording stopped: %1").arg(*error);
+        if (error) *error = QStringLiteral("The recording stopped: %1").arg(reason);
         Close();
-        return false;
     }
-    ++m_written;
-    return true;
+    return ok;
+}
+
+bool Recorder::Append(const RecordedRead& read, QString* error) {
+    const RecordedSettings& s = read.settings;
+    const bool ok = Write(
+        QStringLiteral(
+            "INSERT INTO reads(utc_ms, utc_offset_s, trace, center_mhz, scan_width_mhz, resolution, unit, "
+            "user_unit, user_unit_offset, bandwidth, video_filter, attenuation_db, noise_suppression_db, "
+            "correction, correction_curve, points, levels) "
+            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {QVariant(read.utcMs), QVariant(read.utcOffsetS), QVariant(RecordedTraceName(read.trace)),
+         QVariant(double(s.centerFreq)), QVariant(double(s.scanWidth)), QVariant(s.resolution),
+         QVariant(s.levelUnit), QVariant(s.userUnitName), QVariant(double(s.userUnitOffset)),
+         QVariant(s.bandwidthIndex), QVariant(s.videoFilterOn), QVariant(double(s.attenuation)),
+         QVariant(double(s.noiseSuppression)), QVariant(int(s.calibrationOn)), QVariant(s.calibrationCurve),
+         QVariant(qint64(read.levels.size())), QVariant(PackLevels(read.levels))},
+        error);
+    if (ok) ++m_written;
+    return ok;
+}
+
+namespace {
+template <typename T>
+QVariant Optional(const std::optional<T>& v) {
+    return v ? QVariant(*v) : QVariant();
+}
+}  // namespace
+
+std::optional<qint64> Recorder::AddEvent(const RecordedEvent& e, QString* error) {
+    qint64 id = 0;
+    if (!Write(QStringLiteral(
+                   "INSERT INTO events(utc_ms, utc_offset_s, kind, trace, frequency_mhz, level, boundary, "
+                   "margin_db, ended_utc_ms, text) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+               {QVariant(e.utcMs), QVariant(e.utcOffsetS), QVariant(e.kind),
+                e.trace ? QVariant(RecordedTraceName(*e.trace)) : QVariant(), Optional(e.frequencyMHz),
+                Optional(e.level), Optional(e.boundary), Optional(e.marginDb), Optional(e.endedUtcMs),
+                QVariant(e.text)},
+               error, &id))
+        return std::nullopt;
+    return id;
+}
+
+bool Recorder::EndEvent(qint64 id, qint64 endedUtcMs, QString* error) {
+    return Write(QStringLiteral("UPDATE events SET ended_utc_ms = ? WHERE id = ?"),
+                 {QVariant(endedUtcMs), QVariant(id)}, error);
 }
 
 void Recorder::Close() {
@@ -415,6 +444,43 @@ std::vector<RecordedRead> RecordingReader::Reads(qint64 fromUtcMs, qint64 toUtcM
         reads.push_back(std::move(r));
     }
     return reads;
+}
+
+std::vector<RecordedEvent> RecordingReader::Events(qint64 fromUtcMs, qint64 toUtcMs, QString* error) {
+    std::vector<RecordedEvent> events;
+    if (!m_open) return events;
+    QSqlDatabase db = Database(m_connection);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const bool prepared = q.prepare(
+        QStringLiteral("SELECT id, utc_ms, utc_offset_s, kind, trace, frequency_mhz, level, boundary, "
+                       "margin_db, ended_utc_ms, text FROM events WHERE utc_ms BETWEEN ? AND ? "
+                       "ORDER BY id"));
+    q.addBindValue(fromUtcMs);
+    q.addBindValue(toUtcMs);
+    if (!prepared || !q.exec()) {
+        if (error) *error = q.lastError().text();
+        return events;
+    }
+    const auto number = [&q](int column) {
+        return q.value(column).isNull() ? std::nullopt : std::optional<double>(q.value(column).toDouble());
+    };
+    while (q.next()) {
+        RecordedEvent e;
+        e.id = q.value(0).toLongLong();
+        e.utcMs = q.value(1).toLongLong();
+        e.utcOffsetS = q.value(2).toInt();
+        e.kind = q.value(3).toString();
+        e.trace = RecordedTraceOfName(q.value(4).toString());
+        e.frequencyMHz = number(5);
+        e.level = number(6);
+        e.boundary = number(7);
+        e.marginDb = number(8);
+        if (!q.value(9).isNull()) e.endedUtcMs = q.value(9).toLongLong();
+        e.text = q.value(10).toString();
+        events.push_back(std::move(e));
+    }
+    return events;
 }
 
 }  // namespace tk

@@ -7,6 +7,7 @@
 // while it is being written.
 
 #include <QString>
+#include <QVariantList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -48,6 +49,20 @@ struct RecordedRead {
     std::vector<std::int16_t> levels;  // points 0 .. 4000 / resolution of the sweep
 };
 
+// What happened beside the reads: a violation by emission (trace, frequency, level, boundary and margin at
+// its start, its end once it cleared), going online or offline, a line of the information window (a
+// transmission error).
+struct RecordedEvent {
+    qint64 id = 0;
+    qint64 utcMs = 0;
+    int utcOffsetS = 0;
+    QString kind;  // "violation", "online", "offline", "information"
+    std::optional<RecordedTrace> trace;
+    std::optional<double> frequencyMHz, level, boundary, marginDb;
+    std::optional<qint64> endedUtcMs;
+    QString text;
+};
+
 // The read of a trace as it stands in the model now.
 RecordedRead ReadOfModel(const MeasurementModel& model, RecordedTrace trace, qint64 utcMs, int utcOffsetS);
 // Puts a recorded read back into a model: its settings and its levels into the trace it came from.
@@ -65,12 +80,18 @@ public:
     // One transaction. False, with the reason, when the read could not be written or the file has reached
     // its size limit; the recording is then closed, and every read written before stays.
     bool Append(const RecordedRead& read, QString* error);
+    // An event, one transaction; its id, or nothing (the recording then stops as for a read).
+    std::optional<qint64> AddEvent(const RecordedEvent& event, QString* error);
+    bool EndEvent(qint64 id, qint64 endedUtcMs, QString* error);
     void Close();
     bool isOpen() const { return m_open; }
     const QString& fileName() const { return m_fileName; }
     qint64 written() const { return m_written; }
 
 private:
+    // Runs the statement with the values in one transaction; on failure the recording stops.
+    bool Write(const QString& sql, const QVariantList& values, QString* error, qint64* insertedId = nullptr);
+
     QString m_connection;
     QString m_fileName;
     qint64 m_sizeLimit = RECORDING_SIZE_LIMIT;
@@ -92,6 +113,8 @@ public:
     QString IntegrityCheck();
     // The reads between the two times (milliseconds UTC, inclusive), in the order recorded.
     std::vector<RecordedRead> Reads(qint64 fromUtcMs, qint64 toUtcMs, QString* error);
+    // The events that started between the two times, in the order recorded.
+    std::vector<RecordedEvent> Events(qint64 fromUtcMs, qint64 toUtcMs, QString* error);
     qint64 Count();
 
 private:

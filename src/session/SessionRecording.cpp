@@ -1,8 +1,10 @@
 #include "SessionRecording.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
 
+#include "Emissions.h"
 #include "Session.h"
 #include "UserDialogs.h"
 
@@ -19,6 +21,77 @@ SessionRecording::SessionRecording(Session& session, QObject* parent) : QObject(
                 return Record(RecordedTrace::Average);
         }
     });
+    connect(&session, &Session::onlineChanged, this,
+            [this](bool on) { RecordEvent(on ? QStringLiteral("online") : QStringLiteral("offline"), {}); });
+    connect(&session, &Session::informationShown, this,
+            [this](const QString& text) { RecordEvent(QStringLiteral("information"), text.trimmed()); });
+}
+
+qint64 SessionRecording::Now() const {
+    return m_startUtcMs + std::llround((m_session.TheClock().seconds() - m_startSeconds) * 1000.0);
+}
+
+void SessionRecording::Failed(const QString& error) {
+    m_violations.clear();
+    emit recordingChanged(false);
+    emit stopped(error);
+}
+
+void SessionRecording::RecordEvent(const QString& kind, const QString& text) {
+    if (!m_recorder.isOpen()) return;
+    RecordedEvent e;
+    e.utcMs = Now();
+    e.utcOffsetS = m_utcOffsetS;
+    e.kind = kind;
+    e.text = text;
+    QString error;
+    if (!m_recorder.AddEvent(e, &error)) Failed(error);
+}
+
+void SessionRecording::RecordViolations(RecordedTrace trace, qint64 utcMs) {
+    const MeasurementModel& m = m_session.Model();
+    const BoundaryTrace checked = trace == RecordedTrace::Actual ? BoundaryTrace::Actual
+                                  : trace == RecordedTrace::Peak ? BoundaryTrace::Peak
+                                                                 : BoundaryTrace::Average;
+    const std::vector<PeakRow> violating = ViolatingEmissions(m, checked);
+    // An emission is known again by its frequency within five points of the sweep, as capture knows it.
+    const double toleranceMHz =
+        5.0 * double(m.settings.scanWidth) * std::max<int>(1, m.settings.resolution) / 400.0;
+    std::vector<bool> seen(violating.size(), false);
+    QString error;
+    for (auto it = m_violations.begin(); it != m_violations.end();) {
+        if (it->trace != trace) {
+            ++it;
+            continue;
+        }
+        const auto match = std::find_if(violating.begin(), violating.end(), [&](const PeakRow& r) {
+            return std::abs(double(r.frequencyMHz) - double(it->frequencyMHz)) <= toleranceMHz;
+        });
+        if (match != violating.end()) {
+            seen[std::size_t(match - violating.begin())] = true;
+            it->frequencyMHz = match->frequencyMHz;  // a drifting carrier stays itself
+            ++it;
+            continue;
+        }
+        if (!m_recorder.EndEvent(it->id, utcMs, &error)) return Failed(error);
+        it = m_violations.erase(it);
+    }
+    for (std::size_t i = 0; i < violating.size(); ++i) {
+        if (seen[i]) continue;
+        const PeakRow& r = violating[i];
+        RecordedEvent e;
+        e.utcMs = utcMs;
+        e.utcOffsetS = m_utcOffsetS;
+        e.kind = QStringLiteral("violation");
+        e.trace = trace;
+        e.frequencyMHz = double(r.frequencyMHz);
+        e.level = r.level;
+        e.boundary = r.boundaryLevel;
+        e.marginDb = r.marginDb;
+        const auto id = m_recorder.AddEvent(e, &error);
+        if (!id) return Failed(error);
+        m_violations.push_back({trace, r.frequencyMHz, *id});
+    }
 }
 
 bool SessionRecording::Start(const QString& fileName, QString* error, qint64 sizeLimit) {
@@ -27,6 +100,7 @@ bool SessionRecording::Start(const QString& fileName, QString* error, qint64 siz
     m_startUtcMs = now.toMSecsSinceEpoch();
     m_utcOffsetS = now.offsetFromUtc();
     m_startSeconds = m_session.TheClock().seconds();
+    m_violations.clear();
     emit recordingChanged(true);
     return true;
 }
@@ -34,6 +108,7 @@ bool SessionRecording::Start(const QString& fileName, QString* error, qint64 siz
 void SessionRecording::Stop() {
     const bool was = m_recorder.isOpen();
     m_recorder.Close();
+    m_violations.clear();
     if (was) emit recordingChanged(false);
 }
 
@@ -64,13 +139,11 @@ void SessionRecording::Record(RecordedTrace trace) {
                        : trace == RecordedTrace::Peak ? bool(s.showPeak)
                                                       : bool(s.showAverage);
     if (!shown) return;
-    const qint64 utcMs =
-        m_startUtcMs + std::llround((m_session.TheClock().seconds() - m_startSeconds) * 1000.0);
+    const qint64 utcMs = Now();
     QString error;
-    if (!m_recorder.Append(ReadOfModel(m_session.Model(), trace, utcMs, m_utcOffsetS), &error)) {
-        emit recordingChanged(false);
-        emit stopped(error);
-    }
+    if (!m_recorder.Append(ReadOfModel(m_session.Model(), trace, utcMs, m_utcOffsetS), &error))
+        return Failed(error);
+    RecordViolations(trace, utcMs);
 }
 
 }  // namespace tk

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <vector>
 
 #include "Recording.h"
 
@@ -33,6 +34,11 @@ signals:
 
 private:
     void Record(RecordedTrace trace);
+    // The violations by emission of the trace just read: new ones start an event, cleared ones end theirs.
+    void RecordViolations(RecordedTrace trace, qint64 utcMs);
+    void RecordEvent(const QString& kind, const QString& text);
+    qint64 Now() const;
+    void Failed(const QString& error);
 
     Session& m_session;
     Recorder m_recorder;
@@ -40,6 +46,12 @@ private:
     qint64 m_startUtcMs = 0;
     double m_startSeconds = 0.0;
     int m_utcOffsetS = 0;
+    struct Open {
+        RecordedTrace trace;
+        float frequencyMHz;
+        qint64 id;
+    };
+    std::vector<Open> m_violations;  // the events of violations that have not cleared yet
 };
 
 }  // namespace tk

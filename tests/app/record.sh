@@ -32,6 +32,11 @@ for scan in ("campaign-scan1.json", "campaign-scan2.json"):
     for trace in ("actual", "peak", "average"):
         stored = m["trace" + trace.capitalize()]  # points 1 .. 4000 / resolution
         assert any(t == trace and levels[1:] == stored for t, levels in recorded), (scan, trace)
+# The class B limit is crossed at 6.5 MHz from the first read on: one violation, still open at the end.
+events = json.load(open("run.json"))["events"]
+assert [e["kind"] for e in events][:1] == ["online"], events[:3]
+actual = [e for e in events if e["kind"] == "violation" and e["trace"] == "actual" and abs(e["frequencyMHz"] - 6.5) < 0.3]
+assert len(actual) == 1 and actual[0]["marginDb"] < 0 and actual[0]["time"] == reads[0]["time"], actual
 rows = list(csv.reader(open("run.csv")))
 assert rows[0][:3] == ["Time", "Trace", "Center (MHz)"] and len(rows) == len(reads) + 1
 for row, r in zip(rows[1:], reads):
