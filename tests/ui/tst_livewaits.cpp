@@ -273,6 +273,8 @@ private slots:
         QCOMPARE(r.model.settings.portNumber, 2);
         QCOMPARE(r.model.settings.baudIndex, 1);
         QVERIFY(r.window->link().IsOpen());
+        QVERIFY2(r.window->windowTitle().contains(QStringLiteral("Interface: V")),
+                 qPrintable(r.window->windowTitle()));
     }
 
     // The correction run goes to its end when "Auto" is clicked during it: all its reads are whole, and the

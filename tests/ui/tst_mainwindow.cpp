@@ -254,6 +254,15 @@ private slots:
         QVERIFY(r.port.written.isEmpty());
     }
 
+    // A script step's printout is told in the status bar.
+    void scriptPrintoutNote() {
+        Rig r;
+        r.model.printActual = true;
+        r.window.session().FileActions().Print(QDir(r.home.path()).filePath(QStringLiteral("step.pdf")), {});
+        const QString note = r.find<QLabel>("scrprint")->text();
+        QVERIFY2(note.startsWith(QStringLiteral("Script printout ")), qPrintable(note));
+    }
+
     void comparisonCurve() {
         Rig r;
         r.model.settings.resolution = 4;

@@ -76,10 +76,15 @@ private slots:
                 const QString answer = dir.filePath(QString::fromLatin1(row.answer));
                 if (*row.answer) dialogs.saveAnswers.enqueue(answer);
                 PrintCommands commands(model, dialogs, {}, [] { return false; });
-                if (curvePoints)
+                if (curvePoints) {
                     commands.PrintLines({QStringLiteral("0100.000 MHz    1.5 dB")});
-                else
-                    commands.PrintCommand();
+                } else {  // "&Print" in the printer setup
+                    QPointer<QWidget> setup;
+                    commands.SetWindowHooks([&setup](QWidget* w) { setup = w; }, {});
+                    commands.ShowSetupWindow();
+                    setup->findChild<QPushButton*>(QStringLiteral("prok"))->click();
+                    delete setup.data();
+                }
 
                 QCOMPARE(dialogs.requests.size(), 1);
                 QCOMPARE(dialogs.requests[0].initialName, dir.filePath(QStringLiteral("run.pdf")));

@@ -75,11 +75,11 @@ private slots:
         MainWindowRig r;
         r.window.resize(1600, 1200);
         r.window.show();
-        for (const char* name :
-             {"mnucontrollbox", "mnurefbox", "mnuconfig", "mnugenscript", "mnuboxeich", "mnuboxvergl",
-              "mnuwertepw", "mnugrenzübpw", "mnupeaks", "mnugrenzbox", "mnuwaterfall", "mnudefuser"})
+        for (const char* name : {"mnurefbox", "mnugenscript", "mnuboxeich", "mnuboxvergl", "mnuwertepw",
+                                 "mnugrenzübpw", "mnupeaks", "mnugrenzbox", "mnuwaterfall", "mnudefuser"})
             r.trigger(name);
-        r.window.findChild<QToolButton*>(QStringLiteral("Command5"))->click();  // the printer setup
+        for (const char* button : {"Command2", "Command3", "Command5"})  // "Config", "Setup", "Print"
+            r.find<QToolButton>(button)->click();
         QStringList faults = Faults(&r.window);
         const auto frames = r.window.findChild<QMdiArea*>()->subWindowList();
         QVERIFY(frames.size() >= 12);
