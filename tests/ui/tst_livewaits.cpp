@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "EmulatorAppRig.h"
 #include "FileOperations.h"
@@ -39,6 +40,11 @@ struct Rig : EmulatorAppRig {
     QByteArray received() const { return emulator.device().received(); }
     double since() { return clock.seconds() - start; }
     void single() { find<QToolButton>("Command1")->click(); }
+    int pointsRead() const {
+        int n = 0;
+        while (n < 4001 && model.traceActual[static_cast<std::size_t>(n)] != 0) ++n;
+        return n;
+    }
 };
 
 // The window's events are stood in for by `during`, which runs in every wait of the line.
@@ -62,11 +68,6 @@ struct Live : Rig {
             done = true;
             f();
         };
-    }
-    int pointsRead() const {
-        int n = 0;
-        while (n < 4001 && model.traceActual[static_cast<std::size_t>(n)] != 0) ++n;
-        return n;
     }
 };
 
@@ -159,60 +160,78 @@ private slots:
 
     // Closing the main window in the middle of a read (with two more asked for), in the middle of a block
     // that never ends, or during an auto configuration ends the exchange and the program within a second;
-    // nothing more is sent and nothing waits.
-    void closingDuringAnExchange_data() {
+    // nothing more is sent and nothing waits. "&Exit" during a read lets it end, drops what waits, and
+    // returns the interface to 500 points, 2400 baud and sleeping on a quiet line. Both with the line's waits
+    // stood in for and on the event loop.
+    void closeOrExitDuringAnExchange_data() {
+        QTest::addColumn<bool>("eventLoop");
+        QTest::addColumn<QString>("action");  // "close", "exit", or "search" closed during auto configuration
         QTest::addColumn<QStringList>("faults");
-        QTest::addColumn<bool>("search");
-        QTest::newRow("read") << QStringList() << false;
-        QTest::newRow("stuck block") << QStringList{QStringLiteral("--emu-fault=partial-block:30")} << false;
-        QTest::newRow("search") << QStringList() << true;
+        QTest::addColumn<double>("at");  // seconds into the read
+        QTest::newRow("close mid-read") << false << "close" << QStringList() << 16.95;
+        QTest::newRow("close in a stuck block")
+            << false << "close" << QStringList{QStringLiteral("--emu-fault=partial-block:30")} << 16.95;
+        QTest::newRow("close during a search") << false << "search" << QStringList() << 0.0;
+        QTest::newRow("exit mid-read") << false << "exit" << QStringList() << 3.0;
+        QTest::newRow("event loop: close mid-read") << true << "close" << QStringList() << 5.0;
+        QTest::newRow("event loop: exit mid-read") << true << "exit" << QStringList() << 5.0;
     }
-    void closingDuringAnExchange() {
+    void closeOrExitDuringAnExchange() {
+        QFETCH(bool, eventLoop);
+        QFETCH(QString, action);
         QFETCH(QStringList, faults);
-        QFETCH(bool, search);
-        Live r(faults);
+        QFETCH(double, at);
+        const bool search = action == QStringLiteral("search"), exit = action == QStringLiteral("exit");
         double closedAt = -1.0;
-        QByteArray sentBeforeClose;
-        r.once(search ? 0.0 : 16.95, [&] {
-            if (!search) {
+        QByteArray sentBefore;
+        const auto act = [&](Rig& r) {
+            closedAt = r.since();
+            sentBefore = r.received();
+            if (!search) {  // dropped
                 r.single();
                 r.single();
             }
-            sentBeforeClose = r.received();
-            closedAt = r.since();
-            r.window->close();
-        });
-        if (search) {
-            r.trigger("mnuconfig");
-            r.find<QPushButton>("cbautoconfig")->click();
+            if (exit)
+                r.trigger("mnuexit");
+            else
+                r.window->close();
+        };
+        std::optional<Live> live;
+        std::optional<OnEventLoop> onLoop;
+        Rig* rig = nullptr;
+        if (eventLoop) {
+            rig = &onLoop.emplace();
+            onLoop->single();
+            onLoop->RunUntil([&](double t) {
+                if (t >= at && closedAt < 0.0) act(*onLoop);
+                return closedAt >= 0.0 && !onLoop->window->link().Line().Busy();
+            });
         } else {
-            r.single();
+            rig = &live.emplace(faults);
+            live->once(at, [&] { act(*live); });
+            if (search) {
+                live->trigger("mnuconfig");
+                live->find<QPushButton>("cbautoconfig")->click();
+            } else {
+                live->single();
+            }
         }
+        Rig& r = *rig;
         QVERIFY(closedAt >= 0.0);
-        QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
-        QCOMPARE(r.received(), sentBeforeClose);
         QVERIFY(!r.window->isVisible());
         QVERIFY(r.dialogs.messages.isEmpty());
         QCOMPARE(r.window->link().Line().Waiting(), 0);
-    }
-
-    // "&Exit" during a read lets it end, drops what waits, and returns the interface to 500 points,
-    // 2400 baud and sleeping on a quiet line.
-    void exitDuringARead() {
-        Live r;
-        r.once(3.0, [&] {
-            r.single();  // dropped by the exit
-            r.trigger("mnuexit");
-        });
-        r.single();
-        QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
-        QCOMPARE(r.pointsRead(), 4000);
-        const emu::DeviceModel& device = r.emulator.device();
-        QCOMPARE(device.acquisition().resolution(), 8);
-        QVERIFY(device.acquisition().sleeping());
-        QCOMPARE(device.baudAt(r.clock.seconds()), 2400);
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QVERIFY(!r.window->isVisible());
+        if (exit) {
+            QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
+            QCOMPARE(r.pointsRead(), 4000);
+            const emu::DeviceModel& device = r.emulator.device();
+            QCOMPARE(device.acquisition().resolution(), 8);
+            QVERIFY(device.acquisition().sleeping());
+            QCOMPARE(device.baudAt(r.clock.seconds()), 2400);
+        } else {
+            QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
+            QCOMPARE(r.received(), sentBefore);
+        }
     }
 
     // "Ac-m" given during a read takes the comparison curve from that read once it is whole; a measurement
@@ -347,42 +366,6 @@ private slots:
         QVERIFY(atTheEnd != before);          // the progress of the read
         QVERIFY(atTheEnd != graph->image());  // the read itself comes after the exchange
         QCOMPARE(copied.convertToFormat(graph->image().format()), graph->image());
-    }
-
-    // On the event loop too, closing the window mid-read ends the program within a second with nothing more
-    // sent, and "&Exit" mid-read lets the read end and then shuts the interface down.
-    void closeAndExitOnTheEventLoop_data() {
-        QTest::addColumn<bool>("exit");
-        QTest::newRow("close") << false;
-        QTest::newRow("exit") << true;
-    }
-    void closeAndExitOnTheEventLoop() {
-        QFETCH(bool, exit);
-        OnEventLoop r;
-        r.single();
-        double closedAt = -1.0;
-        QByteArray sentBefore;
-        r.RunUntil([&](double t) {
-            if (t >= 5.0 && closedAt < 0.0) {
-                closedAt = t;
-                sentBefore = r.received();
-                r.single();  // dropped
-                if (exit)
-                    r.trigger("mnuexit");
-                else
-                    r.window->close();
-            }
-            return closedAt >= 0.0 && !r.window->link().Line().Busy();
-        });
-        QVERIFY(!r.window->isVisible());
-        QVERIFY(r.dialogs.messages.isEmpty());
-        if (exit) {
-            QCOMPARE(r.received(), QByteArray("abfi1bvbobp"));
-            QVERIFY(r.emulator.device().acquisition().sleeping());
-        } else {
-            QVERIFY2(r.since() - closedAt < 1.0, qPrintable(QString::number(r.since() - closedAt)));
-            QCOMPARE(r.received(), sentBefore);
-        }
     }
 };
 
