@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "SampleFiles.h"
+#include "TraceBlocks.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -15,16 +16,6 @@ bool Put(const QString& dir, const QString& name, const QByteArray& bytes) {
     QDir().mkpath(dir);
     QFile f(dir + QLatin1Char('/') + name);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Trace(char header, int blocks, int brokenBlock = -1) {
-    QByteArray t;
-    for (int n = 0; n < blocks; ++n) {
-        t.append(header);
-        t.append(static_cast<char>(n == brokenBlock ? n + 1 : n));
-        for (int k = 0; k < 100; ++k) t.append(static_cast<char>((n * 100 + k) % 256));
-    }
-    return t;
 }
 
 }  // namespace
@@ -59,7 +50,9 @@ int main(int argc, char** argv) {
             QByteArray seed;
             seed.append(static_cast<char>(r | kind << 2));
             seed.append(static_cast<char>(kind == 1 ? 50 : 0));
-            seed += Trace(headers[kind], blocks) + "\xA5\x5A" + Trace(headers[kind], blocks, blocks / 2);
+            QByteArray broken = TraceBytes(headers[kind], blocks);  // block blocks/2 numbered one too high
+            broken[(blocks / 2) * 102 + 1] = static_cast<char>(blocks / 2 + 1);
+            seed += TraceBytes(headers[kind], blocks) + "\xA5\x5A" + broken;
             ok &= Put(out + QStringLiteral("/tracereader"), QStringLiteral("trace-%1-%2").arg(kind).arg(r),
                       seed);
         }

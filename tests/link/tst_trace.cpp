@@ -4,6 +4,7 @@
 #include "LinkRig.h"
 #include "MeasurementCycle.h"
 #include "Rows.h"
+#include "TraceBlocks.h"
 #include "TraceReader.h"
 
 using namespace tk;
@@ -13,25 +14,6 @@ namespace {
 
 using Message = ScriptedDialogs::Message;
 const Message kIgnored{QStringLiteral("Command ignored"), QStringLiteral("Transmission Error")};
-
-// The level of point i of a test trace.
-std::uint8_t Level(int i, int salt) {
-    return static_cast<std::uint8_t>((i * 7 + salt) % 256);
-}
-
-QByteArray Block(char header, int number, int salt) {
-    QByteArray b;
-    b.append(header);
-    b.append(static_cast<char>(number));
-    for (int k = 0; k < 100; ++k) b.append(static_cast<char>(Level(number * 100 + k, salt)));
-    return b;
-}
-
-QByteArray Trace(char header, int blocks, int salt = 0) {
-    QByteArray t;
-    for (int n = 0; n < blocks; ++n) t += Block(header, n, salt);
-    return t;
-}
 
 class RecordingCycleView final : public CycleView {
 public:
@@ -68,9 +50,9 @@ struct Rig : LinkRig {
     void answerTraces(int salt = 0) {
         port.responder = [this, salt](char c, int) -> QByteArray {
             const int blocks = 40 / model.settings.resolution;
-            if (c == 'a') return Trace('A', blocks, salt);
-            if (c == 's') return Trace('S', blocks, salt + 1);
-            if (c == 'm') return Trace('M', blocks, salt + 2);
+            if (c == 'a') return TraceBytes('A', blocks, salt);
+            if (c == 's') return TraceBytes('S', blocks, salt + 1);
+            if (c == 'm') return TraceBytes('M', blocks, salt + 2);
             return {};
         };
     }
@@ -102,7 +84,7 @@ private slots:
         r.model.tracePeak.fill(-7);
         r.reader.ReadPeakTrace();
         const int points = 4000 / resolution;
-        for (int i = 0; i < points; ++i) QCOMPARE(r.model.tracePeak[i], std::int16_t{Level(i, 1)});
+        for (int i = 0; i < points; ++i) QCOMPARE(r.model.tracePeak[i], std::int16_t{TraceLevel(i, 1)});
         QCOMPARE(r.model.tracePeak[points], -7);  // index 4000/r is walked but never delivered
         QCOMPARE(r.port.written, QByteArray("s"));
         QCOMPARE(r.view.redraws, 1);
@@ -113,14 +95,14 @@ private slots:
 
     void leadingNoiseAndHeaderLettersInData() {
         Rig r;
-        QByteArray trace = Trace('A', 5);
+        QByteArray trace = TraceBytes('A', 5);
         trace[10] = 'A';  // a header letter among the levels is a level
         r.port.responder = [&](char c, int) {
             return c == 'a' ? QByteArray("\x01zz?\x00") + trace : QByteArray();
         };
         r.reader.ReadActualTrace();
         QCOMPARE(r.model.traceActual[8], std::int16_t{'A'});
-        QCOMPARE(r.model.traceActual[499], std::int16_t{Level(499, 0)});
+        QCOMPARE(r.model.traceActual[499], std::int16_t{TraceLevel(499)});
         QCOMPARE(r.model.invalidTransferCount, 0);
         QCOMPARE(r.view.redraws, 1);
     }
@@ -132,7 +114,7 @@ private slots:
         Rig r;
         r.model.invalidTransferCount = 32767;
         r.port.responder = [](char c, int) {
-            return c == 'a' ? Block('A', 0, 0) + Block('A', 2, 0) + Block('A', 3, 0) : QByteArray();
+            return c == 'a' ? TraceBlock('A', 0) + TraceBlock('A', 2) + TraceBlock('A', 3) : QByteArray();
         };
         const double t0 = r.clock.seconds();
         r.reader.ReadActualTrace();
@@ -145,7 +127,7 @@ private slots:
         r.answerTraces();
         r.reader.ReadActualTrace();
         QVERIFY(r.view.information.isEmpty());
-        QCOMPARE(r.model.traceActual[100], std::int16_t{Level(100, 0)});
+        QCOMPARE(r.model.traceActual[100], std::int16_t{TraceLevel(100)});
     }
 
     void transferLimit_data() {
@@ -236,14 +218,14 @@ private slots:
     void strayBytesAfterATraceDoNotSpoilTheNext() {
         Rig r;
         r.port.responder = [](char c, int n) {
-            return c == 'a' ? Trace('A', 5, n) + QByteArray(n == 1 ? "A\x07xyz" : "") : QByteArray();
+            return c == 'a' ? TraceBytes('A', 5, n) + QByteArray(n == 1 ? "A\x07xyz" : "") : QByteArray();
         };
         r.reader.ReadActualTrace();
         r.reader.ReadActualTrace();
         QCOMPARE(r.model.invalidTransferCount, std::int16_t(0));
         QVERIFY(r.view.information.isEmpty());
         QCOMPARE(r.view.redraws, 2);
-        QCOMPARE(r.model.traceActual[300], std::int16_t{Level(300, 2)});
+        QCOMPARE(r.model.traceActual[300], std::int16_t{TraceLevel(300, 2)});
     }
 
     void referenceCalculation_data() {

@@ -18,6 +18,7 @@
 #include "HelpWindow.h"
 #include "LinkRig.h"
 #include "MainWindow.h"
+#include "TraceBlocks.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -225,12 +226,7 @@ private slots:
     void singleReadsTheShownTraces() {
         Rig r;
         r.port.responder = [](char c, int) -> QByteArray {
-            if (c == 'a' || c == 's' || c == 'm') {
-                QByteArray t;
-                for (int n = 0; n < 5; ++n)
-                    t += QByteArray(1, static_cast<char>(c - 32)) + char(n) + QByteArray(100, 'x');
-                return t;
-            }
+            if (c == 'a' || c == 's' || c == 'm') return TraceBytes(static_cast<char>(c - 32), 5);
             return GoodInterface(c, 0);
         };
         r.act("mopen")->trigger();
