@@ -27,15 +27,6 @@ class QuietCycleView final : public CycleView {
     void RedrawGraph() override {}
 };
 
-class QuietSearchView final : public AutoConfigureView {
-    void SelectPort(int) override {}
-    void SelectBaud(int) override {}
-    void DeselectPort(int) override {}
-    void DeselectBaud(int) override {}
-    void ShowProgress(int, int) override {}
-    void SearchEnded() override {}
-};
-
 struct Rig : EmulatorLinkRig {
     explicit Rig(const QStringList& args) : EmulatorLinkRig(args) { model.fastMode = true; }
 

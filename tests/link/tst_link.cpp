@@ -21,18 +21,13 @@ const Message kIgnored{QStringLiteral("Command ignored"), QStringLiteral("Transm
 using Found = std::optional<AutoConfigureResult>;
 
 // As the search selects a port, makes it fail to open when it is listed in `absent`.
-class AbsentPortsView final : public AutoConfigureView {
+class AbsentPortsView final : public QuietSearchView {
 public:
     explicit AbsentPortsView(ScriptedPort& port) : m_port(port) {}
     QList<int> absent;
 
 private:
     void SelectPort(int portNumber) override { m_port.openFails = absent.contains(portNumber); }
-    void SelectBaud(int) override {}
-    void DeselectPort(int) override {}
-    void DeselectBaud(int) override {}
-    void ShowProgress(int, int) override {}
-    void SearchEnded() override {}
     ScriptedPort& m_port;
 };
 

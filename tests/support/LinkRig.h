@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QByteArray>
+#include <utility>
+
 #include "AnalyzerLink.h"
+#include "AutoConfigure.h"
 #include "FakeClock.h"
 #include "RecordingLinkView.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPort.h"
-
-#include <QByteArray>
 
 namespace tk::test {
 
@@ -26,15 +28,33 @@ inline QByteArray GoodInterface(char c, int) {
     return {};
 }
 
-// The link layer over a scripted port, in simulated time.
-struct LinkRig {
+// The link layer over a port of type Port, made from the clock and `args`, in simulated time.
+template <typename Port>
+struct BasicLinkRig {
+    template <typename... Args>
+    explicit BasicLinkRig(Args&&... args) : port(clock, std::forward<Args>(args)...) {}
+
     FakeClock clock;
-    ScriptedPort port{clock};
+    Port port;
     ScriptedDialogs dialogs;
     RecordingLinkView view;
     PortMap portMap;
     MeasurementModel model;
     AnalyzerLink link{model, port, clock, dialogs, view, portMap};
+};
+
+// The link layer over a scripted port.
+using LinkRig = BasicLinkRig<ScriptedPort>;
+
+// An auto configuration's window that shows nothing.
+class QuietSearchView : public AutoConfigureView {
+public:
+    void SelectPort(int) override {}
+    void SelectBaud(int) override {}
+    void DeselectPort(int) override {}
+    void DeselectBaud(int) override {}
+    void ShowProgress(int, int) override {}
+    void SearchEnded() override {}
 };
 
 }  // namespace tk::test
