@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "Boundaries.h"
 #include "LogFrequency.h"
 #include "PeakTable.h"
 #include "RecordingCanvas.h"
@@ -10,6 +11,7 @@
 #include "SpectrumGraph.h"
 
 using namespace tk;
+using tk::test::BoundaryOf;
 using tk::test::Row;
 
 namespace {
@@ -33,18 +35,6 @@ void Apply(MeasurementModel& model, const QString& setup) {
         if (kv[i] == "atten") s.attenuation = v;
         if (kv[i] == "unit") s.levelUnit = static_cast<std::int16_t>(v);
         if (kv[i] == "closed") model.graphOpen = false;
-    }
-}
-
-// Boundary points "freq:level", a trailing L marking a log segment to the next point.
-void SetPoints(BoundaryLine& b, const QString& points) {
-    std::size_t i = 0;
-    for (const QString& point : points.split(' ')) {
-        QString level = point.section(':', 1);
-        b.logSegment[i] = level.endsWith('L') ? 1 : 0;
-        if (b.logSegment[i] != 0) level.chop(1);
-        b.freqMHz[i] = point.section(':', 0, 0).toFloat();
-        b.levelDbm[i++] = level.toFloat();
     }
 }
 
@@ -76,7 +66,7 @@ private slots:
     void fullRedraw() {
         auto model = Model();
         model->settings.limitActual = model->settings.showActual = true;
-        SetPoints(model->boundaryActual, "100:-40 200:-60");
+        model->boundaryActual = BoundaryOf("100:-40 200:-60", 1);
         model->levelWindowOpen = model->limitListOpen = true;
         model->levelCursorX = 1200;
         model->levelCursorDrawnX = 400;
@@ -225,7 +215,7 @@ private slots:
         BoundaryLine* lines[] = {&model->boundaryActual, &model->boundaryAverage, &model->boundaryPeak};
         VbBool* on[] = {&model->settings.limitActual, &model->settings.limitAverage,
                         &model->settings.limitPeak};
-        SetPoints(*lines[k], points);
+        *lines[k] = BoundaryOf(points, 1);
         *on[k] = true;
         RecordingCanvas canvas;
         RedrawGraph(*model, canvas);
@@ -375,7 +365,7 @@ private slots:
         model->settings.showActual = true;
         model->traceActual.fill(100);
         model->traceActual[165] = 200;  // 1.5 MHz
-        SetPoints(model->boundaryActual, "0.001:-60 1.5:-60 40:-80");
+        model->boundaryActual = BoundaryOf("0.001:-60 1.5:-60 40:-80", 1);
         model->settings.limitActual = true;
         const double spikeX = 1738.352;
         for (const FrequencyView view :

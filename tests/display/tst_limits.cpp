@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "Boundaries.h"
 #include "BoundaryLevels.h"
 #include "BoundaryMargins.h"
 #include "PointLists.h"
@@ -7,24 +8,10 @@
 #include "Units.h"
 
 using namespace tk;
+using tk::test::BoundaryOf;
 using tk::test::Row;
 
 namespace {
-
-// Points "freq:level", a trailing L marking a log segment to the next point.
-BoundaryLine Line(const QString& points) {
-    BoundaryLine b;
-    std::size_t i = 0;
-    for (const QString& p : points.split(u' ', Qt::SkipEmptyParts)) {
-        QString level = p.section(u':', 1);
-        b.logSegment[i] = level.endsWith(u'L') ? -1 : 0;
-        if (b.logSegment[i] != 0) level.chop(1);
-        b.freqMHz[i] = p.section(u':', 0, 0).toFloat();
-        b.levelDbm[i] = level.toFloat();
-        ++i;
-    }
-    return b;
-}
 
 // A sweep from 0 MHz in steps of 2 MHz (resolution 8, 500 points).
 MeasurementModel Sweep() {
@@ -73,7 +60,7 @@ private slots:
     void boundaryLevelAt() {
         QFETCH(QString, points);
         QFETCH(float, freq);
-        QTEST(int(BoundaryLevelAt(Line(points), freq)), "level");
+        QTEST(int(BoundaryLevelAt(BoundaryOf(points), freq)), "level");
     }
 
     // A trace level exactly at the boundary is listed (a tenth of a dB below it is the margins' test).
@@ -92,7 +79,7 @@ private slots:
         QFETCH(int, p);
         MeasurementModel m = Sweep();
         m.settings.attenuation = attenuation;
-        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(QStringLiteral("100:-40 200:-60"));
+        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = BoundaryOf(QStringLiteral("100:-40 200:-60"));
         ChooseListUnit(m.limitListUnit, UNIT_DBM);
         QTEST(Rows(ViolationListText(m, p)).value(5), "row");
     }
@@ -119,7 +106,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(float, attenuation);
         MeasurementModel m = Sweep();
-        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = Line(line);
+        m.boundaryActual = m.boundaryAverage = m.boundaryPeak = BoundaryOf(line);
         m.settings.limitActual = checked.contains(u'A');
         m.settings.limitAverage = checked.contains(u'V');
         m.settings.limitPeak = checked.contains(u'P');
@@ -163,9 +150,9 @@ private slots:
         m.traceActual[1] = 0;
         m.traceAverage[1] = 255;
         m.tracePeak[1] = 51;
-        m.boundaryActual = Line(QStringLiteral("1:50 3:50"));
-        m.boundaryAverage = Line(QStringLiteral("1:50 3:50"));
-        m.boundaryPeak = Line(QStringLiteral("1:16 3:16"));
+        m.boundaryActual = BoundaryOf(QStringLiteral("1:50 3:50"));
+        m.boundaryAverage = BoundaryOf(QStringLiteral("1:50 3:50"));
+        m.boundaryPeak = BoundaryOf(QStringLiteral("1:16 3:16"));
         ChooseListUnit(violations ? m.limitListUnit : m.levelWindowUnit, unit);
         const QStringList rows = Rows(violations ? ViolationListText(m, -4) : LevelWindowText(m, -4));
         QCOMPARE(rows.size(), 11);

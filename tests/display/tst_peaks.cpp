@@ -1,6 +1,7 @@
 #include <QTest>
 #include <vector>
 
+#include "Boundaries.h"
 #include "Emissions.h"
 #include "PeakTable.h"
 #include "RecordingCanvas.h"
@@ -8,6 +9,7 @@
 #include "Units.h"
 
 using namespace tk;
+using tk::test::BoundaryOf;
 using tk::test::Row;
 
 namespace {
@@ -32,16 +34,6 @@ MeasurementModel SweepWithFourPeaks() {
     m.traceActual[350] = 204;
     m.traceActual[450] = 204;
     return m;
-}
-
-void SetBoundary(BoundaryLine& b, std::initializer_list<std::pair<float, float>> points, bool log) {
-    int i = 0;
-    for (const auto& [f, level] : points) {
-        b.freqMHz[i] = f;
-        b.levelDbm[i] = level;
-        b.logSegment[i] = log ? -1 : 0;
-        ++i;
-    }
 }
 
 }  // namespace
@@ -106,25 +98,26 @@ private slots:
     }
 
     void table_data() {
-        QTest::addColumn<QString>("boundary");
+        QTest::addColumn<QString>("boundary");  // its points, none for off
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("rows");
+        const char* linearLine = "120:-66 200:-34";
         const QString linear = QStringLiteral(
             "1;170.000;-43.0;-46.0;-3.0;*|2;190.000;-43.0;-38.0;5.0;|3;150.000;-75.0;-54.0;21.0;"
             "|4;110.000;-59.0;;;");
-        Row("linear, dBm", "linear", UNIT_DBM, linear);
-        Row("linear, user unit 100 below dBuV", "linear", UNIT_USER,
+        Row("linear, dBm", linearLine, UNIT_DBM, linear);
+        Row("linear, user unit 100 below dBuV", linearLine, UNIT_USER,
             "1;170.000;-36.0;-39.0;-3.0;*|2;190.000;-36.0;-31.0;5.0;|3;150.000;-68.0;-47.0;21.0;"
             "|4;110.000;-52.0;;;");
-        Row("log segment", "log", UNIT_DBM,
+        Row("log segment", "120:-66L 200:-34", UNIT_DBM,
             "1;170.000;-43.0;-44.0;-1.0;*|2;190.000;-43.0;-37.0;6.0;|3;150.000;-75.0;-52.0;23.0;"
             "|4;110.000;-59.0;;;");
-        Row("vertical step, equal margins keep the level order", "step", UNIT_DBM,
+        Row("vertical step, equal margins keep the level order", "120:-66 170:-66 170:-40 200:-40", UNIT_DBM,
             "1;170.000;-43.0;-40.0;3.0;|2;190.000;-43.0;-40.0;3.0;|3;150.000;-75.0;-66.0;9.0;"
             "|4;110.000;-59.0;;;");
-        Row("uncovered peaks after the covered, highest first", "narrow", UNIT_DBM,
+        Row("uncovered peaks after the covered, highest first", "165:-66 175:-66", UNIT_DBM,
             "1;170.000;-43.0;-66.0;-23.0;*|2;190.000;-43.0;;;|3;110.000;-59.0;;;|4;150.000;-75.0;;;");
-        Row("boundary off: highest first", "off", UNIT_DBM,
+        Row("boundary off: highest first", "", UNIT_DBM,
             "1;170.000;-43.0;;;|2;190.000;-43.0;;;|3;110.000;-59.0;;;|4;150.000;-75.0;;;");
     }
     void table() {
@@ -133,15 +126,8 @@ private slots:
         MeasurementModel m = SweepWithFourPeaks();
         m.settings.levelUnit = static_cast<std::int16_t>(unit);
         m.settings.userUnitOffset = -100.0f;
-        m.settings.limitActual = boundary != QStringLiteral("off");
-        if (boundary == QStringLiteral("step"))
-            SetBoundary(m.boundaryActual,
-                        {{120.0f, -66.0f}, {170.0f, -66.0f}, {170.0f, -40.0f}, {200.0f, -40.0f}}, false);
-        else if (boundary == QStringLiteral("narrow"))
-            SetBoundary(m.boundaryActual, {{165.0f, -66.0f}, {175.0f, -66.0f}}, false);
-        else
-            SetBoundary(m.boundaryActual, {{120.0f, -66.0f}, {200.0f, -34.0f}},
-                        boundary == QStringLiteral("log"));
+        m.settings.limitActual = !boundary.isEmpty();
+        m.boundaryActual = BoundaryOf(boundary);
         QStringList shown;
         for (const PeakRow& r : PeakTable(m, BoundaryTrace::Actual, {})) shown << PeakRowFields(r).join(u';');
         QTEST(shown.join(u'|'), "rows");
@@ -231,7 +217,7 @@ private slots:
     void captureAnnotation() {
         MeasurementModel m = SweepWithFourPeaks();
         m.graphLevelMax = 510;  // d = 2
-        SetBoundary(m.boundaryActual, {{100.0f, -50.0f}, {200.0f, -50.0f}}, false);
+        m.boundaryActual = BoundaryOf("100:-50 200:-50");
         m.settings.limitActual = true;
         const std::vector<PeakRow> emissions = ViolatingEmissions(m, BoundaryTrace::Actual);
         QCOMPARE(emissions.size(), std::size_t{2});  // 170 and 190 MHz, -43 dBm against -50
@@ -248,7 +234,7 @@ private slots:
     void readout() {
         MeasurementModel m = SweepWithFourPeaks();
         m.settings.showPeak = false;
-        SetBoundary(m.boundaryActual, {{100.0f, -50.0f}, {200.0f, -50.0f}}, false);
+        m.boundaryActual = BoundaryOf("100:-50 200:-50");
         m.settings.limitActual = true;
         QCOMPARE(GraphReadout(m, 2798.0),
                  QStringLiteral("170.000 MHz\nActual -43.0 dBm (boundary -50.0, margin -7.0 dB)\n"

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "Boundaries.h"
 #include "BoundariesFile.h"
 #include "EmulatorAppRig.h"
 #include "FileBytes.h"
@@ -112,15 +113,8 @@ private slots:
     void captureByEmission() {
         App app;
         app.model.settings.showPeak = app.model.settings.showAverage = false;
-        BoundaryLine& b = app.model.boundaryActual;
-        b = BoundaryLine{};
-        const float dbuv = -107.0f;  // dBuV to dBm
-        const std::pair<float, float> points[] = {{3.5f, 50},   {4.5f, 50},  {4.6f, 120},
-                                                  {15.4f, 120}, {15.5f, 45}, {17.0f, 45}};
-        for (std::size_t k = 0; k < std::size(points); ++k) {
-            b.freqMHz[k] = points[k].first;
-            b.levelDbm[k] = points[k].second + dbuv;
-        }
+        app.model.boundaryActual =
+            BoundaryOf("3.5:-57 4.5:-57 4.6:13 15.4:13 15.5:-62 17:-62");  // 50/120/45 dBuV
         app.model.settings.limitActual = true;
         app.find<QSpinBox>("peakholdoff")->setValue(30);
         app.enableCapture(app.captures.path());

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "Boundaries.h"
 #include "FileBytes.h"
 #include "GraphWindow.h"
 #include "MeasurementFile.h"
@@ -70,9 +71,7 @@ private slots:
         written.settings.centerFreq = 25.0f;
         written.settings.scanWidth = 5.0f;
         written.settings.limitActual = true;
-        written.boundaryActual.freqMHz = {0.15f, 0.5f, 30.0f};
-        written.boundaryActual.levelDbm = {-41.0f, -51.0f, -47.0f};
-        written.boundaryActual.logSegment[0] = 1;
+        written.boundaryActual = test::BoundaryOf("0.15:-41L 0.5:-51 30:-47", 1);
         for (int i = 0; i <= 500; ++i) {
             written.traceActual[i] = std::int16_t(90 + (i * 37) % 50);
             written.tracePeak[i] = std::int16_t(written.traceActual[i] + 20);
