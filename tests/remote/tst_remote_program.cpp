@@ -28,7 +28,7 @@ struct RemoteRig {
     MeasurementModel model;
     ScriptedDialogs shown;
     RemoteDialogs dialogs{shown};
-    NoHelp help;
+    RecordingHelp help;
     PortMap portMap;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<SessionRemoteTarget> target;

@@ -19,7 +19,7 @@ struct EmulatorAppRig {
     RoutingSerialPort port{absent};
     MeasurementModel model;
     ScriptedDialogs dialogs;
-    NoHelp help;
+    RecordingHelp help;
     PortMap portMap;
     std::unique_ptr<MainWindow> window;
 

@@ -51,7 +51,7 @@ private slots:
             portMap.set(2, QStringLiteral("emulator"));
             MeasurementModel model;
             ScriptedDialogs dialogs;
-            NoHelp help;
+            RecordingHelp help;
             LiveStart liveStart(dialogs, ParseCommandLine(arguments));
             MainWindow window({model, port, clock, liveStart, help, portMap, home.path(), {}});
             window.show();

@@ -17,7 +17,7 @@
 #include "GraphWindow.h"
 #include "HelpWindow.h"
 #include "LinkRig.h"
-#include "MainWindow.h"
+#include "MainWindowRig.h"
 #include "TraceBlocks.h"
 
 using namespace tk;
@@ -25,35 +25,9 @@ using namespace tk::test;
 
 namespace {
 
-class FakeHelp final : public HelpViewer {
-public:
-    bool ShowContents(const QString& path) override {
-        shown.append(path);
-        return QFile::exists(path);
-    }
-    QStringList shown;
-};
-
 // The main window, loaded unless told otherwise.
-struct Rig {
-    QTemporaryDir home;
-    QTemporaryDir helpDir;
-    MeasurementModel model;
-    FakeClock clock;
-    ScriptedPort port{clock};
-    ScriptedDialogs dialogs;
-    FakeHelp help;
-    PortMap portMap;
-    MainWindow window{{model, port, clock, dialogs, help, portMap, home.path(), {helpDir.path()}}};
-
-    explicit Rig(bool load = true) {
-        if (load) window.Load(QString());
-    }
-    QAction* act(const char* name) { return window.action(QString::fromUtf8(name)); }
-    template <typename T = QWidget>
-    T* find(const char* name) {
-        return window.findChild<T*>(QString::fromUtf8(name));
-    }
+struct Rig : MainWindowRig {
+    explicit Rig(bool load = true) : MainWindowRig(load) {}
     void click(const char* name) { find<QToolButton>(name)->click(); }
     // Automatic measurement, then fast mode: in the model, the menu and the toolbar, as "111 000".
     QString switches() {
