@@ -118,28 +118,22 @@ private slots:
         QCOMPARE(r.model.boundaryActual.logSegment[0], std::int16_t(-1));
     }
 
-    // The measurement load closes the link before it asks, and stays closed when the dialog is cancelled.
-    void measurementLoadClosesTheLinkFirst() {
-        Rig r;
-        r.port.open(QStringLiteral("x"));
-        r.window.action(QStringLiteral("mopen"))->setChecked(true);
-        r.trigger("mnumessload");
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.window.action(QStringLiteral("mopen"))->isChecked());
-    }
-
-    // A whole file or one that ends early is shown in the graph window under its name (the short one with a
-    // message); one refused opens no graph.
+    // The measurement load closes the link before it asks, and the link stays closed. A whole file or one
+    // that ends early is shown in the graph window under its name (the short one with a message); one
+    // refused, or none chosen, opens no graph.
     void measurementLoadResults() {
-        for (const int length : {11411, 11000, 4}) {
+        for (const int length : {11411, 11000, 4, 0}) {  // 0: the dialog is cancelled
             Rig r;
+            r.port.open(QStringLiteral("x"));
+            r.act("mopen")->setChecked(true);
             QVERIFY(WriteBytes(r.path("m.mes"), WriteMeasurement(MeasurementModel()).left(length)));
-            r.dialogs.openAnswers.enqueue(r.path("m.mes"));
+            if (length > 0) r.dialogs.openAnswers.enqueue(r.path("m.mes"));
             r.trigger("mnumessload");
-            QCOMPARE(r.dialogs.messages.size(), length == 11411 ? 0 : 1);
+            QVERIFY(!r.port.isOpen() && !r.act("mopen")->isChecked());
+            QCOMPARE(r.dialogs.messages.size(), length == 11000 || length == 4 ? 1 : 0);
             auto* grafik = r.find<QWidget>("grafik");
-            QCOMPARE(grafik != nullptr, length != 4);
-            QCOMPARE(bool(r.model.graphOpen), length != 4);
+            QCOMPARE(grafik != nullptr, length > 4);
+            QCOMPARE(bool(r.model.graphOpen), length > 4);
             if (grafik)
                 QVERIFY2(grafik->windowTitle().startsWith(QStringLiteral("m.mes | ")),
                          qPrintable(grafik->windowTitle()));
@@ -184,21 +178,29 @@ private slots:
         QVERIFY(FileBytes(r.path("t.tab")).startsWith("Frequenz in MHz\tActual in Volt\tAverage in Volt\t"));
     }
 
-    // The window shows the offset from dBm; "&OK" stores the name cut or padded to 30 characters and the
-    // offset from dBuV, and every caption follows.
+    // The window shows the offset from dBm, without the digits of its binary form; "&OK" stores the name cut
+    // or padded to 30 characters and the offset from dBuV, and every caption follows. Enter in a field tidies
+    // it and stores nothing.
     void userUnitWindow() {
         const struct {
-            QString name, offset, storedName;
+            float before;          // the stored offset from dBuV
+            QString shown;         // the offset the window opens with
+            QString name, offset;  // typed; none leaves the field as shown
+            bool enter;            // Enter in each field instead of "&OK"
+            QString storedName;
             float storedOffset;
             int messages;
         } rows[] = {
-            {"  Volt ", "10", "  Volt", -97.0f, 0},
-            {QString(35, u'n'), "12abc", QString(30, u'n'), -95.0f, 0},
-            {"dB\u00b5V", "abc", "dB\u00b5V", -107.0f, 0},
-            {"\u20acx", "-0.5", "?x", -107.5f, 1},  // not in the code page
+            {-107.0f, "0", "  Volt ", "10", false, "  Volt", -97.0f, 0},
+            {-107.0f, "0", QString(35, u'n'), "12abc", false, QString(30, u'n'), -95.0f, 0},
+            {-107.0f, "0", "dB\u00b5V", "abc", false, "dB\u00b5V", -107.0f, 0},
+            {-107.0f, "0", "\u20acx", "-0.5", false, "?x", -107.5f, 1},  // not in the code page
+            {-107.0f, "0", "V", "12.25 dB", true, "User", -107.0f, 0},
+            {-97.3f, "9.7", {}, {}, false, "User", -97.3f, 0},
         };
         for (const auto& row : rows) {
             Rig r;
+            r.model.settings.userUnitOffset = row.before;
             r.window.show();
             r.trigger("mnucontrollbox");
             r.trigger("mnudefuser");
@@ -207,43 +209,26 @@ private slots:
             auto* nameField = r.find<QLineEdit>("defusertxt");
             auto* offsetField = r.find<QLineEdit>("defuserwert");
             QCOMPARE(nameField->text(), QStringLiteral("User").leftJustified(30));
-            nameField->setText(row.name);
-            offsetField->setText(row.offset);
-            r.find<QPushButton>("kok")->click();
-            QVERIFY(!box->isVisible());
+            QCOMPARE(offsetField->text(), row.shown);
+            for (const auto& [field, text] :
+                 {std::pair{nameField, row.name}, std::pair{offsetField, row.offset}}) {
+                if (text.isNull()) continue;
+                field->setText(text);
+                if (row.enter) QTest::keyClick(field, Qt::Key_Return);
+            }
+            if (row.enter)
+                QCOMPARE(offsetField->text(), QStringLiteral("12.25"));
+            else
+                r.find<QPushButton>("kok")->click();
+            QCOMPARE(box->isVisible(), row.enter);
             QCOMPARE(r.model.settings.userUnitName.text(), row.storedName.leftJustified(30));
             QCOMPARE(r.model.settings.userUnitOffset, row.storedOffset);
-            QCOMPARE(r.caption("mnuwerteuser"), row.storedName.leftJustified(30));
-            QCOMPARE(r.find<QRadioButton>("Einheit3")->text(), row.storedName.trimmed());
+            if (!row.enter) {
+                QCOMPARE(r.caption("mnuwerteuser"), row.storedName.leftJustified(30));
+                QCOMPARE(r.find<QRadioButton>("Einheit3")->text(), row.storedName.trimmed());
+            }
             QCOMPARE(r.dialogs.messages.size(), row.messages);
         }
-    }
-
-    void userUnitEnterKeys() {
-        Rig r;
-        r.window.show();
-        r.trigger("mnudefuser");
-        auto* nameField = r.find<QLineEdit>("defusertxt");
-        auto* offsetField = r.find<QLineEdit>("defuserwert");
-        nameField->setText(QStringLiteral("V"));
-        QTest::keyClick(nameField, Qt::Key_Return);
-        offsetField->setText(QStringLiteral("12.25 dB"));
-        QTest::keyClick(offsetField, Qt::Key_Return);
-        QCOMPARE(offsetField->text(), QStringLiteral("12.25"));
-        QVERIFY(r.find<QWidget>("boxdefuser")->isVisible());
-        QCOMPARE(r.model.settings.userUnitName.trimmed(), QStringLiteral("User"));
-        QCOMPARE(r.model.settings.userUnitOffset, -107.0f);
-    }
-
-    // Opening the window and pressing "&OK" changes no value: a stored -97.3 shows as 9.7 from dBm, without
-    // the digits of its binary form.
-    void userUnitOkKeepsTheValues() {
-        Rig r;
-        r.model.settings.userUnitOffset = -97.3f;
-        r.trigger("mnudefuser");
-        QCOMPARE(r.find<QLineEdit>("defuserwert")->text(), QStringLiteral("9.7"));
-        r.find<QPushButton>("kok")->click();
-        QCOMPARE(r.model.settings.userUnitOffset, -97.3f);
     }
 };
 
