@@ -162,25 +162,6 @@ private slots:
         QVERIFY(app.window->action(QStringLiteral("mnufastmode"))->isChecked());
         QVERIFY(app.find<QCheckBox>("mdifast")->isChecked());
     }
-
-    void comparisonWindow() {
-        App app;
-        app.trigger("mnuboxvergl");
-        QVERIFY(app.find("boxvergl"));
-        app.model.tracePeak[3] = 77;
-        app.find<QPushButton>("verglpk")->click();
-        QCOMPARE(app.model.traceComparison[3], std::int16_t(77));
-        QVERIFY(app.model.showComparison);
-        app.find<QPushButton>("verglaus")->click();
-        QVERIFY(!app.model.showComparison);
-        app.find<QPushButton>("verglein")->click();
-        QVERIFY(app.model.showComparison);
-        // Without an open link the correction does nothing and asks nothing.
-        app.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
-        app.find<QPushButton>("verglcorr")->click();
-        QCOMPARE(app.dialogs.inputAnswers.size(), 1);
-        QVERIFY(!app.model.settings.calibrationOn);
-    }
 };
 
 QTEST_MAIN(TestCalibrationUi)

@@ -233,21 +233,39 @@ private slots:
         QVERIFY2(note.startsWith(QStringLiteral("Script printout ")), qPrintable(note));
     }
 
+    // The comparison curve from the toolbar and from its window: "Pk-m" takes the peak trace's sweep,
+    // "Off" and "On" switch it; without an open link the correction does nothing and asks nothing.
+    void comparisonCurve_data() {
+        QTest::addColumn<QString>("window");       // the menu entry that opens it, none for the toolbar
+        QTest::addColumn<QStringList>("buttons");  // take, off, on, correction
+        QTest::newRow("toolbar") << QString()
+                                 << QStringList{"Command10", "Command11", "Command12", "Command13"};
+        QTest::newRow("window") << "mnuboxvergl"
+                                << QStringList{"verglpk", "verglaus", "verglein", "verglcorr"};
+    }
     void comparisonCurve() {
+        QFETCH(QString, window);
+        QFETCH(QStringList, buttons);
         Rig r;
+        if (!window.isEmpty()) r.window.action(window)->trigger();
+        const auto click = [&](int i) { r.window.findChild<QAbstractButton*>(buttons[i])->click(); };
         r.model.settings.resolution = 4;
         r.model.tracePeak.fill(9);
         r.model.traceComparison.fill(-1);
-        r.click("Command10");
+        click(0);
         QCOMPARE(r.model.traceComparison[1000], 9);
         QCOMPARE(r.model.traceComparison[1001], -1);
         QVERIFY(r.model.showComparison);
-        r.click("Command11");
+        click(1);
         QVERIFY(!r.model.showComparison);
         r.model.tracePeak.fill(3);
-        r.click("Command12");
+        click(2);
         QVERIFY(r.model.showComparison);
         QCOMPARE(r.model.traceComparison[0], 9);  // "On" copies nothing
+        r.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
+        click(3);
+        QCOMPARE(r.dialogs.inputAnswers.size(), 1);
+        QVERIFY(!r.model.settings.calibrationOn);
     }
 
     void referenceWindow() {
