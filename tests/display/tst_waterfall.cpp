@@ -162,15 +162,18 @@ private slots:
     // A new centre frequency is the waterfall window's test.
     void settingsThatStartANewHistory_data() {
         QTest::addColumn<int>("resolution");
+        QTest::addColumn<float>("centre");
         QTest::addColumn<float>("width");
         QTest::addColumn<float>("attenuation");
         QTest::addColumn<bool>("restarts");
-        QTest::newRow("resolution") << 4 << 100.0f << 0.0f << true;
-        QTest::newRow("scan width") << 8 << 50.0f << 0.0f << true;
-        QTest::newRow("attenuation lines up") << 8 << 100.0f << 10.0f << false;
+        QTest::newRow("resolution") << 4 << 500.0f << 100.0f << 0.0f << true;
+        QTest::newRow("centre frequency") << 8 << 250.0f << 100.0f << 0.0f << true;
+        QTest::newRow("scan width") << 8 << 500.0f << 50.0f << 0.0f << true;
+        QTest::newRow("attenuation lines up") << 8 << 500.0f << 100.0f << 10.0f << false;
     }
     void settingsThatStartANewHistory() {
         QFETCH(int, resolution);
+        QFETCH(float, centre);
         QFETCH(float, width);
         QFETCH(float, attenuation);
         QFETCH(bool, restarts);
@@ -179,6 +182,7 @@ private slots:
         QCOMPARE(history.AddRow(model, 1.0), WaterfallHistory::Added::FirstRow);
         history.AddRow(model, 2.0);
         model.settings.resolution = static_cast<std::int16_t>(resolution);
+        model.settings.centerFreq = centre;
         model.settings.scanWidth = width;
         model.settings.attenuation = attenuation;
         model.traceActual[4000 / resolution] = 77;

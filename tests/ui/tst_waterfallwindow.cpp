@@ -65,6 +65,11 @@ private slots:
         QCOMPARE(history.capacity(), 599);
         QTest::keyClick(rows, Qt::Key_Return);
         QCOMPARE(history.rowCount(), 2);
+        app.model.settings.centerFreq = 250.0f;
+        app.single();
+        QCOMPARE(history.rowCount(), 1);
+        QCOMPARE(app.status(),
+                 QStringLiteral("New history: the resolution, centre frequency or scan width changed"));
 
         app.waterfall->clearAction()->trigger();
         QCOMPARE(history.rowCount(), 0);
@@ -74,17 +79,6 @@ private slots:
         app.single();
         app.trigger("mnuwaterfall");
         QCOMPARE(app.find<WaterfallWindow>("waterfall")->history().rowCount(), 0);
-    }
-
-    void settingChangeStartsANewHistory() {
-        App app;
-        app.single();
-        app.single();
-        app.model.settings.centerFreq = 250.0f;
-        app.single();
-        QCOMPARE(app.waterfall->history().rowCount(), 1);
-        QCOMPARE(app.status(),
-                 QStringLiteral("New history: the resolution, centre frequency or scan width changed"));
     }
 
     // Centre 500 MHz, 100 MHz per division, 500 points: x = 2000 is 500 MHz, each point 8 x units, 2 MHz.
