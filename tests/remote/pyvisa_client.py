@@ -18,6 +18,9 @@ idn = tk.query("*IDN?").split(",")
 check(idn[0:2] == ["ZELOR Instruments", "TK820-2"] and idn[3] == "2.68", f"*IDN? {idn}")
 tk.write('INST:CONN ON;:MMEM:LOAD:STAT "campaign.set";:MMEM:LOAD:LIM "cispr32-class-b-mains.grn"')
 check(tk.query("CALC:LIM:STAT ACT,ON;:INIT:IMM;*OPC?") == "1", "INIT:IMM;*OPC?")
+check(tk.query("TRAC:TIME? ACT") != '"--:--:--"', "no time of the actual trace after a measurement")
+idn = tk.query("*IDN?").split(",")
+check(idn[2].startswith("V"), f"*IDN? online: {idn}")  # the interface's version, read as the port opened
 # The other way drivers wait: *OPC, then polling the operation-complete bit of *ESR?.
 tk.write("INIT:IMM;*OPC")
 deadline = time.monotonic() + 60
