@@ -1,7 +1,3 @@
-#include <unistd.h>
-
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,23 +59,6 @@ private slots:
         for (std::size_t i = 0; i < 10; ++i)
             QCOMPARE(std::bit_cast<quint32>(m.boundaryActual.freqMHz[i]),
                      std::bit_cast<quint32>(int(i) < pointsRead ? want->boundaryActual.freqMHz[i] : 99.0f));
-    }
-
-    // A save into a folder that takes no new file leaves the previous file byte for byte and says so; a
-    // save cut off by a full disk is the writer's test.
-    void saveIntoReadOnlyFolderKeepsTheOldFile() {
-        if (geteuid() == 0) QSKIP("a read-only folder does not stop the superuser");
-        QTemporaryDir dir;
-        const QString path = dir.filePath("b.grn");
-        QVERIFY(WriteFileAtomically(path, "the user's old file"));
-        MeasurementModel m;
-        ScriptedDialogs dialogs;
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(!SaveBoundariesFile(path, m, dialogs));
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(dialogs.messages, (QList<ScriptedDialogs::Message>{{"File error", "File handling"}}));
-        QCOMPARE(FileBytes(path), QByteArray("the user's old file"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"b.grn"});
     }
 
     // The shipped files are the table's lines as the program writes them. Loaded, the quasi-peak line checks
