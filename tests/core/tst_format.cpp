@@ -59,18 +59,6 @@ private slots:
         QTEST(LeadingNumber(text), "expected");
     }
 
-    void roundHalfEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("0.5") << 0.5 << 0.0;
-        QTest::newRow("1.5") << 1.5 << 2.0;
-        QTest::newRow("2.51") << 2.51 << 3.0;
-    }
-    void roundHalfEven() {
-        QFETCH(double, value);
-        QTEST(RoundHalfEven(value), "expected");
-    }
-
     void levels_data() {
         QTest::addColumn<int>("raw");
         QTest::addColumn<int>("unit");
