@@ -1,11 +1,9 @@
 // What the layout-driven check of every loader leaves to the script file: what a load leaves of the table
-// before, delays out of range, and the message for a missing file.
-#include <QTemporaryDir>
+// before, and delays out of range. tests/app/headless.sh runs a script that cannot be opened.
 #include <QTest>
 
 #include "SampleFiles.h"
 #include "ScriptFile.h"
-#include "ScriptedDialogs.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -40,17 +38,6 @@ private slots:
         table[0].delayMinutes = 7;
         QCOMPARE(LoadScriptBytes(bytes, table), ScriptLoad::Loaded);
         QTEST(int(table[0].delayMinutes), "loaded");
-    }
-
-    // A script that cannot be opened is named in a message. The file commands' tests load scripts, and
-    // every save is the writer's test.
-    void missingScript() {
-        QTemporaryDir dir;
-        MeasurementModel model;
-        ScriptedDialogs dialogs;
-        model.scriptFileName = dir.filePath(QStringLiteral("missing.scp"));
-        QCOMPARE(LoadScript(model, dialogs), ScriptLoad::NotOpened);
-        QCOMPARE(dialogs.messages, QList<ScriptedDialogs::Message>({{"Cannot open file", "File handling"}}));
     }
 };
 

@@ -221,14 +221,6 @@ private slots:
         QVERIFY2(settled >= 2.0 && settled < 2.001, qPrintable(QString::number(settled)));
     }
 
-    // Two seconds from the whole second the pause started at, rounded as every wait's start.
-    void pauseWaitsFromRoundedStart() {
-        Rig r;
-        r.clock.advance(200.7 - r.clock.seconds());
-        r.link.Pause();
-        QVERIFY(r.clock.seconds() >= 203.0 && r.clock.seconds() < 203.06);
-    }
-
     void moduleCommands() {
         Rig r;
         ModuleCommands commands(r.link);
