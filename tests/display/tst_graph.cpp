@@ -365,6 +365,7 @@ private slots:
         model->settings.showActual = true;
         model->traceActual.fill(100);
         model->traceActual[165] = 200;  // 1.5 MHz
+        model->traceActual[10] = 300;   // -14 MHz: not in the view, but it widens the level range
         model->boundaryActual = BoundaryOf("0.001:-60 1.5:-60 40:-80", 1);
         model->settings.limitActual = true;
         const double spikeX = 1738.352;
@@ -392,6 +393,8 @@ private slots:
             const QStringList texts = Texts(canvas);
             QCOMPARE(texts.contains("0.15") && texts.contains("1") && texts.contains("30"), log);
             QCOMPARE(texts.contains("-15.00"), !log);
+            // The unit stands where the linear graph has it.
+            QCOMPARE(canvas.log.filter("\"MHz\""), QStringList{"text 3930,-14.1176 c5 \"MHz\""});
             // The decades 1 and 10 MHz are the view's wide grid lines, the centre the linear graph's.
             QCOMPARE(Lines(canvas, COLOUR_GREY).filter("/w2").size(), log ? 2 : 1);
             QVERIFY(GraphReadout(*model, log ? spikeX : 1320.0).startsWith("1.500 MHz\nActual"));
