@@ -88,6 +88,8 @@ assert ask('MMEM:REC:STOP;MMEM:REC?') == '0,"",0'
 assert ask('MMEM:REC "../out.tkrec";SYST:ERR?').startswith("-"), "a name outside the folder"
 f.write(b"SYST:EXIT\n"); f.flush()
 PY
+# A client that failed before SYST:EXIT leaves the server running.
+kill -TERM "$server" 2>/dev/null
 wait "$server"
 [ -s files/r.tkrec ] && [ ! -e out.tkrec ] || fail "remote recording: files $(ls)"
 
