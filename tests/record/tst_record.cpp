@@ -6,6 +6,7 @@
 
 #include "FileBytes.h"
 #include "Recording.h"
+#include "RecordingConvert.h"
 #include "Rows.h"
 
 using namespace tk;
@@ -86,6 +87,18 @@ private slots:
         PutReadIntoModel(all[1], m);
         QCOMPARE(m.settings.resolution, std::int16_t(1));
         QCOMPARE(m.tracePeak[4000], written[1].levels[4000]);
+    }
+
+    // A read's CSV line: its time with the local offset, its labels, and the levels in its unit.
+    void csvLine() {
+        RecordedRead r = Read(RecordedTrace::Peak, 8, 2, 0);
+        r.levels = {0, 255, -32};
+        for (const auto& [index, shown] : {std::pair{2, "120 kHz"}, std::pair{4, "4"}, std::pair{-1, "-1"}}) {
+            r.settings.bandwidthIndex = index;
+            QCOMPARE(RecordingCsv({r}).split('\n').value(1),
+                     QByteArray("2026-11-30T01:53:20.000+01:00,peak,27,100,8,dBuV/m,0,0,") + shown +
+                         ",0,0,,-107.00,-27.00,-117.04");
+        }
     }
 
     // At its size limit a recording stops with a message, and every read written before stays.
