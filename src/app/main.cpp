@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QSocketNotifier>
@@ -267,15 +266,7 @@ int main(int argc, char* argv[]) {
     tk::MainWindow window({model, port, clock, remoteDialogs, help, portMap, programDir, helpDirs});
     tk::SessionRecording recording(window.session());
     if (!record(recording) || !serve(window.session(), recording, {})) return 2;
-    QAction* recordEntry = window.menu().mnurecord;
-    recordEntry->setCheckable(true);
-    QObject::connect(recordEntry, &QAction::triggered, &recording,
-                     [&] { recording.RecordCommand(remoteDialogs); });
-    QObject::connect(&recording, &tk::SessionRecording::recordingChanged, recordEntry, &QAction::setChecked);
-    QObject::connect(&recording, &tk::SessionRecording::stopped, &window, [&](const QString& reason) {
-        remoteDialogs.notice(reason, QStringLiteral("Recording"), tk::MessageIcon::Warning);
-    });
-    recordEntry->setChecked(recording.recording());
+    recording.AttachEntry(window.menu().mnurecord, remoteDialogs);
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.EnableLiveWaits();

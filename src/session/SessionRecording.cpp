@@ -1,5 +1,6 @@
 #include "SessionRecording.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <algorithm>
 #include <cmath>
@@ -110,6 +111,16 @@ void SessionRecording::Stop() {
     m_recorder.Close();
     m_violations.clear();
     if (was) emit recordingChanged(false);
+}
+
+void SessionRecording::AttachEntry(QAction* entry, UserDialogs& dialogs) {
+    entry->setCheckable(true);
+    entry->setChecked(recording());
+    connect(entry, &QAction::triggered, this, [this, &dialogs] { RecordCommand(dialogs); });
+    connect(this, &SessionRecording::recordingChanged, entry, &QAction::setChecked);
+    connect(this, &SessionRecording::stopped, entry, [&dialogs](const QString& reason) {
+        dialogs.notice(reason, QStringLiteral("Recording"), MessageIcon::Warning);
+    });
 }
 
 void SessionRecording::RecordCommand(UserDialogs& dialogs) {

@@ -6,6 +6,8 @@
 
 #include "Recording.h"
 
+class QAction;
+
 namespace tk {
 
 class Session;
@@ -23,6 +25,9 @@ public:
     // "Record...": ends the running recording, or asks for a file and records into it; a file that cannot
     // be recorded into is said in a message.
     void RecordCommand(UserDialogs& dialogs);
+    // The menu entry "Rec&ord...": it runs RecordCommand and is checked while a recording runs; a recording
+    // that stops by itself says why in a notice.
+    void AttachEntry(QAction* entry, UserDialogs& dialogs);
     bool recording() const { return m_recorder.isOpen(); }
     const QString& fileName() const { return m_recorder.fileName(); }
     qint64 written() const { return m_recorder.written(); }

@@ -29,7 +29,7 @@ RecordedRead Read(RecordedTrace trace, int resolution, int salt, qint64 second) 
 }
 
 QString Summary(const RecordedRead& r) {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
         .arg(r.id)
         .arg(RecordedTraceName(r.trace))
         .arg(r.utcMs - 1'796'000'000'000)
@@ -37,7 +37,8 @@ QString Summary(const RecordedRead& r) {
         .arg(r.levels.size())
         .arg(r.settings.userUnitName)
         .arg(r.settings.calibrationCurve)
-        .arg(r.utcOffsetS);
+        .arg(r.utcOffsetS)
+        .arg(r.settings.calibrationOn ? QStringLiteral("on") : QStringLiteral("off"));
 }
 
 }  // namespace
@@ -77,9 +78,9 @@ private slots:
             shown << Summary(all[i]);
             QVERIFY(all[i].levels == written[i].levels);
         }
-        QCOMPARE(shown,
-                 (QStringList{"1 actual 0 8 501 dBuV/m cable.eic 3600", "2 peak 4000 1 4001 dBuV/m  3600",
-                              "3 average 60000 2 2001 dBuV/m cable.eic 3600"}));
+        QCOMPARE(shown, (QStringList{"1 actual 0 8 501 dBuV/m cable.eic 3600 on",
+                                     "2 peak 4000 1 4001 dBuV/m  3600 off",
+                                     "3 average 60000 2 2001 dBuV/m cable.eic 3600 on"}));
         const auto middle = reader.Reads(1'796'000'000'000 + 1000, 1'796'000'000'000 + 59'999, &error);
         QCOMPARE(middle.size(), std::size_t(1));
         QCOMPARE(middle[0].id, 2);

@@ -18,6 +18,7 @@
 #include "HelpWindow.h"
 #include "LinkRig.h"
 #include "MainWindowRig.h"
+#include "SessionRecording.h"
 #include "TraceBlocks.h"
 
 using namespace tk;
@@ -108,6 +109,12 @@ private slots:
         next.window.show();
         next.act("mnupeaks")->trigger();
         QCOMPARE(next.find<QWidget>("boxpeaks")->parentWidget()->geometry(), QRect(100, 50, 600, 400));
+        // A place that no longer lies in the area (a smaller screen) is not taken.
+        next.find<QWidget>("boxpeaks")->parentWidget()->setGeometry(5000, 5000, 600, 400);
+        next.find<QWidget>("boxpeaks")->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        next.act("mnupeaks")->trigger();
+        QVERIFY(area.intersects(next.find<QWidget>("boxpeaks")->parentWidget()->geometry()));
     }
 
     // "&Exit" writes the parameter file and sends nothing on a closed port; closing by the frame writes
@@ -222,6 +229,38 @@ private slots:
         r.port.written.clear();
         r.click("Command4");
         QVERIFY(r.port.written.isEmpty());
+    }
+
+    // "Record...": a file that is no recording is refused with a message; a recording takes every read of
+    // the shown traces while the entry is checked, and choosing it again ends it.
+    void recordEntry() {
+        Rig r;
+        r.port.responder = [](char c, int) -> QByteArray {
+            if (c == 'a' || c == 's' || c == 'm') return TraceBytes(static_cast<char>(c - 32), 5);
+            return GoodInterface(c, 0);
+        };
+        SessionRecording recording(r.window.session());
+        QAction* entry = r.act("mnurecord");
+        recording.AttachEntry(entry, r.dialogs);
+        QTemporaryDir dir;
+        QVERIFY(WriteBytes(dir.filePath("noise.tkrec"), "no database"));
+        r.dialogs.saveAnswers << dir.filePath("noise.tkrec") << dir.filePath("run.tkrec");
+        r.dialogs.messages.clear();
+        entry->trigger();
+        QCOMPARE(r.dialogs.messages.value(0).text,
+                 QStringLiteral("noise.tkrec is no recording of this program"));
+        QVERIFY(!entry->isChecked() && !recording.recording());
+        entry->trigger();
+        QVERIFY(entry->isChecked() && recording.recording());
+        r.act("mopen")->trigger();
+        r.click("Command1");
+        QCOMPARE(recording.written(), 3);
+        entry->trigger();
+        QVERIFY(!entry->isChecked() && !recording.recording());
+        RecordingReader reader;
+        QString error;
+        QVERIFY(reader.Open(dir.filePath("run.tkrec"), &error));
+        QCOMPARE(reader.Count(), 3);
     }
 
     // A script step's printout is told in the status bar.
