@@ -85,6 +85,15 @@ bool CheckLayout(QSqlDatabase& db, const QString& fileName, QString* error) {
     return true;
 }
 
+// Opens the connection on an existing recording of a layout this program reads; a busy file is waited for.
+bool OpenRecording(QSqlDatabase& db, const QString& fileName, QString* error) {
+    db.setDatabaseName(fileName);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (db.open()) return CheckLayout(db, fileName, error);
+    if (error) *error = db.lastError().text();
+    return false;
+}
+
 QByteArray PackLevels(const std::vector<std::int16_t>& levels) {
     QByteArray raw(qsizetype(levels.size() * 2), Qt::Uninitialized);
     for (std::size_t i = 0; i < levels.size(); ++i)
@@ -237,13 +246,7 @@ bool Recorder::Open(const QString& fileName, qint64 sizeLimit, QString* error) {
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(fileName);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            if (error) *error = db.lastError().text();
-        } else {
-            ok = CheckLayout(db, fileName, error);
-        }
+        ok = OpenRecording(db, fileName, error);
         // Ahead-logged, and synchronised at each checkpoint: a killed program loses no committed read.
         ok = ok && Exec(db, QStringLiteral("PRAGMA journal_mode = WAL"), error) &&
              Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), error);
@@ -366,17 +369,11 @@ bool RecordingReader::Open(const QString& fileName, QString* error) {
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(fileName);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            if (error) *error = db.lastError().text();
-        } else {
-            ok = CheckLayout(db, fileName, error);
-            QSqlQuery q(db);
-            if (ok && !q.exec(QStringLiteral("SELECT count(*) FROM reads"))) {
-                if (error) *error = QStringLiteral("%1 is damaged").arg(QFileInfo(fileName).fileName());
-                ok = false;
-            }
+        ok = OpenRecording(db, fileName, error);
+        QSqlQuery q(db);
+        if (ok && !q.exec(QStringLiteral("SELECT count(*) FROM reads"))) {
+            if (error) *error = QStringLiteral("%1 is damaged").arg(QFileInfo(fileName).fileName());
+            ok = false;
         }
     }
     if (!ok) {
