@@ -28,6 +28,7 @@
 #include "QtUserDialogs.h"
 #include "RemoteDialogs.h"
 #include "RemoteServer.h"
+#include "ReplayWindow.h"
 #include "RoutingSerialPort.h"
 #include "SessionRecording.h"
 #include "SessionRemoteTarget.h"
@@ -218,6 +219,7 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "tk820-2: %s\n", qPrintable(reason));
         });
         QString error;
+        recording.SetTraces(cl.recordTraces);
         if (cl.recordFile.isEmpty() || recording.Start(cl.recordFile, &error)) return true;
         std::fprintf(stderr, "tk820-2: --record: %s\n", qPrintable(error));
         return false;
@@ -267,6 +269,8 @@ int main(int argc, char* argv[]) {
     tk::SessionRecording recording(window.session());
     if (!record(recording) || !serve(window.session(), recording, {})) return 2;
     recording.AttachEntry(window.menu().mnurecord, remoteDialogs);
+    QObject::connect(window.menu().mnureplay, &QAction::triggered, &window,
+                     [&] { tk::OpenReplay(window.session().Model(), remoteDialogs, &window); });
     qtDialogs.setParentWidget(&window);
     help.setOwner(&window);
     window.EnableLiveWaits();

@@ -16,11 +16,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QString name = arg;
         std::optional<QString> value;
         const qsizetype eq = arg.indexOf(u'=');
-        if (eq > 0 && (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port") ||
-                       arg.left(eq) == QStringLiteral("--report") || arg.left(eq) == QStringLiteral("--remote") ||
-                       arg.left(eq).startsWith(QStringLiteral("--report-")) ||
-                       arg.left(eq) == QStringLiteral("--remote-allow") ||
-                       arg.left(eq) == QStringLiteral("--remote-dir") || arg.left(eq) == QStringLiteral("--record"))) {
+        if (eq > 0 &&
+            (arg.left(eq) == QStringLiteral("--home") || arg.left(eq) == QStringLiteral("--port") ||
+             arg.left(eq) == QStringLiteral("--report") || arg.left(eq) == QStringLiteral("--remote") ||
+             arg.left(eq).startsWith(QStringLiteral("--report-")) ||
+             arg.left(eq) == QStringLiteral("--remote-allow") ||
+             arg.left(eq) == QStringLiteral("--remote-dir") || arg.left(eq) == QStringLiteral("--record") ||
+             arg.left(eq) == QStringLiteral("--record-traces"))) {
             name = arg.left(eq);
             value = arg.mid(eq + 1);
         }
@@ -46,6 +48,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             if (auto v = nextValue()) result.reportFile = *v;
         } else if (name == QStringLiteral("--record")) {
             if (auto v = nextValue()) result.recordFile = *v;
+        } else if (name == QStringLiteral("--record-traces")) {
+            if (auto v = nextValue()) {
+                static const QStringList traces{QStringLiteral("actual"), QStringLiteral("peak"),
+                                                QStringLiteral("average")};
+                std::array<bool, 3> chosen{};
+                bool known = true;
+                for (const QString& t : v->split(u',', Qt::SkipEmptyParts)) {
+                    const qsizetype at = traces.indexOf(t.trimmed().toLower());
+                    known = known && at >= 0;
+                    if (at >= 0) chosen[std::size_t(at)] = true;
+                }
+                if (known && chosen != std::array<bool, 3>{})
+                    result.recordTraces = chosen;
+                else
+                    result.errors.append(
+                        QStringLiteral("--record-traces expects actual, peak or average, comma-separated"));
+            }
         } else if (name == QStringLiteral("--report-pdf")) {
             if (auto v = nextValue()) result.reportPdf = *v;
         } else if (name == QStringLiteral("--report-title")) {
@@ -122,6 +141,7 @@ QString CommandLineUsage() {
         "                       --report-title TEXT, --report-eut TEXT and --report-operator TEXT\n"
         "  --record FILE.tkrec  record every read of the shown traces into FILE.tkrec (SQLite; a\n"
         "                       recording that exists is appended to)\n"
+        "  --record-traces LIST record these traces (actual,peak,average) rather than the shown ones\n"
         "  --remote [ADDRESS:]PORT  serve SCPI commands on a TCP port (default 127.0.0.1:5025);\n"
         "                       with --headless and no script: until SYST:EXIT or SIGTERM\n"
         "  --remote-allow CIDR[,CIDR...]  who may connect; needed to listen on an address other\n"

@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 namespace tk {
@@ -17,6 +18,8 @@ struct CommandLine {
     QString reportPdf;                 // --report-pdf FILE.pdf, with --headless
     QString reportTitle, reportEut, reportOperator;  // --report-title, --report-eut, --report-operator
     QString recordFile;                // --record FILE.tkrec: every read into a recording
+    // --record-traces actual,peak,average: the traces recorded (actual, peak, average); else those shown.
+    std::optional<std::array<bool, 3>> recordTraces;
     bool help = false;
     bool version = false;
     bool helpPath = false;  // --help-path: where the help files are found

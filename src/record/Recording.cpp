@@ -1,6 +1,7 @@
 #include "Recording.h"
 
 #include <QAtomicInteger>
+#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -111,6 +112,10 @@ std::optional<std::vector<std::int16_t>> UnpackLevels(const QByteArray& packed, 
     return levels;
 }
 
+// Kept apart: recordings made before views were stored gain the table when recorded into again.
+constexpr char VIEWS_TABLE[] =
+    "CREATE TABLE IF NOT EXISTS views(id INTEGER PRIMARY KEY, utc_ms INTEGER NOT NULL, data BLOB NOT NULL)";
+
 const char* const CREATE_TABLES[] = {
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     "CREATE TABLE reads(id INTEGER PRIMARY KEY, utc_ms INTEGER NOT NULL, utc_offset_s INTEGER NOT NULL, "
@@ -122,8 +127,70 @@ const char* const CREATE_TABLES[] = {
     "CREATE TABLE events(id INTEGER PRIMARY KEY, utc_ms INTEGER NOT NULL, utc_offset_s INTEGER NOT NULL, "
     "kind TEXT NOT NULL, trace TEXT, frequency_mhz REAL, level REAL, boundary REAL, margin_db REAL, "
     "ended_utc_ms INTEGER, text TEXT)",
+    VIEWS_TABLE,
     "INSERT INTO meta VALUES('format', 'tk820-2 recording')",
 };
+
+// Little-endian, single precision: the three lines' points and segments, then the six switches.
+QByteArray PackView(const RecordedView& view) {
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    for (const BoundaryLine& line : view.boundaries) {
+        for (float f : line.freqMHz) out << f;
+        for (float l : line.levelDbm) out << l;
+        for (std::int16_t g : line.logSegment) out << g;
+    }
+    for (bool b : view.checked) out << b;
+    for (bool b : view.shown) out << b;
+    return data;
+}
+
+std::optional<RecordedView> UnpackView(const QByteArray& data) {
+    QDataStream in(data);
+    in.setByteOrder(QDataStream::LittleEndian);
+    in.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    RecordedView view;
+    for (BoundaryLine& line : view.boundaries) {
+        for (float& f : line.freqMHz) in >> f;
+        for (float& l : line.levelDbm) in >> l;
+        for (std::int16_t& g : line.logSegment) in >> g;
+    }
+    for (bool& b : view.checked) in >> b;
+    for (bool& b : view.shown) in >> b;
+    if (in.status() != QDataStream::Ok || !in.atEnd()) return std::nullopt;
+    return view;
+}
+
+constexpr char READ_COLUMNS[] =
+    "SELECT id, utc_ms, utc_offset_s, trace, center_mhz, scan_width_mhz, resolution, unit, user_unit, "
+    "user_unit_offset, bandwidth, video_filter, attenuation_db, noise_suppression_db, correction, "
+    "correction_curve, points, levels FROM reads ";
+
+// The rows of a query over READ_COLUMNS; false, with the damaged read named, when one cannot be read.
+bool TakeReads(QSqlQuery& q, std::vector<RecordedRead>& reads, QString* error) {
+    while (q.next()) {
+        RecordedRead r;
+        r.id = q.value(0).toLongLong();
+        r.utcMs = q.value(1).toLongLong();
+        r.utcOffsetS = q.value(2).toInt();
+        const auto trace = RecordedTraceOfName(q.value(3).toString());
+        auto levels = UnpackLevels(q.value(17).toByteArray(), q.value(16).toLongLong());
+        if (!trace || !levels) {
+            if (error) *error = QStringLiteral("Read %1 of the recording is damaged").arg(r.id);
+            return false;
+        }
+        r.trace = *trace;
+        r.settings = {q.value(4).toFloat(),  q.value(5).toFloat(),     q.value(6).toInt(),
+                      q.value(7).toInt(),    q.value(8).toString(),    q.value(9).toFloat(),
+                      q.value(10).toInt(),   q.value(11).toInt(),      q.value(12).toFloat(),
+                      q.value(13).toFloat(), q.value(14).toInt() != 0, q.value(15).toString()};
+        r.levels = std::move(*levels);
+        reads.push_back(std::move(r));
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -176,6 +243,33 @@ RecordedRead ReadOfModel(const MeasurementModel& model, RecordedTrace trace, qin
     const int last = s.resolution >= 1 ? std::min(4000 / s.resolution, TRACE_LAST_INDEX) : 0;
     r.levels.assign(levels.begin(), levels.begin() + last + 1);
     return r;
+}
+
+bool RecordedView::operator==(const RecordedView& other) const {
+    return PackView(*this) == PackView(other);
+}
+
+RecordedView ViewOfModel(const MeasurementModel& model, qint64 utcMs) {
+    const MeasurementSettings& s = model.settings;
+    RecordedView v;
+    v.utcMs = utcMs;
+    v.boundaries = {model.boundaryActual, model.boundaryPeak, model.boundaryAverage};
+    v.checked = {bool(s.limitActual), bool(s.limitPeak), bool(s.limitAverage)};
+    v.shown = {bool(s.showActual), bool(s.showPeak), bool(s.showAverage)};
+    return v;
+}
+
+void PutViewIntoModel(const RecordedView& v, MeasurementModel& model) {
+    MeasurementSettings& s = model.settings;
+    model.boundaryActual = v.boundaries[0];
+    model.boundaryPeak = v.boundaries[1];
+    model.boundaryAverage = v.boundaries[2];
+    s.limitActual = v.checked[0];
+    s.limitPeak = v.checked[1];
+    s.limitAverage = v.checked[2];
+    s.showActual = v.shown[0];
+    s.showPeak = v.shown[1];
+    s.showAverage = v.shown[2];
 }
 
 void PutReadIntoModel(const RecordedRead& read, MeasurementModel& model) {
@@ -249,7 +343,8 @@ bool Recorder::Open(const QString& fileName, qint64 sizeLimit, QString* error) {
         ok = OpenRecording(db, fileName, error);
         // Ahead-logged, and synchronised at each checkpoint: a killed program loses no committed read.
         ok = ok && Exec(db, QStringLiteral("PRAGMA journal_mode = WAL"), error) &&
-             Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), error);
+             Exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"), error) &&
+             Exec(db, QString::fromLatin1(VIEWS_TABLE), error);
     }
     if (!ok) {
         DropConnection(m_connection);
@@ -343,6 +438,11 @@ bool Recorder::EndEvent(qint64 id, qint64 endedUtcMs, QString* error) {
                  {QVariant(endedUtcMs), QVariant(id)}, error);
 }
 
+bool Recorder::AddView(const RecordedView& view, QString* error) {
+    return Write(QStringLiteral("INSERT INTO views(utc_ms, data) VALUES(?, ?)"),
+                 {QVariant(view.utcMs), QVariant(PackView(view))}, error);
+}
+
 void Recorder::Close() {
     if (!m_open) return;
     m_open = false;
@@ -407,40 +507,83 @@ std::vector<RecordedRead> RecordingReader::Reads(qint64 fromUtcMs, qint64 toUtcM
     QSqlDatabase db = Database(m_connection);
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral(
-            "SELECT id, utc_ms, utc_offset_s, trace, center_mhz, scan_width_mhz, resolution, unit, "
-            "user_unit, "
-            "user_unit_offset, bandwidth, video_filter, attenuation_db, noise_suppression_db, correction, "
-            "correction_curve, points, levels FROM reads WHERE utc_ms BETWEEN ? AND ? ORDER BY id"))) {
-        if (error) *error = q.lastError().text();
-        return reads;
-    }
+    const bool prepared =
+        q.prepare(QLatin1String(READ_COLUMNS) + QStringLiteral("WHERE utc_ms BETWEEN ? AND ? ORDER BY id"));
     q.addBindValue(fromUtcMs);
     q.addBindValue(toUtcMs);
-    if (!q.exec()) {
+    if (!prepared || !q.exec()) {
         if (error) *error = q.lastError().text();
         return reads;
     }
-    while (q.next()) {
-        RecordedRead r;
-        r.id = q.value(0).toLongLong();
-        r.utcMs = q.value(1).toLongLong();
-        r.utcOffsetS = q.value(2).toInt();
-        const auto trace = RecordedTraceOfName(q.value(3).toString());
-        auto levels = UnpackLevels(q.value(17).toByteArray(), q.value(16).toLongLong());
-        if (!trace || !levels) {
-            if (error) *error = QStringLiteral("Read %1 of the recording is damaged").arg(r.id);
-            return reads;
-        }
-        r.trace = *trace;
-        r.settings = {q.value(4).toFloat(),  q.value(5).toFloat(),     q.value(6).toInt(),
-                      q.value(7).toInt(),    q.value(8).toString(),    q.value(9).toFloat(),
-                      q.value(10).toInt(),   q.value(11).toInt(),      q.value(12).toFloat(),
-                      q.value(13).toFloat(), q.value(14).toInt() != 0, q.value(15).toString()};
-        r.levels = std::move(*levels);
-        reads.push_back(std::move(r));
-    }
+    TakeReads(q, reads, error);
     return reads;
+}
+
+std::vector<RecordedRead> RecordingReader::ReadsById(const std::vector<qint64>& ids, QString* error) {
+    std::vector<RecordedRead> reads;
+    if (!m_open || ids.empty()) return reads;
+    QStringList list;
+    for (qint64 id : ids) list << QString::number(id);
+    QSqlDatabase db = Database(m_connection);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QLatin1String(READ_COLUMNS) +
+                QStringLiteral("WHERE id IN (%1) ORDER BY id").arg(list.join(u',')))) {
+        if (error) *error = q.lastError().text();
+        return reads;
+    }
+    TakeReads(q, reads, error);
+    return reads;
+}
+
+std::vector<RecordedMoment> RecordingReader::Moments(qint64 afterId, QString* error) {
+    std::vector<RecordedMoment> moments;
+    if (!m_open) return moments;
+    QSqlDatabase db = Database(m_connection);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const bool prepared =
+        q.prepare(QStringLiteral("SELECT id, utc_ms, trace FROM reads WHERE id > ? ORDER BY id"));
+    q.addBindValue(afterId);
+    if (!prepared || !q.exec()) {
+        if (error) *error = q.lastError().text();
+        return moments;
+    }
+    while (q.next()) {
+        const auto trace = RecordedTraceOfName(q.value(2).toString());
+        if (!trace) {
+            if (error)
+                *error = QStringLiteral("Read %1 of the recording is damaged").arg(q.value(0).toLongLong());
+            break;
+        }
+        moments.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), *trace});
+    }
+    return moments;
+}
+
+std::vector<RecordedView> RecordingReader::Views(QString* error) {
+    std::vector<RecordedView> views;
+    if (!m_open) return views;
+    QSqlDatabase db = Database(m_connection);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'views'")) ||
+        !q.next())
+        return views;
+    if (!q.exec(QStringLiteral("SELECT utc_ms, data FROM views ORDER BY id"))) {
+        if (error) *error = q.lastError().text();
+        return views;
+    }
+    while (q.next()) {
+        auto view = UnpackView(q.value(1).toByteArray());
+        if (!view) {
+            if (error) *error = QStringLiteral("A view of the recording is damaged");
+            break;
+        }
+        view->utcMs = q.value(0).toLongLong();
+        views.push_back(*view);
+    }
+    return views;
 }
 
 std::vector<RecordedEvent> RecordingReader::Events(qint64 fromUtcMs, qint64 toUtcMs, QString* error) {

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariantList>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -63,6 +64,25 @@ struct RecordedEvent {
     QString text;
 };
 
+// What the graph showed besides the reads: the three boundaries with their switches and which traces were
+// shown. Stored when recording starts and whenever it changes, so that a replay draws as the live graph did.
+struct RecordedView {
+    qint64 utcMs = 0;
+    std::array<BoundaryLine, 3> boundaries{};  // actual, peak, average
+    std::array<bool, 3> checked{};             // each boundary switched on
+    std::array<bool, 3> shown{};               // each trace shown
+    bool operator==(const RecordedView& other) const;
+};
+RecordedView ViewOfModel(const MeasurementModel& model, qint64 utcMs);
+void PutViewIntoModel(const RecordedView& view, MeasurementModel& model);
+
+// A read without its levels, for finding moments in a long recording.
+struct RecordedMoment {
+    qint64 id = 0;
+    qint64 utcMs = 0;
+    RecordedTrace trace = RecordedTrace::Actual;
+};
+
 // The read of a trace as it stands in the model now.
 RecordedRead ReadOfModel(const MeasurementModel& model, RecordedTrace trace, qint64 utcMs, int utcOffsetS);
 // Puts a recorded read back into a model: its settings and its levels into the trace it came from.
@@ -83,6 +103,7 @@ public:
     // An event, one transaction; its id, or nothing (the recording then stops as for a read).
     std::optional<qint64> AddEvent(const RecordedEvent& event, QString* error);
     bool EndEvent(qint64 id, qint64 endedUtcMs, QString* error);
+    bool AddView(const RecordedView& view, QString* error);
     void Close();
     bool isOpen() const { return m_open; }
     const QString& fileName() const { return m_fileName; }
@@ -116,6 +137,12 @@ public:
     // The events that started between the two times, in the order recorded.
     std::vector<RecordedEvent> Events(qint64 fromUtcMs, qint64 toUtcMs, QString* error);
     qint64 Count();
+    // Every read's id, time and trace after the read `afterId`, in the order recorded.
+    std::vector<RecordedMoment> Moments(qint64 afterId, QString* error);
+    // The reads of the ids given (in any order), in the order recorded; a missing id is left out.
+    std::vector<RecordedRead> ReadsById(const std::vector<qint64>& ids, QString* error);
+    // The views in the order recorded; none in a recording made before views were kept.
+    std::vector<RecordedView> Views(QString* error);
 
 private:
     QString m_connection;

@@ -111,16 +111,20 @@ void ScriptRunner::Execute(int s) {
         }
     }
 
+    if (m_stepStarted) m_stepStarted(s);
     if (IsUsed(step.messageText))
         m_dialogs.notice(step.messageText.text(), kScriptInfo, MessageIcon::Information);
-    if (!LoadStepFile(step.settingsFile, &ScriptActions::LoadSettings)) return;
+    if (!LoadStepFile(step.settingsFile, &ScriptActions::LoadSettings, QStringLiteral("settings"))) return;
     m_actions.ConnectInterface();
     if (!m_actions.LinkOpen()) {
         m_model.scriptRunning = false;
         return;
     }
-    if (!LoadStepFile(step.boundariesFile, &ScriptActions::LoadBoundaries)) return;
-    if (!LoadStepFile(step.calibrationFile, &ScriptActions::LoadCalibration)) return;
+    if (!LoadStepFile(step.boundariesFile, &ScriptActions::LoadBoundaries, QStringLiteral("boundaries")))
+        return;
+    if (!LoadStepFile(step.calibrationFile, &ScriptActions::LoadCalibration,
+                      QStringLiteral("calibration curve")))
+        return;
     ParallelOutput(step);
     SerialOutput(step);
 
@@ -132,10 +136,14 @@ void ScriptRunner::Execute(int s) {
     m_model.scriptStepIndex = static_cast<std::int16_t>(s + 1);
 }
 
-bool ScriptRunner::LoadStepFile(const ScriptText& field, FileLoad (ScriptActions::*load)(const QString&)) {
+bool ScriptRunner::LoadStepFile(const ScriptText& field, FileLoad (ScriptActions::*load)(const QString&),
+                                const QString& kind) {
     if (!IsUsed(field)) return true;
     const FileLoad result = (m_actions.*load)(Used(field));
-    if (result == FileLoad::Ok) return true;
+    if (result == FileLoad::Ok) {
+        if (m_fileLoaded) m_fileLoaded(kind, Used(field));
+        return true;
+    }
     m_dialogs.message(QStringLiteral("Cannot open file"), kFileHandling);
     m_model.scriptRunning = false;
     return result == FileLoad::ReadFailed;

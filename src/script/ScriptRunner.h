@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "Clock.h"
 #include "MeasurementModel.h"
@@ -41,10 +42,18 @@ public:
     // within traceTimeout (handshake held off), the output is discarded and false returned.
     bool SendControlByte(std::uint8_t byte);
 
+    // Told of each step as it starts ("step" from 0) and of each file a step has loaded ("settings",
+    // "boundaries", "calibration curve").
+    void SetStepStarted(std::function<void(int step)> started) { m_stepStarted = std::move(started); }
+    void SetFileLoaded(std::function<void(const QString& kind, const QString& name)> loaded) {
+        m_fileLoaded = std::move(loaded);
+    }
+
 private:
     void Execute(int position);
     // Loads one file of the step; false when the step ends here.
-    bool LoadStepFile(const ScriptText& field, FileLoad (ScriptActions::*load)(const QString&));
+    bool LoadStepFile(const ScriptText& field, FileLoad (ScriptActions::*load)(const QString&),
+                      const QString& kind);
     void ParallelOutput(const ScriptStep& step);
     void SerialOutput(const ScriptStep& step);
     void Arm(int delay);
@@ -62,6 +71,8 @@ private:
     bool m_executing = false;
     bool m_completed = false;
     QSet<QString> m_printouts;  // the PDF names given out since the run started
+    std::function<void(int)> m_stepStarted;
+    std::function<void(const QString&, const QString&)> m_fileLoaded;
 };
 
 }  // namespace tk

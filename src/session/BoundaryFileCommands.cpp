@@ -14,6 +14,7 @@ void BoundaryFileCommands::LoadCommand() {
     // A file that was refused has changed nothing; one that ended early has changed what it held.
     if (result == BoundariesLoad::NotOpened || result == BoundariesLoad::TagUnknown) return;
     m_model.redrawPending = true;
+    if (m_loaded) m_loaded(*name);
     if (m_afterLoad) m_afterLoad();
 }
 

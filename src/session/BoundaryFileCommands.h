@@ -16,6 +16,8 @@ public:
 
     // Shows the loaded lines in the open windows (closing and opening them again).
     void SetAfterLoad(std::function<void()> afterLoad) { m_afterLoad = std::move(afterLoad); }
+    // Told of each boundaries file loaded.
+    void SetLoaded(std::function<void(const QString& name)> loaded) { m_loaded = std::move(loaded); }
 
     void LoadCommand();
     void SaveCommand();
@@ -24,6 +26,7 @@ private:
     MeasurementModel& m_model;
     UserDialogs& m_dialogs;
     std::function<void()> m_afterLoad;
+    std::function<void(const QString&)> m_loaded;
 };
 
 }  // namespace tk

@@ -38,6 +38,7 @@ void FileCommands::LoadSettingsNow() {
     if (!name) return;
     m_model.fileNames.settings = *name;
     if (LoadSettingsFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
+    if (m_loaded) m_loaded(QStringLiteral("settings"), *name);
     Run(m_hooks.reopenSettingsWindows);
     Run(m_hooks.userUnitChanged);
 }
@@ -61,6 +62,7 @@ void FileCommands::LoadMeasurementNow() {
     if (!name) return;
     m_model.fileNames.measurement = *name;
     if (LoadMeasurementFile(*name, m_model, m_dialogs) == LoadResult::Refused) return;
+    if (m_loaded) m_loaded(QStringLiteral("measurement"), *name);
     if (m_hooks.setGraphCaption) m_hooks.setGraphCaption(MeasurementCaption(*name, m_model));
     Run(m_hooks.reopenSettingsWindows);
     Run(m_hooks.reopenBoundaryEditor);

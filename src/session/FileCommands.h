@@ -30,6 +30,10 @@ public:
                  FileCommandHooks hooks = {});
     // The windows that show the loaded values.
     void SetHooks(FileCommandHooks hooks) { m_hooks = std::move(hooks); }
+    // Told of each file loaded: its kind ("settings", "measurement") and name.
+    void SetLoaded(std::function<void(const QString& kind, const QString& name)> loaded) {
+        m_loaded = std::move(loaded);
+    }
 
     void LoadSettings();     // mnusetload
     void SaveSettings();     // mnusetsave
@@ -52,6 +56,7 @@ private:
     Clock& m_clock;
     UserDialogs& m_dialogs;
     FileCommandHooks m_hooks;
+    std::function<void(const QString&, const QString&)> m_loaded;
 };
 
 }  // namespace tk

@@ -21,12 +21,18 @@ Session::Session(const SessionContext& context, QObject* parent)
     m_timer.setInterval(100);
     connect(&m_timer, &QTimer::timeout, this, &Session::Tick);
     Line().SetBusyChanged([this](bool busy) { emit busyChanged(busy); });
+    m_files.SetLoaded([this](const QString& kind, const QString& name) { emit fileLoaded(kind, name); });
+    m_boundaryFiles.SetLoaded(
+        [this](const QString& name) { emit fileLoaded(QStringLiteral("boundaries"), name); });
     RebuildRunner();
 }
 
 void Session::RebuildRunner() {
     m_runner = std::make_unique<ScriptRunner>(m_model, m_clock, m_dialogs, m_scriptActions, *m_control,
                                               *m_parallel, m_portMap);
+    m_runner->SetStepStarted([this](int step) { emit scriptStepStarted(step); });
+    m_runner->SetFileLoaded(
+        [this](const QString& kind, const QString& name) { emit fileLoaded(kind, name); });
 }
 
 void Session::UsePorts(SerialPort& control, ParallelPort& parallel) {
@@ -72,7 +78,9 @@ void Session::LoadCalibrationCurveFile() {
         if (!name) return;
         m_model.fileNames.calibration = *name;
         emit calibrationFileNamed();
-        if (LoadCalibrationCurve(m_model, *name, m_dialogs)) emit calibrationLoaded();
+        if (!LoadCalibrationCurve(m_model, *name, m_dialogs)) return;
+        emit calibrationLoaded();
+        emit fileLoaded(QStringLiteral("calibration curve"), *name);
     });
 }
 

@@ -139,6 +139,10 @@ signals:
     void modelReset();
     void helpFileSelected(const QString& helpFileName);
     void scriptStartedAtProgramStart();
+    // A file was loaded ("settings", "measurement", "boundaries", "calibration curve"), by a menu or a step.
+    void fileLoaded(const QString& kind, const QString& name);
+    // A script step (from 0) starts.
+    void scriptStepStarted(int step);
 
 private:
     // Drops the commands still waiting and says so in the status line.

@@ -26,6 +26,13 @@ SessionRecording::SessionRecording(Session& session, QObject* parent) : QObject(
             [this](bool on) { RecordEvent(on ? QStringLiteral("online") : QStringLiteral("offline"), {}); });
     connect(&session, &Session::informationShown, this,
             [this](const QString& text) { RecordEvent(QStringLiteral("information"), text.trimmed()); });
+    connect(&session, &Session::fileLoaded, this, [this](const QString& kind, const QString& name) {
+        RecordEvent(QStringLiteral("load"), QStringLiteral("%1 %2").arg(kind, name));
+    });
+    connect(&session, &Session::scriptStepStarted, this, [this](int step) {
+        RecordEvent(QStringLiteral("script"),
+                    QStringLiteral("step %1 of %2").arg(step).arg(m_session.Model().scriptFileName));
+    });
 }
 
 qint64 SessionRecording::Now() const {
@@ -102,6 +109,7 @@ bool SessionRecording::Start(const QString& fileName, QString* error, qint64 siz
     m_utcOffsetS = now.offsetFromUtc();
     m_startSeconds = m_session.TheClock().seconds();
     m_violations.clear();
+    m_view.reset();
     emit recordingChanged(true);
     return true;
 }
@@ -145,13 +153,16 @@ void SessionRecording::RecordCommand(UserDialogs& dialogs) {
 void SessionRecording::Record(RecordedTrace trace) {
     if (!m_recorder.isOpen()) return;
     const MeasurementSettings& s = m_session.Model().settings;
-    // The traces shown are the traces read and recorded.
-    const bool shown = trace == RecordedTrace::Actual ? bool(s.showActual)
-                       : trace == RecordedTrace::Peak ? bool(s.showPeak)
-                                                      : bool(s.showAverage);
-    if (!shown) return;
+    const std::array<bool, 3> chosen =
+        m_traces.value_or(std::array<bool, 3>{bool(s.showActual), bool(s.showPeak), bool(s.showAverage)});
+    if (!chosen[std::size_t(trace)]) return;
     const qint64 utcMs = Now();
     QString error;
+    RecordedView view = ViewOfModel(m_session.Model(), utcMs);
+    if (!m_view || !(*m_view == view)) {
+        if (!m_recorder.AddView(view, &error)) return Failed(error);
+        m_view = std::move(view);
+    }
     if (!m_recorder.Append(ReadOfModel(m_session.Model(), trace, utcMs, m_utcOffsetS), &error))
         return Failed(error);
     RecordViolations(trace, utcMs);

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "Recording.h"
@@ -13,8 +15,10 @@ namespace tk {
 class Session;
 class UserDialogs;
 
-// Records every completed read of the session's shown traces while a recording is open. A read that cannot
-// be written (a full disk, the size limit) stops the recording; stopped says why.
+// Records every completed read of the chosen traces (those shown, unless others were chosen) while a
+// recording is open, with what the graph showed besides them, and the session's events: violations by
+// emission, going online and offline, information lines, script steps and loaded files. A read that cannot be
+// written (a full disk, the size limit) stops the recording; stopped says why.
 class SessionRecording final : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +32,9 @@ public:
     // The menu entry "Rec&ord...": it runs RecordCommand and is checked while a recording runs; a recording
     // that stops by itself says why in a notice.
     void AttachEntry(QAction* entry, UserDialogs& dialogs);
+    // The traces to record (actual, peak, average), or nothing for those shown at each read.
+    void SetTraces(std::optional<std::array<bool, 3>> traces) { m_traces = traces; }
+    const std::optional<std::array<bool, 3>>& traces() const { return m_traces; }
     bool recording() const { return m_recorder.isOpen(); }
     const QString& fileName() const { return m_recorder.fileName(); }
     qint64 written() const { return m_recorder.written(); }
@@ -57,6 +64,8 @@ private:
         qint64 id;
     };
     std::vector<Open> m_violations;  // the events of violations that have not cleared yet
+    std::optional<std::array<bool, 3>> m_traces;
+    std::optional<RecordedView> m_view;  // the view written last
 };
 
 }  // namespace tk

@@ -32,6 +32,7 @@ struct MenuActions {
     QAction* mnupicture = nullptr;
     QAction* mnureport = nullptr;
     QAction* mnurecord = nullptr;
+    QAction* mnureplay = nullptr;
     QAction* mnustartscp = nullptr;
     QAction* mnuexit = nullptr;
     QAction* mopen = nullptr;

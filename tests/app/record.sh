@@ -21,8 +21,8 @@ for f in run.tkrec campaign-scan1.mes campaign-scan2.mes; do
     "$convert" "$f" "${f%.*}.json" 2>>out.txt || fail "convert $f: $(cat out.txt)"
 done
 "$convert" run.tkrec run.csv || fail "convert to CSV"
-"$python" - <<'PY' || fail "the recording does not hold the stored traces"
-import csv, json
+"$python" - "$examples/scripts/campaign.scp" <<'PY' || fail "the recording does not hold the stored traces"
+import csv, json, sys
 reads = json.load(open("run.json"))["reads"]
 assert [r["id"] for r in reads] == list(range(1, len(reads) + 1)), "ids with gaps"
 assert {r["trace"] for r in reads} == {"actual", "peak", "average"}
@@ -34,7 +34,9 @@ for scan in ("campaign-scan1.json", "campaign-scan2.json"):
         assert any(t == trace and levels[1:] == stored for t, levels in recorded), (scan, trace)
 # The class B limit is crossed at 6.5 MHz from the first read on: one violation, still open at the end.
 events = json.load(open("run.json"))["events"]
-assert [e["kind"] for e in events][:1] == ["online"], events[:3]
+# The script's first step loads its settings and goes online.
+assert [(e["kind"], e.get("text", "")) for e in events][:3] == [
+    ("script", "step 0 of " + sys.argv[1]), ("load", "settings campaign.set"), ("online", "")], events[:3]
 actual = [e for e in events if e["kind"] == "violation" and e["trace"] == "actual" and abs(e["frequencyMHz"] - 6.5) < 0.3]
 assert len(actual) == 1 and actual[0]["marginDb"] < 0 and actual[0]["time"] == reads[0]["time"], actual
 rows = list(csv.reader(open("run.csv")))

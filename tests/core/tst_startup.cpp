@@ -169,6 +169,9 @@ private slots:
         Row("IPv6 address", QStringList{"--remote", "::1:5026"}, "remote=::1:5026|errors=0");
         Row("port too big", QStringList{"--remote=70000"}, "remote=127.0.0.1:5025|errors=1");
         Row("allow without server", QStringList{"--remote-allow", "10.0.0.0/8"}, "allow=10.0.0.0/8|errors=1");
+        Row("recorded traces", QStringList{"--record-traces=Peak, actual"}, "traces=110|errors=0");
+        Row("recorded traces unknown", QStringList{"--record-traces", "actual,max"}, "errors=1");
+        Row("recorded traces none", QStringList{"--record-traces", ","}, "errors=1");
     }
     void commandLine() {
         QFETCH(QStringList, args);
@@ -185,6 +188,11 @@ private slots:
         if (cl.remote) add("remote", QStringLiteral("%1:%2").arg(cl.remoteAddress).arg(cl.remotePort));
         add("allow", cl.remoteAllow.join(u' '));
         add("dir", cl.remoteDir);
+        if (cl.recordTraces)
+            add("traces", QStringLiteral("%1%2%3")
+                              .arg(int((*cl.recordTraces)[0]))
+                              .arg(int((*cl.recordTraces)[1]))
+                              .arg(int((*cl.recordTraces)[2])));
         got << QStringLiteral("errors=%1").arg(cl.errors.size());
         QTEST(got.join(u'|'), "expected");
     }

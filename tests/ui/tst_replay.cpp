@@ -1,0 +1,219 @@
+// A recorded campaign played back: the same traces and violations as the live run, and the replay window's
+// moves, waterfall, queries, stored moment and export.
+#include <QComboBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "Boundaries.h"
+#include "BoundaryMargins.h"
+#include "Emissions.h"
+#include "FileBytes.h"
+#include "FileOperations.h"
+#include "LinkRig.h"
+#include "MainWindowRig.h"
+#include "ReplayWindow.h"
+#include "SessionRecording.h"
+#include "Units.h"
+
+using namespace tk;
+using namespace tk::test;
+
+namespace {
+
+// The actual trace carries a spike at point 250 in its reads 2, 3 and 5 of six, over the actual boundary.
+constexpr int READS = 6;
+bool SpikeIn(int read) {
+    return read == 2 || read == 3 || read == 5;
+}
+
+QByteArray Trace(char header, bool spike) {
+    QByteArray t;
+    for (int n = 0; n < 5; ++n) {
+        t.append(header).append(char(n));
+        for (int k = 0; k < 100; ++k) t.append(char(spike && n * 100 + k == 250 ? 220 : 50 + k % 3));
+    }
+    return t;
+}
+
+struct Live {
+    RecordedTrace trace;
+    TraceArray levels;
+    std::vector<PeakRow> violating;
+};
+
+struct Campaign : MainWindowRig {
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("run.tkrec"));
+    std::vector<Live> live;
+
+    Campaign() : MainWindowRig(true) {
+        int actualReads = 0;
+        port.responder = [&actualReads](char c, int) -> QByteArray {
+            if (c == 'a') return Trace('A', SpikeIn(++actualReads));
+            if (c == 's' || c == 'm') return Trace(static_cast<char>(c - 32), false);
+            return GoodInterface(c, 0);
+        };
+        model.boundaryActual =
+            BoundaryOf(QStringLiteral("1:%1 999:%1").arg(LevelInUnit(model.settings, 150, 1)));
+        model.settings.limitActual = true;
+        SessionRecording recording(window.session());
+        QString error;
+        QVERIFY2(recording.Start(file, &error), qPrintable(error));
+        // Heard after the recording has written the read: the model as the live graph showed it.
+        QObject::connect(&window.session(), &Session::traceRead, &window, [this](TraceKind kind) {
+            const RecordedTrace t = kind == TraceKind::Actual ? RecordedTrace::Actual
+                                    : kind == TraceKind::Peak ? RecordedTrace::Peak
+                                                              : RecordedTrace::Average;
+            const BoundaryTrace b = t == RecordedTrace::Actual ? BoundaryTrace::Actual
+                                    : t == RecordedTrace::Peak ? BoundaryTrace::Peak
+                                                               : BoundaryTrace::Average;
+            live.push_back({t, TraceOf(model, b), ViolatingEmissions(model, b)});
+        });
+        // The same boundaries stored and loaded again: a load among the events, the violations unchanged.
+        const QString limits = dir.filePath(QStringLiteral("limits.grn"));
+        dialogs.saveAnswers << limits;
+        dialogs.openAnswers << limits;
+        window.session().BoundaryFiles().SaveCommand();
+        window.session().BoundaryFiles().LoadCommand();
+        trigger("mopen");
+        for (int i = 0; i < READS; ++i) {
+            window.findChild<QToolButton*>(QStringLiteral("Command1"))->click();  // "Single"
+            clock.advance(4.0);
+        }
+        recording.Stop();
+    }
+};
+
+QString Violations(const std::vector<PeakRow>& rows) {
+    QStringList shown;
+    for (const PeakRow& r : rows)
+        shown << QStringLiteral("%1 %2 %3").arg(r.frequencyMHz).arg(r.level).arg(r.marginDb.value_or(99));
+    return shown.join(u';');
+}
+
+}  // namespace
+
+class TestReplay : public QObject {
+    Q_OBJECT
+private slots:
+    // Every read of the campaign replays to the raw levels and the violations the live graph had.
+    void campaignReplaysAsLive() {
+        Campaign c;
+        QCOMPARE(c.live.size(), std::size_t(3 * READS));
+        Replay replay;
+        QString error;
+        QVERIFY2(replay.Open(c.file, &error), qPrintable(error));
+        QCOMPARE(replay.size(), 3 * READS);
+        MeasurementModel m;
+        for (int p = 0; p < replay.size(); ++p) {
+            const Live& l = c.live[std::size_t(p)];
+            QVERIFY(replay.Show(p, m, &error));
+            QCOMPARE(replay.moments()[std::size_t(p)].trace, l.trace);
+            const BoundaryTrace b = l.trace == RecordedTrace::Actual ? BoundaryTrace::Actual
+                                    : l.trace == RecordedTrace::Peak ? BoundaryTrace::Peak
+                                                                     : BoundaryTrace::Average;
+            QVERIFY2(std::equal(l.levels.begin(), l.levels.begin() + 501, TraceOf(m, b).begin()),
+                     qPrintable(QString::number(p)));
+            QCOMPARE(Violations(ViolatingEmissions(m, b)), Violations(l.violating));
+        }
+        // The violations began with the second and the fifth actual read, and each cleared at the next.
+        const std::vector<OverBoundary> over = replay.TimesOverBoundary();
+        QCOMPARE(over.size(), std::size_t(2));
+        QCOMPARE(replay.NextViolation(0), 3);
+        QCOMPARE(replay.NextViolation(3), 12);
+        QCOMPARE(replay.NextViolation(12), std::nullopt);
+        QCOMPARE(replay.PreviousViolation(12), 3);
+        QCOMPARE(replay.PreviousViolation(3), std::nullopt);
+        const auto at = [&](int p) { return replay.moments()[std::size_t(p)].utcMs; };
+        QCOMPARE(over[0].fromUtcMs, at(3));
+        QCOMPARE(over[0].toUtcMs, at(9));
+        QCOMPARE(over[1].fromUtcMs, at(12));
+        QCOMPARE(over[1].toUtcMs, at(15));
+        const std::vector<EmissionSummary> worst = replay.WorstMargins(&error);
+        QCOMPARE(worst.size(), std::size_t(1));
+        QCOMPARE(worst[0].times, 2);
+        QCOMPARE(worst[0].overMs, at(9) - at(3) + at(15) - at(12));
+        QCOMPARE(worst[0].worstMarginDb, c.live[3].violating.at(0).marginDb.value());
+        QCOMPARE(WorstMarginTable(worst).Text().count(u'\n'), 2);
+    }
+
+    // The window: moves by step, violation and play; the waterfall holds the actual reads up to the moment;
+    // a stored moment loads back; the export holds the range's reads; the queries fill their tables.
+    void window() {
+        Campaign c;
+        auto replay = std::make_unique<Replay>();
+        QString error;
+        QVERIFY(replay->Open(c.file, &error));
+        ReplayWindow w(std::move(replay), c.model, c.dialogs);
+        QCOMPARE(w.position(), 0);
+        QCOMPARE(w.waterfall().rowCount(), 1);
+        w.NextViolation();
+        QCOMPARE(w.position(), 3);
+        QCOMPARE(w.model().traceActual[250], 220);
+        QCOMPARE(w.waterfall().rowCount(), 2);
+        w.Step(1);
+        QCOMPARE(w.position(), 4);
+        w.GoTo(1000);
+        QCOMPARE(w.position(), 3 * READS - 1);
+        QCOMPARE(w.waterfall().rowCount(), READS);
+        QCOMPARE(w.waterfall().row(0)[250], 52);
+        QCOMPARE(w.waterfall().row(1)[250], 220);
+        w.PreviousViolation();
+        QCOMPARE(w.position(), 12);
+        QCOMPARE(w.waterfall().rowCount(), 5);
+
+        // At 100x, 0.09 s of playing passes 9 s of the recording: two more sweeps of three reads.
+        w.GoTo(0);
+        w.SetPlaying(true);
+        QVERIFY(w.playing());
+        w.PlayTo(0, 0.09);
+        QCOMPARE(w.speed(), 1);
+        QCOMPARE(w.position(), 2);
+        w.findChild<QComboBox*>(QStringLiteral("replayspeed"))->setCurrentIndex(6);
+        w.PlayTo(0, 0.09);
+        QCOMPARE(w.position(), 8);
+        w.Step(0);
+        QVERIFY(!w.playing());
+
+        c.dialogs.saveAnswers << c.dir.filePath(QStringLiteral("moment.mes"))
+                              << c.dir.filePath(QStringLiteral("range.csv"));
+        w.StoreMoment();
+        MeasurementModel stored;
+        QCOMPARE(LoadMeasurementFile(c.dir.filePath(QStringLiteral("moment.mes")), stored, c.dialogs),
+                 LoadResult::Loaded);
+        QVERIFY(std::equal(stored.traceActual.begin() + 1, stored.traceActual.begin() + 501,
+                           w.model().traceActual.begin() + 1));
+        QCOMPARE(stored.timeActual.text(), w.model().timeActual.text());
+        w.ExportRange();
+        QCOMPARE(FileBytes(c.dir.filePath(QStringLiteral("range.csv"))).count('\n'), 1 + 3 * READS);
+
+        w.RunQueries();
+        auto* worst = w.findChild<QTableWidget*>(QStringLiteral("replayworst"));
+        auto* over = w.findChild<QTableWidget*>(QStringLiteral("replayover"));
+        QCOMPARE(worst->rowCount(), 1);
+        QCOMPARE(over->rowCount(), 2);
+        QCOMPARE(over->item(1, 4)->text(), QStringLiteral("0:00:04"));
+        auto* events = w.findChild<QTableWidget*>(QStringLiteral("replayevents"));
+        const ReplayTable table = EventTable(w.replay().events());
+        QCOMPARE(events->rowCount(), int(table.rows.size()));
+        QCOMPARE(table.rows.at(0).mid(1),
+                 (QStringList{"load", "boundaries " + c.dir.filePath("limits.grn")}));
+        QCOMPARE(table.rows.at(1).value(1), QStringLiteral("online"));
+        QCOMPARE(table.Text().count(QStringLiteral("\tviolation\tactual 500.000 MHz, margin -22.0 dB\n")), 2);
+    }
+
+    // A file that is no recording is said in a message, and no window opens.
+    void noRecording() {
+        MainWindowRig r;
+        QVERIFY(WriteBytes(r.home.path() + QStringLiteral("/noise.tkrec"), "no database"));
+        r.dialogs.openAnswers << r.home.path() + QStringLiteral("/noise.tkrec");
+        OpenReplay(r.model, r.dialogs, &r.window);
+        QCOMPARE(r.dialogs.messages.value(0).text,
+                 QStringLiteral("noise.tkrec is no recording of this program"));
+        QVERIFY(!r.window.findChild<ReplayWindow*>());
+    }
+};
+
+QTEST_MAIN(TestReplay)
+#include "tst_replay.moc"
