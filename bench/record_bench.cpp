@@ -1,15 +1,19 @@
 // Recordings on this machine's disk: appending one 4000-point read with its commit, the size of 24 hours at
 // the default intervals (actual every 4 s, peak and average every 60 s), and seeking to a moment of such a
 // recording. The levels are the emulator's scene at resolution 1, so they compress as a live run's would.
+// The replay window on that day: opening it, going to a random moment (graph, waterfall of 600 rows and peak
+// table made anew), and one step of playing, which at 100x has 40 ms of wall time per actual read.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <random>
 
 #include "Recording.h"
+#include "ReplayWindow.h"
+#include "ScriptedDialogs.h"
 #include "Signal.h"
 
 namespace {
@@ -88,10 +92,54 @@ void BM_SeekInADay(benchmark::State& state) {
 }
 BENCHMARK(BM_SeekInADay)->Unit(benchmark::kMillisecond);
 
+std::unique_ptr<tk::ReplayWindow> DayWindow() {
+    static tk::test::ScriptedDialogs dialogs;
+    static const tk::MeasurementModel model;
+    auto replay = std::make_unique<tk::Replay>();
+    QString error;
+    if (!replay->Open(DayFile(), &error)) return nullptr;
+    auto window = std::make_unique<tk::ReplayWindow>(std::move(replay), model, dialogs);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->resize(1600, 1000);
+    window->show();
+    return window;
+}
+
+void BM_ReplayOpenDay(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto window = DayWindow();
+        if (!window) state.SkipWithError("the day cannot be opened");
+    }
+}
+BENCHMARK(BM_ReplayOpenDay)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayGoToAnyMoment(benchmark::State& state) {
+    const auto window = DayWindow();
+    std::mt19937 random(2);
+    for (auto _ : state) {
+        window->GoTo(int(random() % std::uint32_t(window->replay().size())));
+        QCoreApplication::processEvents();  // the pictures are painted
+    }
+    state.counters["rows"] = window->waterfall().rowCount();
+}
+BENCHMARK(BM_ReplayGoToAnyMoment)->Unit(benchmark::kMillisecond);
+
+// Playing at 100x: each step the next read, drawn and painted.
+void BM_ReplayPlayStep(benchmark::State& state) {
+    const auto window = DayWindow();
+    window->GoTo(window->replay().size() / 2);
+    for (auto _ : state) {
+        window->Step(1);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ReplayPlayStep)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);  // the SQLite driver is a plugin
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);  // the SQLite driver is a plugin; the replay window is painted offscreen
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

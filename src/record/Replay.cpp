@@ -204,12 +204,13 @@ bool Replay::Show(int position, MeasurementModel& model, QString* error) {
     return true;
 }
 
-bool Replay::AddWaterfallRows(int after, int upTo, WaterfallHistory& history, QString* error) {
+bool Replay::AddWaterfallRows(int after, int upTo, WaterfallHistory& history, QString* error, int* added) {
     const std::vector<int>& actual = m_positionsOf[std::size_t(RecordedTrace::Actual)];
     auto first = std::upper_bound(actual.begin(), actual.end(), after);
     const auto last = std::upper_bound(actual.begin(), actual.end(), upTo);
     // Only the rows the history keeps are read.
     if (last - first > history.capacity()) first = last - history.capacity();
+    if (added) *added = int(std::max<std::ptrdiff_t>(0, last - first));
     MeasurementModel scratch;
     for (auto it = first; it < last;) {
         const auto end = it + std::min<std::ptrdiff_t>(last - it, std::ptrdiff_t(CHUNK));

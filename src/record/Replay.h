@@ -86,7 +86,9 @@ public:
     bool Show(int position, MeasurementModel& model, QString* error);
     // The waterfall's rows for reads after position `after` up to `upTo`, added in the order read; after = -1
     // with a cleared history gives the rows the live waterfall held at upTo.
-    bool AddWaterfallRows(int after, int upTo, WaterfallHistory& history, QString* error);
+    // `added` counts the rows added.
+    bool AddWaterfallRows(int after, int upTo, WaterfallHistory& history, QString* error,
+                          int* added = nullptr);
 
     // The times over boundary, one per violation, in the order they began.
     std::vector<OverBoundary> TimesOverBoundary() const;

@@ -277,7 +277,8 @@ void ReplayWindow::GoTo(int position) {
     const bool onward =
         m_position >= 0 && position >= m_position && position - m_position <= m_history.capacity();
     if (!onward) m_history.Clear();
-    if (!m_replay->AddWaterfallRows(onward ? m_position : -1, position, m_history, &error) ||
+    int added = 0;
+    if (!m_replay->AddWaterfallRows(onward ? m_position : -1, position, m_history, &error, &added) ||
         !m_replay->Show(position, m_model, &error))
         return Failed(error);
     m_position = position;
@@ -292,8 +293,15 @@ void ReplayWindow::GoTo(int position) {
                         .arg(RecordedTraceName(moment.trace)));
     ShowPeaks();
     Redraw();
+    // The picture gains the one row read since, or is drawn anew (which a new level range does itself).
+    const double oldMin = m_waterfall->rangeMin(), oldMax = m_waterfall->rangeMax();
     m_waterfall->setRange(m_model.graphLevelMin, m_model.graphLevelMax);
-    m_waterfall->Rebuild();
+    if (oldMin == m_waterfall->rangeMin() && oldMax == m_waterfall->rangeMax()) {
+        if (onward && added == 1)
+            m_waterfall->RowAdded();
+        else if (!onward || added > 1)
+            m_waterfall->Rebuild();
+    }
     // The event list follows: its last event at or before the moment.
     const auto at = std::upper_bound(events.begin(), events.end(), moment.utcMs,
                                      [](qint64 t, const RecordedEvent& e) { return t < e.utcMs; });
