@@ -185,8 +185,25 @@ private slots:
         QVERIFY(std::equal(stored.traceActual.begin() + 1, stored.traceActual.begin() + 501,
                            w.model().traceActual.begin() + 1));
         QCOMPARE(stored.timeActual.text(), w.model().timeActual.text());
+        // The whole range exported: one line per read, each with the levels the replay shows for it.
         w.ExportRange();
-        QCOMPARE(FileBytes(c.dir.filePath(QStringLiteral("range.csv"))).count('\n'), 1 + 3 * READS);
+        const QList<QByteArray> lines = FileBytes(c.dir.filePath(QStringLiteral("range.csv"))).split('\n');
+        QCOMPARE(lines.size(), 1 + 3 * READS + 1);
+        MeasurementModel m;
+        Replay again;
+        QVERIFY(again.Open(c.file, &error));
+        for (int p = 0; p < 3 * READS; ++p) {
+            QVERIFY(again.Show(p, m, &error));
+            const QList<QByteArray> fields = lines[p + 1].split(',');
+            QCOMPARE(fields.size(), 12 + 501);
+            const RecordedTrace t = again.moments()[std::size_t(p)].trace;
+            const TraceArray& shown = t == RecordedTrace::Actual ? m.traceActual
+                                      : t == RecordedTrace::Peak ? m.tracePeak
+                                                                 : m.traceAverage;
+            for (int i : {0, 250, 500})
+                QCOMPARE(fields[12 + i],
+                         QByteArray::number(LevelInUnit(m.settings, shown[std::size_t(i)], 1), 'f', 2));
+        }
 
         w.RunQueries();
         auto* worst = w.findChild<QTableWidget*>(QStringLiteral("replayworst"));
