@@ -220,6 +220,35 @@ private slots:
         QCOMPARE(table.Text().count(QStringLiteral("\tviolation\tactual 500.000 MHz, margin -22.0 dB\n")), 2);
     }
 
+    // Played to its end, a recording still being written takes in the reads written since it was opened.
+    void followsARecordingBeingWritten() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("open.tkrec"));
+        Recorder recorder;
+        QString error;
+        QVERIFY(recorder.Open(file, RECORDING_SIZE_LIMIT, &error));
+        MeasurementModel m;
+        const auto append = [&](int second) {
+            m.traceActual.fill(std::int16_t(second));
+            return recorder.Append(
+                ReadOfModel(m, RecordedTrace::Actual, 1'796'000'000'000 + second * 1000, 0), &error);
+        };
+        QVERIFY(append(0) && append(4));
+        ScriptedDialogs dialogs;
+        auto replay = std::make_unique<Replay>();
+        QVERIFY(replay->Open(file, &error));
+        ReplayWindow w(std::move(replay), m, dialogs);
+        QVERIFY(append(8) && append(12));
+        w.PlayTo(0, 4.0);
+        QCOMPARE(w.replay().size(), 2);
+        QCOMPARE(w.position(), 1);
+        w.PlayTo(0, 12.0);
+        QCOMPARE(w.replay().size(), 4);
+        QCOMPARE(w.position(), 3);
+        QCOMPARE(w.model().traceActual[7], 12);
+        QCOMPARE(w.waterfall().rowCount(), 4);
+    }
+
     // A file that is no recording is said in a message, and no window opens.
     void noRecording() {
         MainWindowRig r;
