@@ -3,12 +3,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "EmulatorOptionsOf.h"
-#include "EmulatorPort.h"
-#include "MainWindowRig.h"
+#include "EmulatorAppRig.h"
 #include "SessionRemoteTarget.h"
 #include "RemoteDialogs.h"
-#include "RoutingSerialPort.h"
 #include "ScpiSession.h"
 
 using namespace tk;
@@ -18,39 +15,21 @@ namespace {
 
 // The main window over the emulated interface in simulated time, with its dialogs behind the remote ones,
 // and one remote session whose files are in a folder of their own.
-struct RemoteRig {
-    QTemporaryDir home;
+struct RemoteRig : EmulatorAppRig {
     QTemporaryDir folder;
-    FakeClock clock;
-    ScriptedPort absent{clock};
-    EmulatorPort emulator{clock, EmulatorOptionsOf({})};
-    RoutingSerialPort port{absent};
-    MeasurementModel model;
-    ScriptedDialogs shown;
-    RemoteDialogs dialogs{shown};
-    RecordingHelp help;
-    PortMap portMap;
-    std::unique_ptr<MainWindow> window;
+    RemoteDialogs remoteDialogs{dialogs};
     std::unique_ptr<SessionRemoteTarget> target;
     std::shared_ptr<ScpiSession> session;
     QList<QByteArray> answers;
 
-    RemoteRig() {
-        absent.openFails = true;
-        port.addDevice(QStringLiteral("emulator"), emulator);
-        portMap.set(2, QStringLiteral("emulator"));
-        window = std::make_unique<MainWindow>(
-            MainWindowContext{model, port, clock, dialogs, help, portMap, home.path(), {home.path()}});
-        window->Load(QString());
-        shown.messages.clear();  // the first start's "Cannot open file"
-        window->show();
-        target = std::make_unique<SessionRemoteTarget>(window->session(), dialogs, nullptr);
+    RemoteRig() : EmulatorAppRig({}, NoWindow{}) {
+        start(remoteDialogs);
+        target = std::make_unique<SessionRemoteTarget>(window->session(), remoteDialogs, nullptr);
         session = ScpiSession::Create(*target, folder.path(), [this](const QByteArray& a) { answers << a; });
         for (const char* f : {"limits/cispr32-class-b-mains.grn", "scripts/campaign.set"})
             QFile::copy(QStringLiteral(EXAMPLES_DIR "/") + QString::fromLatin1(f),
                         QDir(folder.path()).filePath(QFileInfo(QString::fromLatin1(f)).fileName()));
     }
-    void trigger(const char* name) { window->action(QString::fromUtf8(name))->trigger(); }
     // The answer to a line that ends with a query.
     QByteArray ask(const QByteArray& line) {
         answers.clear();
@@ -75,7 +54,7 @@ private slots:
         QVERIFY(rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
         rig.ask("*RST");
         QVERIFY(!rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
-        QVERIFY(rig.shown.messages.isEmpty());
+        QVERIFY(rig.dialogs.messages.isEmpty());
     }
 };
 
