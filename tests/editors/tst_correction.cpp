@@ -235,47 +235,39 @@ private slots:
         QVERIFY(anyNonZero);
     }
 
-    void doesNothing_data() {
+    // Without an open link or a shown comparison curve the command does nothing and asks nothing; a read
+    // that fails on the way leaves everything as before the command, and nothing is asked.
+    void leavesEverythingAsBefore_data() {
         QTest::addColumn<bool>("open");
         QTest::addColumn<bool>("comparison");
-        QTest::newRow("link closed") << false << true;
-        QTest::newRow("comparison hidden") << true << false;
+        QTest::addColumn<int>("bytesIntoRun");  // where the interface disappears; -1: never
+        QTest::newRow("link closed") << false << true << -1;
+        QTest::newRow("comparison hidden") << true << false << -1;
+        QTest::newRow("first read fails") << true << true << 4;
+        QTest::newRow("read fails during the refinement") << true << true << 7;
+        QTest::newRow("read fails during the search") << true << true << 30;
     }
-    void doesNothing() {
+    void leavesEverythingAsBefore() {
         QFETCH(bool, open);
         QFETCH(bool, comparison);
-        Rig rig;
+        QFETCH(int, bytesIntoRun);
+        const bool fails = bytesIntoRun >= 0;
+        const qsizetype setup = fails ? Rig().port.device().received().size() : 0;
+        Rig rig(fails ? QStringList{QStringLiteral("--emu-fault=disappear:%1").arg(setup + bytesIntoRun)}
+                      : QStringList());
+        QVERIFY(rig.link.IsOpen());
         if (!open) rig.link.ClosePort();
         rig.model.showComparison = comparison;
         rig.model.calibrationCurve = CurveOf(BEFORE);
+        rig.model.settings.calibrationOn = fails;  // neither switched on nor off
+        ODD_SWITCHES.Set(rig.model);
         const QByteArray sent = rig.port.device().received();
         rig.Correct();
-        QCOMPARE(rig.port.device().received(), sent);
+        if (!fails) QCOMPARE(rig.port.device().received(), sent);
+        QCOMPARE(rig.link.IsOpen(), open && !fails);
         QCOMPARE(rig.dialogs.inputAnswers.size(), 1);
         QCOMPARE(PointsOf(rig.model.calibrationCurve), BEFORE);
-        QVERIFY(!rig.model.settings.calibrationOn);
-    }
-
-    // A read that fails on the way leaves everything as before the command, and nothing is asked.
-    void failedReadRestores_data() {
-        QTest::addColumn<int>("bytesIntoRun");
-        QTest::newRow("first read") << 4;
-        QTest::newRow("during the refinement") << 7;
-        QTest::newRow("during the search") << 30;
-    }
-    void failedReadRestores() {
-        QFETCH(int, bytesIntoRun);
-        const qsizetype setup = Rig().port.device().received().size();
-        Rig rig({QStringLiteral("--emu-fault=disappear:%1").arg(setup + bytesIntoRun)});
-        QVERIFY(rig.link.IsOpen());
-        rig.model.calibrationCurve = CurveOf(BEFORE);
-        rig.model.settings.calibrationOn = true;
-        ODD_SWITCHES.Set(rig.model);
-        rig.Correct();
-        QVERIFY(!rig.link.IsOpen());
-        QCOMPARE(rig.dialogs.inputAnswers.size(), 1);
-        QCOMPARE(PointsOf(rig.model.calibrationCurve), BEFORE);
-        QVERIFY(rig.model.settings.calibrationOn);
+        QCOMPARE(bool(rig.model.settings.calibrationOn), fails);
         QVERIFY(Switches::Of(rig.model) == ODD_SWITCHES);
     }
 };
