@@ -16,17 +16,21 @@ cp "$source_dir/examples/limits/cispr32-class-b-mains.grn" "$source_dir/examples
 cp "$source_dir/examples/limits/cispr32-class-b-mains.grn" "$work/files/limits/"
 cp "$source_dir/examples/scripts/campaign.set" "$work/files/scripts/"
 
-# Port 0: the system picks a free port, and the server says which.
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --remote 0 \
-    --emulator --remote-dir "$work/files" 2>"$work/server.txt" &
-server=$!
-port=""
-for _ in $(seq 100); do
-    port=$(sed -n 's/^tk820-2: remote control on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.txt")
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "$port" ] || { cat "$work/server.txt"; echo "FAIL the server did not start"; exit 1; }
+# Starts a server whose messages go to $work/$1 and sets $server and $port. Port 0: the system picks a free
+# port, and the server says which.
+start_server() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --remote 0 \
+        --emulator --remote-dir "$work/files" 2>"$work/$1" &
+    server=$!
+    port=""
+    for _ in $(seq 100); do
+        port=$(sed -n 's/^tk820-2: remote control on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/$1")
+        [ -n "$port" ] && break
+        sleep 0.1
+    done
+    [ -n "$port" ] || { cat "$work/$1"; echo "FAIL the server did not start"; exit 1; }
+}
+start_server server.txt
 
 /usr/bin/python3 "$source_dir/tests/remote/pyvisa_client.py" "127.0.0.1::$port" "$work/files" "$convert" ||
     fail "the PyVISA client"
@@ -44,13 +48,7 @@ rc=$?
 server=""
 [ "$rc" -eq 0 ] || fail "the server ended with status $rc: $(cat "$work/server.txt")"
 # SIGTERM ends a server as SYST:EXIT does.
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --remote 0 \
-    --emulator --remote-dir "$work/files" 2>"$work/term.txt" &
-server=$!
-for _ in $(seq 100); do
-    grep -q '^tk820-2: remote control on' "$work/term.txt" && break
-    sleep 0.1
-done
+start_server term.txt
 kill -TERM "$server"
 wait "$server"
 rc=$?
