@@ -89,31 +89,29 @@ private slots:
         QCOMPARE(e.edit("scripttime")->text(), QStringLiteral(" 1440"));
     }
 
-    void chosenFileNameLongerThanTheFieldIsRefused() {
+    // A chosen name longer than its field is refused with a message. A name that fits belongs to the step at
+    // once: "-" in another field, which shows the step again, keeps it. Fields show their names without the
+    // padding.
+    void chosenFileNames() {
         Editor e;
-        e.dialogs.openAnswers.enqueue(QString(100, u'a'));
-        e.dialogs.openAnswers.enqueue(QStringLiteral("/tmp/b.grn"));
+        e.dialogs.openAnswers << QString(100, u'a') << QStringLiteral("/tmp/b.grn")
+                              << QStringLiteral("/m/b.eic");
+        e.dialogs.saveAnswers.enqueue(QStringLiteral("/m/a.mes"));
         e.button("cbscrlim")->click();
         QCOMPARE(e.edit("scrlim")->text().trimmed(), QStringLiteral("-"));
         QCOMPARE(e.dialogs.messages.size(), 1);
         e.button("cbscrlim")->click();
         QCOMPARE(e.edit("scrlim")->text(), QStringLiteral("/tmp/b.grn"));
-        e.button("cbscriptok")->click();
-        QCOMPARE(e.model.scriptTable[0].boundariesFile.rightTrimmed(), QStringLiteral("/tmp/b.grn"));
-    }
-
-    // A chosen name belongs to the step at once: "-" in another field, which shows the step again, keeps it.
-    // Fields show their names without the padding.
-    void chosenFileNameIsStoredAtOnce() {
-        Editor e;
-        e.dialogs.saveAnswers.enqueue(QStringLiteral("/m/a.mes"));
-        e.dialogs.openAnswers.enqueue(QStringLiteral("/m/b.eic"));
         e.button("cbscrsavename")->click();
         e.button("cbscreich")->click();
-        QTest::keyClick(e.edit("scrlim"), Qt::Key_Minus);
+        QTest::keyClick(e.edit("scrset"), Qt::Key_Minus);
+        QCOMPARE(e.edit("scrlim")->text(), QStringLiteral("/tmp/b.grn"));
         QCOMPARE(e.edit("scrsavename")->text(), QStringLiteral("/m/a.mes"));
         QCOMPARE(e.edit("screich")->text(), QStringLiteral("/m/b.eic"));
         QCOMPARE(e.model.scriptTable[0].calibrationFile.rightTrimmed(), QStringLiteral("/m/b.eic"));
+        e.button("cbscriptok")->click();
+        QCOMPARE(e.model.scriptTable[0].boundariesFile.rightTrimmed(), QStringLiteral("/tmp/b.grn"));
+        QCOMPARE(e.dialogs.messages.size(), 1);
     }
 
     void afterAFinishedRunTheSpinnerLeadsBackToStep9() {
