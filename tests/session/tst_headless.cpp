@@ -88,7 +88,7 @@ struct Rig {
 };
 
 // The session with its dialogs behind the remote ones, and one remote session whose files are in a folder
-// of their own.
+// of their own; `exit` is what SYST:EXIT runs.
 struct RemoteRig {
     QTemporaryDir home;
     QTemporaryDir folder;
@@ -99,11 +99,11 @@ struct RemoteRig {
     RemoteDialogs dialogs{shown};
     PortMap portMap;
     Session program{{model, emulator, clock, dialogs, portMap}};
-    SessionRemoteTarget target{program, dialogs, nullptr};
+    SessionRemoteTarget target;
     std::shared_ptr<ScpiSession> session;
     QList<QByteArray> answers;
 
-    RemoteRig() {
+    explicit RemoteRig(std::function<void()> exit = nullptr) : target{program, dialogs, std::move(exit)} {
         program.Load(QDir(home.path()).filePath(QString::fromLatin1(PARAMETER_FILE_NAME)), QString());
         program.Timer().stop();  // nothing reads but the commands
         shown.messages.clear();  // the first start's "Cannot open file"
@@ -242,15 +242,10 @@ private slots:
 
     // SYST:EXIT ends a server without windows, and says no error.
     void exitEndsTheServer() {
-        RemoteRig rig;
         bool exited = false;
-        SessionRemoteTarget target{rig.program, rig.dialogs, [&] { exited = true; }};
-        QByteArray answer;
-        const auto session =
-            ScpiSession::Create(target, rig.folder.path(), [&](const QByteArray& a) { answer = a; });
-        session->Receive("SYST:EXIT;:SYST:ERR?");
+        RemoteRig rig([&] { exited = true; });
+        QCOMPARE(rig.ask("SYST:EXIT;:SYST:ERR?"), QByteArray("0,\"No error\""));
         QVERIFY(exited);
-        QCOMPARE(answer, QByteArray("0,\"No error\"\n"));
     }
 
     // A script's message during a remote command is no error of the command; all of them wait for SCR:MESS?,
