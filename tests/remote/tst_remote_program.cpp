@@ -27,7 +27,7 @@ struct RemoteRig : EmulatorAppRig {
         target = std::make_unique<SessionRemoteTarget>(window->session(), remoteDialogs, nullptr);
         session = ScpiSession::Create(*target, folder.path(), [this](const QByteArray& a) { answers << a; });
         for (const char* f : {"limits/cispr32-class-b-mains.grn", "scripts/campaign.set"})
-            QFile::copy(QStringLiteral(EXAMPLES_DIR "/") + QString::fromLatin1(f),
+            QFile::copy(QStringLiteral(TK_SOURCE_DIR "/examples/") + QString::fromLatin1(f),
                         QDir(folder.path()).filePath(QFileInfo(QString::fromLatin1(f)).fileName()));
     }
     // The answer to a line that ends with a query.
