@@ -14,9 +14,13 @@ fails=0
 fail() { echo "FAIL $*"; fails=$((fails + 1)); }
 cd "$work"
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator "$@"; }
+# In the background, with $! the program itself (a function run with & would leave $! its subshell).
+start() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator "$@" & }
 
+began=$(date +%s%N)
 run --record run.tkrec "$examples/scripts/campaign.scp" >out.txt 2>&1
 [ "$?" -eq 1 ] || fail "campaign: $(cat out.txt)"
+run_ms=$(( ($(date +%s%N) - began) / 1000000 + 1 ))
 for f in run.tkrec campaign-scan1.mes campaign-scan2.mes; do
     "$convert" "$f" "${f%.*}.json" 2>>out.txt || fail "convert $f: $(cat out.txt)"
 done
@@ -45,14 +49,17 @@ for row, r in zip(rows[1:], reads):
     assert row[1] == r["trace"] and row[0] == r["time"] and len(row) == 12 + len(r["rawLevels"])
 PY
 
-# Killed at random moments: whatever was committed opens whole.
+# Killed at random moments of such a run: whatever was committed opens whole.
+killed=0
 for i in $(seq 1 20); do
     rm -f kill.tkrec*
-    run --record kill.tkrec "$examples/scripts/campaign.scp" >/dev/null 2>&1 &
+    start --record kill.tkrec "$examples/scripts/campaign.scp" >/dev/null 2>&1
     pid=$!
-    sleep "0.0$((RANDOM % 10))$((RANDOM % 10))"
+    delay=$((RANDOM % run_ms))
+    sleep "$((delay / 1000)).$(printf %03d $((delay % 1000)))"
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
+    [ "$?" -eq 137 ] && killed=$((killed + 1))
     [ -e kill.tkrec ] || continue
     "$python" - <<'PY' || fail "kill $i: the recording is damaged"
 import sqlite3
@@ -63,10 +70,12 @@ assert ids == list(range(1, len(ids) + 1))
 PY
     "$convert" kill.tkrec kill.json 2>/dev/null || fail "kill $i: its reads do not convert"
 done
+echo "record: $killed of 20 runs were still running when killed"
+[ "$killed" -ge 10 ] || fail "only $killed of 20 runs were still running when killed"
 
 # Started and stopped by a remote client, inside the server's folder only.
 mkdir files
-run --remote 0 --remote-dir "$work/files" 2>server.txt &
+start --remote 0 --remote-dir "$work/files" 2>server.txt
 server=$!
 port=""
 for _ in $(seq 1 100); do
