@@ -37,10 +37,12 @@ std::optional<qint64> ParseRecordingTime(const QString& text) {
     return t.toMSecsSinceEpoch();
 }
 
-QByteArray RecordingCsv(const std::vector<RecordedRead>& reads) {
-    QString text = QStringLiteral(
-        "Time,Trace,Center (MHz),Scan width (MHz),Resolution,Unit,Attenuation (dB),Noise suppression (dB),"
-        "Bandwidth,Video filter,Correction,Correction curve,Levels\n");
+QByteArray RecordingCsv(const std::vector<RecordedRead>& reads, bool header) {
+    QString text;
+    if (header)
+        text = QStringLiteral(
+            "Time,Trace,Center (MHz),Scan width (MHz),Resolution,Unit,Attenuation (dB),Noise suppression (dB),"
+            "Bandwidth,Video filter,Correction,Correction curve,Levels\n");
     for (const RecordedRead& r : reads) {
         const MeasurementSettings s = SettingsOf(r);
         const RecordedSettings& rs = r.settings;

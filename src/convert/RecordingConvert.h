@@ -18,7 +18,8 @@ std::optional<qint64> ParseRecordingTime(const QString& text);
 
 // A header line, then per read: the time, the trace, the settings that label it and its levels in the
 // recorded unit (two decimals), in UTF-8 with LF line ends.
-QByteArray RecordingCsv(const std::vector<RecordedRead>& reads);
+// Without the header, the lines go on a CSV begun before (an export written in pieces).
+QByteArray RecordingCsv(const std::vector<RecordedRead>& reads, bool header = true);
 // The reads with their raw levels, and the events.
 QByteArray RecordingJson(const std::vector<RecordedRead>& reads, const std::vector<RecordedEvent>& events);
 

@@ -18,8 +18,8 @@ using DeviceWrite = std::function<bool(QIODevice& device, const QByteArray& byte
 
 // The one writer of every data file: the bytes go to a temporary file beside the target, which replaces the
 // target only when every byte was written. A save that fails at any point leaves the previous file exactly
-// as it was. The optional write step lets tests put a failing device in the way. Under a FileConfinement
-// both take the file through the confined folder.
+// as it was. The optional write step writes in its own way instead (a long export in pieces, or a test's
+// failing device). Under a FileConfinement both take the file through the confined folder.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, const DeviceWrite& write = {});
 
 }  // namespace tk

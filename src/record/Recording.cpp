@@ -168,8 +168,9 @@ constexpr char READ_COLUMNS[] =
     "user_unit_offset, bandwidth, video_filter, attenuation_db, noise_suppression_db, correction, "
     "correction_curve, points, levels FROM reads ";
 
-// The rows of a query over READ_COLUMNS; false, with the damaged read named, when one cannot be read.
-bool TakeReads(QSqlQuery& q, std::vector<RecordedRead>& reads, QString* error) {
+// The rows of a query over READ_COLUMNS; false, with the damaged read named, when one cannot be read. With
+// `damaged`, a damaged read is counted and left out.
+bool TakeReads(QSqlQuery& q, std::vector<RecordedRead>& reads, QString* error, int* damaged = nullptr) {
     while (q.next()) {
         RecordedRead r;
         r.id = q.value(0).toLongLong();
@@ -178,6 +179,10 @@ bool TakeReads(QSqlQuery& q, std::vector<RecordedRead>& reads, QString* error) {
         const auto trace = RecordedTraceOfName(q.value(3).toString());
         auto levels = UnpackLevels(q.value(17).toByteArray(), q.value(16).toLongLong());
         if (!trace || !levels) {
+            if (damaged) {
+                ++*damaged;
+                continue;
+            }
             if (error) *error = QStringLiteral("Read %1 of the recording is damaged").arg(r.id);
             return false;
         }
@@ -519,7 +524,8 @@ std::vector<RecordedRead> RecordingReader::Reads(qint64 fromUtcMs, qint64 toUtcM
     return reads;
 }
 
-std::vector<RecordedRead> RecordingReader::ReadsById(const std::vector<qint64>& ids, QString* error) {
+std::vector<RecordedRead> RecordingReader::ReadsById(const std::vector<qint64>& ids, QString* error,
+                                                     int* damaged) {
     std::vector<RecordedRead> reads;
     if (!m_open || ids.empty()) return reads;
     QStringList list;
@@ -532,7 +538,7 @@ std::vector<RecordedRead> RecordingReader::ReadsById(const std::vector<qint64>& 
         if (error) *error = q.lastError().text();
         return reads;
     }
-    TakeReads(q, reads, error);
+    TakeReads(q, reads, error, damaged);
     return reads;
 }
 
@@ -542,21 +548,17 @@ std::vector<RecordedMoment> RecordingReader::Moments(qint64 afterId, QString* er
     QSqlDatabase db = Database(m_connection);
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    const bool prepared =
-        q.prepare(QStringLiteral("SELECT id, utc_ms, trace FROM reads WHERE id > ? ORDER BY id"));
+    const bool prepared = q.prepare(
+        QStringLiteral("SELECT id, utc_ms, utc_offset_s, trace FROM reads WHERE id > ? ORDER BY id"));
     q.addBindValue(afterId);
     if (!prepared || !q.exec()) {
         if (error) *error = q.lastError().text();
         return moments;
     }
     while (q.next()) {
-        const auto trace = RecordedTraceOfName(q.value(2).toString());
-        if (!trace) {
-            if (error)
-                *error = QStringLiteral("Read %1 of the recording is damaged").arg(q.value(0).toLongLong());
-            break;
-        }
-        moments.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), *trace});
+        const auto trace = RecordedTraceOfName(q.value(3).toString());
+        if (trace)
+            moments.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toInt(), *trace});
     }
     return moments;
 }

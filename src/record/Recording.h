@@ -80,6 +80,7 @@ void PutViewIntoModel(const RecordedView& view, MeasurementModel& model);
 struct RecordedMoment {
     qint64 id = 0;
     qint64 utcMs = 0;
+    int utcOffsetS = 0;
     RecordedTrace trace = RecordedTrace::Actual;
 };
 
@@ -137,10 +138,13 @@ public:
     // The events that started between the two times, in the order recorded.
     std::vector<RecordedEvent> Events(qint64 fromUtcMs, qint64 toUtcMs, QString* error);
     qint64 Count();
-    // Every read's id, time and trace after the read `afterId`, in the order recorded.
+    // Every read's id, time and trace after the read `afterId`, in the order recorded; a read whose trace
+    // is damaged is left out.
     std::vector<RecordedMoment> Moments(qint64 afterId, QString* error);
-    // The reads of the ids given (in any order), in the order recorded; a missing id is left out.
-    std::vector<RecordedRead> ReadsById(const std::vector<qint64>& ids, QString* error);
+    // The reads of the ids given (in any order), in the order recorded; a missing id is left out, and so is
+    // a damaged read, which `damaged` counts (without it, a damaged read is an error).
+    std::vector<RecordedRead> ReadsById(const std::vector<qint64>& ids, QString* error,
+                                        int* damaged = nullptr);
     // The views in the order recorded; none in a recording made before views were kept.
     std::vector<RecordedView> Views(QString* error);
 

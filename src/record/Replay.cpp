@@ -25,8 +25,8 @@ double ToleranceMHz(const RecordedSettings& s) {
     return 5.0 * double(s.scanWidth) * std::max(1, s.resolution) / 400.0;
 }
 
-// Reads are fetched in pieces of this many, so that a long query holds no day of levels at once.
-constexpr std::size_t CHUNK = 256;
+// Reads are fetched in pieces, so that a long query holds no day of levels at once.
+constexpr std::size_t CHUNK = Replay::CHUNK;
 
 }  // namespace
 
@@ -104,7 +104,7 @@ bool Replay::Open(const QString& fileName, QString* error) {
     return Refresh(error);
 }
 
-bool Replay::Refresh(QString* error) {
+bool Replay::Refresh(QString* error, bool* changed) {
     QString problem;
     const qint64 lastId = m_moments.empty() ? 0 : m_moments.back().id;
     std::vector<RecordedMoment> more = m_reader.Moments(lastId, &problem);
@@ -114,6 +114,13 @@ bool Replay::Refresh(QString* error) {
     if (!problem.isEmpty()) {
         if (error) *error = problem;
         return false;
+    }
+    if (changed) {
+        const auto endOf = [](const RecordedEvent& e) { return e.endedUtcMs.value_or(-1); };
+        *changed =
+            !more.empty() || events.size() != m_events.size() || views.size() != m_views.size() ||
+            !std::equal(events.begin(), events.end(), m_events.begin(), m_events.end(),
+                        [&](const RecordedEvent& a, const RecordedEvent& b) { return endOf(a) == endOf(b); });
     }
     for (const RecordedMoment& m : more) {
         m_positionsOf[std::size_t(m.trace)].push_back(int(m_moments.size()));
@@ -166,7 +173,12 @@ const RecordedView* Replay::ViewAt(qint64 utcMs) const {
 
 void Replay::Put(const RecordedRead& read, MeasurementModel& model) const {
     PutReadIntoModel(read, model);
-    if (const RecordedView* view = ViewAt(read.utcMs)) PutViewIntoModel(*view, model);
+    if (const RecordedView* view = ViewAt(read.utcMs)) {
+        PutViewIntoModel(*view, model);
+    } else {
+        // Boundaries the recording does not know are not drawn: the program's own may be other ones.
+        model.settings.limitActual = model.settings.limitPeak = model.settings.limitAverage = false;
+    }
     const QDateTime local = LocalTime(read.utcMs, read.utcOffsetS);
     FixedText<10>& time = read.trace == RecordedTrace::Actual ? model.timeActual
                           : read.trace == RecordedTrace::Peak ? model.timePeak
@@ -187,9 +199,10 @@ bool Replay::Show(int position, MeasurementModel& model, QString* error) {
         if (after != positions.begin()) ids.push_back(m_moments[std::size_t(*std::prev(after))].id);
     }
     QString problem;
-    const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem);
-    if (!problem.isEmpty() || reads.size() != ids.size()) {
-        if (error) *error = problem.isEmpty() ? QStringLiteral("The recording cannot be read") : problem;
+    m_damagedShown = 0;
+    const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem, &m_damagedShown);
+    if (!problem.isEmpty()) {
+        if (error) *error = problem;
         return false;
     }
     model.traceActual.fill(0);
@@ -217,11 +230,13 @@ bool Replay::AddWaterfallRows(int after, int upTo, WaterfallHistory& history, QS
         std::vector<qint64> ids;
         for (auto p = it; p != end; ++p) ids.push_back(m_moments[std::size_t(*p)].id);
         QString problem;
-        const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem);
+        int damaged = 0;
+        const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem, &damaged);
         if (!problem.isEmpty()) {
             if (error) *error = problem;
             return false;
         }
+        if (added) *added -= damaged;
         for (const RecordedRead& read : reads) {
             PutReadIntoModel(read, scratch);
             history.AddRow(scratch, double(read.utcMs) / 1000.0);
@@ -250,7 +265,8 @@ std::vector<RecordedRead> Replay::ReadsBetween(int from, int to, QString* error)
         std::vector<qint64> ids;
         for (int q = p; q < end; ++q) ids.push_back(m_moments[std::size_t(q)].id);
         QString problem;
-        std::vector<RecordedRead> chunk = m_reader.ReadsById(ids, &problem);
+        int damaged = 0;
+        std::vector<RecordedRead> chunk = m_reader.ReadsById(ids, &problem, &damaged);
         if (!problem.isEmpty()) {
             if (error) *error = problem;
             return {};
@@ -281,13 +297,15 @@ std::vector<EmissionSummary> Replay::WorstMargins(QString* error) {
                                 1,
                                 over.toUtcMs.value_or(endMs) - over.fromUtcMs};
         double tolerance = 0.0;
+        double tracked = over.frequencyMHz;  // a drifting carrier stays itself, as the recording follows it
         for (auto it = first; it != positions.end() && m_moments[std::size_t(*it)].utcMs < until;) {
             std::vector<qint64> ids;
             for (; it != positions.end() && m_moments[std::size_t(*it)].utcMs < until && ids.size() < CHUNK;
                  ++it)
                 ids.push_back(m_moments[std::size_t(*it)].id);
             QString problem;
-            const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem);
+            int damaged = 0;
+            const std::vector<RecordedRead> reads = m_reader.ReadsById(ids, &problem, &damaged);
             if (!problem.isEmpty()) {
                 if (error) *error = problem;
                 return {};
@@ -295,15 +313,21 @@ std::vector<EmissionSummary> Replay::WorstMargins(QString* error) {
             for (const RecordedRead& read : reads) {
                 Put(read, scratch);
                 tolerance = ToleranceMHz(read.settings);
+                // The emission is the violating peak nearest to where it was last, within the tolerance.
                 const std::vector<PeakRow> rows = ViolatingEmissions(scratch, BoundaryTraceOf(over.trace));
+                const PeakRow* nearest = nullptr;
                 for (const PeakRow& row : rows) {
-                    if (!row.marginDb || std::abs(double(row.frequencyMHz) - over.frequencyMHz) > tolerance)
-                        continue;
-                    if (*row.marginDb < episode.worstMarginDb) {
-                        episode.worstMarginDb = *row.marginDb;
-                        episode.worstUtcMs = read.utcMs;
-                        episode.utcOffsetS = read.utcOffsetS;
-                    }
+                    const double distance = std::abs(double(row.frequencyMHz) - tracked);
+                    if (row.marginDb && distance <= tolerance &&
+                        (!nearest || distance < std::abs(double(nearest->frequencyMHz) - tracked)))
+                        nearest = &row;
+                }
+                if (!nearest) continue;
+                tracked = double(nearest->frequencyMHz);
+                if (*nearest->marginDb < episode.worstMarginDb) {
+                    episode.worstMarginDb = *nearest->marginDb;
+                    episode.worstUtcMs = read.utcMs;
+                    episode.utcOffsetS = read.utcOffsetS;
                 }
             }
         }

@@ -61,8 +61,9 @@ class Replay {
 public:
     // False, with a message a user understands, when the file is no recording or is damaged.
     bool Open(const QString& fileName, QString* error);
-    // Takes in the reads and events written since (a recording still being written).
-    bool Refresh(QString* error);
+    // Takes in the reads and events written since (a recording still being written); `changed` tells
+    // whether there were any, or an event ended.
+    bool Refresh(QString* error, bool* changed = nullptr);
     const QString& fileName() const { return m_fileName; }
 
     // The reads without their levels, in the order recorded; a position is an index into them.
@@ -80,10 +81,12 @@ public:
     std::optional<int> NextViolation(int position) const;
     std::optional<int> PreviousViolation(int position) const;
 
-    // The moment at position into the model: the newest read of each trace up to it (a trace not read yet
-    // is zero), with its time, and what the graph showed then. The settings are those of the read at
-    // position.
+    // The moment at position into the model: the newest read of each trace up to it (a trace not read yet,
+    // or whose read is damaged, is zero), with its time, and what the graph showed then (in a recording that
+    // kept no views, the boundaries switched off). The settings are those of the read at position.
     bool Show(int position, MeasurementModel& model, QString* error);
+    // The damaged reads the last Show left out.
+    int damagedShown() const { return m_damagedShown; }
     // The waterfall's rows for reads after position `after` up to `upTo`, added in the order read; after = -1
     // with a cleared history gives the rows the live waterfall held at upTo.
     // `added` counts the rows added.
@@ -95,8 +98,10 @@ public:
     // Per emission (a trace's violations within five sweep points of one another), the worst margin of
     // every read while it was over, worst first.
     std::vector<EmissionSummary> WorstMargins(QString* error);
-    // The reads from position `from` to `to` (inclusive), for an export.
+    // The reads from position `from` to `to` (inclusive), for an export; damaged ones are left out.
     std::vector<RecordedRead> ReadsBetween(int from, int to, QString* error);
+    // The number of reads fetched at once; an export of a long range goes in pieces of this many.
+    static constexpr int CHUNK = 256;
 
 private:
     // The view in force at the time (the last written at or before it).
@@ -111,6 +116,7 @@ private:
     std::vector<RecordedEvent> m_events;
     std::vector<int> m_violationPositions;  // sorted
     std::vector<RecordedView> m_views;
+    int m_damagedShown = 0;
 };
 
 }  // namespace tk

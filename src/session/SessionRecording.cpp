@@ -114,8 +114,23 @@ bool SessionRecording::Start(const QString& fileName, QString* error, qint64 siz
     return true;
 }
 
+SessionRecording::~SessionRecording() {
+    EndOpenViolations();
+}
+
+void SessionRecording::EndOpenViolations() {
+    // What is still over when the recording stops ends with it: a recording continued later must not count
+    // the time between as over.
+    QString error;
+    const qint64 now = m_recorder.isOpen() ? Now() : 0;
+    for (const Open& open : m_violations)
+        if (!m_recorder.EndEvent(open.id, now, &error)) break;
+    m_violations.clear();
+}
+
 void SessionRecording::Stop() {
     const bool was = m_recorder.isOpen();
+    EndOpenViolations();
     m_recorder.Close();
     m_violations.clear();
     if (was) emit recordingChanged(false);

@@ -23,6 +23,7 @@ class SessionRecording final : public QObject {
     Q_OBJECT
 public:
     explicit SessionRecording(Session& session, QObject* parent = nullptr);
+    ~SessionRecording() override;
 
     bool Start(const QString& fileName, QString* error, qint64 sizeLimit = RECORDING_SIZE_LIMIT);
     void Stop();
@@ -51,6 +52,7 @@ private:
     void RecordEvent(const QString& kind, const QString& text);
     qint64 Now() const;
     void Failed(const QString& error);
+    void EndOpenViolations();
 
     Session& m_session;
     Recorder m_recorder;

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "BusyCursor.h"
 #include "FileIO.h"
 #include "FileOperations.h"
 #include "GraphWindow.h"
@@ -31,6 +32,7 @@ namespace {
 
 constexpr int MARGIN = 6;
 constexpr int PLAY_TICK_MS = 20;
+constexpr double REFRESH_S = 1.0;
 
 QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -176,7 +178,10 @@ ReplayWindow::ReplayWindow(std::unique_ptr<Replay> replay, const MeasurementMode
     m_from->setObjectName(QStringLiteral("replayfrom"));
     m_to = new QDateTimeEdit(this);
     m_to->setObjectName(QStringLiteral("replayto"));
-    for (QDateTimeEdit* edit : {m_from, m_to}) edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    for (QDateTimeEdit* edit : {m_from, m_to}) {
+        edit->setTimeSpec(Qt::UTC);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
     auto* exportRange = Button("replayexport", QStringLiteral("Export CSV..."), this);
     auto* fromLabel = new QLabel(QStringLiteral("From"), this);
     auto* toLabel = new QLabel(QStringLiteral("to"), this);
@@ -247,18 +252,25 @@ void ReplayWindow::TakeNewReads() {
     if (m_replay->size() == 0) return;
     const RecordedMoment& first = m_replay->moments().front();
     const RecordedMoment& last = m_replay->moments().back();
-    const int offset = events.empty() ? 0 : events.front().utcOffsetS;
+    // The fields show the recording's local time at its start, as the event list does.
+    m_fieldOffsetS = first.utcOffsetS;
     for (QDateTimeEdit* edit : {m_from, m_to}) {
-        edit->setTimeSpec(Qt::OffsetFromUTC);
-        edit->setMinimumDateTime(
-            QDateTime::fromMSecsSinceEpoch(first.utcMs - 1000, Qt::OffsetFromUTC, offset));
-        edit->setMaximumDateTime(
-            QDateTime::fromMSecsSinceEpoch(last.utcMs + 1000, Qt::OffsetFromUTC, offset));
+        edit->setMinimumDateTime(FieldTime(first.utcMs - 1000));
+        edit->setMaximumDateTime(FieldTime(last.utcMs + 1000));
     }
     if (m_position < 0) {
-        m_from->setDateTime(QDateTime::fromMSecsSinceEpoch(first.utcMs, Qt::OffsetFromUTC, offset));
-        m_to->setDateTime(QDateTime::fromMSecsSinceEpoch(last.utcMs, Qt::OffsetFromUTC, offset));
+        m_from->setDateTime(FieldTime(first.utcMs));
+        m_to->setDateTime(FieldTime(last.utcMs));
     }
+}
+
+// A date field holds no offset of its own: it is kept in UTC, moved by the recording's offset.
+QDateTime ReplayWindow::FieldTime(qint64 utcMs) const {
+    return QDateTime::fromMSecsSinceEpoch(utcMs + qint64(m_fieldOffsetS) * 1000, Qt::UTC);
+}
+
+qint64 ReplayWindow::FieldUtcMs(const QDateTimeEdit* field) const {
+    return field->dateTime().toMSecsSinceEpoch() - qint64(m_fieldOffsetS) * 1000;
 }
 
 void ReplayWindow::Failed(const QString& text) {
@@ -274,23 +286,27 @@ void ReplayWindow::GoTo(int position) {
     position = std::clamp(position, 0, m_replay->size() - 1);
     QString error;
     // Forward by less than the waterfall keeps adds the rows read meanwhile; any other move builds it anew.
-    const bool onward =
-        m_position >= 0 && position >= m_position && position - m_position <= m_history.capacity();
+    const bool onward = m_historyValid && m_position >= 0 && position >= m_position &&
+                        position - m_position <= m_history.capacity();
     if (!onward) m_history.Clear();
     int added = 0;
+    // A move that failed half-way leaves the waterfall to be made anew at the next.
+    m_historyValid = false;
     if (!m_replay->AddWaterfallRows(onward ? m_position : -1, position, m_history, &error, &added) ||
         !m_replay->Show(position, m_model, &error))
         return Failed(error);
+    m_historyValid = true;
     m_position = position;
     m_timeline->SetPosition(position);
     const RecordedMoment& moment = m_replay->moments()[std::size_t(position)];
     const auto& events = m_replay->events();
-    const int offset = events.empty() ? 0 : events.front().utcOffsetS;
-    m_time->setText(QStringLiteral("%1  read %2 of %3 (%4)")
-                        .arg(ReplayTimeText(moment.utcMs, offset))
-                        .arg(position + 1)
-                        .arg(m_replay->size())
-                        .arg(RecordedTraceName(moment.trace)));
+    m_time->setText(
+        QStringLiteral("%1  read %2 of %3 (%4)%5")
+            .arg(ReplayTimeText(moment.utcMs, moment.utcOffsetS))
+            .arg(position + 1)
+            .arg(m_replay->size())
+            .arg(RecordedTraceName(moment.trace))
+            .arg(m_replay->damagedShown() > 0 ? QStringLiteral(" - a damaged read left out") : QString()));
     ShowPeaks();
     Redraw();
     // The picture gains the one row read since, or is drawn anew (which a new level range does itself).
@@ -327,6 +343,7 @@ void ReplayWindow::SetPlaying(bool on) {
     m_timer.stop();
     if (on) {
         m_playFrom = std::max(m_position, 0);
+        m_lastRefresh = -REFRESH_S;
         m_wall.start();
         m_timer.start();
     }
@@ -336,11 +353,13 @@ void ReplayWindow::SetPlaying(bool on) {
 }
 
 void ReplayWindow::PlayTo(int from, double wallSeconds) {
-    // At the end a recording still being written is asked for its new reads.
-    if (m_position >= m_replay->size() - 1) {
+    // At the end a recording still being written is asked for its new reads, once a second.
+    if (m_position >= m_replay->size() - 1 && wallSeconds - m_lastRefresh >= REFRESH_S) {
+        m_lastRefresh = wallSeconds;
         QString error;
-        if (!m_replay->Refresh(&error)) return Failed(error);
-        TakeNewReads();
+        bool changed = false;
+        if (!m_replay->Refresh(&error, &changed)) return Failed(error);
+        if (changed) TakeNewReads();
     }
     const int target = m_replay->PlayPosition(from, wallSeconds, speed());
     if (target != m_position) GoTo(target);
@@ -375,6 +394,7 @@ void ReplayWindow::ShowTable(QTableWidget* table, const ReplayTable& content) {
 
 void ReplayWindow::RunQueries() {
     SetPlaying(false);
+    const BusyCursor busy;
     QString error;
     const std::vector<EmissionSummary> worst = m_replay->WorstMargins(&error);
     if (!error.isEmpty()) return Failed(error);
@@ -395,6 +415,9 @@ void ReplayWindow::CopyTable() {
 
 void ReplayWindow::StoreMoment() {
     SetPlaying(false);
+    if (m_position < 0)
+        return m_dialogs.message(QStringLiteral("The recording holds no reads yet"), QStringLiteral("Replay"),
+                                 MessageIcon::Information);
     const FileDialogRequest request{QStringLiteral("Store moment"),
                                     QStringLiteral("Messungen (*.mes)"),
                                     QStringLiteral("*.mes"),
@@ -407,10 +430,9 @@ void ReplayWindow::StoreMoment() {
 
 void ReplayWindow::ExportRange() {
     SetPlaying(false);
-    const int from = m_replay->PositionFrom(m_from->dateTime().toMSecsSinceEpoch());
-    const int to = m_replay->PositionAt(m_to->dateTime().toMSecsSinceEpoch());
-    if (m_replay->size() == 0 || from > to ||
-        m_replay->moments()[std::size_t(to)].utcMs > m_to->dateTime().toMSecsSinceEpoch())
+    const int from = m_replay->PositionFrom(FieldUtcMs(m_from));
+    const int to = m_replay->PositionAt(FieldUtcMs(m_to));
+    if (m_replay->size() == 0 || from > to || m_replay->moments()[std::size_t(to)].utcMs > FieldUtcMs(m_to))
         return m_dialogs.message(QStringLiteral("No reads between these times"), QStringLiteral("Replay"),
                                  MessageIcon::Information);
     const FileDialogRequest request{QStringLiteral("Export CSV"),
@@ -421,11 +443,21 @@ void ReplayWindow::ExportRange() {
                                     true};
     const std::optional<QString> name = m_dialogs.saveFileName(request);
     if (!name) return;
+    // Written a piece of reads at a time, so that a day's export never holds the day at once.
+    const BusyCursor busy;
     QString error;
-    const std::vector<RecordedRead> reads = m_replay->ReadsBetween(from, to, &error);
+    const auto writePieces = [&](QIODevice& device, const QByteArray&) {
+        for (int p = from; p <= to; p += Replay::CHUNK) {
+            const std::vector<RecordedRead> reads =
+                m_replay->ReadsBetween(p, std::min(to, p + Replay::CHUNK - 1), &error);
+            const QByteArray lines = RecordingCsv(reads, p == from);
+            if (!error.isEmpty() || device.write(lines) != lines.size()) return false;
+        }
+        return true;
+    };
+    if (WriteFileAtomically(*name, {}, writePieces)) return;
     if (!error.isEmpty()) return Failed(error);
-    if (!WriteFileAtomically(*name, RecordingCsv(reads)))
-        m_dialogs.message(QStringLiteral("File error"), QStringLiteral("File handling"));
+    m_dialogs.message(QStringLiteral("File error"), QStringLiteral("File handling"));
 }
 
 void OpenReplay(const MeasurementModel& model, UserDialogs& dialogs, QWidget* parent) {

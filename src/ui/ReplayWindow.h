@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
@@ -94,12 +95,17 @@ private:
     void ShowPeaks();
     void ShowTable(QTableWidget* table, const ReplayTable& content);
     void TakeNewReads();
+    QDateTime FieldTime(qint64 utcMs) const;
+    qint64 FieldUtcMs(const QDateTimeEdit* field) const;
 
     std::unique_ptr<Replay> m_replay;
     MeasurementModel m_model;
     UserDialogs& m_dialogs;
     WaterfallHistory m_history;
     int m_position = -1;
+    bool m_historyValid = false;  // the waterfall holds the rows up to m_position
+    int m_fieldOffsetS = 0;       // the local offset the date fields show
+    double m_lastRefresh = 0.0;   // when playing last asked a recording at its end for new reads
     QTimer m_timer;
     QElapsedTimer m_wall;
     int m_playFrom = 0;

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "FileBytes.h"
@@ -119,11 +120,12 @@ private slots:
     }
 
     // The measurement load closes the link before it asks, and the link stays closed. A whole file or one
-    // that ends early is shown in the graph window under its name (the short one with a message); one
-    // refused, or none chosen, opens no graph.
+    // that ends early is shown in the graph window under its name (the short one with a message) and told
+    // as loaded; one refused, or none chosen, opens no graph.
     void measurementLoadResults() {
         for (const int length : {11411, 11000, 4, 0}) {  // 0: the dialog is cancelled
             Rig r;
+            QSignalSpy loaded(&r.window.session(), &Session::fileLoaded);
             r.port.open(QStringLiteral("x"));
             r.act("mopen")->setChecked(true);
             QVERIFY(WriteBytes(r.path("m.mes"), WriteMeasurement(MeasurementModel()).left(length)));
@@ -134,6 +136,8 @@ private slots:
             auto* grafik = r.find<QWidget>("grafik");
             QCOMPARE(grafik != nullptr, length > 4);
             QCOMPARE(bool(r.model.graphOpen), length > 4);
+            QCOMPARE(loaded.size(), length > 4 ? 1 : 0);
+            if (length > 4) QCOMPARE(loaded[0], (QVariantList{"measurement", r.path("m.mes")}));
             if (grafik)
                 QVERIFY2(grafik->windowTitle().startsWith(QStringLiteral("m.mes | ")),
                          qPrintable(grafik->windowTitle()));
