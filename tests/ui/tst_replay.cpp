@@ -1,7 +1,9 @@
 // A recorded campaign played back: the same traces and violations as the live run, and the replay window's
 // moves, waterfall, queries, stored moment and export.
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -121,8 +123,8 @@ private slots:
                      qPrintable(QString::number(p)));
             QCOMPARE(Violations(ViolatingEmissions(m, b)), Violations(l.violating));
         }
-        // The violations began with the second and the fifth actual read; the first cleared at the fourth, the
-        // second was still over when the recording stopped, and ended with it.
+        // The violations began with the second and the fifth actual read; the first cleared at the fourth,
+        // the second was still over when the recording stopped, and ended with it.
         const std::vector<OverBoundary> over = replay.TimesOverBoundary();
         QCOMPARE(over.size(), std::size_t(2));
         QCOMPARE(replay.NextViolation(0), 3);
@@ -224,6 +226,14 @@ private slots:
                  (QStringList{"load", "boundaries " + c.dir.filePath("limits.grn")}));
         QCOMPARE(table.rows.at(1).value(1), QStringLiteral("online"));
         QCOMPARE(table.Text().count(QStringLiteral("\tviolation\tactual 500.000 MHz, margin -22.0 dB\n")), 2);
+        // A click on an event goes to its moment; "Copy" takes the table shown.
+        emit events->cellClicked(2, 0);
+        QCOMPARE(w.position(), 3);
+        w.CopyTable();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(copied.startsWith(QStringLiteral("Trace\tFrequency (MHz)\tWorst margin (dB)\t")) &&
+                     copied.contains(QStringLiteral("\nactual\t500.000\t-22.0\t")),
+                 qPrintable(copied));
     }
 
     // Played to its end, a recording still being written takes in the reads written since it was opened.
