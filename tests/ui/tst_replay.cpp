@@ -155,6 +155,17 @@ private slots:
         ReplayWindow w(std::move(replay), c.model, c.dialogs);
         QCOMPARE(w.position(), 0);
         QCOMPARE(w.waterfall().rowCount(), 1);
+        // The time line: a red mark where each violation began, the moment as a dark line, on the base
+        // colour.
+        auto* timeline = w.findChild<ReplayTimeline*>(QStringLiteral("replaytimeline"));
+        const QImage line = timeline->grab().toImage();
+        QCOMPARE(line.pixelColor(line.width() / 2, 26), timeline->palette().base().color());
+        for (const int violation : {3, 12}) {
+            const int x = 6 + violation * (line.width() - 12) / (3 * READS - 1);
+            QCOMPARE(line.pixelColor(x, 4), QColor(Qt::red));
+            QCOMPARE(timeline->PositionAtX(x), violation);
+        }
+        QCOMPARE(line.pixelColor(6, 26), timeline->palette().text().color());
         w.NextViolation();
         QCOMPARE(w.position(), 3);
         QCOMPARE(w.model().traceActual[250], 220);
