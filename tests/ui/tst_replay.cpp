@@ -123,6 +123,11 @@ private slots:
                      qPrintable(QString::number(p)));
             QCOMPARE(Violations(ViolatingEmissions(m, b)), Violations(l.violating));
         }
+        // Back at the first read, the traces not read yet are empty again, with no time.
+        QVERIFY(replay.Show(0, m, &error));
+        QCOMPARE(QStringList({m.timePeak.trimmed(), m.timeAverage.trimmed()}),
+                 QStringList({"--:--:--", "--:--:--"}));
+        QVERIFY(m.tracePeak[250] == 0 && m.traceAverage[250] == 0 && m.traceActual[250] != 0);
         // The violations began with the second and the fifth actual read; the first cleared at the fourth,
         // the second was still over when the recording stopped, and ended with it.
         const std::vector<OverBoundary> over = replay.TimesOverBoundary();

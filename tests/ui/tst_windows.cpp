@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "MainWindowRig.h"
+#include "ReplayWindow.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -89,6 +90,24 @@ private slots:
             for (const QString& f : Faults(frame->widget()))
                 faults << frame->widget()->objectName() + QStringLiteral(": ") + f;
         }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+    }
+
+    // The replay window, a window of its own.
+    void replayWindowLaysOutItsControls() {
+        MainWindowRig r;
+        const QString file = r.home.filePath(QStringLiteral("r.tkrec"));
+        Recorder recorder;
+        QString error;
+        QVERIFY(recorder.Open(file, RECORDING_SIZE_LIMIT, &error) &&
+                recorder.Append(ReadOfModel(r.model, RecordedTrace::Actual, 0, 0), &error));
+        r.dialogs.openAnswers << file;
+        OpenReplay(r.model, r.dialogs, &r.window);
+        auto* replay = r.window.findChild<ReplayWindow*>();
+        QVERIFY(replay);
+        replay->show();
+        QVERIFY(QTest::qWaitForWindowExposed(replay));
+        const QStringList faults = Faults(replay);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 };
