@@ -110,6 +110,8 @@ head -c 3000 /dev/urandom >noise.tkrec
 grep -q "noise.tkrec is no recording of this program" err.txt || fail "noise: $(cat err.txt)"
 run --record noise.tkrec "$examples/scripts/campaign.scp" >err.txt 2>&1
 [ "$?" -eq 2 ] && grep -q "tk820-2: --record: noise.tkrec is no recording" err.txt || fail "record into noise: $(cat err.txt)"
+QT_QPA_PLATFORM=offscreen timeout 60 "$program" --home "$work/home" --emulator --record noise.tkrec >err.txt 2>&1
+[ "$?" -eq 2 ] || fail "the window opened over a refused recording: $(cat err.txt)"
 
 [ "$fails" -eq 0 ] && echo "record: all checks passed"
 exit "$fails"
