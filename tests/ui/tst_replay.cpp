@@ -42,6 +42,12 @@ QByteArray Trace(char header, bool spike) {
     return t;
 }
 
+BoundaryTrace BoundaryFor(RecordedTrace t) {
+    return t == RecordedTrace::Actual ? BoundaryTrace::Actual
+           : t == RecordedTrace::Peak ? BoundaryTrace::Peak
+                                      : BoundaryTrace::Average;
+}
+
 struct Live {
     RecordedTrace trace;
     TraceArray levels;
@@ -71,10 +77,7 @@ struct Campaign : MainWindowRig {
             const RecordedTrace t = kind == TraceKind::Actual ? RecordedTrace::Actual
                                     : kind == TraceKind::Peak ? RecordedTrace::Peak
                                                               : RecordedTrace::Average;
-            const BoundaryTrace b = t == RecordedTrace::Actual ? BoundaryTrace::Actual
-                                    : t == RecordedTrace::Peak ? BoundaryTrace::Peak
-                                                               : BoundaryTrace::Average;
-            live.push_back({t, TraceOf(model, b), ViolatingEmissions(model, b)});
+            live.push_back({t, TraceOf(model, BoundaryFor(t)), ViolatingEmissions(model, BoundaryFor(t))});
         });
         // The same boundaries stored and loaded again: a load among the events, the violations unchanged.
         const QString limits = dir.filePath(QStringLiteral("limits.grn"));
@@ -103,11 +106,14 @@ QString Violations(const std::vector<PeakRow>& rows) {
 class TestReplay : public QObject {
     Q_OBJECT
 private slots:
-    // Every read of the campaign replays to the raw levels and the violations the live graph had.
-    void campaignReplaysAsLive() {
+    // Every read of the campaign replays to the raw levels and the violations the live graph had. The window
+    // on it: moves by step, violation and play; the waterfall holds the actual reads up to the moment; a
+    // stored moment loads back; the export holds the range's reads; the queries fill their tables.
+    void campaignInTheWindow() {
         Campaign c;
         QCOMPARE(c.live.size(), std::size_t(3 * READS));
-        Replay replay;
+        auto opened = std::make_unique<Replay>();
+        Replay& replay = *opened;
         QString error;
         QVERIFY2(replay.Open(c.file, &error), qPrintable(error));
         QCOMPARE(replay.size(), 3 * READS);
@@ -116,12 +122,10 @@ private slots:
             const Live& l = c.live[std::size_t(p)];
             QVERIFY(replay.Show(p, m, &error));
             QCOMPARE(replay.moments()[std::size_t(p)].trace, l.trace);
-            const BoundaryTrace b = l.trace == RecordedTrace::Actual ? BoundaryTrace::Actual
-                                    : l.trace == RecordedTrace::Peak ? BoundaryTrace::Peak
-                                                                     : BoundaryTrace::Average;
-            QVERIFY2(std::equal(l.levels.begin(), l.levels.begin() + 501, TraceOf(m, b).begin()),
+            QVERIFY2(std::equal(l.levels.begin(), l.levels.begin() + 501,
+                                TraceOf(m, BoundaryFor(l.trace)).begin()),
                      qPrintable(QString::number(p)));
-            QCOMPARE(Violations(ViolatingEmissions(m, b)), Violations(l.violating));
+            QCOMPARE(Violations(ViolatingEmissions(m, BoundaryFor(l.trace))), Violations(l.violating));
         }
         // Back at the first read, the traces not read yet are empty again, with no time.
         QVERIFY(replay.Show(0, m, &error));
@@ -148,16 +152,8 @@ private slots:
         QCOMPARE(worst[0].overMs, at(9) - at(3) + *over[1].toUtcMs - at(12));
         QCOMPARE(worst[0].worstMarginDb, c.live[3].violating.at(0).marginDb.value());
         QCOMPARE(WorstMarginTable(worst).Text().count(u'\n'), 2);
-    }
 
-    // The window: moves by step, violation and play; the waterfall holds the actual reads up to the moment;
-    // a stored moment loads back; the export holds the range's reads; the queries fill their tables.
-    void window() {
-        Campaign c;
-        auto replay = std::make_unique<Replay>();
-        QString error;
-        QVERIFY(replay->Open(c.file, &error));
-        ReplayWindow w(std::move(replay), c.model, c.dialogs);
+        ReplayWindow w(std::move(opened), c.model, c.dialogs);
         QCOMPARE(w.position(), 0);
         QCOMPARE(w.waterfall().rowCount(), 1);
         // The time line: a red mark where each violation began, the moment as a dark line, on the base
@@ -212,29 +208,22 @@ private slots:
         w.ExportRange();
         const QList<QByteArray> lines = FileBytes(c.dir.filePath(QStringLiteral("range.csv"))).split('\n');
         QCOMPARE(lines.size(), 1 + 3 * READS + 1);
-        MeasurementModel m;
-        Replay again;
-        QVERIFY(again.Open(c.file, &error));
         for (int p = 0; p < 3 * READS; ++p) {
-            QVERIFY(again.Show(p, m, &error));
             const QList<QByteArray> fields = lines[p + 1].split(',');
             QCOMPARE(fields.size(), 12 + 501);
-            const RecordedTrace t = again.moments()[std::size_t(p)].trace;
-            const TraceArray& shown = t == RecordedTrace::Actual ? m.traceActual
-                                      : t == RecordedTrace::Peak ? m.tracePeak
-                                                                 : m.traceAverage;
+            const TraceArray& shown = c.live[std::size_t(p)].levels;
             for (int i : {0, 250, 500})
                 QCOMPARE(fields[12 + i],
-                         QByteArray::number(LevelInUnit(m.settings, shown[std::size_t(i)], 1), 'f', 2));
+                         QByteArray::number(LevelInUnit(c.model.settings, shown[std::size_t(i)], 1), 'f', 2));
         }
 
         w.RunQueries();
-        auto* worst = w.findChild<QTableWidget*>(QStringLiteral("replayworst"));
-        auto* over = w.findChild<QTableWidget*>(QStringLiteral("replayover"));
-        QCOMPARE(worst->rowCount(), 1);
-        QCOMPARE(worst->item(0, 2)->text(), QStringLiteral("-22.0"));
-        QCOMPARE(over->rowCount(), 2);
-        QCOMPARE(over->item(1, 4)->text(), QStringLiteral("0:00:08"));
+        auto* worstShown = w.findChild<QTableWidget*>(QStringLiteral("replayworst"));
+        auto* overShown = w.findChild<QTableWidget*>(QStringLiteral("replayover"));
+        QCOMPARE(worstShown->rowCount(), 1);
+        QCOMPARE(worstShown->item(0, 2)->text(), QStringLiteral("-22.0"));
+        QCOMPARE(overShown->rowCount(), 2);
+        QCOMPARE(overShown->item(1, 4)->text(), QStringLiteral("0:00:08"));
         auto* events = w.findChild<QTableWidget*>(QStringLiteral("replayevents"));
         const ReplayTable table = EventTable(w.replay().events());
         QCOMPARE(events->rowCount(), int(table.rows.size()));
