@@ -70,30 +70,13 @@ private slots:
         box->close();
     }
 
-    void fileFieldsTakeOnlyTheDash() {
+    // A chosen name longer than its field is refused with a message. A name that fits belongs to the step at
+    // once: "-" in another field, which shows the step again, keeps it. Fields show their names without the
+    // padding, and take no typing but the dash.
+    void chosenFileNames() {
         Editor e;
         e.model.scriptTable[0].settingsFile.set(QStringLiteral("a.set"));
         e.window.ShowModel();
-        QTest::keyClick(e.edit("scrset"), Qt::Key_B);
-        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("a.set"));
-        QTest::keyClick(e.edit("scrset"), Qt::Key_Minus);
-        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("-"));
-        QCOMPARE(e.edit("scrset")->text(), QStringLiteral("-"));  // shown without its padding
-    }
-
-    void timeFieldClampsOnEnter() {
-        Editor e;
-        e.edit("scripttime")->setText(QStringLiteral("2500"));
-        QTest::keyClick(e.edit("scripttime"), Qt::Key_Return);
-        QCOMPARE(e.model.scriptTable[0].delayMinutes, 1440);
-        QCOMPARE(e.edit("scripttime")->text(), QStringLiteral(" 1440"));
-    }
-
-    // A chosen name longer than its field is refused with a message. A name that fits belongs to the step at
-    // once: "-" in another field, which shows the step again, keeps it. Fields show their names without the
-    // padding.
-    void chosenFileNames() {
-        Editor e;
         e.dialogs.openAnswers << QString(100, u'a') << QStringLiteral("/tmp/b.grn")
                               << QStringLiteral("/m/b.eic");
         e.dialogs.saveAnswers.enqueue(QStringLiteral("/m/a.mes"));
@@ -104,7 +87,11 @@ private slots:
         QCOMPARE(e.edit("scrlim")->text(), QStringLiteral("/tmp/b.grn"));
         e.button("cbscrsavename")->click();
         e.button("cbscreich")->click();
+        QTest::keyClick(e.edit("scrset"), Qt::Key_B);
+        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("a.set"));
         QTest::keyClick(e.edit("scrset"), Qt::Key_Minus);
+        QCOMPARE(e.model.scriptTable[0].settingsFile.rightTrimmed(), QStringLiteral("-"));
+        QCOMPARE(e.edit("scrset")->text(), QStringLiteral("-"));
         QCOMPARE(e.edit("scrlim")->text(), QStringLiteral("/tmp/b.grn"));
         QCOMPARE(e.edit("scrsavename")->text(), QStringLiteral("/m/a.mes"));
         QCOMPARE(e.edit("screich")->text(), QStringLiteral("/m/b.eic"));
@@ -114,8 +101,13 @@ private slots:
         QCOMPARE(e.dialogs.messages.size(), 1);
     }
 
-    void afterAFinishedRunTheSpinnerLeadsBackToStep9() {
+    // The delay is held to a day on Enter; after a finished run the spinner leads back to step 9.
+    void stepAndTimeFields() {
         Editor e;
+        e.edit("scripttime")->setText(QStringLiteral("2500"));
+        QTest::keyClick(e.edit("scripttime"), Qt::Key_Return);
+        QCOMPARE(e.model.scriptTable[0].delayMinutes, 1440);
+        QCOMPARE(e.edit("scripttime")->text(), QStringLiteral(" 1440"));
         e.model.scriptStepIndex = SCRIPT_END_POSITION;
         e.window.ShowModel();
         QCOMPARE(e.edit("scriptnr")->text(), QStringLiteral(" 10"));
