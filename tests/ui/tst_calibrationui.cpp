@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include "CalibrationCommands.h"
 #include "CurvePoints.h"
@@ -142,25 +141,6 @@ private slots:
         QCOMPARE(app.listLines(), lines);
         QCOMPARE(app.model.fileNames.calibration, path);
         QVERIFY(!app.model.settings.calibrationOn);
-    }
-
-    // After "Correction" the menu and the toolbar show the switches the run restored.
-    void correctionRestoresTheMarks() {
-        App app({QStringLiteral("--emu-scene=steady")});
-        app.model.settings.baudIndex = 5;  // 115200 baud, 500 points
-        app.model.settings.resolution = 8;
-        app.window->link().ConnectInterface();
-        app.model.autoMeasurement = false;
-        app.clock.advance(3.0);
-        app.find<QToolButton>("Command1")->click();
-        app.find<QToolButton>("Command9")->click();  // "Av-m"
-        app.model.fastMode = true;
-        app.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
-        app.find<QToolButton>("Command13")->click();
-        QVERIFY(app.dialogs.inputAnswers.isEmpty());
-        QVERIFY(app.model.settings.calibrationOn);
-        QVERIFY(app.window->action(QStringLiteral("mnufastmode"))->isChecked());
-        QVERIFY(app.find<QCheckBox>("mdifast")->isChecked());
     }
 };
 

@@ -301,7 +301,7 @@ private slots:
     }
 
     // The correction run goes to its end when "Auto" is clicked during it: all its reads are whole, and the
-    // click takes effect after the run.
+    // click takes effect after the run; the menu and the toolbar show the switches the run restored.
     void correctionRunIsNotStopped() {
         Live r({}, 8);
         r.single();
@@ -310,14 +310,18 @@ private slots:
         r.dialogs.inputAnswers.enqueue(QStringLiteral("100"));
         r.emulator.forgetReceived();
         r.start = r.clock.seconds();
+        r.model.fastMode = true;
         r.once(3.0, [&] { r.find<QCheckBox>("mdiauto")->click(); });
         r.find<QToolButton>("Command13")->click();
+        QVERIFY(r.dialogs.inputAnswers.isEmpty());
         QCOMPARE(r.received().count('m'), 65);
         QVERIFY(r.model.settings.calibrationOn);
         const CalibrationCurve& curve = r.model.calibrationCurve;
         QVERIFY(curve.pointCount > 10);
         for (int i = 0; i < curve.pointCount; ++i) QVERIFY(std::abs(curve.offsetDb[i]) < 80.0f);
         QVERIFY(r.model.autoMeasurement);  // off before the run, clicked on during it
+        QVERIFY(r.window->action(QStringLiteral("mnufastmode"))->isChecked() &&
+                r.find<QCheckBox>("mdifast")->isChecked());
         QVERIFY(r.dialogs.messages.isEmpty());
     }
 
