@@ -204,36 +204,10 @@ private slots:
         QCOMPARE(r.switches(), QStringLiteral("111 111"));
     }
 
-    void singleReadsTheShownTraces() {
-        Rig r;
-        r.port.responder = [](char c, int) -> QByteArray {
-            if (c == 'a' || c == 's' || c == 'm') return TraceBytes(static_cast<char>(c - 32), 5);
-            return GoodInterface(c, 0);
-        };
-        r.act("mopen")->trigger();
-        r.port.written.clear();
-        r.click("Command1");
-        QCOMPARE(r.port.written, QByteArray("asm"));
-        QCOMPARE(r.switches(), QStringLiteral("000 000"));
-        QVERIFY(r.find<QLabel>("uhr")->text().startsWith(QStringLiteral(" Time: ")));
-        // The graph window shows the read traces and its caption the read times.
-        auto* grafik = r.find("grafik");
-        QVERIFY(grafik && r.model.graphOpen);
-        QVERIFY(grafik->parentWidget()->windowTitle().startsWith(QStringLiteral("Ac: 10:00:")));
-
-        // "Erase" from the menu restarts the sweep; from the toolbar with the port closed it sends nothing.
-        r.port.written.clear();
-        r.act("mnulöschen")->trigger();
-        QCOMPARE(r.port.written, QByteArray("bf"));
-        r.act("mopen")->trigger();
-        r.port.written.clear();
-        r.click("Command4");
-        QVERIFY(r.port.written.isEmpty());
-    }
-
-    // "Record...": a file that is no recording is refused with a message; a recording takes every read of
-    // the shown traces while the entry is checked, and choosing it again ends it.
-    void recordEntry() {
+    // "Single" reads the shown traces. "Record...": a file that is no recording is refused with a message; a
+    // recording takes every read of the shown traces while the entry is checked, and choosing it again ends
+    // it.
+    void singleReadsTheShownTracesAndRecords() {
         Rig r;
         r.port.responder = [](char c, int) -> QByteArray {
             if (c == 'a' || c == 's' || c == 'm') return TraceBytes(static_cast<char>(c - 32), 5);
@@ -253,7 +227,9 @@ private slots:
         entry->trigger();
         QVERIFY(entry->isChecked() && recording.recording());
         r.act("mopen")->trigger();
+        r.port.written.clear();
         r.click("Command1");
+        QCOMPARE(r.port.written, QByteArray("asm"));
         QCOMPARE(recording.written(), 3);
         entry->trigger();
         QVERIFY(!entry->isChecked() && !recording.recording());
@@ -261,6 +237,21 @@ private slots:
         QString error;
         QVERIFY(reader.Open(dir.filePath("run.tkrec"), &error));
         QCOMPARE(reader.Count(), 3);
+        QCOMPARE(r.switches(), QStringLiteral("000 000"));
+        QVERIFY(r.find<QLabel>("uhr")->text().startsWith(QStringLiteral(" Time: ")));
+        // The graph window shows the read traces and its caption the read times.
+        auto* grafik = r.find("grafik");
+        QVERIFY(grafik && r.model.graphOpen);
+        QVERIFY(grafik->parentWidget()->windowTitle().startsWith(QStringLiteral("Ac: 10:00:")));
+
+        // "Erase" from the menu restarts the sweep; from the toolbar with the port closed it sends nothing.
+        r.port.written.clear();
+        r.act("mnulöschen")->trigger();
+        QCOMPARE(r.port.written, QByteArray("bf"));
+        r.act("mopen")->trigger();
+        r.port.written.clear();
+        r.click("Command4");
+        QVERIFY(r.port.written.isEmpty());
     }
 
     // A script step's printout is told in the status bar.
@@ -346,7 +337,8 @@ private slots:
         QVERIFY(!boxref->findChild<QCheckBox*>(QStringLiteral("RefRechnen"))->isChecked());
     }
 
-    void helpWindowShowsTheFile() {
+    // The help window shows the file; the menu entries choose the file of their language.
+    void help() {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(QStringLiteral("TK820_2E.hlp"));
         QVERIFY(WriteBytes(path, "<h1>Contents</h1><p>Connecting the interface</p>"));
@@ -357,9 +349,6 @@ private slots:
         QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("Connecting the interface")));
         // Closing the main window ends the program even while the help is open.
         QVERIFY(!help.browser()->testAttribute(Qt::WA_QuitOnClose));
-    }
-
-    void helpLanguage() {
         Rig r;
         r.act("mnuHelp")->trigger();
         QCOMPARE(r.help.shown.size(), 1);
