@@ -70,7 +70,7 @@ private slots:
         }
     }
 
-    void headlineAndUnit() {
+    void headlineUnitAndHint() {
         Rig r;
         QVERIFY(r.child<QRadioButton>("opunit1")->isChecked());
         r.child<QLineEdit>("prtxtüberschr")->setText(QStringLiteral("Site 4"));
@@ -79,11 +79,7 @@ private slots:
         r.child<QRadioButton>("opunit0")->click();
         QCOMPARE(r.model.settings.levelUnit, 0);
         QCOMPARE(r.unitChanges, 1);
-    }
-
-    // The defaults choose nothing to draw: a hint says so until a trace or a boundary is checked.
-    void hintWhileNothingIsDrawn() {
-        Rig r;
+        // The defaults choose nothing to draw: a hint says so until a trace or a boundary is checked.
         auto* hint = r.child<QWidget>("prhint");
         QVERIFY(!hint->isHidden());
         for (const char* name : {"sw", "ckdruckdatum", "chprcursor"}) r.child<QCheckBox>(name)->click();
