@@ -97,7 +97,12 @@ private slots:
         Rig r;
         r.port.responder = GoodInterface;
         r.model.moduleSleeping = true;
+        ParameterFields& p = r.model.parameters;
+        p.replyTimeout = p.settleDelay = 0;
+        p.traceTimeout = 7;  // left alone; 0 would become 20
         QVERIFY(r.open());
+        // Zero timing values are repaired on opening.
+        QCOMPARE((Ints{p.replyTimeout, p.traceTimeout, p.settleDelay}), (Ints{1, 7, 2}));
         r.choose(choice);
         // A clicked option's own paint keeps the click.
         QAbstractButton* rate = r.button(QStringLiteral("baud%1").arg(choice[1]));
@@ -118,16 +123,6 @@ private slots:
         // Opened again, the window shows the model's choice.
         r.window->show();
         QCOMPARE(r.shown(), stored);
-    }
-
-    void zeroTimingValuesRepairedOnOpening() {
-        Rig r;
-        ParameterFields& p = r.model.parameters;
-        p.replyTimeout = 0;
-        p.traceTimeout = 7;  // left alone; 0 would become 20
-        p.settleDelay = 0;
-        QVERIFY(r.open());
-        QCOMPARE((Ints{p.replyTimeout, p.traceTimeout, p.settleDelay}), (Ints{1, 7, 2}));
     }
 
     // The window shows what the search tries, then the found choice (also repainted) or, after a fruitless
