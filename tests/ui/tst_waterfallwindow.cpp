@@ -155,8 +155,8 @@ private slots:
     }
 
     // Left of the plot the read times are scaled to the margin: smaller where it is narrow, never larger.
-    // Below the plot the legend has the window's colour.
-    void marginAndLegend() {
+    // Below the plot the legend has the window's colour. The picture is saved, or the failure said.
+    void marginLegendAndPicture() {
         App app;
         app.single();
         WaterfallView* view = app.waterfall->view();
@@ -181,11 +181,7 @@ private slots:
         QVERIFY2(narrow > 0 && narrow <= capHeight / 2 && wide > capHeight / 2 && wide <= capHeight + 2,
                  qPrintable(QStringLiteral("%1 %2 %3").arg(narrow).arg(wide).arg(capHeight)));
         QCOMPARE(picture.pixel(0, picture.height() - 1), background);
-    }
-
-    void savePicture() {
-        App app;
-        app.single();
+        // The picture saved is the view's.
         const QString name = app.home.filePath(QStringLiteral("waterfall.png"));
         app.dialogs.saveAnswers.enqueue(name);
         app.waterfall->pictureAction()->trigger();
