@@ -46,7 +46,7 @@ private slots:
     // Enter takes the typed point into the list and leaves the fields showing what was stored, selected;
     // a double click puts a point back into the fields; the buttons sort, remove the selected point and
     // clear the curve.
-    void editing() {
+    void editingPrintAndOk() {
         App app;
         app.editor();
         app.enter(QStringLiteral("2500"), QStringLiteral("-150"));
@@ -73,11 +73,8 @@ private slots:
         QCOMPARE(app.listLines(), QStringList());
         QCOMPARE(app.model.calibrationCurve.pointCount, std::int16_t(0));
         QCOMPARE(app.find<QLineEdit>("eichfreq")->text(), QString());
-    }
 
-    void okSortsAndSwitchesOn() {
-        App app;
-        app.editor();
+        // "Print" gives the lines as entered; "&OK" sorts them, switches the correction on and closes.
         app.enter(QStringLiteral("300"), QStringLiteral("1"));
         app.enter(QStringLiteral("100"), QStringLiteral("2"));
         QStringList printed;
