@@ -159,8 +159,9 @@ private slots:
         }
     }
 
-    // A measurement is stored with the day of the save; into a folder that is not there, with a message.
-    void measurementSave() {
+    // A measurement is stored with the day of the save; into a folder that is not there, with a message. The
+    // table is written in the user unit.
+    void measurementAndTableSave() {
         Rig r;
         r.clock.setDate(QStringLiteral("24.12.2030"));
         r.dialogs.saveAnswers << r.path("m.mes") << r.path("missing/m.mes");
@@ -171,10 +172,6 @@ private slots:
         r.trigger("mnumesssave");
         QCOMPARE(r.dialogs.messages,
                  (QList<Message>{{QStringLiteral("File error"), QStringLiteral("File handling")}}));
-    }
-
-    void tableInTheUserUnit() {
-        Rig r;
         r.model.settings.userUnitName.set(QStringLiteral(" Volt "));
         r.dialogs.saveAnswers.enqueue(r.path("t.tab"));
         r.trigger("mnutabuser");
