@@ -163,8 +163,8 @@ private slots:
             "script=a.scp|remote=127.0.0.1:5025|errors=0");
         Row("port only", QStringList{"--headless", "--remote", "0"}, "headless|remote=127.0.0.1:0|errors=0");
         Row("address and port, allow list, folder",
-            QStringList{"--remote=0.0.0.0:6000", "--remote-allow", "10.0.0.0/8,10.1.1.7/32", "--remote-dir",
-                        "/"},
+            QStringList{"--remote=0.0.0.0:6000", "--remote-allow", "10.0.0.0/8,10.1.1.7/32",
+                        "--remote-dir=/"},
             "remote=0.0.0.0:6000|allow=10.0.0.0/8 10.1.1.7/32|dir=/|errors=0");
         Row("IPv6 address", QStringList{"--remote", "::1:5026"}, "remote=::1:5026|errors=0");
         Row("port too big", QStringList{"--remote=70000"}, "remote=127.0.0.1:5025|errors=1");
