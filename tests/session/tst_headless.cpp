@@ -262,6 +262,24 @@ private slots:
         QCOMPARE(dialogs.TakeNotices(), (QStringList{"Script info: step 1", "Script info: Script done"}));
     }
 
+    // Without windows a file dialog or an input box is cancelled, says so, and is no error.
+    void dialogsAreCancelled() {
+        std::FILE* out = std::tmpfile();
+        HeadlessDialogs dialogs(out);
+        QVERIFY(!dialogs.openFileName({QStringLiteral("Load"), {}, {}, {}}));
+        QVERIFY(!dialogs.saveFileName({QStringLiteral("Save"), {}, {}, {}}));
+        QVERIFY(
+            !dialogs.inputBox(QStringLiteral("Reduce"), QStringLiteral("Correction"), QStringLiteral("50")));
+        QByteArray written(512, '\0');
+        std::rewind(out);
+        written.resize(static_cast<qsizetype>(std::fread(written.data(), 1, 512, out)));
+        std::fclose(out);
+        QCOMPARE(written, QByteArray("Load: no file dialog in a run without windows; cancelled\n"
+                                     "Save: no file dialog in a run without windows; cancelled\n"
+                                     "Correction: Reduce - no input in a run without windows; cancelled\n"));
+        QCOMPARE(dialogs.errors(), 0);
+    }
+
     // ... with automatic measurement off: the program reads only when the client asks.
     void resetRestoresTheStartUpDefaults() {
         RemoteRig rig;
