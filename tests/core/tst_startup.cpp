@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include "FileBytes.h"
 #include "HelpLanguage.h"
 #include "ParameterFile.h"
+#include "ProgramDirectory.h"
 #include "Rows.h"
 #include "ScriptedDialogs.h"
 #include "StartUp.h"
@@ -67,11 +69,24 @@ struct Start final : StartupHooks {
     }
 };
 
+// Makes a file, or a folder where the path ends in "/", under `root`; returns its full path.
+QString Make(const QTemporaryDir& root, const QString& path) {
+    const QString full = root.filePath(path);
+    QDir().mkpath(QFileInfo(full).path());
+    if (path.endsWith(u'/')) return full.chopped(1);
+    QFile file(full);
+    file.open(QIODevice::WriteOnly);
+    return full;
+}
+
 }  // namespace
 
 class TestStartUp : public QObject {
     Q_OBJECT
+    QTemporaryDir m_root;  // for the program's folders
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void firstRunLeavesEmptyFileAndExitWritesValidOne() {
         Start s;
         QVERIFY(!s.run(QStringLiteral("cmd.scp")));
@@ -212,6 +227,38 @@ private slots:
         QCOMPARE(
             QStringLiteral("%1 %2:%3 %4").arg(c.timeText()).arg(c.hour()).arg(c.minute()).arg(c.dateText()),
             QStringLiteral("00:00:00 0:0 01.01.2027"));
+    }
+    // The parameter file stays beside a program run from its build or unpacked folder, but an installed
+    // program's bin folder is no place for one user's file, even where the user may write there.
+    void parameterFileFolder_data() {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("build tree") << "build/bin/" << true;
+        QTest::newRow("installed") << "usr/bin/" << false;
+    }
+    void parameterFileFolder() {
+        QFETCH(QString, executable);
+        QFETCH(bool, beside);
+        Make(m_root, QStringLiteral("usr/share/tk820-2/"));
+        const QString exeDir = Make(m_root, executable);
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QCOMPARE(ResolveProgramDirectory(std::nullopt, exeDir), beside ? exeDir : config);
+        QCOMPARE(ResolveProgramDirectory(m_root.filePath("home"), exeDir), m_root.filePath("home"));
+    }
+
+    void helpFilesAreFoundInOrder() {
+        const QString exeDir = Make(m_root, QStringLiteral("usr/bin/"));
+        const QString programDir = Make(m_root, QStringLiteral("config/"));
+        const QStringList dirs = HelpDirectories(programDir, exeDir);
+        QCOMPARE(dirs, (QStringList{programDir, exeDir, m_root.filePath("usr/share/tk820-2")}));
+        QCOMPARE(HelpDirectories(exeDir, exeDir).size(), 2);
+
+        QCOMPARE(FindHelpFile(dirs, "TK820_2E.hlp"), QString());
+        const QString shared = Make(m_root, QStringLiteral("usr/share/tk820-2/TK820_2E.hlp"));
+        QCOMPARE(FindHelpFile(dirs, "TK820_2E.hlp"), shared);
+        const QString beside = Make(m_root, QStringLiteral("usr/bin/TK820_2E.hlp"));
+        QCOMPARE(FindHelpFile(dirs, "TK820_2E.hlp"), beside);
+        QCOMPARE(FindHelpFile(dirs, "TK820_2D.hlp"), QString());
     }
 };
 
