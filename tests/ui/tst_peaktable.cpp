@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -83,9 +84,13 @@ private slots:
         QCOMPARE(app.cell(0, 5), QStringLiteral("*"));
         QVERIFY(app.cell(0, 4).startsWith(u'-'));
         app.model.settings.levelUnit = UNIT_DBUV;
+        QSignalSpy header(app.table()->model(), &QAbstractItemModel::headerDataChanged);
         app.window->RedrawGraph();
         QCOMPARE(app.table()->model()->headerData(2, Qt::Horizontal).toString(),
                  QStringLiteral("Level (dBuV)"));
+        // The whole header is shown anew.
+        QCOMPARE(header.value(0), (QVariantList{QVariant::fromValue(Qt::Horizontal), 0,
+                                                app.table()->model()->columnCount() - 1}));
         // The rows exported; a file that cannot be written is said.
         const QString name = app.captures.filePath(QStringLiteral("peaks.csv"));
         app.dialogs.saveAnswers << name << app.captures.filePath(QStringLiteral("none/peaks.csv"));

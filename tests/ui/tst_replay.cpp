@@ -303,12 +303,16 @@ private slots:
         QCOMPARE(d.waterfall().rowCount(), 4);
         QVERIFY(dialogs.messages.isEmpty());
 
-        // The fields in local time: from the first read to 4 s after it, two reads exported.
-        dialogs.saveAnswers << dir.filePath(QStringLiteral("two.csv"));
-        d.findChild<QDateTimeEdit*>(QStringLiteral("replayto"))
-            ->setDateTime(d.findChild<QDateTimeEdit*>(QStringLiteral("replayfrom"))->dateTime().addSecs(4));
-        d.ExportRange();
-        QCOMPARE(FileBytes(dir.filePath(QStringLiteral("two.csv"))).count('\n'), 3);
+        // The fields in local time: from the first read to 4 s after it, two reads exported; to 1 s after
+        // it, the first alone.
+        for (const int seconds : {4, 1}) {
+            dialogs.saveAnswers << dir.filePath(QStringLiteral("part.csv"));
+            d.findChild<QDateTimeEdit*>(QStringLiteral("replayto"))
+                ->setDateTime(
+                    d.findChild<QDateTimeEdit*>(QStringLiteral("replayfrom"))->dateTime().addSecs(seconds));
+            d.ExportRange();
+            QCOMPARE(FileBytes(dir.filePath(QStringLiteral("part.csv"))).count('\n'), seconds == 4 ? 3 : 2);
+        }
     }
 
     // A file that is no recording is said in a message, and no window opens.

@@ -101,7 +101,8 @@ private slots:
         QCOMPARE(e.dialogs.messages.size(), 1);
     }
 
-    // The delay is held to a day on Enter; after a finished run the spinner leads back to step 9.
+    // The delay is held to a day on Enter; after a finished run the spinner leads back to step 9; the LPT
+    // spinner moves the port a step each way.
     void stepAndTimeFields() {
         Editor e;
         e.edit("scripttime")->setText(QStringLiteral("2500"));
@@ -115,6 +116,10 @@ private slots:
             ->findChild<QToolButton*>(QStringLiteral("up"))
             ->click();
         QCOMPARE(e.model.scriptStepIndex, 9);
+        QWidget* lpt = e.window.findChild<QWidget*>(QStringLiteral("Spin2"));
+        for (const char* button : {"up", "up", "up", "down"})
+            lpt->findChild<QToolButton*>(QString::fromLatin1(button))->click();
+        QCOMPARE(e.edit("scrlptcom")->text(), QStringLiteral(" 3"));
     }
 
     void controlPortChoicesAreStoredAtOnce() {
