@@ -284,13 +284,20 @@ private slots:
         QVERIFY(r.dialogs.messages.isEmpty());
     }
 
-    // "&OK" pressed while auto configuration searches acts after it, on the port and rate it found.
+    // "&OK" or "&Init ser. I/F" pressed while auto configuration searches acts after it, on the port and
+    // rate it found.
+    void okDuringAutoConfigurationTakesWhatItFound_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("&OK") << "cbok";
+        QTest::newRow("&Init ser. I/F") << "cbinitport";
+    }
     void okDuringAutoConfigurationTakesWhatItFound() {
+        QFETCH(QString, button);
         Live r;
         r.trigger("mopen");  // offline: the search starts from a closed port
         r.model.settings.portNumber = 1;
         r.model.settings.baudIndex = 4;
-        r.once(0.0, [&] { r.find<QPushButton>("cbok")->click(); });
+        r.once(0.0, [&] { r.find<QPushButton>(qPrintable(button))->click(); });
         r.trigger("mnuconfig");
         r.find<QPushButton>("cbautoconfig")->click();
         QCOMPARE(r.model.settings.portNumber, 2);
