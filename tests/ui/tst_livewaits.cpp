@@ -294,14 +294,17 @@ private slots:
     void okDuringAutoConfigurationTakesWhatItFound() {
         QFETCH(QString, button);
         Live r;
-        r.trigger("mopen");  // offline: the search starts from a closed port
-        r.model.settings.portNumber = 1;
         r.model.settings.baudIndex = 4;
+        r.window->link().ConnectInterface();  // the interface now runs at 38400 baud
+        r.trigger("mopen");                   // offline: the search starts from a closed port
+        r.model.settings.portNumber = 1;
+        r.model.settings.baudIndex = 1;
+        // Pressed while the search tries COM2 at 2400 baud.
         r.once(0.0, [&] { r.find<QPushButton>(qPrintable(button))->click(); });
         r.trigger("mnuconfig");
         r.find<QPushButton>("cbautoconfig")->click();
         QCOMPARE(r.model.settings.portNumber, 2);
-        QCOMPARE(r.model.settings.baudIndex, 1);
+        QCOMPARE(r.model.settings.baudIndex, 4);
         QVERIFY(r.window->link().IsOpen());
         QVERIFY2(r.window->windowTitle().contains(QStringLiteral("Interface: V")),
                  qPrintable(r.window->windowTitle()));
