@@ -53,6 +53,7 @@ private slots:
         Row("even plateau at its lower middle", L{0, 100, 100, 0}, 0.0, 16.0, 3, 10, "1");
         Row("step up is no plateau peak", L{0, 100, 100, 120, 0}, 0.0, 16.0, 1, 10, "3");
         Row("peaks at both ends", L{100, 40, 0, 0, 60}, 0.0, 16.0, 3, 10, "0 4");
+        Row("plateau at the end", L{0, 0, 100, 100}, 0.0, 16.0, 1, 10, "2");
         Row("end peak too low above its side", L{0, 100, 40, 50}, 0.0, 16.0, 1, 10, "1");
         Row("rise of exactly the prominence", L{0, 51, 0}, 0.0, 16.0, 3, 10, "1");
         Row("one unit short of it", L{1, 51, 1}, 0.0, 16.0, 3, 10, "");
