@@ -23,23 +23,12 @@ done
 # From another directory than the script's: the measurements and the printout land in the working directory.
 cd "$work"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator \
-    "$examples/scripts/campaign.scp" --report r.json --report-pdf campaign.pdf \
+    "$examples/scripts/campaign.scp" --report-pdf campaign.pdf \
     --report-title "Pre-scan of the demo board" --report-eut "Demo board rev B" --report-operator "A. Tester" \
     >out.txt 2>&1
 rc=$?
 [ "$rc" -eq 1 ] || fail "exit status $rc, want 1: $(cat out.txt)"
 grep -q '^Script info: Script done$' out.txt || fail "no \"Script done\" on standard error: $(cat out.txt)"
-python3 - "$work/r.json" <<'PY' || fail "report: $(cat r.json)"
-import json, sys
-r = json.load(open(sys.argv[1]))
-assert r["exitStatus"] == 1, r["exitStatus"]
-assert [s["step"] for s in r["steps"]] == [0, 1], r["steps"]
-assert r["steps"][0]["files"][0].endswith("/campaign-scan1.mes"), r["steps"][0]
-assert r["steps"][0]["files"][1].endswith("/campaign-scan1.pdf"), r["steps"][0]
-assert {m["trace"] for m in r["steps"][0]["boundaries"]} == {"actual", "average", "peak"}
-w = r["worst"]
-assert w["reached"] and w["marginDb"] < 0 and w["frequencyMHz"] == 6.5, w
-PY
 for f in campaign-scan1.mes campaign-scan1.pdf campaign-scan2.mes; do
     [ -s "$f" ] || fail "$f was not written"
 done
@@ -89,7 +78,8 @@ head -c 100 high.mes >cut.mes
 "$convert" --report none/bad.pdf high.mes >out.txt 2>&1
 [ "$?" -eq 2 ] && [ ! -e none ] || fail "unwritable output: $(cat out.txt)"
 
-# The same run with the remote server beside it (its line on the event loop) ends the same way.
+# The same run with the remote server beside it (its line on the event loop) ends the same way, with its
+# JSON report (whose fields tst_headless checks).
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator \
     --remote 0 --remote-dir "$work" "$examples/scripts/campaign.scp" --report r2.json >out.txt 2>&1
 rc=$?

@@ -1,6 +1,6 @@
 # A real VISA client against a headless server on the emulator: waiting by *OPC? and by *ESR? polling, the traces
 # as text and as blocks in both byte orders, the same levels in a stored measurement read back by tk820-convert,
-# pass/fail and the worst margin, and a line over 64 KiB.
+# and a line over 64 KiB. Pass/fail and the worst margin are the README example's, run after this client.
 import csv, errno, socket, subprocess, sys, time
 import pyvisa
 
@@ -14,8 +14,6 @@ def check(ok, what):
 
 tk = pyvisa.ResourceManager("@py").open_resource(f"TCPIP::{address}::SOCKET", read_termination="\n",
                                                  write_termination="\n", timeout=20000)
-idn = tk.query("*IDN?").split(",")
-check(idn[0:2] == ["ZELOR Instruments", "TK820-2"] and idn[3] == "2.68", f"*IDN? {idn}")
 tk.write('INST:CONN ON;:MMEM:LOAD:STAT "campaign.set";:MMEM:LOAD:LIM "cispr32-class-b-mains.grn"')
 check(tk.query("CALC:LIM:STAT ACT,ON;:INIT:IMM;*OPC?") == "1", "INIT:IMM;*OPC?")
 check(tk.query("TRAC:TIME? ACT") != '"--:--:--"', "no time of the actual trace after a measurement")
@@ -50,9 +48,6 @@ check(len(rows) == points, f"{len(rows)} rows in the stored measurement")
 for column, trace in ((1, "ACT"), (2, "AVER"), (3, "PEAK")):
     check([float(r[column]) for r in rows] == text[trace], f"{trace} differs from the stored measurement")
 check([float(r[0]) for r in rows] == freqs, "frequencies differ from the stored measurement")
-check(tk.query("CALC:LIM:FAIL?") == "1", "CALC:LIM:FAIL?")
-margin, at = tk.query("CALC:LIM:MARG? ACT").split(",")
-check(float(margin) < 0 and at == "6.5", f"worst margin {margin} dB at {at} MHz")
 
 tk.write("X" * 70000)
 check(tk.query("SYST:ERR?").startswith("-223,"), "a line over 64 KiB")
