@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
-#include <deque>
 
 #include "ErrorQueue.h"
 #include "FakeRemoteTarget.h"
@@ -38,14 +37,9 @@ struct Session {
 struct Served {
     FakeTarget target;
     RemoteServer server;
-    explicit Served(const QList<QPair<QHostAddress, int>>& allowed = {}) : server(target, Options(allowed)) {
+    explicit Served(const QList<QPair<QHostAddress, int>>& allowed = {})
+        : server(target, {.port = 0, .allowed = allowed, .folder = {}}) {
         server.Listen(nullptr);
-    }
-    static RemoteOptions Options(const QList<QPair<QHostAddress, int>>& allowed) {
-        RemoteOptions o;
-        o.port = 0;
-        o.allowed = allowed;
-        return o;
     }
     std::unique_ptr<QTcpSocket> Connect() {
         auto client = std::make_unique<QTcpSocket>();
