@@ -71,18 +71,16 @@ struct App : EmulatorAppRig {
 class TestPeakTable : public QObject {
     Q_OBJECT
 private slots:
-    // Each read fills the table again; the margin appears with the boundary, and the columns name the
-    // display unit after a redraw. The rows export, and the graph numbers the peaks.
+    // Each read fills the table again (its fields are tst_peaks'): a reached boundary's mark comes once it
+    // is checked; the columns name the display unit after a redraw. The rows export; the graph numbers peaks.
     void refreshedByEachRead() {
         App app;
         app.single();
         QCOMPARE(app.table()->model()->rowCount(), 10);
         QCOMPARE(app.cell(0, 1), QStringLiteral("3.900"));
-        QCOMPARE(app.cell(0, 4), QString());
         app.model.settings.limitActual = true;
         app.single();
         QCOMPARE(app.cell(0, 5), QStringLiteral("*"));
-        QVERIFY(app.cell(0, 4).startsWith(u'-'));
         app.model.settings.levelUnit = UNIT_DBUV;
         QSignalSpy header(app.table()->model(), &QAbstractItemModel::headerDataChanged);
         app.window->RedrawGraph();
