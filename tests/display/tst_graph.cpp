@@ -234,7 +234,6 @@ private slots:
         Row("user unit, graph closed", "unit 3 closed 1", "");
         Row("dBpW", "unit 0", "-17.0| 53.0|dBpW|0.00|200.00|1000.00");
         Row("dBuV, padded to five", "unit 2", "  0.0| 70.0|dBuV|0.00|200.00|1000.00");
-        Row("attenuation added", "unit 2 atten 10", " 10.0| 80.0|dBuV|0.00|200.00|1000.00");
         Row("wide value stays whole", "unit 2 atten 12345", "12345.0|12415.0|dBuV|0.00|200.00|1000.00");
         Row("below zero", "centre 10 width 5", "-107.0|-37.0|dBm|-15.00|-5.00|35.00");
     }

@@ -167,7 +167,6 @@ private slots:
         QTest::addColumn<float>("attenuation");
         QTest::addColumn<bool>("restarts");
         QTest::newRow("resolution") << 4 << 500.0f << 100.0f << 0.0f << true;
-        QTest::newRow("centre frequency") << 8 << 250.0f << 100.0f << 0.0f << true;
         QTest::newRow("scan width") << 8 << 500.0f << 50.0f << 0.0f << true;
         QTest::newRow("attenuation lines up") << 8 << 500.0f << 100.0f << 10.0f << false;
     }

@@ -71,28 +71,6 @@ struct Rig : LinkRig {
 class TestTrace : public QObject {
     Q_OBJECT
 private slots:
-    void fillsTheSweepOfEachResolution_data() {
-        QTest::addColumn<int>("resolution");
-        Row("500 points", 8);
-        Row("4000 points", 1);
-    }
-    void fillsTheSweepOfEachResolution() {
-        QFETCH(int, resolution);
-        Rig r;
-        r.model.settings.resolution = static_cast<std::int16_t>(resolution);
-        r.link.OpenPort();  // the interface sweeps at it: no resolution command before the read
-        r.model.tracePeak.fill(-7);
-        r.reader.ReadPeakTrace();
-        const int points = 4000 / resolution;
-        for (int i = 0; i < points; ++i) QCOMPARE(r.model.tracePeak[i], std::int16_t{TraceLevel(i, 1)});
-        QCOMPARE(r.model.tracePeak[points], -7);  // index 4000/r is walked but never delivered
-        QCOMPARE(r.port.written, QByteArray("s"));
-        QCOMPARE(r.view.redraws, 1);
-        QVERIFY(r.model.graphOpen);
-        QVERIFY(!r.model.peakBusy);
-        QVERIFY(r.dialogs.messages.isEmpty());
-    }
-
     void leadingNoiseAndHeaderLettersInData() {
         Rig r;
         QByteArray trace = TraceBytes('A', 5);
@@ -312,16 +290,6 @@ private slots:
         QVERIFY(r.port.written.isEmpty());
         QVERIFY(r.cycleView.status.isEmpty());
         QCOMPARE(r.model.actualElapsed, 0.0f);
-    }
-
-    void singleSwitchesAutomaticOff() {
-        Rig r;
-        r.model.settings.showAverage = false;
-        r.cycle.Single();
-        QVERIFY(!r.model.autoMeasurement);
-        QVERIFY(!r.cycleView.autoChecked);
-        QCOMPARE(r.port.written, QByteArray("as"));
-        QCOMPARE(r.cycleView.status.size(), 1);
     }
 
     void redrawPendingAndScriptStep() {
