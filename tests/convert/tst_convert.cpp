@@ -158,13 +158,12 @@ private slots:
     void badBinarySaysWhatIsWrong_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << QByteArray() << "too short";
-        QTest::newRow("tag") << QByteArray("SET4 and more") << "unknown version tag \"SET4 \"";
-        QTest::newRow("cut") << SettingsSample(4).bytes.left(150) << "the file ends before its layout does";
-        QTest::newRow("cut script") << ScriptSample(1).bytes.chopped(1)
-                                    << "the file ends before its layout does";
-        QTest::newRow("resolution") << MeasurementSample(5, 8).bytes.replace(8047, 2, "\x03\x00")
-                                    << "the stored resolution";
+        Row("empty", QByteArray(), "too short");
+        Row("tag", QByteArray("SET4 and more"), "unknown version tag \"SET4 \"");
+        Row("cut", SettingsSample(4).bytes.left(150), "the file ends before its layout does");
+        Row("cut script", ScriptSample(1).bytes.chopped(1), "the file ends before its layout does");
+        Row("resolution", MeasurementSample(5, 8).bytes.replace(8047, 2, "\x03\x00"),
+            "the stored resolution");
     }
     void badBinarySaysWhatIsWrong() {
         QFETCH(QByteArray, bytes);

@@ -20,7 +20,6 @@
 #include <thread>
 
 #include "BoundariesFile.h"
-#include "Clock.h"
 #include "EmulatorOptionsOf.h"
 #include "EmulatorPort.h"
 #include "FakeClock.h"
@@ -363,9 +362,8 @@ private slots:
             QCOMPARE(rig.ask("MMEM:LOAD:SCR \"scripts/run.scp\";SCR:RUN;*OPC?"), QByteArray("1"));
             rig.clock.advance(61.0);
             rig.program.Tick();
-            QStringList written = QDir(outside.path()).entryList(QDir::Files);
-            for (const QString& f : QDir(folder).entryList({QStringLiteral("*.mes")}, QDir::Files))
-                written << f;
+            QStringList written =
+                QDir(outside.path()).entryList(QDir::Files) + folder.entryList({"*.mes"}, QDir::Files);
             for (const QString& f : QDir(folder.filePath(QStringLiteral("scripts"))).entryList({"*.mes"}))
                 written << QStringLiteral("scripts/") + f;
             QCOMPARE(written.join(u' '),
