@@ -108,24 +108,6 @@ private slots:
         QCOMPARE(r.model.traceActual[100], std::int16_t{TraceLevel(100)});
     }
 
-    void transferLimit_data() {
-        QTest::addColumn<double>("bytesPerSecond");
-        QTest::addColumn<bool>("complete");
-        // 510 bytes: at 30 bytes/s the transfer needs 17 s, at 20 bytes/s 25.5 s, beyond the 20 s limit.
-        Row("within the limit", 30.0, true);
-        Row("beyond the limit", 20.0, false);
-    }
-    void transferLimit() {
-        QFETCH(double, bytesPerSecond);
-        QFETCH(bool, complete);
-        Rig r;
-        r.port.bytesPerSecond = bytesPerSecond;
-        r.reader.ReadActualTrace();
-        QCOMPARE(r.view.redraws, complete ? 1 : 0);
-        QCOMPARE(r.port.isOpen(), complete);
-        QCOMPARE(r.dialogs.messages, complete ? QList<Message>{} : QList<Message>{kIgnored});
-    }
-
     void noAnswerFailsAfterFourRequests() {
         Rig r;
         r.port.responder = [](char, int) { return QByteArray(); };
