@@ -9,10 +9,7 @@ program="$1"
 campaign_tool="$2"
 examples="$3"
 convert="$4"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL $*"; fails=$((fails + 1)); }
+. "$(dirname "$0")/common.sh"
 has() { tr -s " " <"$1" | grep -qF -- "$2" || fail "$1 lacks \"$2\""; }
 
 "$campaign_tool" "$work" >/dev/null || fail "tk820-campaign could not write the example"

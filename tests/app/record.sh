@@ -8,10 +8,7 @@ program="$1"
 convert="$2"
 examples="$3"
 python=/usr/bin/python3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL $*"; fails=$((fails + 1)); }
+. "$(dirname "$0")/common.sh"
 cd "$work"
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --emulator "$@"; }
 # In the background, with $! the program itself (a function run with & would leave $! its subshell).
@@ -74,14 +71,7 @@ echo "record: $killed of 20 runs were still running when killed"
 
 # Started and stopped by a remote client, inside the server's folder only.
 mkdir files
-start --remote 0 --remote-dir "$work/files" 2>server.txt
-server=$!
-port=""
-for _ in $(seq 1 100); do
-    port=$(sed -n 's/^tk820-2: remote control on 127\.0\.0\.1:\([0-9]*\)$/\1/p' server.txt)
-    [ -n "$port" ] && break
-    sleep 0.1
-done
+start_server server.txt --remote-dir "$work/files"
 "$python" - "$port" <<'PY' || fail "remote recording"
 import socket, sys
 s = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=60)
@@ -101,6 +91,7 @@ PY
 # A client that failed before SYST:EXIT leaves the server running.
 kill -TERM "$server" 2>/dev/null
 wait "$server"
+server=""
 [ -s files/r.tkrec ] && [ ! -e out.tkrec ] || fail "remote recording: files $(ls)"
 
 # Refused: no recording, no program run.

@@ -5,32 +5,14 @@ set -u
 program="$1"
 convert="$2"
 source_dir="$3"
-work=$(mktemp -d)
-server=""
-trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL $*"; fails=$((fails + 1)); }
+. "$source_dir/tests/app/common.sh"
 
 mkdir -p "$work/files/limits" "$work/files/scripts" "$work/home"
 cp "$source_dir/examples/limits/cispr32-class-b-mains.grn" "$source_dir/examples/scripts/campaign.set" "$work/files/"
 cp "$source_dir/examples/limits/cispr32-class-b-mains.grn" "$work/files/limits/"
 cp "$source_dir/examples/scripts/campaign.set" "$work/files/scripts/"
 
-# Starts a server whose messages go to $work/$1 and sets $server and $port. Port 0: the system picks a free
-# port, and the server says which.
-start_server() {
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --home "$work/home" --headless --remote 0 \
-        --emulator --remote-dir "$work/files" 2>"$work/$1" &
-    server=$!
-    port=""
-    for _ in $(seq 100); do
-        port=$(sed -n 's/^tk820-2: remote control on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/$1")
-        [ -n "$port" ] && break
-        sleep 0.1
-    done
-    [ -n "$port" ] || { cat "$work/$1"; echo "FAIL the server did not start"; exit 1; }
-}
-start_server server.txt
+start_server server.txt --remote-dir "$work/files"
 
 /usr/bin/python3 "$source_dir/tests/remote/pyvisa_client.py" "127.0.0.1::$port" "$work/files" "$convert" ||
     fail "the PyVISA client"
@@ -48,7 +30,7 @@ rc=$?
 server=""
 [ "$rc" -eq 0 ] || fail "the server ended with status $rc: $(cat "$work/server.txt")"
 # SIGTERM ends a server as SYST:EXIT does.
-start_server term.txt
+start_server term.txt --remote-dir "$work/files"
 kill -TERM "$server"
 wait "$server"
 rc=$?
