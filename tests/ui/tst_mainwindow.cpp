@@ -48,6 +48,12 @@ struct Rig : MainWindowRig {
     void click(const char* name) { find<QToolButton>(name)->click(); }
     QString path(const char* name) const { return home.filePath(QString::fromLatin1(name)); }
     QString caption(const char* name) { return window.action(QString::fromUtf8(name))->text(); }
+    QWidget* frame(const char* name) { return find<QWidget>(name)->parentWidget(); }
+    // Answers the file dialog of the command `entry` with `file` of the home folder.
+    void load(const char* entry, const char* file) {
+        dialogs.openAnswers.enqueue(path(file));
+        trigger(entry);
+    }
     // Automatic measurement, then fast mode: in the model, the menu and the toolbar, as "111 000".
     QString switches() {
         return QStringLiteral("%1%2%3 %4%5%6")
@@ -150,9 +156,7 @@ private slots:
         r.window.show();
         r.act("mnuarbeitsplatz")->trigger();
         const QRect area = r.window.findChild<QMdiArea*>()->viewport()->rect();
-        const auto frameOf = [&](const char* name) {
-            return qobject_cast<QMdiSubWindow*>(r.find<QWidget>(name)->parentWidget())->geometry();
-        };
+        const auto frameOf = [&](const char* name) { return r.frame(name)->geometry(); };
         const QRect graph = frameOf("grafik"), peaks = frameOf("boxpeaks"), waterfall = frameOf("waterfall");
         for (const QRect& frame : {graph, peaks, waterfall}) QVERIFY(area.contains(frame));
         QVERIFY(graph.width() > area.width() / 2 && graph.right() < peaks.left() &&
@@ -161,22 +165,20 @@ private slots:
         auto* table = r.find<QTableView>("peaktable");
         QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
 
-        auto* frame = qobject_cast<QMdiSubWindow*>(r.find<QWidget>("boxpeaks")->parentWidget());
-        frame->setGeometry(100, 50, 600, 400);
-        frame->close();
+        r.frame("boxpeaks")->setGeometry(100, 50, 600, 400);
+        r.frame("boxpeaks")->close();
         Rig next;
-        QVERIFY(QFile::copy(QDir(r.home.path()).filePath(QStringLiteral("TK820-2.windows")),
-                            QDir(next.home.path()).filePath(QStringLiteral("TK820-2.windows"))));
+        QVERIFY(QFile::copy(r.path("TK820-2.windows"), next.path("TK820-2.windows")));
         next.window.resize(1600, 1000);
         next.window.show();
         next.act("mnupeaks")->trigger();
-        QCOMPARE(next.find<QWidget>("boxpeaks")->parentWidget()->geometry(), QRect(100, 50, 600, 400));
+        QCOMPARE(next.frame("boxpeaks")->geometry(), QRect(100, 50, 600, 400));
         // A place that no longer lies in the area (a smaller screen) is not taken.
-        next.find<QWidget>("boxpeaks")->parentWidget()->setGeometry(5000, 5000, 600, 400);
-        next.find<QWidget>("boxpeaks")->parentWidget()->close();
+        next.frame("boxpeaks")->setGeometry(5000, 5000, 600, 400);
+        next.frame("boxpeaks")->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         next.act("mnupeaks")->trigger();
-        QVERIFY(area.intersects(next.find<QWidget>("boxpeaks")->parentWidget()->geometry()));
+        QVERIFY(area.intersects(next.frame("boxpeaks")->geometry()));
     }
 
     // "&Exit" writes the parameter file and sends nothing on a closed port; closing by the frame writes
@@ -231,7 +233,6 @@ private slots:
     // and with the port closed the sleeping mark stays.
     void moduleMarksFollowThePort() {
         Rig r;
-        QCOMPARE(r.window.windowTitle(), QString::fromLatin1(MAIN_CAPTION));
         QVERIFY(r.act("mnurechen")->isChecked());  // calculating from the start
         r.port.responder = GoodInterface;
         r.act("mopen")->trigger();
@@ -320,7 +321,7 @@ private slots:
     void scriptPrintoutNote() {
         Rig r;
         r.model.printActual = true;
-        r.window.session().FileActions().Print(QDir(r.home.path()).filePath(QStringLiteral("step.pdf")), {});
+        r.window.session().FileActions().Print(r.path("step.pdf"), {});
         const QString note = r.find<QLabel>("scrprint")->text();
         QVERIFY2(note.startsWith(QStringLiteral("Script printout ")), qPrintable(note));
     }
@@ -515,10 +516,9 @@ private slots:
         QVERIFY(centre->hasFocus());
         centre->selectAll();
         QTest::keyClicks(centre, QStringLiteral("123"));
-        const QRect geometry = r.find<QWidget>("boxcon")->parentWidget()->geometry();
+        const QRect geometry = r.frame("boxcon")->geometry();
 
-        r.dialogs.openAnswers.enqueue(r.path("a.set"));
-        r.trigger("mnusetload");
+        r.load("mnusetload", "a.set");
         QCoreApplication::processEvents();
         QVERIFY(r.dialogs.messages.isEmpty());
         QCOMPARE(r.model.settings.centerFreq, 433.5f);
@@ -547,12 +547,9 @@ private slots:
         r.trigger("mnudefuser");
         r.trigger("mnugrenzbox");
         QVERIFY(QTest::qWaitForWindowActive(&r.window));
-        auto* typed = r.find<QLineEdit>("grenzfreq1");
-        typed->setFocus();
-        QTest::keyClicks(typed, QStringLiteral("99"));
+        TypeText(r.find<QLineEdit>("grenzfreq1"), QStringLiteral("99"), false);
 
-        r.dialogs.openAnswers.enqueue(r.path("m.mes"));
-        r.trigger("mnumessload");
+        r.load("mnumessload", "m.mes");
         QCOMPARE(r.find<QLineEdit>("grenzfreq0")->text(), QStringLiteral("30"));
         QCOMPARE(r.find<QLineEdit>("defuserwert")->text(), QStringLiteral("10"));
         QCOMPARE(r.caption("mnutabuser").trimmed(), QStringLiteral("Volt"));
@@ -593,8 +590,7 @@ private slots:
             ScriptTable table{};
             table[0].settingsFile.set(QStringLiteral("a.set"));
             if (exists) QVERIFY(WriteBytes(r.path("s.scp"), ScriptBytes(table)));
-            r.dialogs.openAnswers.enqueue(r.path("s.scp"));
-            r.trigger("mnuscriptload");
+            r.load("mnuscriptload", "s.scp");
             auto* field = r.find<QLineEdit>("scrset");
             QCOMPARE(field ? field->text() : QStringLiteral("no editor"),
                      exists ? QStringLiteral("a.set") : QStringLiteral("no editor"));
