@@ -28,18 +28,20 @@ namespace {
 
 const QString kCenter = QStringLiteral("centerfreq");
 
+// Shows the window and makes it the active one, so focus moves as it does for a user.
+bool Activate(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 struct Rig {
     MeasurementModel model;
     QWidget host;
     ControlBox* box = new ControlBox(model, &host);
 
     Rig() { (new QVBoxLayout(&host))->addWidget(box); }
-    // Shows the window and makes it the active one, so focus moves as it does for a user.
-    bool open() {
-        host.show();
-        host.activateWindow();
-        return QTest::qWaitForWindowActive(&host);
-    }
+    bool open() { return Activate(host); }
     QLineEdit* edit(const QString& name) const { return box->findChild<QLineEdit*>(name); }
     QAbstractButton* button(const QString& name) const { return box->findChild<QAbstractButton*>(name); }
     QButtonGroup* group(const char* name) const {
@@ -107,9 +109,7 @@ struct SetupRig : LinkRig {
     // Creates and shows the window, as the menu entry does.
     bool open(const QString& path = {}) {
         window = std::make_unique<SerialSetup>(link, portMap, path.isEmpty() ? mapPath() : path);
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
+        return Activate(*window);
     }
     QAbstractButton* button(const QString& name) const { return window->findChild<QAbstractButton*>(name); }
     QComboBox* device() const { return window->findChild<QComboBox*>(QStringLiteral("device")); }
@@ -132,11 +132,8 @@ struct SetupRig : LinkRig {
     }
     // Replaces the device of the selected port by typing; returns the field.
     QLineEdit* typeDevice(const QString& text) const {
-        QLineEdit* edit = device()->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, text);
-        return edit;
+        Rig::type(device()->lineEdit(), text);
+        return device()->lineEdit();
     }
     void choose(const Ints& c) const {
         for (int i = 0; i < 3; ++i) click(QString::fromLatin1(kGroups[i]) + QString::number(c[i]));
