@@ -630,9 +630,8 @@ private slots:
             float storedOffset;
             int messages;
         } rows[] = {
-            {-107.0f, "0", "  Volt ", "10", false, "  Volt", -97.0f, 0},
+            {-107.0f, "0", "  dB\u00b5V ", "10", false, "  dB\u00b5V", -97.0f, 0},
             {-107.0f, "0", QString(35, u'n'), "12abc", false, QString(30, u'n'), -95.0f, 0},
-            {-107.0f, "0", "dB\u00b5V", "abc", false, "dB\u00b5V", -107.0f, 0},
             {-107.0f, "0", "\u20acx", "-0.5", false, "?x", -107.5f, 1},  // not in the code page
             {-107.0f, "0", "V", "12.25 dB", true, "User", -107.0f, 0},
             {-97.3f, "9.7", {}, {}, false, "User", -97.3f, 0},
