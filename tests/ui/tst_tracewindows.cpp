@@ -1,5 +1,7 @@
-// The peak table against the in-process emulated interface with the shipped CISPR 32 class B limit, in
-// simulated time: its rows, its refresh in place, the capture on violation, and pointing at a frequency.
+// The windows that analyse the traces, against the in-process emulated interface in simulated time: the peak
+// table with the shipped CISPR 32 class B limit (its rows, its refresh in place, the capture on violation and
+// pointing at a frequency), and the waterfall (its rows, the spot under the mouse, its colours and picture).
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -23,7 +25,10 @@
 #include "PeakCommands.h"
 #include "PointListWindow.h"
 #include "RecordingCanvas.h"
+#include "Rows.h"
 #include "Units.h"
+#include "WaterfallView.h"
+#include "WaterfallWindow.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -32,10 +37,10 @@ namespace {
 
 // 0..30 MHz at 500 points (0.06 MHz a point) with the class B limits loaded and switched off; the
 // emulator's strongest carrier stands at 3.9 MHz, point 65, above the quasi-peak limit there.
-struct App : EmulatorAppRig {
+struct PeakApp : EmulatorAppRig {
     QTemporaryDir captures;
 
-    App() {
+    PeakApp() {
         model.settings.baudIndex = 5;
         model.settings.resolution = 8;
         model.settings.centerFreq = 15.0f;
@@ -65,15 +70,29 @@ struct App : EmulatorAppRig {
     }
 };
 
+struct WaterfallApp : EmulatorAppRig {
+    WaterfallWindow* waterfall = nullptr;
+    WaterfallApp() {
+        trigger("mnuwaterfall");
+        waterfall = find<WaterfallWindow>("waterfall");
+        trigger("mopen");
+    }
+    void single() {
+        clock.advance(5.0);
+        find<QToolButton>("Command1")->click();
+    }
+    QString status() { return find<QLabel>("wfstatus")->text(); }
+};
+
 }  // namespace
 
-class TestPeakTable : public QObject {
+class TestTraceWindows : public QObject {
     Q_OBJECT
 private slots:
     // Each read fills the table again (its fields are tst_peaks'): a reached boundary's mark comes once it
     // is checked; the columns name the display unit after a redraw. The rows export; the graph numbers peaks.
     void refreshedByEachRead() {
-        App app;
+        PeakApp app;
         app.single();
         QCOMPARE(app.table()->model()->rowCount(), 10);
         QCOMPARE(app.cell(0, 1), QStringLiteral("3.900"));
@@ -115,7 +134,7 @@ private slots:
     // over the class B limit, is captured when it comes, not while it stays or comes back within the hold-off
     // set here, and again after it. Each capture is a measurement, a picture and a line of the index.
     void captureByEmission() {
-        App app;
+        PeakApp app;
         app.find<QSpinBox>("peakholdoff")->setValue(30);  // half the default
         app.enableCapture(app.captures.path());
         for (const bool over : {true, true, false, true, false}) {
@@ -140,7 +159,7 @@ private slots:
 
     // Capture stops automatic measurement where asked.
     void captureStopsAutoMeasurement() {
-        App app;
+        PeakApp app;
         app.enableCapture(app.captures.path());
         app.find<QCheckBox>("peakcapturestop")->setChecked(true);
         app.model.settings.limitActual = true;
@@ -153,7 +172,7 @@ private slots:
 
     // Told once in the information window; the measurement goes on.
     void captureNotWritten() {
-        App app;
+        PeakApp app;
         const QString missing = app.captures.filePath(QStringLiteral("none"));
         // The folder is chosen through the program's dialogs; a cancelled choice keeps the one before.
         app.dialogs.folderAnswers << missing << std::nullopt;
@@ -180,7 +199,7 @@ private slots:
     }
 
     void refreshKeepsSelectionAndScroll() {
-        App app;
+        PeakApp app;
         app.find<QDoubleSpinBox>("peakprominence")->setValue(0.0);
         app.find<QSpinBox>("peakspacing")->setValue(1);
         app.find<QSpinBox>("peakcount")->setValue(PEAK_COUNT_MAX);
@@ -200,7 +219,7 @@ private slots:
 
     // A click on the graph and a double click on a peak move the open lists' marked point.
     void pointAt() {
-        App app;
+        PeakApp app;
         app.single();
         app.window->limits().ShowLevelWindow(UNIT_DBM);
         auto* grafik = app.find<QWidget>("grafik");
@@ -219,7 +238,159 @@ private slots:
         QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), 65 - 5);
         QCOMPARE(app.model.levelCursorX, 65 * 8);
     }
+
+    void readsAddRowsUnlessPaused() {
+        WaterfallApp app;
+        QVERIFY(app.waterfall && app.port.isOpen());
+        app.single();
+        app.single();
+        const WaterfallHistory& history = app.waterfall->history();
+        QCOMPARE(history.rowCount(), 2);
+        QVERIFY(history.time(0) - history.time(1) >= 5.0);
+
+        app.waterfall->pauseAction()->trigger();
+        app.single();
+        QCOMPARE(history.rowCount(), 2);
+        QCOMPARE(app.status(), QStringLiteral("Paused: reads add no rows"));
+        app.waterfall->pauseAction()->trigger();
+        app.single();
+        QCOMPARE(history.rowCount(), 3);
+        // One step down of "Rows" keeps what fits; a typed number counts once it is confirmed.
+        auto* rows = app.waterfall->findChild<QSpinBox*>(QStringLiteral("wfrows"));
+        rows->stepDown();
+        QCOMPARE(history.rowCount(), 3);
+        rows->selectAll();
+        QTest::keyClicks(rows, QStringLiteral("2"));
+        QCOMPARE(history.capacity(), 599);
+        QTest::keyClick(rows, Qt::Key_Return);
+        QCOMPARE(history.rowCount(), 2);
+        app.model.settings.centerFreq = 250.0f;
+        app.single();
+        QCOMPARE(history.rowCount(), 1);
+        QCOMPARE(app.status(),
+                 QStringLiteral("New history: the resolution, centre frequency or scan width changed"));
+
+        app.waterfall->clearAction()->trigger();
+        QCOMPARE(history.rowCount(), 0);
+        // Closed, it takes no rows; opened again, it starts empty.
+        app.waterfall->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        app.single();
+        app.trigger("mnuwaterfall");
+        QCOMPARE(app.find<WaterfallWindow>("waterfall")->history().rowCount(), 0);
+    }
+
+    // Centre 500 MHz, 100 MHz per division, 500 points: x = 2000 is 500 MHz, each point 8 x units, 2 MHz.
+    void hoverAndClickAtTheCentre() {
+        WaterfallApp app;
+        app.single();
+        app.window->limits().ShowLevelWindow(UNIT_DBM);
+        app.window->limits().ShowViolationList(UNIT_DBM);
+        WaterfallView* view = app.waterfall->view();
+        view->resize(451, view->height());  // 10 x units a column from x = -310
+        const QPoint centre(231, 0);
+        const WaterfallView::Spot spot = view->SpotAt(centre);
+        QCOMPARE(spot.x, 2000);
+        QVERIFY2(spot.text.startsWith("500.000 MHz   " + app.clock.timeText().left(5)),
+                 qPrintable(spot.text));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("   -?[1-9][0-9]*\\.[0-9] dBm$")).match(spot.text).hasMatch(),
+            qPrintable(spot.text));                                   // plain digits
+        QVERIFY(view->SpotAt(QPoint(centre.x(), 1)).text.isEmpty());  // one read, one row
+
+        QTest::mouseClick(view, Qt::LeftButton, {}, centre);
+        QCOMPARE(int{app.model.levelCursorX}, 2000);
+        QCOMPARE(int{app.model.limitCursorX}, 2000);
+        QCOMPARE(app.window->limits().levelWindow()->scrollBar()->value(), 245);
+    }
+
+    // The colours span the graph's level range, or the two typed levels (dBm = raw * 80 / 255 - 107).
+    void levelRangeOfTheColours_data() {
+        QTest::addColumn<bool>("followGraph");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<double>("rawMin");
+        QTest::addColumn<double>("rawMax");
+        Row("the graph's, widened", true, QString(), QString(), -20.0, 300.0);
+        Row("typed", false, QString("-87"), QString("-47 dBm"), 63.75, 191.25);
+        Row("typed high to low", false, QString("-47"), QString("-87"), 63.75, 191.25);
+    }
+    void levelRangeOfTheColours() {
+        QFETCH(bool, followGraph);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(double, rawMin);
+        QFETCH(double, rawMax);
+        WaterfallApp app;
+        app.single();
+        app.model.graphLevelMin = -20;
+        app.model.graphLevelMax = 300;
+        app.find<QCheckBox>("wffollow")->setChecked(followGraph);
+        if (!followGraph) {
+            app.find<QLineEdit>("wffrom")->setText(from);
+            app.find<QLineEdit>("wfto")->setText(to);
+            emit app.find<QLineEdit>("wfto")->editingFinished();
+        }
+        app.waterfall->UpdateRange();
+        QCOMPARE(app.waterfall->view()->rangeMin(), rawMin);
+        QCOMPARE(app.waterfall->view()->rangeMax(), rawMax);
+    }
+
+    // A read that widens the graph's level range at one end draws the rows anew once, as a rebuild does.
+    void aRangeChangedByAReadRedrawsOnce() {
+        WaterfallApp app;
+        app.single();
+        app.single();
+        app.model.traceComparison.fill(-40);  // below the graph's range: its lower end follows
+        app.model.showComparison = true;
+        app.single();
+        QCOMPARE(app.waterfall->view()->rangeMin(), -40.0);
+        WaterfallView* view = app.waterfall->view();
+        const QImage afterRead = view->grab().toImage();
+        const double min = view->rangeMin(), max = view->rangeMax();
+        view->setRange(min - 1, max);
+        view->setRange(min, max);
+        QCOMPARE(afterRead, view->grab().toImage());
+    }
+
+    // Left of the plot the read times are scaled to the margin: smaller where it is narrow, never larger.
+    // Below the plot the legend has the window's colour. The picture is saved, or the failure said.
+    void marginLegendAndPicture() {
+        WaterfallApp app;
+        app.single();
+        WaterfallView* view = app.waterfall->view();
+        const QRgb background = view->palette().color(QPalette::Window).rgb();
+        QImage picture;
+        const auto inkRows = [&](int width, int room) {  // rows of the first time label that are not blank
+            view->resize(width, view->height());
+            picture = QImage(view->size(), QImage::Format_RGB32);
+            picture.fill(Qt::magenta);  // what the view leaves unpainted stays magenta
+            view->render(&picture, {}, {}, {});
+            int rows = 0;
+            for (int y = 0; y < 40; ++y) {
+                bool ink = false;
+                for (int x = 0; x < room; ++x) ink = ink || picture.pixel(x, y) != background;
+                rows += ink;
+            }
+            return rows;
+        };
+        const int capHeight = view->fontMetrics().capHeight();
+        // 300 wide the plot starts at column 21, leaving 14 pixels for a label; 1500 wide, at 103 with 96.
+        const int narrow = inkRows(300, 14), wide = inkRows(1500, 96);
+        QVERIFY2(narrow > 0 && narrow <= capHeight / 2 && wide > capHeight / 2 && wide <= capHeight + 2,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(narrow).arg(wide).arg(capHeight)));
+        QCOMPARE(picture.pixel(0, picture.height() - 1), background);
+        // The picture saved is the view's.
+        const QString name = app.home.filePath(QStringLiteral("waterfall.png"));
+        app.dialogs.saveAnswers.enqueue(name);
+        app.waterfall->pictureAction()->trigger();
+        QCOMPARE(QImage(name).size(), app.waterfall->view()->size());
+        app.dialogs.saveAnswers.enqueue(app.home.filePath(QStringLiteral("none/waterfall.png")));
+        app.waterfall->pictureAction()->trigger();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("Save picture"));
+    }
 };
 
-QTEST_MAIN(TestPeakTable)
-#include "tst_peaktable.moc"
+QTEST_MAIN(TestTraceWindows)
+#include "tst_tracewindows.moc"
