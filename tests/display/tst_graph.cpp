@@ -335,9 +335,7 @@ private slots:
         QTest::addColumn<double>("viewX");
         Row("band start", "centre 25 width 5", 0.15, 30.0, 0.15, 12.0, 0.0);
         Row("band stop", "centre 25 width 5", 0.15, 30.0, 30.0, 2400.0, 4000.0);
-        Row("a decade up", "centre 25 width 5", 0.15, 30.0, 1.5, 120.0, 1738.352);
         Row("zero scan", "centre 100 width 0", 99.6, 100.4, 100.0, 2000.0, 2004.0);
-        Row("sweep from below 0", "centre 10 width 5", 1.0, 100.0, 10.0, 2000.0, 2000.0);
     }
     void logarithmicAxis() {
         QFETCH(QString, setup);

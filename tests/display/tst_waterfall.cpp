@@ -114,7 +114,6 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("resolution");
         QTest::addColumn<int>("point");
-        QTest::newRow("4000 points, narrow") << 640 << 1 << 1234;
         QTest::newRow("4000 points, wide") << 1600 << 1 << 3999;
         QTest::newRow("500 points, wide") << 1600 << 8 << 17;
         QTest::newRow("500 points, on a division") << 800 << 8 << 150;
