@@ -18,7 +18,7 @@ class TestPicture : public QObject {
     Q_OBJECT
 private slots:
     // The picture's kind by its name's extension in any case; a graph never drawn has no picture to write.
-    // What a picture holds, and a file that cannot be written, are tst_convertpicture's.
+    // What a picture holds, and a file that cannot be written, are tst_convert's.
     void save() {
         MeasurementModel model;
         SetModelDefaults(model, QStringLiteral("06.12.2026"));
