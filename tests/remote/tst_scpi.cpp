@@ -2,22 +2,27 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
 
+#include "EmulatorAppRig.h"
 #include "ErrorQueue.h"
 #include "FakeRemoteTarget.h"
 #include "FileBytes.h"
 #include "LineFramer.h"
+#include "RemoteDialogs.h"
 #include "RemotePaths.h"
 #include "RemoteServer.h"
 #include "Rows.h"
 #include "ScpiParser.h"
 #include "ScpiSession.h"
+#include "SessionRemoteTarget.h"
 
 using namespace tk;
+using tk::test::EmulatorAppRig;
 using tk::test::FakeTarget;
 using tk::test::Row;
 using tk::test::WriteBytes;
@@ -25,8 +30,8 @@ using tk::test::WriteBytes;
 namespace {
 
 // A session over the fake target, its files in `folder`, that keeps every answer.
-struct Session {
-    explicit Session(const QString& folder = QDir::tempPath())
+struct FakeSession {
+    explicit FakeSession(const QString& folder = QDir::tempPath())
         : session(ScpiSession::Create(target, folder, [this](const QByteArray& a) { answers << a; })) {}
     FakeTarget target;
     QList<QByteArray> answers;
@@ -74,6 +79,31 @@ QString Render(const std::vector<ScpiItem>& items) {
     }
     return out.join(QStringLiteral(" | "));
 }
+
+// The main window over the emulated interface in simulated time, with its dialogs behind the remote ones,
+// and one remote session whose files are in a folder of their own.
+struct RemoteRig : EmulatorAppRig {
+    QTemporaryDir folder;
+    RemoteDialogs remoteDialogs{dialogs};
+    std::unique_ptr<SessionRemoteTarget> target;
+    std::shared_ptr<ScpiSession> session;
+    QList<QByteArray> answers;
+
+    RemoteRig() : EmulatorAppRig({}, NoWindow{}) {
+        start(remoteDialogs);
+        target = std::make_unique<SessionRemoteTarget>(window->session(), remoteDialogs, nullptr);
+        session = ScpiSession::Create(*target, folder.path(), [this](const QByteArray& a) { answers << a; });
+        for (const char* f : {"limits/cispr32-class-b-mains.grn", "scripts/campaign.set"})
+            QFile::copy(QStringLiteral(TK_SOURCE_DIR "/examples/") + QString::fromLatin1(f),
+                        QDir(folder.path()).filePath(QFileInfo(QString::fromLatin1(f)).fileName()));
+    }
+    // The answer to a line that ends with a query.
+    QByteArray ask(const QByteArray& line) {
+        answers.clear();
+        session->Receive(line);
+        return answers.isEmpty() ? QByteArray("(none)") : answers.join("|").chopped(1);
+    }
+};
 
 }  // namespace
 
@@ -274,7 +304,7 @@ private slots:
     }
     void commands() {
         QFETCH(QStringList, lines);
-        Session s;
+        FakeSession s;
         for (const QString& l : lines) s.session->Receive(l.toLatin1());
         for (int i = 0; i < 8 && !s.answers.endsWith("0,\"No error\"\n"); ++i)
             s.session->Receive("SYST:ERR?");
@@ -282,7 +312,7 @@ private slots:
     }
 
     void tracesInTheLevelUnitAsTextAndBlock() {
-        Session s;
+        FakeSession s;
         MeasurementModel& m = s.target.model;
         m.settings.resolution = 8;  // 500 points
         m.settings.levelUnit = 1;   // dBm: raw 0 is -107 dBm, a raw step 80/255 dB
@@ -310,7 +340,7 @@ private slots:
     }
 
     void failAndMarginOfShownTraces() {
-        Session s;
+        FakeSession s;
         s.target.margins = {{0, false, 2.5, 10.0f}, {1, false, std::nullopt, 0.0f}, {2, true, -1.25, 3.9f}};
         s.session->Receive("CALC:LIM:FAIL?;MARG? ACT;MARG? PEAK;MARG? AVER");
         s.target.model.settings.showPeak = false;  // a trace not shown fails nothing
@@ -319,7 +349,7 @@ private slots:
     }
 
     void commandsWaitForTheLineInOrder() {
-        Session s;
+        FakeSession s;
         s.target.online = true;
         s.target.busy = true;  // an exchange has the line
         s.session->Receive("INIT:IMM;*OPC?");
@@ -334,7 +364,7 @@ private slots:
 
     // ABOR stops the running read as it comes, not after the commands waiting before it.
     void abortActsAtOnce() {
-        Session s;
+        FakeSession s;
         s.target.online = true;
         s.target.busy = true;
         s.session->Receive("INIT:IMM;*OPC?");
@@ -434,7 +464,7 @@ private slots:
         QVERIFY(WriteBytes(d.filePath(QStringLiteral("a.set")), "123"));
         QVERIFY(QFile::link(d.filePath(QStringLiteral("a.set")), d.filePath(QStringLiteral("link.set"))));
         QVERIFY(d.mkdir(QStringLiteral("sub")));
-        Session s(dir.path());
+        FakeSession s(dir.path());
         s.session->Receive("MMEM:CAT?");
         const QList<QByteArray> fields = s.answers.value(0).trimmed().split(',');
         QCOMPARE(fields.value(0), QByteArray("8"));
@@ -443,7 +473,7 @@ private slots:
     }
 
     void scriptMessagesHaveAQueryOfTheirOwn() {
-        Session s;
+        FakeSession s;
         s.target.scriptMessages = {"Script info: say \"hi\"", "Script info: Script done"};
         s.session->Receive("SCR:MESS?;MESS?;:SYST:ERR?");
         QCOMPARE(s.answers,
@@ -454,7 +484,7 @@ private slots:
     void messagesBecomeExecutionErrors() {
         QTemporaryDir dir;
         QVERIFY(WriteBytes(QDir(dir.path()).filePath(QStringLiteral("bad.grn")), {}));
-        Session s(dir.path());
+        FakeSession s(dir.path());
         s.target.messages = {QStringLiteral("Boundaries: Wrong file format  ")};
         s.session->Receive("MMEM:LOAD:LIM \"bad.grn\";*OPC?");
         s.session->Receive("SYST:ERR?");
@@ -462,7 +492,21 @@ private slots:
         QCOMPARE(s.answers,
                  (QList<QByteArray>{"1\n", "-200,\"Execution error;Boundaries: Wrong file format\"\n"}));
     }
+
+    // A remote load refreshes the open windows as the menu's load does, and a remote reset the check marks.
+    void remoteCommandsRefreshTheWindows() {
+        RemoteRig rig;
+        rig.trigger("mnucontrollbox");
+        rig.ask("MMEM:LOAD:STAT \"campaign.set\"");
+        QCOMPARE(rig.window->findChild<QLineEdit*>(QStringLiteral("centerfreq"))->text(),
+                 QString::number(double(rig.model.settings.centerFreq)));
+        rig.ask("FAST ON");
+        QVERIFY(rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
+        rig.ask("*RST");
+        QVERIFY(!rig.window->action(QStringLiteral("mnufastmode"))->isChecked());
+        QVERIFY(rig.dialogs.messages.isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestScpi)
+QTEST_MAIN(TestScpi)
 #include "tst_scpi.moc"
