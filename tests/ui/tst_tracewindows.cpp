@@ -89,7 +89,7 @@ struct WaterfallApp : EmulatorAppRig {
 class TestTraceWindows : public QObject {
     Q_OBJECT
 private slots:
-    // Each read fills the table again (its fields are tst_peaks'): a reached boundary's mark comes once it
+    // Each read fills the table again (its fields are tst_display::table's): a reached boundary's mark comes once it
     // is checked; the columns name the display unit after a redraw. The rows export; the graph numbers peaks.
     void refreshedByEachRead() {
         PeakApp app;
@@ -130,7 +130,7 @@ private slots:
         app.window->graph().setCanvas(shown);
     }
 
-    // Capture by emission (the tracker's rules are tst_peaks::emissionTracker's): the carrier at 3.9 MHz,
+    // Capture by emission (the tracker's rules are tst_display::emissionTracker's): the carrier at 3.9 MHz,
     // over the class B limit, is captured when it comes, not while it stays or comes back within the hold-off
     // set here, and again after it. Each capture is a measurement, a picture and a line of the index.
     void captureByEmission() {
