@@ -365,7 +365,7 @@ private slots:
         QCOMPARE(o["worst"]["marginDb"].toDouble(), -1.23);
     }
 
-    // The data files' loaders and writers, beyond the layout-driven check of every loader in tst_fileio: what
+    // The data files' loaders and writers, beyond the layout-driven check of every loader above: what
     // a load leaves of the model before, values out of range, and the files shipped with the program.
 
     // The calibration curve file: the count's limits and what stays of the curve before. The editor's tests

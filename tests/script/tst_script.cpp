@@ -214,7 +214,7 @@ private slots:
     void byteLists_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("values");
-        // Each value is read as LeadingNumber reads it (see tst_format).
+        // Each value is read as LeadingNumber reads it (see tst_core::leadingNumber).
         Row("negative", "-1", "x");
         Row("comma at the end", "1,2,", "1,2,0");
         Row("halves to even", "2.5,3.5", "2,4");
