@@ -261,7 +261,7 @@ private slots:
     }
 
     // tk820-convert as a user runs it: a measurement to JSON, back and to CSV; the graph as SVG, the printout
-    // as PDF (tst_picture compares its PNG with the graph window); and what it says, with exit status 2,
+    // as PDF (tst_ui compares its PNG with the graph window); and what it says, with exit status 2,
     // about bad input and an output it cannot write.
 
     // A measurement to JSON and back to the same bytes, and to CSV in the unit asked for.
