@@ -1,7 +1,3 @@
-#include <QDir>
-#include <QJsonDocument>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <bit>
 

@@ -1,7 +1,4 @@
-#include <QFile>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #include <cmath>
 
 #include "Clock.h"

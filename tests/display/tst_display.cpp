@@ -1,8 +1,5 @@
-#include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QRegularExpression>
 #include <QtTest>
+#include <QtWidgets>
 #include <algorithm>
 #include <array>
 #include <cstdlib>

@@ -1,7 +1,6 @@
 // The calibration curve's rules (interpolation, sort, list lines, entries, removal and the added curve), and
 // the correction command against the in-process emulated interface in simulated time, with its division and
 // deviation rules.
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 

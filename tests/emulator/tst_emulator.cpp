@@ -2,9 +2,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
-#include <QScopeGuard>
-#include <QTest>
+#include <QtTest>
 #include <thread>
 
 #include "AnalyzerLink.h"

@@ -4,14 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <cstring>

@@ -1,8 +1,4 @@
-#include <QEventLoop>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
 #include <limits>
 #include <optional>
 

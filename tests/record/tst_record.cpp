@@ -1,6 +1,5 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "FileBytes.h"

@@ -1,10 +1,7 @@
 #include <sys/stat.h>
 
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
 

@@ -1,7 +1,4 @@
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTime>
+#include <QtTest>
 
 #include "ByteList.h"
 #include "FakeClock.h"
