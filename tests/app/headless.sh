@@ -39,6 +39,7 @@ for text in "Pre-scan of the demo board" "Demo board rev B" "A. Tester" "Verdict
     "SHA-256 $(sha256sum campaign-scan2.mes | cut -c1-64)"; do
     has campaign.txt "$text"
 done
+grep -qE '^ *Date {2,}[^ ]' campaign.txt || fail "campaign: no date line on the title page"
 # The printout of a step names the measurement file that step stored.
 pdftotext campaign-scan1.pdf - | grep -qF campaign-scan1.mes || fail "the step's page does not name its file"
 # The worst emission leads the scan's peaks: the strongest carrier, at 6.5 MHz in this scan, 15.9 dB over the

@@ -275,8 +275,8 @@ private slots:
             QStringList{"CALC:LIM:STAT PEAK,ON;CALC:LIM:STAT? PEAK;CALC:LIM:STAT? AVER",
                         "CALC:LIM:STAT COMP,ON"},
             "1;0 | -224,\"Illegal parameter value;ACT, AVER or PEAK\" | 0,\"No error\"");
-        Row("margin of a trace without check", QStringList{"CALC:LIM:MARG? PEAK"},
-            "-200,\"Execution error;the boundary check of that trace is off\" | 0,\"No error\"");
+        Row("margin of a trace without check", QStringList{"CALC:LIM:MARG? PEAK", "*ESR?"},
+            "16 | -200,\"Execution error;the boundary check of that trace is off\" | 0,\"No error\"");
         Row("file names",
             QStringList{"MMEM:LOAD:LIM \"/etc/passwd\"", "MMEM:LOAD:LIM x.grn", "MMEM:STOR:CORR \"x.eic\""},
             "-256,\"File name not found;absolute names are refused\" | "
@@ -291,8 +291,9 @@ private slots:
         Row("byte order", QStringList{"FORM:BORD?;FORM:BORD NORM;FORM:BORD?", "FORM:BORD BIG"},
             "SWAP;NORM | -224,\"Illegal parameter value;NORM or SWAP\" | 0,\"No error\"");
         Row("sweep points",
-            QStringList{"SWE:POIN 1000;SWE:POIN?;RES?;SWE:POIN DEF;SWE:POIN?", "SWE:POIN 300"},
-            "1000;4;500 | -222,\"Data out of range;500, 1000, 2000 or 4000\" | 0,\"No error\"");
+            QStringList{"SWE:POIN 1000;SWE:POIN?;RES?;SWE:POIN DEF;SWE:POIN?;RES 1;SWE:POIN?",
+                        "SWE:POIN 300"},
+            "1000;4;500;4000 | -222,\"Data out of range;500, 1000, 2000 or 4000\" | 0,\"No error\"");
         Row("a read while offline", QStringList{"INIT:IMM;*OPC?"},
             "1 | -213,\"Init ignored;the interface is offline (INST:CONN ON)\" | 0,\"No error\"");
         Row("script state", QStringList{"SCR:STAT?"}, "0,0,\"00:00\" | 0,\"No error\"");

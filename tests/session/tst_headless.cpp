@@ -277,6 +277,8 @@ private slots:
         RemoteRig rig;
         rig.ask("FREQ:CENT 12MHZ;UNIT:POW DBUV;FAST ON");
         QCOMPARE(rig.ask("*RST;FREQ:CENT?;UNIT:POW?;FAST?;INIT:CONT?"), QByteArray("500000000;DBM;0;0"));
+        rig.ask("INIT:CONT ON");
+        QCOMPARE(rig.ask("ABOR;INIT:CONT?"), QByteArray("0"));  // an abort ends automatic reads
     }
 
     // A name checked and then swapped for a link to outside, or for a pipe, is neither followed nor waited

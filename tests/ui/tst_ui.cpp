@@ -1348,6 +1348,9 @@ private slots:
                            "ckaktuell 0 redraw off;ckpeak 0 redraw off;ckaverage 0 redraw off;"
                            "cklimak -1 redraw on;cklimpk -1 redraw on;cklimav -1 redraw on;ckeichen -1 on;"
                            "cklogfreq 1 redraw on"));
+        QCOMPARE(
+            r.button(QStringLiteral("scan10"))->text() + u'|' + r.button(QStringLiteral("scan11"))->text(),
+            QStringLiteral("ZERO SCAN|0.05 MHz"));
     }
 
     // Activated again in the work area, the window shows what a file or another window changed meanwhile.
@@ -1913,14 +1916,15 @@ private slots:
         MainWindowRig r;
         r.window.resize(1600, 1200);
         r.window.show();
-        for (const char* name : {"mnurefbox", "mnugenscript", "mnuboxeich", "mnuboxvergl", "mnuwertepw",
-                                 "mnugrenzübpw", "mnupeaks", "mnugrenzbox", "mnuwaterfall", "mnudefuser"})
+        for (const char* name :
+             {"mnurefbox", "mnugenscript", "mnuboxeich", "mnuboxvergl", "mnuwertepw", "mnugrenzübpw",
+              "mnupeaks", "mnugrenzbox", "mnuwaterfall", "mnudefuser", "mnureport"})
             r.trigger(name);
         for (const char* button : {"Command2", "Command3", "Command5"})  // "Config", "Setup", "Print"
             r.find<QToolButton>(button)->click();
         QStringList faults = Faults(&r.window);
         const auto frames = r.window.findChild<QMdiArea*>()->subWindowList();
-        QVERIFY(frames.size() >= 12);
+        QVERIFY(frames.size() >= 13);
         for (QMdiSubWindow* frame : frames) {
             frame->resize(frame->widget()->sizeHint().expandedTo(frame->minimumSizeHint()) + QSize(40, 60));
             QTest::qWait(0);
@@ -2747,8 +2751,15 @@ private slots:
         r.emulator.forgetReceived();
         r.start = r.clock.seconds();
         r.model.fastMode = true;
-        r.once(3.0, [&] { r.find<QCheckBox>("mdiauto")->click(); });
+        r.trigger("mnuboxeich");
+        r.trigger("mnuboxvergl");
+        bool locked = false;  // the curve's editor and the comparison window, during the run
+        r.once(3.0, [&] {
+            r.find<QCheckBox>("mdiauto")->click();
+            locked = !r.find("boxeich")->isEnabled() && !r.find("boxvergl")->isEnabled();
+        });
         r.find<QToolButton>("Command13")->click();
+        QVERIFY(locked && r.find("boxeich")->isEnabled() && r.find("boxvergl")->isEnabled());
         QVERIFY(r.dialogs.inputAnswers.isEmpty());
         QCOMPARE(r.received().count('m'), 65);
         QVERIFY(r.model.settings.calibrationOn);
